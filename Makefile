@@ -1,0 +1,33 @@
+# make run   : install what is missing, build, start the program
+# make test  : install what is missing, build with sanitizers, run the whole suite
+# make bench : build optimised and run the benchmarks
+# make fuzz  : build the fuzz targets (clang, libFuzzer)
+
+JOBS ?= $(shell nproc)
+CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
+
+.PHONY: run test bench bootstrap build-run build-test build-bench
+
+bootstrap:
+	@scripts/bootstrap
+
+build-run: bootstrap
+	@cmake -S . -B build/run $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVELO_TESTS=OFF >/dev/null
+	@cmake --build build/run -j $(JOBS)
+
+run: build-run
+	build/run/bin/tavelo $(ARGS)
+
+build-test: bootstrap
+	@cmake -S . -B build/test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTAVELO_SANITIZE=ON >/dev/null
+	@cmake --build build/test -j $(JOBS)
+
+test: build-test
+	cd build/test && ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+
+build-bench: bootstrap
+	@cmake -S . -B build/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTAVELO_TESTS=OFF -DTAVELO_BENCH=ON >/dev/null
+	@cmake --build build/bench -j $(JOBS)
+
+bench: build-bench
+	@for b in build/bench/bin/bench_*; do echo "== $$b"; $$b $(BENCH_ARGS) || exit 1; done

@@ -1,0 +1,64 @@
+// tavelo-inspect FILE: prints a record file of the agenda as JSON, one key per field, so that a
+// person helping a user can look into a damaged file. Fields a file cut short lacks show the
+// defaults the program would use, and "readerror" tells whether the record was complete.
+#include <iostream>
+
+#include "inspect/record_json.hpp"
+#include "planning/calendar.hpp"
+#include "planning/planning_file.hpp"
+#include "planning/settings.hpp"
+#include "platform/files.hpp"
+#include "platform/linux/system_clock.hpp"
+
+namespace {
+
+using namespace tavelo;
+using Json = nlohmann::ordered_json;
+
+bool contains(const std::string& name, const char* part) {
+  return name.find(part) != std::string::npos;
+}
+
+// The settings of the program folder the file belongs to, for the defaults of plannings.
+Settings settings_near(const fs::path& file, int today) {
+  Settings settings = default_settings(today, false);
+  const fs::path folder = fs::absolute(file).parent_path().parent_path();
+  if (const auto record = read_file(folder / kSettingsFile)) read_settings(*record, settings);
+  apply_zero_value_defaults(settings);
+  return settings;
+}
+
+int inspect(const fs::path& file) {
+  const auto record = read_file(file);
+  if (!record) {
+    std::cerr << "tavelo-inspect: impossible de lire " << file.string() << "\n";
+    return 1;
+  }
+  const int today = todaynumber(SystemClock());
+  const std::string name = file.filename().string();
+  Json out;
+  if (name == kSettingsFile || name == kSettingsBackup) {
+    Settings settings = default_settings(today, false);
+    const int readerror = read_settings(*record, settings);
+    out = Json{{"kind", "settings"}, {"readerror", readerror}, {"fields", to_json(settings)}};
+  } else if (contains(name, ".gnd") || contains(name, ".cat") || contains(name, ".lmt")) {
+    int readerror = 0;
+    const Planning planning = read_planning(*record, settings_near(file, today), readerror);
+    out = Json{{"kind", "planning"}, {"readerror", readerror}, {"fields", to_json(planning)}};
+  } else {
+    std::cerr << "tavelo-inspect: type de fichier inconnu: " << name << "\n";
+    return 2;
+  }
+  std::cout << out.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::cerr << "usage: tavelo-inspect FICHIER\n";
+    return 2;
+  }
+  return inspect(argv[1]);
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include "planning/records.hpp"
+
+namespace tavelo {
+
+nlohmann::ordered_json to_json(const AlarmProfile& alarm);
+nlohmann::ordered_json to_json(const Planning& planning);
+nlohmann::ordered_json to_json(const Settings& settings);
+
+}  // namespace tavelo

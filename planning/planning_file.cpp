@@ -1,0 +1,289 @@
+#include "planning/planning_file.hpp"
+
+#include "planning/chain.hpp"
+#include "planning/text.hpp"
+#include "platform/files.hpp"
+
+namespace tavelo {
+
+namespace {
+
+// Kind 1: an older inline note, a line count and that many lines.
+std::string read_inline_note(FieldReader& in) {
+  int unused = 0;
+  int lines = 0;
+  in.u8(unused);
+  in.u8(unused);
+  in.u8(lines);
+  std::string note;
+  for (int i = 0; i < lines && !in.ended(); ++i) {
+    std::string line;
+    in.u8(unused);
+    in.text(line);
+    if (i > 0) note += "\r\n";
+    note += line;
+  }
+  return note;
+}
+
+bool note_is_blank(std::string_view note) {
+  std::string flat;
+  for (char c : note) {
+    if (c != '\r' && c != '\n') flat += c;
+  }
+  return trim_spaces(flat).empty();
+}
+
+void read_alarm(FieldReader& in, AlarmProfile& alarm) {
+  in.u8(alarm.kind);
+  in.text(alarm.sound_file);
+  in.i16(alarm.frequency);
+  in.i16(alarm.length);
+  in.i16(alarm.pause);
+  in.i16(alarm.repetitions);
+  if (alarm.kind == 3) {
+    in.i16(alarm.tone_cycles_between_waves);
+    in.i16(alarm.wave_repetitions);
+  }
+}
+
+void read_group_a(FieldReader& in, Planning& p, const Settings& settings) {
+  in.text(p.subject);
+  p.subject = std::string(trim_spaces(p.subject));
+  in.u8(p.type);
+  if (p.type == 2) {
+    for (int& tick : p.weekday_ticks) in.u8(tick);
+  }
+  in.u8(p.journal);
+  in.u8(p.forewarning_days);
+  in.u8(p.note_kind);
+  if (p.note_kind == 1) {
+    p.note = read_inline_note(in);
+  } else if (p.note_kind > 1) {
+    int reserved = 0;
+    in.i32(reserved);
+    in.i32(reserved);
+    in.text(p.note);
+  }
+  if (note_is_blank(p.note)) p.note_kind = 0;
+  in.u8(p.alarm_state);
+  read_alarm(in, p.alarm);
+  if (in.ended()) p.alarm = settings.default_alarm;
+}
+
+void read_group_b(FieldReader& in, TaskSettings& task) {
+  in.u8(task.active);
+  in.text(task.program);
+  in.text(task.command_line);
+  in.u8(task.idle_start);
+  in.i16(task.idle_minutes);
+  in.u8(task.confirmation);
+  in.u8(task.postponements);
+  in.i16(task.postponement_interval);
+  in.u8(task.restart_allowed);
+  in.i16(task.restart_limit);
+  in.u8(task.once);
+  if (in.ended()) task.active = 0;
+}
+
+void read_group_c(FieldReader& in, Planning& p) {
+  in.u8(p.task.state);
+  in.u8(p.task.postponement_option);
+  in.text(p.category);
+  in.i16(p.number_of_times);
+  in.u8(p.month_anchor);
+  in.text(p.series_link);
+  if (!p.series_link.empty()) in.i16(p.occurrence_number);
+}
+
+void read_mail(FieldReader& in, MailSettings& mail) {
+  in.text(mail.server);
+  in.text(mail.user);
+  in.text(mail.password);
+  in.i16(mail.port);
+  in.text(mail.recipients);
+  in.text(mail.reply_address);
+  in.text(mail.subject);
+  in.u8(mail.presence);
+  in.u8(mail.secure);
+}
+
+// Group D's defaults: spoken mode 0 and the plain voice, the rest from the settings.
+void default_group_d(Planning& p, const Settings& settings) {
+  p.spoken = settings.default_spoken;
+  p.spoken.mode = 0;
+  p.spoken.voice = kDefaultVoice;
+  p.url_task_link.clear();
+  p.url_task_active = 0;
+  p.mail = settings.default_mail;
+}
+
+void read_group_d(FieldReader& in, Planning& p, const Settings& settings) {
+  in.u8(p.spoken.mode);
+  in.voice(p.spoken.voice);
+  in.text(p.spoken.text);
+  in.u8(p.spoken.repetitions);
+  in.u8(p.spoken.interval);
+  in.text(p.url_task_link);
+  in.u8(p.url_task_active);
+  read_mail(in, p.mail);
+  if (in.ended()) default_group_d(p, settings);
+}
+
+void read_group_e(FieldReader& in, Planning& p) {
+  in.text(p.sharing_identifiers);
+  in.text(p.unique_identifier);
+  if (!in.in.at_end()) in.u8(p.mail_approved);
+  if (in.ended()) {
+    p.sharing_identifiers.clear();
+    p.unique_identifier.clear();
+    p.mail_approved = 0;
+  }
+}
+
+}  // namespace
+
+Planning read_planning(std::string_view record, const Settings& settings, int& readerror) {
+  Planning p;
+  p.alarm = settings.default_alarm;
+  default_group_d(p, settings);
+  FieldReader in(record);
+  read_group_a(in, p, settings);
+  read_group_b(in, p.task);
+  read_group_c(in, p);
+  read_group_d(in, p, settings);
+  read_group_e(in, p);
+  readerror = in.in.readerror;
+  return p;
+}
+
+namespace {
+
+void write_alarm(RecordWriter& out, const AlarmProfile& alarm) {
+  print8(out, alarm.kind);
+  printstring(out, alarm.sound_file);
+  print16(out, alarm.frequency);
+  print16(out, alarm.length);
+  print16(out, alarm.pause);
+  print16(out, alarm.repetitions);
+  if (alarm.kind == 3) {
+    print16(out, alarm.tone_cycles_between_waves);
+    print16(out, alarm.wave_repetitions);
+  }
+}
+
+void write_task(RecordWriter& out, const TaskSettings& task) {
+  print8(out, task.active);
+  printstring(out, task.program);
+  printstring(out, task.command_line);
+  print8(out, task.idle_start);
+  print16(out, task.idle_minutes);
+  print8(out, task.confirmation);
+  print8(out, task.postponements);
+  print16(out, task.postponement_interval);
+  print8(out, task.restart_allowed);
+  print16(out, task.restart_limit);
+  print8(out, task.once);
+  print8(out, task.state);
+  print8(out, task.postponement_option);
+}
+
+void write_mail(RecordWriter& out, const MailSettings& mail) {
+  printstring(out, mail.server);
+  printstring(out, mail.user);
+  printstring(out, mail.password);
+  print16(out, mail.port);
+  printstring(out, mail.recipients);
+  printstring(out, mail.reply_address);
+  printstring(out, mail.subject);
+  print8(out, mail.presence);
+  print8(out, mail.secure);
+}
+
+}  // namespace
+
+std::string write_planning(const Planning& p) {
+  RecordWriter out;
+  printstring(out, p.subject);
+  print8(out, p.type);
+  if (p.type == 2) {
+    for (int tick : p.weekday_ticks) print8(out, tick);
+  }
+  print8(out, p.journal);
+  print8(out, p.forewarning_days);
+  const bool has_note = p.note_kind > 0;
+  print8(out, has_note ? 2 : 0);
+  if (has_note) {
+    print32p(out, 0);
+    print32p(out, 0);
+    printstring(out, p.note);
+  }
+  print8(out, p.alarm_state);
+  write_alarm(out, p.alarm);
+  write_task(out, p.task);
+  printstring(out, p.category);
+  print16(out, p.number_of_times);
+  print8(out, p.month_anchor);
+  printstring(out, p.series_link);
+  if (!p.series_link.empty()) print16(out, p.occurrence_number);
+  print8(out, p.spoken.mode);
+  printvoice(out, p.spoken.voice);
+  printstring(out, p.spoken.text);
+  print8(out, p.spoken.repetitions);
+  print8(out, p.spoken.interval);
+  printstring(out, p.url_task_link);
+  print8(out, p.url_task_active);
+  write_mail(out, p.mail);
+  printstring(out, p.sharing_identifiers);
+  printstring(out, p.unique_identifier);
+  print8(out, p.mail_approved);
+  return std::move(out.bytes);
+}
+
+Planning loadplanning(const fs::path& file, const fs::path& program_folder,
+                      const Settings& settings, int& readerror) {
+  const std::string record = read_file(file).value_or(std::string());
+  Planning p = read_planning(record, settings, readerror);
+  if (!p.alarm.sound_file.empty()) {
+    if (!file_exists(native_path(program_folder, p.alarm.sound_file))) {
+      p.alarm = settings.default_alarm;
+    }
+  }
+  return p;
+}
+
+bool sharing_applies(const fs::path& file, const Planning& planning, const Settings& settings,
+                     bool share) {
+  const std::string name = file.filename().string();
+  return share && settings.export_allowed != 0 && !planning.sharing_identifiers.empty() &&
+         name.find(".lmt") == std::string::npos && name.find("limit") == std::string::npos;
+}
+
+std::vector<SharedCopy> sharedcopies(const fs::path& file, const Planning& planning) {
+  Planning copy = planning;
+  copy.mail = MailSettings{"", "", "", planning.mail.port, "", "", "", 0, 0};
+  copy.mail_approved = 0;
+  const std::string name = "cmd_" + planning.unique_identifier + "_" + file.filename().string();
+  // Every identifier is followed by a TAB: the text after the last one is not an identifier.
+  const int identifiers = chaincount(planning.sharing_identifiers, "\t") - 1;
+  std::vector<SharedCopy> copies;
+  for (int i = 1; i <= identifiers; ++i) {
+    copies.push_back({chain(planning.sharing_identifiers, "\t", i), name, copy});
+  }
+  return copies;
+}
+
+bool saveplanning(const fs::path& file, Planning& planning, const Settings& settings,
+                  const Clock& clock, bool share, const SendSharedCopies& send) {
+  const bool shared = sharing_applies(file, planning, settings, share);
+  if (shared && planning.unique_identifier.empty()) {
+    planning.unique_identifier = settings.own_identifier + "_" +
+                                 std::to_string(clock.epochseconds()) + "_" +
+                                 std::to_string(clock.tick());
+  }
+  if (!write_file_atomically(file, write_planning(planning))) return false;
+  if (shared && send) send(sharedcopies(file, planning));
+  return true;
+}
+
+}  // namespace tavelo

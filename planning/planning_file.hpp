@@ -1,0 +1,49 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "planning/records.hpp"
+#include "platform/clock.hpp"
+
+namespace tavelo {
+
+namespace fs = std::filesystem;
+
+// The planning record as bytes. Fields missing from a record cut short take their group's
+// defaults, partly from the settings; `readerror` tells whether the record was complete.
+Planning read_planning(std::string_view record, const Settings& settings, int& readerror);
+std::string write_planning(const Planning& planning);
+
+// Loads a planning file. A sound file that no longer exists gives way to the settings' default
+// alarm; relative sound files are found from the program folder.
+Planning loadplanning(const fs::path& file, const fs::path& program_folder,
+                      const Settings& settings, int& readerror);
+
+// A copy of a shared planning on its way to another user's agenda.
+struct SharedCopy {
+  std::string identifier;  // whose agenda receives it
+  std::string file_name;   // "cmd_" + unique identifier + "_" + the planning's file name
+  Planning planning;       // the planning without the owner's mail settings
+};
+
+// Receives the copies of a saved shared planning and sends them on.
+using SendSharedCopies = std::function<void(const std::vector<SharedCopy>&)>;
+
+// Sharing applies when asked, allowed by the settings, the planning names identifiers, and the
+// file is neither a deadline end marker nor a deadline.
+bool sharing_applies(const fs::path& file, const Planning& planning, const Settings& settings,
+                     bool share);
+
+// The copies of a planning for each identifier it is shared with.
+std::vector<SharedCopy> sharedcopies(const fs::path& file, const Planning& planning);
+
+// Writes the planning file in one step; a shared planning first gets its unique identifier and
+// its copies go to `send`. False when the file cannot be written.
+bool saveplanning(const fs::path& file, Planning& planning, const Settings& settings,
+                  const Clock& clock, bool share, const SendSharedCopies& send = {});
+
+}  // namespace tavelo

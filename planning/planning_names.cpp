@@ -1,0 +1,81 @@
+#include "planning/planning_names.hpp"
+
+#include <algorithm>
+
+#include "planning/chain.hpp"
+#include "platform/files.hpp"
+
+namespace tavelo {
+
+fs::path planning_folder(const fs::path& program_folder) {
+  return program_folder / kPlanningFolder;
+}
+
+namespace {
+
+std::string name_time(std::string_view time) {
+  std::string text(time);
+  std::replace(text.begin(), text.end(), ':', '-');
+  return text;
+}
+
+}  // namespace
+
+std::string planning_base_name(int day, std::string_view time) {
+  return std::to_string(day) + " " + name_time(time) + ".gnd";
+}
+
+std::string free_planning_name(const fs::path& folder, int day, std::string_view time) {
+  std::string name = planning_base_name(day, time);
+  while (file_exists(folder / name)) name += 'a';
+  return name;
+}
+
+std::string new_planning_name(const fs::path& folder, int day, std::string_view time,
+                              std::string_view subject, std::string_view series_link,
+                              Prompts& prompts) {
+  std::string name = free_planning_name(folder, day, time);
+  if (!series_link.empty()) return name + ";" + std::string(series_link);
+  if (subject.find("LIMITE") == std::string_view::npos) return name;
+  if (!prompts.question("sagit'il d'une planification de date limite?")) return name;
+  const fs::path old_deadline = folder / (name + " limite");
+  if (file_exists(old_deadline) && prompts.question("supprimer la date limite déjà existante?")) {
+    std::error_code error;
+    fs::remove(old_deadline, error);
+  }
+  return name + " limite";
+}
+
+std::string deadline_end_marker_name(int day, std::string_view time,
+                                     std::string_view series_link) {
+  return std::to_string(day) + " " + name_time(time) + ".lmt;" + std::string(series_link);
+}
+
+namespace {
+
+std::optional<int> whole_number(std::string_view digits) {
+  if (digits.empty() || digits.size() > 9) return std::nullopt;
+  int value = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+}  // namespace
+
+std::optional<PlanningNameFields> parse_planning_name(std::string_view name) {
+  if (chaincount(name, " -.") < 4) return std::nullopt;
+  const auto day = whole_number(chain(name, " -.", 1));
+  const auto hour = whole_number(chain(name, " -.", 2));
+  const auto minute = whole_number(chain(name, " -.", 3));
+  if (!day || !hour || !minute || *hour > 23 || *minute > 59) return std::nullopt;
+  return PlanningNameFields{*day, *hour, *minute};
+}
+
+std::vector<std::string> list_plannings(const fs::path& folder) {
+  return list_files(folder, kPlanningPattern);
+}
+
+}  // namespace tavelo

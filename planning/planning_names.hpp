@@ -1,0 +1,48 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "planning/prompts.hpp"
+
+namespace tavelo {
+
+namespace fs = std::filesystem;
+
+inline constexpr const char* kPlanningFolder = "rdv";
+inline constexpr const char* kPlanningPattern = "*.gnd*";
+
+fs::path planning_folder(const fs::path& program_folder);
+
+// "45123 09-30.gnd" for day 45123 at "09:30".
+std::string planning_base_name(int day, std::string_view time);
+
+// The base name with as many "a" as it takes to name no existing file of the folder.
+std::string free_planning_name(const fs::path& folder, int day, std::string_view time);
+
+// The whole choice of a new planning's file name: a free name, then " limite" for a deadline
+// the user confirms (an older deadline of that name may be deleted on the way), or ";" and the
+// series link for a reproduced occurrence.
+std::string new_planning_name(const fs::path& folder, int day, std::string_view time,
+                              std::string_view subject, std::string_view series_link,
+                              Prompts& prompts);
+
+// "45123 09-30.lmt;1700000000": the end marker of a series reproduced up to a deadline.
+std::string deadline_end_marker_name(int day, std::string_view time, std::string_view series_link);
+
+// The day and time a planning file name carries. Nothing for a name not of that form, so that a
+// stray file in the folder is passed over instead of stopping the program.
+struct PlanningNameFields {
+  int day;
+  int hour;
+  int minute;
+};
+std::optional<PlanningNameFields> parse_planning_name(std::string_view name);
+
+// Every planning file of the folder ("*.gnd*"), in name order, which is date and time order.
+std::vector<std::string> list_plannings(const fs::path& folder);
+
+}  // namespace tavelo

@@ -1,0 +1,264 @@
+#include "planning/settings.hpp"
+
+#include "planning/text.hpp"
+#include "platform/files.hpp"
+
+namespace tavelo {
+
+Settings default_settings(int today, bool screen_reader_answered) {
+  Settings s;
+  s.last_active_day = today;
+  s.screen_reader_wait = screen_reader_answered ? 30 : 0;
+  return s;
+}
+
+namespace {
+
+void read_default_alarm(FieldReader& in, AlarmProfile& alarm) {
+  in.u8(alarm.kind);
+  in.text(alarm.sound_file);
+  in.i16(alarm.frequency);
+  in.i16(alarm.length);
+  in.i16(alarm.pause);
+  in.i16(alarm.repetitions);
+  if (alarm.kind == 3) {
+    in.i16(alarm.tone_cycles_between_waves);
+    in.i16(alarm.wave_repetitions);
+  }
+}
+
+void read_spoken_and_mail(FieldReader& in, Settings& s) {
+  in.u8(s.default_spoken.mode);
+  in.voice(s.default_spoken.voice);
+  in.text(s.default_spoken.text);
+  in.u8(s.default_spoken.repetitions);
+  in.u8(s.default_spoken.interval);
+  MailSettings& m = s.default_mail;
+  in.text(m.server);
+  in.text(m.user);
+  in.text(m.password);
+  in.i16(m.port);
+  in.text(m.recipients);
+  in.text(m.reply_address);
+  in.text(m.subject);
+  in.u8(m.presence);
+  in.u8(m.secure);
+}
+
+// Columns `first`..`last` (from 0) of every row, row by row.
+void read_columns(FieldReader& in, Settings& s, std::size_t first, std::size_t last) {
+  for (SharingRow& row : s.sharing_table) {
+    for (std::size_t c = first; c <= last && !in.ended(); ++c) in.text(row.columns[c]);
+  }
+}
+
+// Rows are made as the file supplies them, never from the stored count alone.
+void read_sharing_rows(FieldReader& in, Settings& s) {
+  int rows = 0;
+  in.i16(rows);
+  s.sharing_table.clear();
+  for (int r = 0; r < rows && !in.ended(); ++r) {
+    SharingRow row;
+    in.text(row.columns[0]);
+    in.text(row.columns[1]);
+    if (in.ended()) break;
+    s.sharing_table.push_back(std::move(row));
+  }
+}
+
+}  // namespace
+
+int read_settings(std::string_view record, Settings& s) {
+  FieldReader in(record);
+  in.u8(s.management_hour);
+  in.u8(s.management_minute);
+  in.u8(s.daily_repeated_warning);
+  in.text(s.journal_folder);
+  in.i32(s.last_active_day);
+  in.u8(s.background_mode);
+  in.u8(s.realtime_running);
+  read_default_alarm(in, s.default_alarm);
+  in.u8(s.desktop_icon_option);
+  in.u8(s.screen_reader_wait);
+  in.u8(s.sound_control);
+  in.u8(s.update_check);
+  in.u8(s.automatic_backup);
+  in.i16(s.backups_kept);
+  in.u8(s.restart_delay);
+  in.u8(s.forewarning_hour);
+  in.u8(s.forewarning_minute);
+  in.u8(s.forewarning_mode);
+  in.u8(s.forewarning_given_today);
+  int reserved = 0;
+  in.u8(reserved);
+  for (int& value : s.night_mode) in.u8(value);
+  in.u8(s.night_mode_active);
+  in.text(s.night_alarm);
+  in.u8(s.multiselect_sound_list);
+  in.u8(s.pc_pulse_output);
+  read_spoken_and_mail(in, s);
+  read_sharing_rows(in, s);
+  in.text(s.own_identifier);
+  in.u8(s.import_allowed);
+  in.u8(s.export_allowed);
+  read_columns(in, s, 2, 5);
+  in.u8(s.mail_approved);
+  read_columns(in, s, 6, 7);
+  read_columns(in, s, 8, 8);
+  in.i16(s.inactivity_days);
+  in.u8(s.chimes_active);
+  in.text(s.chime_profile);
+  if (trim_spaces(s.own_identifier).empty()) {
+    s.import_allowed = 0;
+    s.export_allowed = 0;
+  }
+  return in.in.readerror;
+}
+
+namespace {
+
+void write_columns(RecordWriter& out, const Settings& s, std::size_t first, std::size_t last) {
+  for (const SharingRow& row : s.sharing_table) {
+    for (std::size_t c = first; c <= last; ++c) printstring(out, row.columns[c]);
+  }
+}
+
+}  // namespace
+
+std::string write_settings(const Settings& s, int today) {
+  RecordWriter out;
+  print8(out, s.management_hour);
+  print8(out, s.management_minute);
+  print8(out, s.daily_repeated_warning);
+  printstring(out, s.journal_folder);
+  print32(out, today);
+  print8(out, s.background_mode);
+  print8(out, s.realtime_running);
+  const AlarmProfile& a = s.default_alarm;
+  print8(out, a.kind);
+  printstring(out, a.sound_file);
+  print16(out, a.frequency);
+  print16(out, a.length);
+  print16(out, a.pause);
+  print16(out, a.repetitions);
+  if (a.kind == 3) {
+    print16(out, a.tone_cycles_between_waves);
+    print16(out, a.wave_repetitions);
+  }
+  print8(out, s.desktop_icon_option);
+  print8(out, s.screen_reader_wait);
+  print8(out, s.sound_control);
+  print8(out, s.update_check);
+  print8(out, s.automatic_backup);
+  print16(out, s.backups_kept);
+  print8(out, s.restart_delay);
+  print8(out, s.forewarning_hour);
+  print8(out, s.forewarning_minute);
+  print8(out, s.forewarning_mode);
+  print8(out, s.forewarning_given_today);
+  print8(out, 0);
+  for (int value : s.night_mode) print8(out, value);
+  print8(out, s.night_mode_active);
+  printstring(out, s.night_alarm);
+  print8(out, s.multiselect_sound_list);
+  print8(out, s.pc_pulse_output);
+  const SpokenNotification& v = s.default_spoken;
+  print8(out, v.mode);
+  printvoice(out, v.voice);
+  printstring(out, v.text);
+  print8(out, v.repetitions);
+  print8(out, v.interval);
+  const MailSettings& m = s.default_mail;
+  printstring(out, m.server);
+  printstring(out, m.user);
+  printstring(out, m.password);
+  print16(out, m.port);
+  printstring(out, m.recipients);
+  printstring(out, m.reply_address);
+  printstring(out, m.subject);
+  print8(out, m.presence);
+  print8(out, m.secure);
+  print16(out, static_cast<std::int64_t>(s.sharing_table.size()));
+  write_columns(out, s, 0, 1);
+  printstring(out, s.own_identifier);
+  print8(out, s.import_allowed);
+  print8(out, s.export_allowed);
+  write_columns(out, s, 2, 5);
+  print8(out, s.mail_approved);
+  write_columns(out, s, 6, 7);
+  write_columns(out, s, 8, 8);
+  print16(out, s.inactivity_days);
+  print8(out, s.chimes_active);
+  printstring(out, s.chime_profile);
+  return std::move(out.bytes);
+}
+
+void apply_zero_value_defaults(Settings& s) {
+  AlarmProfile& a = s.default_alarm;
+  if (a.kind == 0) a.kind = 1;
+  if (a.frequency == 0) a.frequency = 1760;
+  if (a.length == 0) a.length = 50;
+  if (a.pause == 0) a.pause = 50;
+  if (a.repetitions == 0) a.repetitions = 120;
+  if (s.desktop_icon_option == 0) s.desktop_icon_option = 2;
+  if (s.update_check == 0) s.update_check = 2;
+  if (s.pc_pulse_output == 0) s.pc_pulse_output = 1;
+  if (s.default_spoken.voice.empty()) {
+    s.default_spoken.voice = kDefaultVoice;
+    s.default_spoken.text = "notification de Tavelo, ";
+    s.default_mail.port = 25;
+    s.default_mail.subject = "notification de Tavelo";
+  }
+}
+
+void recover_settings_backup(const fs::path& program_folder) {
+  const fs::path backup = program_folder / kSettingsBackup;
+  if (!file_exists(backup)) return;
+  std::error_code error;
+  fs::rename(backup, program_folder / kSettingsFile, error);
+}
+
+void loadsettings(const fs::path& program_folder, Settings& settings) {
+  recover_settings_backup(program_folder);
+  if (const auto record = read_file(program_folder / kSettingsFile)) {
+    read_settings(*record, settings);
+  }
+  apply_zero_value_defaults(settings);
+}
+
+bool savesettings(const fs::path& program_folder, const Settings& settings, int today) {
+  const fs::path file = program_folder / kSettingsFile;
+  const fs::path backup = program_folder / kSettingsBackup;
+  std::error_code error;
+  if (file_exists(file)) {
+    fs::rename(file, backup, error);
+    if (error) return false;
+  }
+  if (!write_file_atomically(file, write_settings(settings, today))) return false;
+  fs::remove(backup, error);
+  return true;
+}
+
+DateCheck check_settings_date(const Settings& s, int today) {
+  if (s.last_active_day > today) return {DateCheck::kClockBehind, 0};
+  if (s.inactivity_days != 0 && s.last_active_day + s.inactivity_days < today) {
+    return {DateCheck::kLongAbsence, today - s.last_active_day};
+  }
+  return {};
+}
+
+std::string date_check_question(const DateCheck& check) {
+  switch (check.kind) {
+    case DateCheck::kClockBehind:
+      return "La date de votre système est inférieure à celle retenue par l'agenda. "
+             "Souhaitez-vous l'arrêter, le temps de réajuster la date et l'heure?";
+    case DateCheck::kLongAbsence:
+      return "L'agenda n'a pas été activé depuis " + std::to_string(check.days_absent) +
+             " jours. Souhaitez-vous l'arrêter, le temps de réajuster la date et l'heure?";
+    case DateCheck::kNone:
+      break;
+  }
+  return {};
+}
+
+}  // namespace tavelo

@@ -1,0 +1,149 @@
+#include "planning/text.hpp"
+
+#include <array>
+#include <cstdint>
+
+namespace tavelo {
+
+namespace {
+
+// Windows-1252 bytes 0x80..0x9F. The five bytes the code page leaves undefined map to the C1
+// control of the same value, as Windows does, so that every byte survives a round trip.
+constexpr std::array<char32_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char32_t codepoint_of_byte(unsigned char byte) {
+  if (byte >= 0x80 && byte <= 0x9F) return kHighControls[byte - 0x80];
+  return byte;
+}
+
+char byte_of_codepoint(char32_t c) {
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
+  for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+    if (kHighControls[i] == c) return static_cast<char>(0x80 + i);
+  }
+  return '?';
+}
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// Decodes one code point at `i` and moves `i` past it.
+char32_t decode_one(std::string_view text, std::size_t& i) {
+  const auto lead = static_cast<unsigned char>(text[i++]);
+  if (lead < 0x80) return lead;
+  int extra = 0;
+  char32_t value = 0;
+  char32_t minimum = 0;
+  if ((lead & 0xE0) == 0xC0) {
+    extra = 1, value = lead & 0x1Fu, minimum = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    extra = 2, value = lead & 0x0Fu, minimum = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    extra = 3, value = lead & 0x07u, minimum = 0x10000;
+  } else {
+    return kReplacement;
+  }
+  std::size_t j = i;
+  for (int k = 0; k < extra; ++k, ++j) {
+    if (j >= text.size() || (static_cast<unsigned char>(text[j]) & 0xC0) != 0x80) {
+      return kReplacement;
+    }
+    value = (value << 6) | (static_cast<unsigned char>(text[j]) & 0x3Fu);
+  }
+  if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+    return kReplacement;
+  }
+  i = j;
+  return value;
+}
+
+}  // namespace
+
+void append_utf8(std::string& out, char32_t c) {
+  if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = kReplacement;
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+std::u32string to_codepoints(std::string_view text) {
+  std::u32string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) out += decode_one(text, i);
+  return out;
+}
+
+std::string to_utf8(std::u32string_view codepoints) {
+  std::string out;
+  out.reserve(codepoints.size());
+  for (char32_t c : codepoints) append_utf8(out, c);
+  return out;
+}
+
+std::string cp1252_from_utf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) out += byte_of_codepoint(decode_one(text, i));
+  return out;
+}
+
+std::string utf8_from_cp1252(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (char b : bytes) append_utf8(out, codepoint_of_byte(static_cast<unsigned char>(b)));
+  return out;
+}
+
+std::size_t character_count(std::string_view text) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < text.size(); ++count) decode_one(text, i);
+  return count;
+}
+
+namespace {
+
+template <typename View>
+View trim_spaces_of(View text) {
+  std::size_t first = 0;
+  std::size_t last = text.size();
+  while (first < last && text[first] == ' ') ++first;
+  while (last > first && text[last - 1] == ' ') --last;
+  return text.substr(first, last - first);
+}
+
+}  // namespace
+
+std::string_view trim_spaces(std::string_view text) { return trim_spaces_of(text); }
+std::u32string_view trim_spaces(std::u32string_view text) { return trim_spaces_of(text); }
+
+std::int64_t leading_integer(std::string_view text) {
+  text = trim_spaces(text);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  std::int64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') break;
+    if (value > (INT64_MAX - 9) / 10) break;
+    value = value * 10 + (c - '0');
+  }
+  return negative ? -value : value;
+}
+
+}  // namespace tavelo

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tavelo {
+
+// Texts live in memory as UTF-8; the files keep them as single Windows-1252 bytes.
+// Characters the code page lacks are stored as "?".
+std::string cp1252_from_utf8(std::string_view text);
+std::string utf8_from_cp1252(std::string_view bytes);
+
+// Code points of a UTF-8 text; an ill-formed byte counts as one U+FFFD.
+std::u32string to_codepoints(std::string_view text);
+std::string to_utf8(std::u32string_view codepoints);
+void append_utf8(std::string& out, char32_t codepoint);
+
+std::size_t character_count(std::string_view text);
+
+// Leading and trailing spaces removed (spaces only, as the records trim them).
+std::string_view trim_spaces(std::string_view text);
+std::u32string_view trim_spaces(std::u32string_view text);
+
+// The number a text starts with, after optional spaces and a sign; 0 when there is none.
+// Digits past the 64-bit range are ignored rather than overflowing.
+std::int64_t leading_integer(std::string_view text);
+
+}  // namespace tavelo

@@ -1,0 +1,114 @@
+#include "platform/files.hpp"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+
+namespace tavelo {
+
+bool file_exists(const fs::path& path) {
+  std::error_code error;
+  return fs::exists(path, error);
+}
+
+std::optional<std::string> read_file(const fs::path& file, std::size_t limit) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string bytes;
+  char buffer[1 << 16];
+  while (bytes.size() < limit && in) {
+    const std::size_t wanted = std::min(sizeof buffer, limit - bytes.size());
+    in.read(buffer, static_cast<std::streamsize>(wanted));
+    bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+  }
+  if (in.bad()) return std::nullopt;
+  return bytes;
+}
+
+namespace {
+
+bool write_all(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+}  // namespace
+
+bool write_file_atomically(const fs::path& file, std::string_view bytes) {
+  // The temporary name starts with "~" so that no listing pattern of the program matches it.
+  std::string temporary = (file.parent_path() / "~tavelo-XXXXXX").string();
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) return false;
+  const bool written = write_all(fd, bytes);
+  const bool closed = ::close(fd) == 0;
+  std::error_code error;
+  if (written && closed) {
+    fs::permissions(temporary, fs::perms::owner_read | fs::perms::owner_write |
+                                   fs::perms::group_read | fs::perms::others_read,
+                    error);
+    fs::rename(temporary, file, error);
+    if (!error) return true;
+  }
+  fs::remove(temporary, error);
+  return false;
+}
+
+namespace {
+
+char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+bool wildcard_match(std::string_view pattern, std::string_view name) {
+  // Iterative matcher with one back-tracking point: linear in practice, never recursive.
+  std::size_t p = 0, n = 0, star = std::string_view::npos, resume = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == '?' || fold(pattern[p]) == fold(name[n]))) {
+      ++p;
+      ++n;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      resume = n;
+    } else if (star != std::string_view::npos) {
+      p = star + 1;
+      n = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+std::vector<std::string> list_files(const fs::path& folder, std::string_view pattern) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    std::error_code type_error;
+    if (!it->is_regular_file(type_error)) continue;
+    std::string name = it->path().filename().string();
+    if (wildcard_match(pattern, name)) names.push_back(std::move(name));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+fs::path native_path(const fs::path& base, std::string_view stored) {
+  std::string text(stored);
+  std::replace(text.begin(), text.end(), '\\', '/');
+  const fs::path path(text);
+  return path.is_absolute() ? path : base / path;
+}
+
+}  // namespace tavelo

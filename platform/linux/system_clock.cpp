@@ -1,0 +1,31 @@
+#include "platform/linux/system_clock.hpp"
+
+#include <ctime>
+#include <thread>
+
+namespace tavelo {
+
+using namespace std::chrono;
+
+LocalTime SystemClock::now() const {
+  const auto moment = system_clock::now();
+  const std::time_t seconds_now = system_clock::to_time_t(moment);
+  std::tm local{};
+  localtime_r(&seconds_now, &local);
+  const auto millis = duration_cast<milliseconds>(moment.time_since_epoch()).count() % 1000;
+  return LocalTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,   local.tm_hour,
+                   local.tm_min,         local.tm_sec,     static_cast<int>(millis)};
+}
+
+std::int64_t SystemClock::epochseconds() const {
+  return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
+}
+
+std::uint32_t SystemClock::tick() const {
+  return static_cast<std::uint32_t>(
+      duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void SystemClock::sleep(milliseconds duration) { std::this_thread::sleep_for(duration); }
+
+}  // namespace tavelo
