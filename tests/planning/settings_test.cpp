@@ -45,6 +45,13 @@ TEST(Settings, EveryFieldSurvivesARoundTrip) {
   EXPECT_EQ(write_settings(back, 45123), record);
   EXPECT_EQ(back.sharing_table[1].columns[8], "i");
   EXPECT_EQ(back.chime_profile, "Westminster");
+
+  // Settings never read from a file have no voice yet; their record keeps its layout all the same.
+  Settings fresh = default_settings(45000, false);
+  fresh.chime_profile = "Big Ben";
+  Settings fresh_back = default_settings(1, false);
+  EXPECT_EQ(read_settings(write_settings(fresh, 45000), fresh_back), kReadOk);
+  EXPECT_EQ(fresh_back.chime_profile, "Big Ben");
 }
 
 TEST(Settings, TheMixedAlarmCountsAreStoredOnlyForKindThree) {
