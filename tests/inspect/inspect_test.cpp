@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 
+#include "alarms/alarm_profile.hpp"
+#include "alarms/chime_profile.hpp"
 #include "planning/planning_file.hpp"
 #include "planning/settings.hpp"
 #include "tests/support/temp_folder.hpp"
@@ -89,6 +91,21 @@ TEST_F(Inspect, AFileCutShortShowsTheDefaultsOfItsProgramFolder) {
 
   write_bytes(cut, "");
   EXPECT_EQ(inspect(cut).status, 0);
+}
+
+TEST_F(Inspect, PrintsAlarmAndChimeProfiles) {
+  write_bytes(program.path() / "rdv" / "nuit.alm",
+              write_alarm_profile({3, "cloche.wav", 440, 80, -5, 0, 3, 2}));
+  const InspectRun alarm = inspect(program.path() / "rdv" / "nuit.alm");
+  ASSERT_EQ(alarm.status, 0) << alarm.output;
+  EXPECT_EQ(nlohmann::json::parse(alarm.output)["fields"]["pause"], -5);
+
+  ChimeProfile chime;
+  chime.quarters = {{"big\\q.wav", 90, -10, 1500}};
+  write_bytes(program.path() / "big.car", write_chime_profile(chime));
+  const InspectRun car = inspect(program.path() / "big.car");
+  ASSERT_EQ(car.status, 0) << car.output;
+  EXPECT_EQ(nlohmann::json::parse(car.output)["fields"]["quarters"][0]["file"], "big\\q.wav");
 }
 
 TEST_F(Inspect, RefusesWhatItCannotRead) {
