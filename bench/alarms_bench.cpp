@@ -5,6 +5,8 @@
 #include <random>
 
 #include "alarms/brieflz.hpp"
+#include "alarms/synth.hpp"
+#include "platform/mixer.hpp"
 
 namespace {
 
@@ -49,6 +51,23 @@ void BM_Unpack(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(data.size()));
 }
 BENCHMARK(BM_Unpack)->Unit(benchmark::kMillisecond);
+
+// One second of output with four voices: two looped at other rates, two panned once.
+void BM_MixOneSecondOfFourVoices(benchmark::State& state) {
+  const auto tone = std::make_shared<const Pcm>(tone_sample());
+  const auto bell = std::make_shared<const Pcm>(start_beep());
+  std::vector<std::int16_t> out(2 * 44100);
+  for (auto _ : state) {
+    Mixer mixer(44100);
+    mixer.play(tone, {22000, 0.5, 0.5, true});
+    mixer.play(tone, {5500, 0.3, 0.7, true});
+    mixer.play(bell, {0, 1.0, 0.2, true});
+    mixer.play(bell, {48000, 0.2, 1.0, true});
+    mixer.render(out.data(), 44100);
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+BENCHMARK(BM_MixOneSecondOfFourVoices)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
