@@ -86,12 +86,13 @@ void read_group_b(FieldReader& in, TaskSettings& task) {
   if (in.ended()) task.active = 0;
 }
 
-void read_group_c(FieldReader& in, Planning& p) {
+void read_group_c(FieldReader& in, Planning& p, const PlanningLayout& layout) {
   in.u8(p.task.state);
   in.u8(p.task.postponement_option);
   in.text(p.category);
   in.i16(p.number_of_times);
-  in.u8(p.month_anchor);
+  if (layout.month_anchor) in.u8(p.month_anchor);
+  if (!layout.series_link) return;
   in.text(p.series_link);
   if (!p.series_link.empty()) in.i16(p.occurrence_number);
 }
@@ -130,10 +131,14 @@ void read_group_d(FieldReader& in, Planning& p, const Settings& settings) {
   if (in.ended()) default_group_d(p, settings);
 }
 
-void read_group_e(FieldReader& in, Planning& p) {
-  in.text(p.sharing_identifiers);
-  in.text(p.unique_identifier);
-  if (!in.in.at_end()) in.u8(p.mail_approved);
+void read_group_e(FieldReader& in, Planning& p, const PlanningLayout& layout) {
+  if (layout.sharing) {
+    in.text(p.sharing_identifiers);
+    in.text(p.unique_identifier);
+  }
+  if (layout.mail_approved && !(layout.last_field_optional && in.in.at_end())) {
+    in.u8(p.mail_approved);
+  }
   if (in.ended()) {
     p.sharing_identifiers.clear();
     p.unique_identifier.clear();
@@ -143,16 +148,28 @@ void read_group_e(FieldReader& in, Planning& p) {
 
 }  // namespace
 
-Planning read_planning(std::string_view record, const Settings& settings, int& readerror) {
+Planning planning_defaults(const Settings& settings) {
   Planning p;
   p.alarm = settings.default_alarm;
   default_group_d(p, settings);
-  FieldReader in(record);
+  return p;
+}
+
+void read_planning_record(FieldReader& in, Planning& p, const Settings& settings,
+                          const PlanningLayout& layout) {
   read_group_a(in, p, settings);
   read_group_b(in, p.task);
-  read_group_c(in, p);
-  read_group_d(in, p, settings);
-  read_group_e(in, p);
+  read_group_c(in, p, layout);
+  if (layout.spoken_and_mail) read_group_d(in, p, settings);
+  read_group_e(in, p, layout);
+}
+
+Planning read_planning(std::string_view record, const Settings& settings, int& readerror) {
+  Planning p = planning_defaults(settings);
+  FieldReader in(record);
+  PlanningLayout layout;
+  layout.last_field_optional = true;
+  read_planning_record(in, p, settings, layout);
   readerror = in.in.readerror;
   return p;
 }

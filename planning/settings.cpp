@@ -14,14 +14,14 @@ Settings default_settings(int today, bool screen_reader_answered) {
 
 namespace {
 
-void read_default_alarm(FieldReader& in, AlarmProfile& alarm) {
+void read_default_alarm(FieldReader& in, AlarmProfile& alarm, bool mixed_counts_always) {
   in.u8(alarm.kind);
   in.text(alarm.sound_file);
   in.i16(alarm.frequency);
   in.i16(alarm.length);
   in.i16(alarm.pause);
   in.i16(alarm.repetitions);
-  if (alarm.kind == 3) {
+  if (alarm.kind == 3 || mixed_counts_always) {
     in.i16(alarm.tone_cycles_between_waves);
     in.i16(alarm.wave_repetitions);
   }
@@ -66,27 +66,39 @@ void read_sharing_rows(FieldReader& in, Settings& s) {
   }
 }
 
-// Older versions end before any of these: each is read only while the file goes on, so such a
-// file still reads as complete.
-void read_later_fields(FieldReader& in, Settings& s) {
-  if (in.in.at_end()) return;
+// What the settings hold when a record predates the spoken and mail notifications.
+void absent_notifications(Settings& s) {
+  s.pc_pulse_output = 1;
+  s.default_spoken = {0, kDefaultVoice, "notification de Tavelo, ", 0, 0};
+  s.default_mail = {"", "", "", 25, "", "", "notification de Tavelo", 0, 0};
+}
+
+// The fields from the own identifier on came one version at a time: each group is read only
+// while the record goes on, so an older record keeps what the settings held.
+void read_identity_and_later(FieldReader& in, Settings& s) {
+  const auto more = [&in] { return !in.ended() && !in.in.at_end(); };
+  if (!more()) return;
+  in.text(s.own_identifier);
+  in.u8(s.import_allowed);
+  in.u8(s.export_allowed);
+  if (!more()) return;
+  read_columns(in, s, 2, 5);
+  if (!more()) return;
   in.u8(s.mail_approved);
-  if (in.in.at_end()) return;
+  if (!more()) return;
   read_columns(in, s, 6, 7);
-  if (in.in.at_end()) return;
+  if (!more()) return;
   read_columns(in, s, 8, 8);
-  if (in.in.at_end()) return;
+  if (!more()) return;
   in.i16(s.inactivity_days);
-  if (in.in.at_end()) return;
+  if (!more()) return;
   in.u8(s.chimes_active);
-  if (in.in.at_end()) return;
   in.text(s.chime_profile);
 }
 
 }  // namespace
 
-int read_settings(std::string_view record, Settings& s) {
-  FieldReader in(record);
+void read_settings_first_block(FieldReader& in, Settings& s, const SettingsLayout& layout) {
   in.u8(s.management_hour);
   in.u8(s.management_minute);
   in.u8(s.daily_repeated_warning);
@@ -94,36 +106,64 @@ int read_settings(std::string_view record, Settings& s) {
   in.i32(s.last_active_day);
   in.u8(s.background_mode);
   in.u8(s.realtime_running);
-  read_default_alarm(in, s.default_alarm);
+  read_default_alarm(in, s.default_alarm, layout.mixed_counts_always);
   in.u8(s.desktop_icon_option);
-  in.u8(s.screen_reader_wait);
+  if (layout.reader_wait_after_icon) {
+    in.u8(s.screen_reader_wait);
+  } else {
+    in.u8(s.restart_delay);
+  }
   in.u8(s.sound_control);
   in.u8(s.update_check);
   in.u8(s.automatic_backup);
   in.i16(s.backups_kept);
-  in.u8(s.restart_delay);
-  in.u8(s.forewarning_hour);
-  in.u8(s.forewarning_minute);
-  in.u8(s.forewarning_mode);
+  if (layout.reader_wait_after_icon) in.u8(s.restart_delay);
+  if (layout.forewarning) {
+    in.u8(s.forewarning_hour);
+    in.u8(s.forewarning_minute);
+    in.u8(s.forewarning_mode);
+  } else {
+    s.forewarning_hour = s.forewarning_minute = s.forewarning_mode = 0;
+  }
+}
+
+void read_settings_second_block(FieldReader& in, Settings& s, const SettingsLayout& layout) {
   in.u8(s.forewarning_given_today);
   int reserved = 0;
   in.u8(reserved);
-  for (int& value : s.night_mode) in.u8(value);
-  in.u8(s.night_mode_active);
-  in.text(s.night_alarm);
-  in.u8(s.multiselect_sound_list);
-  in.u8(s.pc_pulse_output);
-  read_spoken_and_mail(in, s);
-  read_sharing_rows(in, s);
-  in.text(s.own_identifier);
-  in.u8(s.import_allowed);
-  in.u8(s.export_allowed);
-  read_columns(in, s, 2, 5);
-  read_later_fields(in, s);
+  if (layout.night_mode) {
+    for (int& value : s.night_mode) in.u8(value);
+    in.u8(s.night_mode_active);
+    in.text(s.night_alarm);
+    in.u8(s.multiselect_sound_list);
+  } else {
+    s.night_mode = {};
+    s.night_mode_active = 0;
+    s.night_alarm.clear();
+    s.multiselect_sound_list = 0;
+  }
+  if (layout.notifications) {
+    in.u8(s.pc_pulse_output);
+    read_spoken_and_mail(in, s);
+  } else {
+    absent_notifications(s);
+  }
+  if (layout.sharing_rows) {
+    read_sharing_rows(in, s);
+  } else {
+    s.sharing_table.clear();
+  }
+  read_identity_and_later(in, s);
   if (trim_spaces(s.own_identifier).empty()) {
     s.import_allowed = 0;
     s.export_allowed = 0;
   }
+}
+
+int read_settings(std::string_view record, Settings& s) {
+  FieldReader in(record);
+  read_settings_first_block(in, s, SettingsLayout{});
+  read_settings_second_block(in, s, SettingsLayout{});
   return in.in.readerror;
 }
 
@@ -137,13 +177,13 @@ void write_columns(RecordWriter& out, const Settings& s, std::size_t first, std:
 
 }  // namespace
 
-std::string write_settings(const Settings& s, int today) {
-  RecordWriter out;
+void write_settings_first_block(RecordWriter& out, const Settings& s, int last_active_day,
+                                bool mixed_counts_always) {
   print8(out, s.management_hour);
   print8(out, s.management_minute);
   print8(out, s.daily_repeated_warning);
   printstring(out, s.journal_folder);
-  print32(out, today);
+  print32(out, last_active_day);
   print8(out, s.background_mode);
   print8(out, s.realtime_running);
   const AlarmProfile& a = s.default_alarm;
@@ -153,7 +193,7 @@ std::string write_settings(const Settings& s, int today) {
   print16(out, a.length);
   print16(out, a.pause);
   print16(out, a.repetitions);
-  if (a.kind == 3) {
+  if (a.kind == 3 || mixed_counts_always) {
     print16(out, a.tone_cycles_between_waves);
     print16(out, a.wave_repetitions);
   }
@@ -167,6 +207,9 @@ std::string write_settings(const Settings& s, int today) {
   print8(out, s.forewarning_hour);
   print8(out, s.forewarning_minute);
   print8(out, s.forewarning_mode);
+}
+
+void write_settings_second_block(RecordWriter& out, const Settings& s) {
   print8(out, s.forewarning_given_today);
   print8(out, 0);
   for (int value : s.night_mode) print8(out, value);
@@ -202,6 +245,12 @@ std::string write_settings(const Settings& s, int today) {
   print16(out, s.inactivity_days);
   print8(out, s.chimes_active);
   printstring(out, s.chime_profile);
+}
+
+std::string write_settings(const Settings& s, int today) {
+  RecordWriter out;
+  write_settings_first_block(out, s, today, false);
+  write_settings_second_block(out, s);
   return std::move(out.bytes);
 }
 
