@@ -228,7 +228,8 @@ std::vector<std::string> offer_series_reproduction(const PlanningStore& store, P
 int delete_series(const fs::path& program_folder, std::string_view series_link) {
   if (series_link.empty()) return 0;
   const fs::path folder = planning_folder(program_folder);
-  const std::string suffix = ";" + std::string(series_link);
+  std::string suffix(";");
+  suffix += series_link;
   int deleted = 0;
   for (const std::string& name : list_files(folder, "*")) {
     const bool of_series =
