@@ -39,6 +39,9 @@ namespace {
 // A passed planning's file while the pass works on it; no listing pattern of the program matches.
 constexpr const char* kParkedName = "~tavelo-passed";
 
+// Forewarning days are one byte.
+constexpr long kMostForewarningDays = 255;
+
 // The value the real-time agenda stores in a planning's alarm state once it has signalled it.
 constexpr int kSignalled = 1;
 
@@ -107,11 +110,12 @@ class Pass {
   void process(const std::string& name) {
     const auto fields = parse_planning_name(name);
     if (!fields) return;  // not a planning's name: left alone
+    const long days_ahead = static_cast<long>(fields->day) - today_;
+    if (days_ahead > kMostForewarningDays) return;  // nothing to do with it yet: left unread
     int readerror = 0;
     Planning planning = loadplanning(folder_ / name, c_.program_folder, settings_, readerror);
     const int minutes = fields->hour * 60 + fields->minute;
     const std::string time = time_text(fields->hour, fields->minute);
-    const long days_ahead = static_cast<long>(fields->day) - today_;
     const bool past = days_ahead < 0 || (days_ahead == 0 && before_management_time(minutes) &&
                                          now_minutes_ >= management_minutes_ && rings(planning));
     if (past) {
@@ -141,13 +145,11 @@ class Pass {
       const bool ends = last || !moves_on(planning);
       message =
           past_planning_message(planning.subject, day, time) + (ends ? "supprimée" : "reportée");
-      if (!background_ &&
-          journal_ready(planning.journal, settings_, c_.prompts, c_.open_management_settings)) {
-        message += " et inscrite dans le journal.";
-        journal(planning);
-      } else {
-        message += ".";
-      }
+      const bool journaled =
+          !background_ &&
+          journal_ready(planning.journal, settings_, c_.prompts, c_.open_management_settings) &&
+          journal(planning);
+      message += journaled ? " et inscrite dans le journal." : ".";
       if (ends) break;
       const int next = nextoccurrence(planning, day);
       if (next < today_ || (next == today_ && before_management_time(minutes))) {
@@ -169,7 +171,8 @@ class Pass {
     }
   }
 
-  void journal(const Planning& planning) {
+  // False when the section cannot be written: the message then does not claim it was.
+  bool journal(const Planning& planning) {
     JournalEntry entry(journal_folder(c_.program_folder, settings_), planning.category);
     entry.line(journal_header(now_));
     entry.line("  sujet: " + planning.subject);
@@ -178,7 +181,9 @@ class Pass {
       entry.line("  note:");
       entry.lines(planning.note);
     }
-    if (entry.close()) ++report_.journal_entries;
+    if (!entry.close()) return false;
+    ++report_.journal_entries;
+    return true;
   }
 
   bool reschedule(const std::string& old_name, int day, const std::string& time,

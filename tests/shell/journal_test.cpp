@@ -123,6 +123,18 @@ TEST_F(JournalFolder, AnOldJournalTxtMovesIntoTheMainSection) {
   EXPECT_TRUE(prompts_.notices.empty());
 }
 
+TEST_F(JournalFolder, AMovedJournalKeepsTheEntriesAlreadyInTheMainSection) {
+  fs::create_directories(folder_.path() / "journal");
+  write_bytes(folder_.path() / "journal" / "bilan principal.txt", "nouveau\r\n");
+  write_bytes(folder_.path() / "journal.txt", "ancien\r\n");
+  settings_.journal_folder = "journal.txt";
+  EXPECT_EQ(check_journal_folder(folder_.path(), settings_, prompts_, kToday),
+            JournalFolderCheck::kOldJournalMoved);
+  EXPECT_EQ(read_bytes(folder_.path() / "journal" / "bilan principal.txt"),
+            "nouveau\r\nancien\r\n");
+  EXPECT_FALSE(file_exists(folder_.path() / "journal.txt"));
+}
+
 TEST_F(JournalFolder, AJournalFileElsewhereIsMovedWithANotice) {
   const fs::path file = folder_.path() / "mes notes.log";
   write_bytes(file, "vieux\r\n");

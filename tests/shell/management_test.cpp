@@ -107,6 +107,15 @@ TEST_F(Management, WithoutJournalOrWithTheBackgroundAgendaTheMessageEndsWithASto
   put(today_ - 2, "09:30", planning("en arrière-plan"));
   EXPECT_EQ(count_of(run().text, "Elle a été supprimée.\r"), 1u);
   EXPECT_FALSE(file_exists(journal() / "bilan principal.txt"));
+
+  // A journal folder that cannot be written: the message does not claim the entry.
+  settings_.background_mode = 0;
+  write_bytes(folder_.path() / "fichier", "");
+  settings_.journal_folder = (folder_.path() / "fichier" / "journal").string();
+  put(today_ - 1, "09:30", planning("journal impossible"));
+  const ManagementReport report = run();
+  EXPECT_EQ(count_of(report.text, "Elle a été supprimée.\r"), 1u);
+  EXPECT_EQ(report.journal_entries, 0);
 }
 
 TEST_F(Management, ADailyPlanningMissedThreeDaysIsJournaledThreeTimesAndReportedOnce) {
@@ -166,13 +175,16 @@ TEST_F(Management, PlanningsWithinTheirForewarningDaysAreReported) {
   Planning tomorrow = planning("train");
   tomorrow.forewarning_days = 1;
   const std::string tomorrow_name = put(today_ + 1, "07:15", tomorrow);
-  const std::string today_name = put(today_, "18:00", planning("dîner"));
+  Planning counted = daily("dîner");
+  counted.number_of_times = 3;
+  const std::string today_name = put(today_, "18:00", counted);
   const ManagementReport report = run();
   EXPECT_EQ(report.text,
             "agenda plannification à signaler:\r  dîner, \r  prévue aujourd'hui, à 18:00.\r\r"
             "agenda plannification à signaler:\r  train, \r  prévue demain, à 07:15.\r\r"
             "agenda plannification à signaler:\r  dentiste, \r  prévue dans 3 jours, à 15:00.\r\r");
   EXPECT_EQ(read(today_name).alarm_state, 1);
+  EXPECT_EQ(read(today_name).number_of_times, 3);  // counted down only once it has passed
   EXPECT_EQ(read(tomorrow_name).alarm_state, 0);
   EXPECT_EQ(files().size(), 4u);
 }
