@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 #include "planning/calendar.hpp"
 #include "planning/planning_names.hpp"
@@ -193,24 +194,41 @@ bool names_deadline_subject(const Planning& planning) {
 
 }  // namespace
 
-std::vector<std::string> reproduce_series(const PlanningStore& store, Planning& planning, int day,
-                                          std::string_view time) {
-  std::vector<std::string> written;
+namespace {
+
+// Writes the occurrences of a new series from `day`, as many as `count` and none after
+// `last_day`, and returns the day of the last one. The planning keeps the series link and the
+// last occurrence number.
+int write_series(const PlanningStore& store, Planning& planning, int day, std::string_view time,
+                 int count, int last_day, std::vector<std::string>& written) {
   planning.series_link = std::to_string(store.clock.epochseconds());
   planning.occurrence_number = 1;
   const fs::path folder = store.folder();
   for (;;) {
     std::string name = occurrence_name(folder, day, time, planning.series_link);
     if (store.save(name, planning)) written.push_back(std::move(name));
-    if (planning.occurrence_number >= planning.number_of_times) break;
+    if (planning.occurrence_number >= count) return day;
     const int next = nextoccurrence(planning, day);
-    if (next <= day || next > last_planning_day()) break;  // no later date to put it on
+    if (next <= day || next > last_day) return day;  // no later date to put it on
     ++planning.occurrence_number;
     day = next;
     drop_own_unique_identifier(planning, store.settings);
   }
+}
+
+// In memory the planning is no occurrence of the series it has just written.
+void leave_series(Planning& planning) {
   planning.series_link.clear();
   planning.occurrence_number = 0;
+}
+
+}  // namespace
+
+std::vector<std::string> reproduce_series(const PlanningStore& store, Planning& planning, int day,
+                                          std::string_view time) {
+  std::vector<std::string> written;
+  write_series(store, planning, day, time, planning.number_of_times, last_planning_day(), written);
+  leave_series(planning);
   return written;
 }
 
@@ -254,27 +272,13 @@ std::vector<std::string> reproduce_until_deadline(const PlanningStore& store, Pl
                                                   int day, std::string_view time,
                                                   int deadline_day) {
   std::vector<std::string> written;
-  planning.series_link = std::to_string(store.clock.epochseconds());
-  planning.occurrence_number = 1;
-  const fs::path folder = store.folder();
-  int last_day = -1;
-  while (day <= deadline_day) {
-    std::string name = occurrence_name(folder, day, time, planning.series_link);
-    if (store.save(name, planning)) written.push_back(std::move(name));
-    last_day = day;
-    const int next = nextoccurrence(planning, day);
-    if (next <= day || next > deadline_day) break;
-    ++planning.occurrence_number;
-    day = next;
-    drop_own_unique_identifier(planning, store.settings);
-  }
-  if (last_day >= 0) {
-    Planning marker = planning;
-    saveplanning(folder / deadline_end_marker_name(last_day, time, planning.series_link), marker,
-                 store.settings, store.clock, false);
-  }
-  planning.series_link.clear();
-  planning.occurrence_number = 0;
+  if (day > deadline_day) return written;
+  const int last = write_series(store, planning, day, time, std::numeric_limits<int>::max(),
+                                deadline_day, written);
+  Planning marker = planning;
+  saveplanning(store.folder() / deadline_end_marker_name(last, time, planning.series_link), marker,
+               store.settings, store.clock, false);
+  leave_series(planning);
   return written;
 }
 
