@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <limits>
 
 #include "planning/calendar.hpp"
 #include "planning/planning_names.hpp"
@@ -175,6 +174,9 @@ std::string time_text(int hour, int minute) {
 
 namespace {
 
+// Occurrence numbers are stored in 16 bits: a series up to a far deadline stops there.
+constexpr int kMostOccurrences = 32767;
+
 // Each reproduced occurrence gets its own unique identifier when it is shared from here.
 void drop_own_unique_identifier(Planning& planning, const Settings& settings) {
   if (!settings.own_identifier.empty() &&
@@ -273,8 +275,8 @@ std::vector<std::string> reproduce_until_deadline(const PlanningStore& store, Pl
                                                   int deadline_day) {
   std::vector<std::string> written;
   if (day > deadline_day) return written;
-  const int last = write_series(store, planning, day, time, std::numeric_limits<int>::max(),
-                                deadline_day, written);
+  const int last =
+      write_series(store, planning, day, time, kMostOccurrences, deadline_day, written);
   Planning marker = planning;
   saveplanning(store.folder() / deadline_end_marker_name(last, time, planning.series_link), marker,
                store.settings, store.clock, false);
@@ -335,13 +337,14 @@ void extend_series(const PlanningStore& store, const std::string& marker_name,
   int readerror = 0;
   Planning planning =
       loadplanning(folder / marker_name, store.program_folder, store.settings, readerror);
-  if (!is_recurring_type(planning.type)) return;  // nothing to reproduce from
+  if (!is_recurring_type(planning.type) || link.empty()) return;  // nothing to reproduce from
   const std::string time = time_text(fields.hour, fields.minute);
+  planning.series_link = link;
   planning.alarm_state = 0;
   planning.task.state = 0;
   int day = fields.day;
   int last_written = -1;
-  for (;;) {
+  while (planning.occurrence_number < kMostOccurrences) {
     const int next = nextoccurrence(planning, day);
     if (next <= day || next > deadline_day) break;
     day = next;

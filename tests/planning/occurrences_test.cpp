@@ -459,5 +459,23 @@ TEST_F(Reproduction, DeadlineMaintenanceExtendsTheSeriesUpToIt) {
   EXPECT_EQ(files().size(), expected.size() + 1);
 }
 
+TEST_F(Reproduction, ASeriesUpToAFarDeadlineStopsAtTheLastOccurrenceNumber) {
+  Planning deadline;
+  deadline.subject = "lointaine LIMITE";
+  put(std::to_string(date(9000, 1, 1)) + " 18-00.gnd limite", deadline);
+  Planning occurrence;
+  occurrence.subject = "quotidien";
+  occurrence.type = kTypeEveryTwoDays;
+  occurrence.number_of_times = 0;
+  occurrence.series_link = "55";
+  occurrence.occurrence_number = 32764;
+  put(std::to_string(today_) + " 07-00.lmt;55", occurrence);
+  maintain_deadline(store_, today_);
+  EXPECT_EQ(files("*.gnd;55").size(), 3u);
+  const std::string marker = std::to_string(today_ + 6) + " 07-00.lmt;55";
+  ASSERT_EQ(files("*.lmt*"), std::vector<std::string>{marker});
+  EXPECT_EQ(read(marker).occurrence_number, 32767);
+}
+
 }  // namespace
 }  // namespace tavelo
