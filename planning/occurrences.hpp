@@ -38,20 +38,20 @@ std::string recurrence_type_name(int type);
 // Types 2 to 78 move on; type 1 and any value outside 1..78 (a damaged file) happen once.
 bool is_recurring_type(int type);
 
-// The day after `day` on which the recurrence falls next. Type 1, and
-// any type outside 2..78, gives `day` back. A weekly planning with no weekday ticked (a damaged or
-// hand-made file) is taken as ticked on the weekday of `day`, so it moves on by one week; the
-// month anchor is 2 only for "de la fin du mois", any other value counts from the start.
-// `day` must lie between 0 and last_planning_day().
+// The day after `day` on which the recurrence falls next. Type 1, and any type outside 2..78,
+// gives `day` back. A weekly planning with no weekday ticked (a damaged or hand-made file) is
+// taken as ticked on the weekday of `day`, so it moves on by one week; the month anchor is 2 only
+// for "de la fin du mois", any other value counts from the start. `day` must lie between 0 and
+// last_planning_day().
 int nextoccurrence(int type, const std::array<int, 7>& weekday_ticks, int month_anchor, int day);
 int nextoccurrence(const Planning& planning, int day);
 
 // The monthly step alone (type 6), which types 7 to 10 repeat.
 int monthly_step(int day);
 
-// The remaining count of a passed occurrence: a count of 1
-// makes this occurrence the last one (the planning becomes type 1, and true is returned); a larger
-// count is decreased by one; 0 ("jusqu'à la date limite") and -1 (unlimited) stay.
+// The remaining count of a passed occurrence: a count of 1 makes this occurrence the last one
+// (the planning becomes type 1, and true is returned); a larger count is decreased by one; 0
+// ("jusqu'à la date limite") and -1 (unlimited) stay.
 bool count_down_occurrence(Planning& planning);
 
 // Whether a passed planning moves on to another occurrence: a recurring type, not a reproduced
@@ -73,11 +73,11 @@ struct PlanningStore {
 // "hh:mm" from an hour and a minute.
 std::string time_text(int hour, int minute);
 
-// Reproducing a series, without the question: the planning is written once per
-// occurrence, `number_of_times` files named after their date and time followed by ";" and the
-// series link (the current time in seconds). Each occurrence after the first loses a unique
-// identifier that holds the own sharing identifier. In memory the series link is cleared and the
-// occurrence number set to 0 afterwards. Returns the names written, in order.
+// Reproducing a series, without the question: the planning is written once per occurrence,
+// `number_of_times` files named after their date and time followed by ";" and the series link
+// (the current time in seconds). Each occurrence after the first loses a unique identifier that
+// holds the own sharing identifier. In memory the series link is cleared and the occurrence
+// number set to 0 afterwards. Returns the names written, in order.
 std::vector<std::string> reproduce_series(const PlanningStore& store, Planning& planning, int day,
                                           std::string_view time);
 

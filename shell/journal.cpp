@@ -48,6 +48,10 @@ JournalEntry::JournalEntry(const fs::path& journal_folder, std::string_view cate
   if (out_.is_open() && existed) line(kJournalSeparator);
 }
 
+JournalEntry OpenJournalEntry(const fs::path& journal_folder, std::string_view category) {
+  return JournalEntry(journal_folder, category);
+}
+
 void JournalEntry::line(std::string_view text) {
   if (!out_.is_open()) return;
   const std::string bytes = cp1252_from_utf8(text);
@@ -76,15 +80,15 @@ bool JournalEntry::close() {
 
 bool write_journal_entry(const fs::path& journal_folder, std::string_view category,
                          const LocalTime& now, const std::vector<std::string>& lines) {
-  JournalEntry entry(journal_folder, category);
+  JournalEntry entry = OpenJournalEntry(journal_folder, category);
   if (!entry.is_open()) return false;
   entry.line(journal_header(now));
   for (const std::string& text : lines) entry.line(text);
   return entry.close();
 }
 
-bool journal_ready(int& journal_flag, const Settings& settings, Prompts& prompts,
-                   const std::function<void()>& open_management_settings) {
+bool JournalReady(int& journal_flag, const Settings& settings, Prompts& prompts,
+                  const std::function<void()>& open_management_settings) {
   if (journal_flag == 0) return false;
   while (settings.journal_folder.empty()) {
     if (!prompts.question(
@@ -136,8 +140,8 @@ void use_default_folder(const fs::path& program_folder, Settings& settings, int 
 
 }  // namespace
 
-JournalFolderCheck check_journal_folder(const fs::path& program_folder, Settings& settings,
-                                        Prompts& prompts, int today) {
+JournalFolderCheck CheckJournalFolder(const fs::path& program_folder, Settings& settings,
+                                      Prompts& prompts, int today) {
   const fs::path default_folder = default_journal_folder(program_folder);
   if (settings.journal_folder.empty()) {
     use_default_folder(program_folder, settings, today);

@@ -147,7 +147,7 @@ class Pass {
           past_planning_message(planning.subject, day, time) + (ends ? "supprimée" : "reportée");
       const bool journaled =
           !background_ &&
-          journal_ready(planning.journal, settings_, c_.prompts, c_.open_management_settings) &&
+          JournalReady(planning.journal, settings_, c_.prompts, c_.open_management_settings) &&
           journal(planning);
       message += journaled ? " et inscrite dans le journal." : ".";
       if (ends) break;
@@ -173,7 +173,8 @@ class Pass {
 
   // False when the section cannot be written: the message then does not claim it was.
   bool journal(const Planning& planning) {
-    JournalEntry entry(journal_folder(c_.program_folder, settings_), planning.category);
+    JournalEntry entry =
+        OpenJournalEntry(journal_folder(c_.program_folder, settings_), planning.category);
     entry.line(journal_header(now_));
     entry.line("  sujet: " + planning.subject);
     if (has_note(planning)) {

@@ -34,7 +34,7 @@ TEST(Journal, TheFirstEntryHasNoSeparatorAndTheNextHasIt) {
   const std::string first = "6 Mars 2026, \xE0 14:05.\r\n  sujet: r\xE9union\r\n";
   EXPECT_EQ(read_bytes(journal / "travail.txt"), first);
   {
-    JournalEntry entry(journal, "travail");
+    JournalEntry entry = OpenJournalEntry(journal, "travail");
     ASSERT_TRUE(entry.is_open());
     entry.line(journal_header(kNow));
     entry.line("  sujet: bilan");
@@ -57,17 +57,17 @@ TEST(Journal, ReadyOnlyWithTheFlagAndAFolder) {
   Settings settings;
   ScriptedPrompts none;
   int flag = 0;
-  EXPECT_FALSE(journal_ready(flag, settings, none, {}));
+  EXPECT_FALSE(JournalReady(flag, settings, none, {}));
   flag = 1;
   settings.journal_folder = "/j";
-  EXPECT_TRUE(journal_ready(flag, settings, none, {}));
+  EXPECT_TRUE(JournalReady(flag, settings, none, {}));
   EXPECT_TRUE(none.questions.empty());
 
   // No folder: asked until the management settings set one.
   settings.journal_folder.clear();
   int opened = 0;
   ScriptedPrompts yes_twice({true, true});
-  EXPECT_TRUE(journal_ready(flag, settings, yes_twice, [&] {
+  EXPECT_TRUE(JournalReady(flag, settings, yes_twice, [&] {
     if (++opened == 2) settings.journal_folder = "/choisi";
   }));
   EXPECT_EQ(opened, 2);
@@ -81,7 +81,7 @@ TEST(Journal, ReadyOnlyWithTheFlagAndAFolder) {
   // A no clears the journal flag.
   settings.journal_folder.clear();
   ScriptedPrompts no({false});
-  EXPECT_FALSE(journal_ready(flag, settings, no, [] {}));
+  EXPECT_FALSE(JournalReady(flag, settings, no, [] {}));
   EXPECT_EQ(flag, 0);
 }
 
@@ -100,7 +100,7 @@ class JournalFolder : public ::testing::Test {
 };
 
 TEST_F(JournalFolder, AnEmptySettingBecomesTheDefaultFolder) {
-  EXPECT_EQ(check_journal_folder(folder_.path(), settings_, prompts_, kToday),
+  EXPECT_EQ(CheckJournalFolder(folder_.path(), settings_, prompts_, kToday),
             JournalFolderCheck::kDefaultSet);
   const fs::path journal = folder_.path() / "journal";
   EXPECT_EQ(settings_.journal_folder, journal.string());
@@ -108,14 +108,14 @@ TEST_F(JournalFolder, AnEmptySettingBecomesTheDefaultFolder) {
   EXPECT_EQ(saved().journal_folder, journal.string());
   EXPECT_TRUE(prompts_.notices.empty());
   // The next start keeps it.
-  EXPECT_EQ(check_journal_folder(folder_.path(), settings_, prompts_, kToday),
+  EXPECT_EQ(CheckJournalFolder(folder_.path(), settings_, prompts_, kToday),
             JournalFolderCheck::kKept);
 }
 
 TEST_F(JournalFolder, AnOldJournalTxtMovesIntoTheMainSection) {
   write_bytes(folder_.path() / "journal.txt", "ancien\r\n");
   settings_.journal_folder = "journal.txt";
-  EXPECT_EQ(check_journal_folder(folder_.path(), settings_, prompts_, kToday),
+  EXPECT_EQ(CheckJournalFolder(folder_.path(), settings_, prompts_, kToday),
             JournalFolderCheck::kOldJournalMoved);
   EXPECT_FALSE(file_exists(folder_.path() / "journal.txt"));
   EXPECT_EQ(read_bytes(folder_.path() / "journal" / "bilan principal.txt"), "ancien\r\n");
@@ -128,7 +128,7 @@ TEST_F(JournalFolder, AMovedJournalKeepsTheEntriesAlreadyInTheMainSection) {
   write_bytes(folder_.path() / "journal" / "bilan principal.txt", "nouveau\r\n");
   write_bytes(folder_.path() / "journal.txt", "ancien\r\n");
   settings_.journal_folder = "journal.txt";
-  EXPECT_EQ(check_journal_folder(folder_.path(), settings_, prompts_, kToday),
+  EXPECT_EQ(CheckJournalFolder(folder_.path(), settings_, prompts_, kToday),
             JournalFolderCheck::kOldJournalMoved);
   EXPECT_EQ(read_bytes(folder_.path() / "journal" / "bilan principal.txt"),
             "nouveau\r\nancien\r\n");
@@ -139,7 +139,7 @@ TEST_F(JournalFolder, AJournalFileElsewhereIsMovedWithANotice) {
   const fs::path file = folder_.path() / "mes notes.log";
   write_bytes(file, "vieux\r\n");
   settings_.journal_folder = file.string();
-  EXPECT_EQ(check_journal_folder(folder_.path(), settings_, prompts_, kToday),
+  EXPECT_EQ(CheckJournalFolder(folder_.path(), settings_, prompts_, kToday),
             JournalFolderCheck::kFileMoved);
   ASSERT_EQ(prompts_.notices.size(), 1u);
   EXPECT_EQ(prompts_.notices[0],
@@ -156,7 +156,7 @@ TEST_F(JournalFolder, AJournalFileElsewhereIsMovedWithANotice) {
 TEST_F(JournalFolder, AFolderThatCannotBeMadeFallsBackToTheDefault) {
   write_bytes(folder_.path() / "fichier", "x");
   settings_.journal_folder = (folder_.path() / "fichier" / "sous-dossier").string();
-  EXPECT_EQ(check_journal_folder(folder_.path(), settings_, prompts_, kToday),
+  EXPECT_EQ(CheckJournalFolder(folder_.path(), settings_, prompts_, kToday),
             JournalFolderCheck::kFolderReplaced);
   ASSERT_EQ(prompts_.notices.size(), 1u);
   EXPECT_EQ(prompts_.notices[0],
@@ -172,7 +172,7 @@ TEST_F(JournalFolder, AFolderThatCannotBeMadeFallsBackToTheDefault) {
   // A folder that does not exist yet but can be made is made and kept, unsaved.
   settings_.journal_folder = (folder_.path() / "ailleurs" / "journal").string();
   ScriptedPrompts quiet;
-  EXPECT_EQ(check_journal_folder(folder_.path(), settings_, quiet, kToday),
+  EXPECT_EQ(CheckJournalFolder(folder_.path(), settings_, quiet, kToday),
             JournalFolderCheck::kKept);
   EXPECT_TRUE(fs::is_directory(folder_.path() / "ailleurs" / "journal"));
   EXPECT_TRUE(quiet.notices.empty());
