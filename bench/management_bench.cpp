@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -29,6 +30,10 @@ class QuietPrompts final : public Prompts {
  public:
   void notice(std::string_view) override {}
   bool question(std::string_view) override { return false; }
+  std::optional<std::string> input(std::string_view, std::string_view,
+                                   std::string_view) override {
+    return std::nullopt;
+  }
 };
 
 struct ProgramFolder {
