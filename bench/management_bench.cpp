@@ -30,8 +30,7 @@ class QuietPrompts final : public Prompts {
  public:
   void notice(std::string_view) override {}
   bool question(std::string_view) override { return false; }
-  std::optional<std::string> input(std::string_view, std::string_view,
-                                   std::string_view) override {
+  std::optional<std::string> input(std::string_view, std::string_view, std::string_view) override {
     return std::nullopt;
   }
 };
