@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-#include <sstream>
 #include <thread>
 
 #include "platform/linux/curl_network.hpp"
 #include "tests/support/local_server.hpp"
+#include "tests/support/received_mail.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo {
@@ -90,13 +89,6 @@ TEST(ServerAddress, ReadFromTheFirstLineOfServeurTxt) {
 
 // ---- mail ----
 
-std::vector<nlohmann::json> received_mails(const fs::path& log) {
-  std::vector<nlohmann::json> mails;
-  std::istringstream lines(read_bytes(log));
-  for (std::string line; std::getline(lines, line);) mails.push_back(nlohmann::json::parse(line));
-  return mails;
-}
-
 MailMessage three_recipient_message() {
   return {"moi@tavelo.test", {"un@tavelo.test"}, {"deux@tavelo.test", "trois@tavelo.test"},
           "Rendez-vous chez le médecin\r\nBcc: intrus@tavelo.test", "test de Tavelo"};
@@ -109,12 +101,12 @@ TEST(Smtp, FirstRecipientIsToAndTheOthersBlindCopies) {
   CurlNetwork network(quick_options());
   ASSERT_TRUE(network.send_mail({"127.0.0.1", server.port(), SmtpSecurity::kPlain, "", ""},
                                 three_recipient_message()));
-  const auto mails = received_mails(log);
+  const auto mails = testing::received_mails(log);
   ASSERT_EQ(mails.size(), 1u);
-  EXPECT_EQ(mails[0]["from"], "moi@tavelo.test");
-  EXPECT_EQ(mails[0]["to"], nlohmann::json({"un@tavelo.test", "deux@tavelo.test",
-                                            "trois@tavelo.test"}));
-  const std::string text = mails[0]["text"];
+  EXPECT_EQ(mails[0].from, "moi@tavelo.test");
+  EXPECT_EQ(mails[0].recipients, (std::vector<std::string>{"un@tavelo.test", "deux@tavelo.test",
+                                                            "trois@tavelo.test"}));
+  const std::string& text = mails[0].text;
   EXPECT_NE(text.find("To: un@tavelo.test\r\n"), std::string::npos) << text;
   EXPECT_EQ(text.find("deux@"), std::string::npos) << "blind copies stay out of the headers";
   EXPECT_EQ(text.find("\nBcc:"), std::string::npos) << "a subject cannot add headers";
@@ -129,21 +121,9 @@ TEST(Smtp, ClosedPortFails) {
       three_recipient_message()));
 }
 
-// A certificate for 127.0.0.1 made for the test; the client trusts it and nothing else.
-struct Certificate {
-  fs::path cert, key;
-  explicit Certificate(const fs::path& folder) : cert(folder / "cert.pem"), key(folder / "key.pem") {
-    const bool made = testing::run_command(
-        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 1"
-        " -subj /CN=localhost -addext subjectAltName=IP:127.0.0.1,DNS:localhost"
-        " -keyout '" + key.string() + "' -out '" + cert.string() + "' 2>/dev/null");
-    if (!made) throw std::runtime_error("openssl could not make the certificate");
-  }
-};
-
 TEST(Smtp, SecureServerWithLoginAndVerifiedCertificate) {
   TempFolder work;
-  const Certificate certificate(work.path());
+  const testing::TestCertificate certificate(work.path());
   const auto log = work.path() / "mails.log";
   LocalServer server("smtp_server.py", {"--log", log.string(), "--cert", certificate.cert.string(),
                                         "--key", certificate.key.string(), "--user", "agenda",
@@ -159,9 +139,9 @@ TEST(Smtp, SecureServerWithLoginAndVerifiedCertificate) {
   EXPECT_FALSE(CurlNetwork(quick_options()).send_mail(good, three_recipient_message()))
       << "an unknown certificate is refused";
 
-  const auto mails = received_mails(log);
+  const auto mails = testing::received_mails(log);
   ASSERT_EQ(mails.size(), 1u);
-  EXPECT_EQ(mails[0]["login"], "agenda");
+  EXPECT_EQ(mails[0].login, "agenda");
 }
 
 // ---- FTP ----
