@@ -111,4 +111,16 @@ fs::path native_path(const fs::path& base, std::string_view stored) {
   return path.is_absolute() ? path : base / path;
 }
 
+std::optional<fs::path> path_inside(const fs::path& folder, std::string_view stored) {
+  std::string text(stored);
+  std::replace(text.begin(), text.end(), '\\', '/');
+  const fs::path relative(text);
+  if (text.empty() || relative.is_absolute() || text.find(':') != std::string::npos)
+    return std::nullopt;
+  for (const auto& step : relative) {
+    if (step == "..") return std::nullopt;
+  }
+  return folder / relative;
+}
+
 }  // namespace tavelo

@@ -37,4 +37,8 @@ std::vector<std::string> list_files(const fs::path& folder, std::string_view pat
 // paths are taken from `base`.
 fs::path native_path(const fs::path& base, std::string_view stored);
 
+// A stored name resolved inside `folder` only: nothing for an empty name, an absolute path, a
+// drive letter or any ".." step, which would let it leave the folder.
+std::optional<fs::path> path_inside(const fs::path& folder, std::string_view stored);
+
 }  // namespace tavelo

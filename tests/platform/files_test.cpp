@@ -55,5 +55,12 @@ TEST(Files, StoredPathsUseEitherSeparator) {
   EXPECT_EQ(native_path("/prog", "/usr/share/a.wav"), std::filesystem::path("/usr/share/a.wav"));
 }
 
+TEST(Files, StoredNamesCannotLeaveTheirFolder) {
+  EXPECT_EQ(path_inside("/prog", "manual\\page.htm"), std::filesystem::path("/prog/manual/page.htm"));
+  EXPECT_EQ(path_inside("/prog", "a..b"), std::filesystem::path("/prog/a..b"));
+  for (const char* hostile : {"", "..\\x", "a/../../x", "/etc/passwd", "\\x", "C:\\x", "c:x"})
+    EXPECT_FALSE(path_inside("/prog", hostile)) << hostile;
+}
+
 }  // namespace
 }  // namespace tavelo
