@@ -60,10 +60,7 @@ std::optional<std::string> clear_password(std::string_view scrambled) {
 }
 
 bool send_by_smtp(const MailSettings& settings, std::string_view body, Network& network) {
-  const SmtpServer server{settings.server, settings.port,
-                          settings.secure != 0 ? SmtpSecurity::kTls : SmtpSecurity::kPlain,
-                          settings.user, settings.password};
-  return network.send_mail(server, compose_mail(settings, std::string(body)));
+  return network.send_mail(smtp_server_of(settings), compose_mail(settings, std::string(body)));
 }
 
 std::optional<std::int64_t> script_answer(Network& network, const std::string& url) {
@@ -86,6 +83,13 @@ bool send_by_web_script(const MailSettings& settings, std::string_view body,
 }
 
 }  // namespace
+
+SmtpServer smtp_server_of(const MailSettings& settings) {
+  SmtpSecurity security = SmtpSecurity::kPlain;
+  if (settings.secure != 0)
+    security = settings.port == kSubmissionPort ? SmtpSecurity::kStartTls : SmtpSecurity::kTls;
+  return {settings.server, settings.port, security, settings.user, settings.password};
+}
 
 MailMessage compose_mail(const MailSettings& settings, std::string body) {
   MailMessage message{settings.reply_address, {}, {}, settings.subject, std::move(body)};

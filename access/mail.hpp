@@ -34,6 +34,11 @@ struct MailServices {
   std::optional<std::string> web_server;
 };
 
+// The server of the settings. "connexion sécurisée SSL" means TLS from the first byte, except on
+// the submission port 587, whose servers (Outlook, Gmail…) only upgrade with STARTTLS.
+inline constexpr int kSubmissionPort = 587;
+SmtpServer smtp_server_of(const MailSettings& settings);
+
 // The message of the settings: the first address of the recipients text is the To recipient,
 // every further ","-separated one a blind copy.
 MailMessage compose_mail(const MailSettings& settings, std::string body);

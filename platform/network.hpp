@@ -33,7 +33,11 @@ struct NetworkOptions {
 inline constexpr std::size_t kPageLimit = 1u << 20;         // answers read into memory
 inline constexpr std::size_t kDownloadLimit = 512u << 20;   // files written to disk
 
-enum class SmtpSecurity { kPlain, kTls };
+enum class SmtpSecurity {
+  kPlain,
+  kTls,       // TLS from the first byte (SMTPS)
+  kStartTls,  // plain at first, then upgraded by STARTTLS before anything else is sent
+};
 
 struct SmtpServer {
   std::string host;

@@ -382,6 +382,8 @@ bool CurlNetwork::send_mail(const SmtpServer& server, const MailMessage& message
   std::stop_token never;
   apply_common(easy.get(), options_, never);
   const char* scheme = server.security == SmtpSecurity::kTls ? "smtps://" : "smtp://";
+  if (server.security == SmtpSecurity::kStartTls)
+    curl_easy_setopt(easy.get(), CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
   const std::string url = scheme + server.host + ":" + std::to_string(server.port);
   List recipients;
   for (const auto& address : message.to) append(recipients, envelope_address(address));

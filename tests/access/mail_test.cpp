@@ -88,6 +88,15 @@ TEST_F(SmtpMail, NotificationMailIsSentOnItsOwnThread) {
   EXPECT_NE(mails[0].text.find("\r\n\r\n7 Mars 2026, à 09:05, Dentiste."), std::string::npos);
 }
 
+TEST(MailServer, SslMeansStartTlsOnTheSubmissionPortOnly) {
+  MailSettings settings = entered_fields(465);
+  EXPECT_EQ(smtp_server_of(settings).security, SmtpSecurity::kPlain);
+  settings.secure = 1;
+  EXPECT_EQ(smtp_server_of(settings).security, SmtpSecurity::kTls);
+  settings.port = 587;
+  EXPECT_EQ(smtp_server_of(settings).security, SmtpSecurity::kStartTls);
+}
+
 // The maker's web mail script: a one-time code first, then the message carrying that code.
 struct WebMail : ::testing::Test {
   TempFolder root, work;

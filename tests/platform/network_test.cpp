@@ -144,6 +144,23 @@ TEST(Smtp, SecureServerWithLoginAndVerifiedCertificate) {
   EXPECT_EQ(mails[0].login, "agenda");
 }
 
+TEST(Smtp, StartTlsUpgradesThePlainConnection) {
+  TempFolder work;
+  const testing::TestCertificate certificate(work.path());
+  const auto log = work.path() / "mails.log";
+  LocalServer server("smtp_server.py", {"--log", log.string(), "--cert", certificate.cert.string(),
+                                        "--key", certificate.key.string(), "--starttls"});
+  NetworkOptions trusting = quick_options();
+  trusting.trusted_certificates = certificate.cert;
+  CurlNetwork network(trusting);
+  SmtpServer upgraded{"127.0.0.1", server.port(), SmtpSecurity::kStartTls, "", ""};
+  EXPECT_TRUE(network.send_mail(upgraded, three_recipient_message()));
+  upgraded.security = SmtpSecurity::kPlain;
+  EXPECT_FALSE(network.send_mail(upgraded, three_recipient_message()))
+      << "the server takes nothing before STARTTLS";
+  EXPECT_EQ(testing::received_mails(log).size(), 1u);
+}
+
 // ---- FTP ----
 
 struct FtpFixture : ::testing::Test {

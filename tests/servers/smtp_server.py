@@ -3,7 +3,8 @@
 
 Each message received is appended to --log as one JSON line: the envelope sender, the envelope
 recipients, the message text and the login used (null without authentication). With --cert and
---key it speaks SMTPS (TLS from the first byte). With --user / --password it offers
+--key it speaks SMTPS (TLS from the first byte), or, adding --starttls, plain SMTP that must be
+upgraded with STARTTLS before a message is taken. With --user / --password it offers
 authentication and accepts only that account.
 """
 import argparse
@@ -50,6 +51,7 @@ parser = argparse.ArgumentParser()
 parser.add_argument("--log", required=True)
 parser.add_argument("--cert")
 parser.add_argument("--key")
+parser.add_argument("--starttls", action="store_true")
 parser.add_argument("--user")
 parser.add_argument("--password")
 options = parser.parse_args()
@@ -59,7 +61,11 @@ settings = {}
 if options.cert:
     context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
     context.load_cert_chain(options.cert, options.key)
-    settings["ssl_context"] = context
+    if options.starttls:
+        settings["tls_context"] = context
+        settings["require_starttls"] = True
+    else:
+        settings["ssl_context"] = context
 if options.user:
     settings["authenticator"] = authenticate
     settings["auth_require_tls"] = False
