@@ -30,7 +30,8 @@ inline constexpr int kIndexTries = 3;
 
 inline constexpr const char* kUpdateUnreachable =
     "Avertissement|La mise à jour n'est pas accessible...|5";
-inline constexpr const char* kUpToDateNotice = "Avertissement\rVotre version de l'agenda est à jour.";
+inline constexpr const char* kUpToDateNotice =
+    "Avertissement\rVotre version de l'agenda est à jour.";
 inline constexpr const char* kUpToDateMessage =
     "Avertissement|Votre version de l'agenda est à jour.|5";
 inline constexpr const char* kNewVersionQuestion =

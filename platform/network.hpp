@@ -30,8 +30,8 @@ struct NetworkOptions {
 };
 
 // Nothing a server sends is kept past these sizes: a larger answer fails.
-inline constexpr std::size_t kPageLimit = 1u << 20;         // answers read into memory
-inline constexpr std::size_t kDownloadLimit = 512u << 20;   // files written to disk
+inline constexpr std::size_t kPageLimit = 1u << 20;        // answers read into memory
+inline constexpr std::size_t kDownloadLimit = 512u << 20;  // files written to disk
 
 enum class SmtpSecurity {
   kPlain,

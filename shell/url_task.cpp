@@ -25,14 +25,16 @@ UrlTaskRunner::UrlTaskRunner(std::shared_ptr<Network> network, fs::path program_
                              UrlTaskIcon& icon)
     : network_(std::move(network)), program_folder_(std::move(program_folder)), icon_(icon) {}
 
-UrlTaskRunner::~UrlTaskRunner() { stop(); }
+UrlTaskRunner::~UrlTaskRunner() {
+  stop();
+}
 
 void UrlTaskRunner::start(std::string subject, std::string& url) {
   wait();
-  worker_ = std::jthread([this, subject = std::move(subject),
-                          url = std::exchange(url, {})](std::stop_token stop) {
-    RunUrlTask(stop, subject, url, *network_, program_folder_, icon_);
-  });
+  worker_ = std::jthread(
+      [this, subject = std::move(subject), url = std::exchange(url, {})](std::stop_token stop) {
+        RunUrlTask(stop, subject, url, *network_, program_folder_, icon_);
+      });
 }
 
 void UrlTaskRunner::wait() {

@@ -41,7 +41,9 @@ void append(List& list, const std::string& item) {
   }
 }
 
-long as_long(std::chrono::milliseconds duration) { return static_cast<long>(duration.count()); }
+long as_long(std::chrono::milliseconds duration) {
+  return static_cast<long>(duration.count());
+}
 
 int on_progress(void* stop, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   return static_cast<std::stop_token*>(stop)->stop_requested() ? 1 : 0;
@@ -135,7 +137,9 @@ void prepare_http_get(CURL* easy, const std::string& url) {
   curl_easy_setopt(easy, CURLOPT_USERAGENT, "Tavelo");
 }
 
-bool valid_port(int port) { return port > 0 && port < 65536; }
+bool valid_port(int port) {
+  return port > 0 && port < 65536;
+}
 
 // ---- mail ----
 
@@ -215,7 +219,9 @@ std::size_t from_text(char* buffer, std::size_t size, std::size_t count, void* r
   return length;
 }
 
-std::string envelope_address(std::string_view address) { return "<" + single_line(address) + ">"; }
+std::string envelope_address(std::string_view address) {
+  return "<" + single_line(address) + ">";
+}
 
 // ---- FTP ----
 
@@ -358,8 +364,7 @@ class CurlFtpSession final : public FtpSession {
 
 CurlNetwork::CurlNetwork(NetworkOptions options) : options_(std::move(options)) {}
 
-bool CurlNetwork::get_to_file(const std::string& url, const fs::path& file,
-                              std::stop_token stop) {
+bool CurlNetwork::get_to_file(const std::string& url, const fs::path& file, std::stop_token stop) {
   Easy easy = new_easy();
   if (!easy) return false;
   apply_common(easy.get(), options_, stop);

@@ -14,11 +14,10 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::LocalServer;
+using testing::quick_network_options;
 using testing::read_bytes;
 using testing::ScriptedPrompts;
 using testing::TempFolder;
-
-NetworkOptions quick_options() { return {{2000ms, 2000ms, 3000ms}, {}}; }
 
 MailSettings entered_fields(int port) {
   MailSettings fields;
@@ -37,7 +36,7 @@ struct SmtpMail : ::testing::Test {
   fs::path log = work.path() / "mails.log";
   LocalServer server{"smtp_server.py",
                      {"--log", log.string(), "--user", "agenda", "--password", "Passé~42"}};
-  std::shared_ptr<CurlNetwork> network = std::make_shared<CurlNetwork>(quick_options());
+  std::shared_ptr<CurlNetwork> network = std::make_shared<CurlNetwork>(quick_network_options());
   MailServices services{*network, std::nullopt};
   ScriptedPrompts prompts;
 };
@@ -48,8 +47,8 @@ TEST_F(SmtpMail, TestMailGoesToOneRecipientAndTwoBlindCopies) {
   const auto mails = testing::received_mails(log);
   ASSERT_EQ(mails.size(), 1u);
   EXPECT_EQ(mails[0].from, "moi@tavelo.test");
-  EXPECT_EQ(mails[0].recipients, (std::vector<std::string>{"un@tavelo.test", "deux@tavelo.test",
-                                                            "trois@tavelo.test"}));
+  EXPECT_EQ(mails[0].recipients,
+            (std::vector<std::string>{"un@tavelo.test", "deux@tavelo.test", "trois@tavelo.test"}));
   EXPECT_NE(mails[0].text.find("\r\nTo: un@tavelo.test\r\n"), std::string::npos);
   EXPECT_NE(mails[0].text.find("\r\n\r\ntest de Tavelo"), std::string::npos);
   EXPECT_EQ(mails[0].login, "agenda") << "the password was unscrambled before use";
@@ -101,7 +100,7 @@ TEST(MailServer, SslMeansStartTlsOnTheSubmissionPortOnly) {
 struct WebMail : ::testing::Test {
   TempFolder root, work;
   fs::path log = work.path() / "requests.log";
-  CurlNetwork network{quick_options()};
+  CurlNetwork network{quick_network_options()};
   ScriptedPrompts prompts;
 
   std::unique_ptr<LocalServer> start(const std::string& result) {

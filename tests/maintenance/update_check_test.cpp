@@ -65,8 +65,8 @@ struct UpdateFixture : ::testing::Test {
   UpdateContext context = context_with(prompts);
 
   UpdateContext context_with(Prompts& answers) {
-    return {program.path(), appdata.path(), true, false, network, "http://" + server.address(),
-            answers, host, progress};
+    return {program.path(), appdata.path(), true,    false, network, "http://" + server.address(),
+            answers,        host,           progress};
   }
 
   void serve_index(std::string_view version, std::string_view release,
@@ -117,17 +117,18 @@ TEST_F(UpdateFixture, UnreachableServerGivesStatusOne) {
 }
 
 TEST_F(UpdateFixture, IncompleteIndexIsFetchedThreeTimesAtMost) {
-  write_bytes(root.path() / "agmajidx5.txt", "version: 9.00\r\ndate: 2030-01-01\r\n2\r\n/a\r\n1\r\n");
+  write_bytes(root.path() / "agmajidx5.txt",
+              "version: 9.00\r\ndate: 2030-01-01\r\n2\r\n/a\r\n1\r\n");
   EXPECT_EQ(CheckForUpdate(3, 1, context).status, kIndexNotObtained);
   EXPECT_EQ(requests(), "/agmajidx5.txt\n/agmajidx5.txt\n/agmajidx5.txt\n");
   EXPECT_FALSE(fs::exists(program.path() / "maj.txt"));
 }
 
 TEST_F(UpdateFixture, OnlyChangedRowsAreDownloaded) {
-  write_bytes(program.path() / "agmajidx.txt",
-              index_text(kVersionLabel, kReleaseLabel,
-                         {{"/f/same.txt", "1", "same.txt"}, {"/f/changed.txt", "1", "changed.txt"},
-                          {"/f/moved.txt", "1", "moved.txt"}}));
+  write_bytes(program.path() / "agmajidx.txt", index_text(kVersionLabel, kReleaseLabel,
+                                                          {{"/f/same.txt", "1", "same.txt"},
+                                                           {"/f/changed.txt", "1", "changed.txt"},
+                                                           {"/f/moved.txt", "1", "moved.txt"}}));
   write_bytes(program.path() / "same.txt", "installé");
   write_bytes(program.path() / "changed.txt", "programme");
   fs::permissions(program.path() / "changed.txt", fs::perms::owner_all);
@@ -147,8 +148,7 @@ TEST_F(UpdateFixture, OnlyChangedRowsAreDownloaded) {
   EXPECT_EQ(outcome.program_to_start, program.path() / "taveloupd");
   EXPECT_TRUE(prompts.questions.empty()) << "the automatic choice does not ask";
   EXPECT_TRUE(prompts.notices.empty());
-  EXPECT_EQ(requests(),
-            "/agmajidx5.txt\n/f/changed.txt\n/f/v2/moved.txt\n/f/new.htm\n");
+  EXPECT_EQ(requests(), "/agmajidx5.txt\n/f/changed.txt\n/f/v2/moved.txt\n/f/new.htm\n");
   EXPECT_EQ(read_bytes(program.path() / "same.txt"), "installé");
   EXPECT_EQ(read_bytes(program.path() / "changed.txt"), "serveur changed.txt");
   EXPECT_EQ(fs::status(program.path() / "changed.txt").permissions(), fs::perms::owner_all)
@@ -160,12 +160,11 @@ TEST_F(UpdateFixture, OnlyChangedRowsAreDownloaded) {
             index_text("version: 6.41", kReleaseLabel, rows));
   EXPECT_FALSE(fs::exists(program.path() / "maj.txt"));
   EXPECT_FALSE(fs::exists(program.path() / "agendamajlock"));
-  EXPECT_EQ(progress.steps,
-            (std::vector<std::string>{"Tavelo téléchargement", "agendamajlock held", "1/5", "2/5",
-                                      "3/5", "4/5", "5/5", "close"}));
-  EXPECT_EQ(host.events, (std::vector<std::string>{
-                             "close window", "release agendalock", "donation",
-                             "open http://" + server.address() + "/news.htm"}));
+  EXPECT_EQ(progress.steps, (std::vector<std::string>{"Tavelo téléchargement", "agendamajlock held",
+                                                      "1/5", "2/5", "3/5", "4/5", "5/5", "close"}));
+  EXPECT_EQ(host.events,
+            (std::vector<std::string>{"close window", "release agendalock", "donation",
+                                      "open http://" + server.address() + "/news.htm"}));
 }
 
 TEST_F(UpdateFixture, AskingChoiceInstallsOnYesOnly) {

@@ -56,7 +56,8 @@ TEST(Files, StoredPathsUseEitherSeparator) {
 }
 
 TEST(Files, StoredNamesCannotLeaveTheirFolder) {
-  EXPECT_EQ(path_inside("/prog", "manual\\page.htm"), std::filesystem::path("/prog/manual/page.htm"));
+  EXPECT_EQ(path_inside("/prog", "manual\\page.htm"),
+            std::filesystem::path("/prog/manual/page.htm"));
   EXPECT_EQ(path_inside("/prog", "a..b"), std::filesystem::path("/prog/a..b"));
   for (const char* hostile : {"", "..\\x", "a/../../x", "/etc/passwd", "\\x", "C:\\x", "c:x"})
     EXPECT_FALSE(path_inside("/prog", hostile)) << hostile;

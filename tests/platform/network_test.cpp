@@ -12,21 +12,16 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::LocalServer;
+using testing::quick_network_options;
 using testing::read_bytes;
 using testing::TempFolder;
 using testing::write_bytes;
-
-NetworkOptions quick_options() {
-  NetworkOptions options;
-  options.timeouts = {2000ms, 2000ms, 3000ms};
-  return options;
-}
 
 struct HttpFixture : ::testing::Test {
   TempFolder root, work;
   std::string log = (work.path() / "requests.log").string();
   LocalServer server{"http_server.py", {"--root", root.path().string(), "--log", log}};
-  CurlNetwork network{quick_options()};
+  CurlNetwork network{quick_network_options()};
 
   std::string url(const std::string& path) const { return "http://" + server.address() + path; }
 };
@@ -59,8 +54,8 @@ TEST_F(HttpFixture, AnswerLargerThanTheLimitFails) {
 
 TEST_F(HttpFixture, SilentOrClosedServerFailsWithinTheTimeOut) {
   EXPECT_FALSE(network.get_to_memory(url("/slow?s=30")));
-  EXPECT_FALSE(network.get_to_memory("http://127.0.0.1:" +
-                                     std::to_string(testing::closed_port()) + "/page.txt"));
+  EXPECT_FALSE(network.get_to_memory("http://127.0.0.1:" + std::to_string(testing::closed_port()) +
+                                     "/page.txt"));
 }
 
 TEST_F(HttpFixture, StopRequestEndsTheTransfer) {
@@ -90,22 +85,25 @@ TEST(ServerAddress, ReadFromTheFirstLineOfServeurTxt) {
 // ---- mail ----
 
 MailMessage three_recipient_message() {
-  return {"moi@tavelo.test", {"un@tavelo.test"}, {"deux@tavelo.test", "trois@tavelo.test"},
-          "Rendez-vous chez le médecin\r\nBcc: intrus@tavelo.test", "test de Tavelo"};
+  return {"moi@tavelo.test",
+          {"un@tavelo.test"},
+          {"deux@tavelo.test", "trois@tavelo.test"},
+          "Rendez-vous chez le médecin\r\nBcc: intrus@tavelo.test",
+          "test de Tavelo"};
 }
 
 TEST(Smtp, FirstRecipientIsToAndTheOthersBlindCopies) {
   TempFolder work;
   const auto log = work.path() / "mails.log";
   LocalServer server("smtp_server.py", {"--log", log.string()});
-  CurlNetwork network(quick_options());
+  CurlNetwork network(quick_network_options());
   ASSERT_TRUE(network.send_mail({"127.0.0.1", server.port(), SmtpSecurity::kPlain, "", ""},
                                 three_recipient_message()));
   const auto mails = testing::received_mails(log);
   ASSERT_EQ(mails.size(), 1u);
   EXPECT_EQ(mails[0].from, "moi@tavelo.test");
-  EXPECT_EQ(mails[0].recipients, (std::vector<std::string>{"un@tavelo.test", "deux@tavelo.test",
-                                                            "trois@tavelo.test"}));
+  EXPECT_EQ(mails[0].recipients,
+            (std::vector<std::string>{"un@tavelo.test", "deux@tavelo.test", "trois@tavelo.test"}));
   const std::string& text = mails[0].text;
   EXPECT_NE(text.find("To: un@tavelo.test\r\n"), std::string::npos) << text;
   EXPECT_EQ(text.find("deux@"), std::string::npos) << "blind copies stay out of the headers";
@@ -115,20 +113,20 @@ TEST(Smtp, FirstRecipientIsToAndTheOthersBlindCopies) {
 }
 
 TEST(Smtp, ClosedPortFails) {
-  CurlNetwork network(quick_options());
-  EXPECT_FALSE(network.send_mail(
-      {"127.0.0.1", testing::closed_port(), SmtpSecurity::kPlain, "", ""},
-      three_recipient_message()));
+  CurlNetwork network(quick_network_options());
+  EXPECT_FALSE(
+      network.send_mail({"127.0.0.1", testing::closed_port(), SmtpSecurity::kPlain, "", ""},
+                        three_recipient_message()));
 }
 
 TEST(Smtp, SecureServerWithLoginAndVerifiedCertificate) {
   TempFolder work;
   const testing::TestCertificate certificate(work.path());
   const auto log = work.path() / "mails.log";
-  LocalServer server("smtp_server.py", {"--log", log.string(), "--cert", certificate.cert.string(),
-                                        "--key", certificate.key.string(), "--user", "agenda",
-                                        "--password", "s3cret"});
-  NetworkOptions trusting = quick_options();
+  LocalServer server("smtp_server.py",
+                     {"--log", log.string(), "--cert", certificate.cert.string(), "--key",
+                      certificate.key.string(), "--user", "agenda", "--password", "s3cret"});
+  NetworkOptions trusting = quick_network_options();
   trusting.trusted_certificates = certificate.cert;
   CurlNetwork network(trusting);
   const SmtpServer good{"127.0.0.1", server.port(), SmtpSecurity::kTls, "agenda", "s3cret"};
@@ -136,7 +134,7 @@ TEST(Smtp, SecureServerWithLoginAndVerifiedCertificate) {
   SmtpServer wrong_password = good;
   wrong_password.password = "faux";
   EXPECT_FALSE(network.send_mail(wrong_password, three_recipient_message()));
-  EXPECT_FALSE(CurlNetwork(quick_options()).send_mail(good, three_recipient_message()))
+  EXPECT_FALSE(CurlNetwork(quick_network_options()).send_mail(good, three_recipient_message()))
       << "an unknown certificate is refused";
 
   const auto mails = testing::received_mails(log);
@@ -150,7 +148,7 @@ TEST(Smtp, StartTlsUpgradesThePlainConnection) {
   const auto log = work.path() / "mails.log";
   LocalServer server("smtp_server.py", {"--log", log.string(), "--cert", certificate.cert.string(),
                                         "--key", certificate.key.string(), "--starttls"});
-  NetworkOptions trusting = quick_options();
+  NetworkOptions trusting = quick_network_options();
   trusting.trusted_certificates = certificate.cert;
   CurlNetwork network(trusting);
   SmtpServer upgraded{"127.0.0.1", server.port(), SmtpSecurity::kStartTls, "", ""};
@@ -167,7 +165,7 @@ struct FtpFixture : ::testing::Test {
   TempFolder home, work;
   LocalServer server{"ftp_server.py",
                      {"--user", "relais", "--password", "mdp", "--home", home.path().string()}};
-  CurlNetwork network{quick_options()};
+  CurlNetwork network{quick_network_options()};
   FtpAccount account{"127.0.0.1", "relais", "mdp", server.port(), true};
 };
 

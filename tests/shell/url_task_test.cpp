@@ -67,7 +67,7 @@ TEST_F(UrlTaskFixture, TasksRunOneAtATimeAndLeaveNoFile) {
     runner.wait();
   }
   EXPECT_EQ(icon.events(), (std::vector<std::string>{"show tâcheURL, Sauvegarde", "remove",
-                                                      "show tâcheURL, Arrosage", "remove"}));
+                                                     "show tâcheURL, Arrosage", "remove"}));
   EXPECT_EQ(read_bytes(log), "/slow?s=0.3\n/script.php?x=1\n");
   EXPECT_FALSE(fs::exists(program.path() / kUrlTaskFile));
 }
@@ -76,8 +76,8 @@ TEST_F(UrlTaskFixture, StoppingCancelsTheTransfer) {
   std::stop_source stop;
   bool answered = true;
   std::thread task([&] {
-    answered = RunUrlTask(stop.get_token(), "Lent", url("/slow?s=5"), *network, program.path(),
-                          icon);
+    answered =
+        RunUrlTask(stop.get_token(), "Lent", url("/slow?s=5"), *network, program.path(), icon);
   });
   icon.wait_until_shown();
   stop.request_stop();

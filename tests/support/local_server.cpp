@@ -23,7 +23,8 @@ constexpr int kStartTimeoutMs = 15000;
                             const std::vector<std::string>& arguments) {
   ::prctl(PR_SET_PDEATHSIG, SIGKILL);
   ::dup2(out, STDOUT_FILENO);
-  std::vector<std::string> words{kPython, std::string(TAVELO_SOURCE_DIR) + "/tests/servers/" + script};
+  std::vector<std::string> words{kPython,
+                                 std::string(TAVELO_SOURCE_DIR) + "/tests/servers/" + script};
   words.insert(words.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
   for (auto& word : words) argv.push_back(word.data());
@@ -67,9 +68,18 @@ LocalServer::LocalServer(const std::string& script, const std::vector<std::strin
   }
 }
 
-LocalServer::~LocalServer() { stop(pid_); }
+LocalServer::~LocalServer() {
+  stop(pid_);
+}
 
-std::string LocalServer::address() const { return "127.0.0.1:" + std::to_string(port_); }
+std::string LocalServer::address() const {
+  return "127.0.0.1:" + std::to_string(port_);
+}
+
+NetworkOptions quick_network_options() {
+  using namespace std::chrono_literals;
+  return {{2000ms, 2000ms, 3000ms}, {}};
+}
 
 int closed_port() {
   // Bind a port and let it go: nothing listens there afterwards.
@@ -84,6 +94,8 @@ int closed_port() {
   return ntohs(address.sin_port);
 }
 
-bool run_command(const std::string& command) { return std::system(command.c_str()) == 0; }
+bool run_command(const std::string& command) {
+  return std::system(command.c_str()) == 0;
+}
 
 }  // namespace tavelo::testing

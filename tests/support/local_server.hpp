@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/network.hpp"
+
 namespace tavelo::testing {
 
 // One of the servers of tests/servers, run by Debian's /usr/bin/python3 on 127.0.0.1. The
@@ -24,6 +26,9 @@ class LocalServer {
   pid_t pid_ = -1;
   int port_ = 0;
 };
+
+// Time-outs short enough that a test of a dead server ends in a few seconds.
+NetworkOptions quick_network_options();
 
 // A port on 127.0.0.1 where nothing listens.
 int closed_port();
