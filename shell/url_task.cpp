@@ -30,6 +30,7 @@ UrlTaskRunner::~UrlTaskRunner() {
 }
 
 void UrlTaskRunner::start(std::string subject, std::string& url) {
+  if (url.empty()) return;  // already taken by this firing
   wait();
   worker_ = std::jthread(
       [this, subject = std::move(subject), url = std::exchange(url, {})](std::stop_token stop) {

@@ -62,6 +62,7 @@ TEST_F(UrlTaskFixture, TasksRunOneAtATimeAndLeaveNoFile) {
     std::string second = url("/script.php?x=1");
     runner.start("Sauvegarde", first);
     EXPECT_TRUE(first.empty()) << "the URL is taken from the planning";
+    runner.start("Sauvegarde", first);  // the same firing again: nothing to start
     runner.start("Arrosage", second);
     EXPECT_TRUE(second.empty());
     runner.wait();
