@@ -110,7 +110,7 @@ bool already_installed(const IndexRow& row, const std::optional<UpdateIndex>& in
 
 // A row whose local name would leave the program folder is never written.
 void download_row(const IndexRow& row, UpdateContext& context) {
-  const auto file = path_inside(context.program_folder, row.local_name);
+  const auto file = contained_path(context.program_folder, row.local_name);
   if (!file) return;
   std::error_code error;
   fs::create_directories(file->parent_path(), error);
