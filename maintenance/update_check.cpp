@@ -1,6 +1,8 @@
 #include "maintenance/update_check.hpp"
 
 #include <fstream>
+#include <set>
+#include <utility>
 #include <system_error>
 
 #include "planning/text.hpp"
@@ -96,16 +98,16 @@ bool download_keeping_permissions(Network& network, const std::string& url, cons
   return true;
 }
 
-bool same_row(const IndexRow& a, const IndexRow& b) {
-  return a.server_path == b.server_path && a.version == b.version;
-}
+// The rows of the installed index by server path and version text: each new row is looked up
+// once, so a long index costs no more than sorting it.
+using InstalledRows = std::set<std::pair<std::string, std::string>>;
 
-bool already_installed(const IndexRow& row, const std::optional<UpdateIndex>& installed) {
-  if (!installed) return false;
-  for (const auto& old : installed->rows) {
-    if (same_row(old, row)) return true;
+InstalledRows installed_rows(const fs::path& index_file) {
+  InstalledRows rows;
+  if (const auto installed = read_index(index_file)) {
+    for (const auto& row : installed->rows) rows.emplace(row.server_path, row.version);
   }
-  return false;
+  return rows;
 }
 
 // A row whose local name would leave the program folder is never written.
@@ -120,7 +122,7 @@ void download_row(const IndexRow& row, UpdateContext& context) {
 
 // False when the user cancelled the downloads.
 bool download_changed_rows(const UpdateIndex& index, UpdateContext& context) {
-  const auto installed = read_index(context.program_folder / kInstalledIndex);
+  const InstalledRows installed = installed_rows(context.program_folder / kInstalledIndex);
   const int total = static_cast<int>(index.rows.size());
   context.progress.open(kProgressTitle);
   for (int i = 1; i <= total; ++i) {
@@ -129,7 +131,7 @@ bool download_changed_rows(const UpdateIndex& index, UpdateContext& context) {
       return false;
     }
     const IndexRow& row = index.rows[static_cast<std::size_t>(i - 1)];
-    if (!already_installed(row, installed)) download_row(row, context);
+    if (!installed.contains({row.server_path, row.version})) download_row(row, context);
   }
   context.progress.close();
   return true;

@@ -102,7 +102,10 @@ void remove_quietly(const fs::path& file) {
 // Runs the prepared transfer into a temporary file next to `file`, which replaces `file` only
 // when the transfer is complete.
 bool perform_to_file(CURL* easy, const fs::path& file) {
-  const fs::path partial = file.parent_path() / ("~" + file.filename().string() + ".part");
+  std::string partial_name = "~";  // never matched by the program's listing patterns
+  partial_name += file.filename().string();
+  partial_name += ".part";
+  const fs::path partial = file.parent_path() / partial_name;
   File out(std::fopen(partial.c_str(), "wb"));
   if (!out) return false;
   FileSink sink{out.get(), kDownloadLimit};
@@ -220,7 +223,10 @@ std::size_t from_text(char* buffer, std::size_t size, std::size_t count, void* r
 }
 
 std::string envelope_address(std::string_view address) {
-  return "<" + single_line(address) + ">";
+  std::string bracketed = "<";
+  bracketed += single_line(address);
+  bracketed += '>';
+  return bracketed;
 }
 
 // ---- FTP ----
