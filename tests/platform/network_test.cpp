@@ -69,6 +69,20 @@ TEST_F(HttpFixture, StopRequestEndsTheTransfer) {
   EXPECT_FALSE(fs::exists(work.path() / "out.txt"));
 }
 
+TEST(Https, OnlyTrustedCertificatesAreAccepted) {
+  TempFolder root, work;
+  const testing::TestCertificate certificate(work.path());
+  write_bytes(root.path() / "page.txt", "sécurisé");
+  LocalServer server("http_server.py",
+                     {"--root", root.path().string(), "--log", (work.path() / "log").string(),
+                      "--cert", certificate.cert.string(), "--key", certificate.key.string()});
+  const std::string url = "https://" + server.address() + "/page.txt";
+  NetworkOptions trusting = quick_network_options();
+  trusting.trusted_certificates = certificate.cert;
+  EXPECT_EQ(CurlNetwork(trusting).get_to_memory(url), "sécurisé");
+  EXPECT_FALSE(CurlNetwork(quick_network_options()).get_to_memory(url));
+}
+
 TEST(ServerAddress, ReadFromTheFirstLineOfServeurTxt) {
   TempFolder folder;
   EXPECT_FALSE(read_server_address(folder.path()));
@@ -163,8 +177,10 @@ TEST(Smtp, StartTlsUpgradesThePlainConnection) {
 
 struct FtpFixture : ::testing::Test {
   TempFolder home, work;
+  fs::path connections = work.path() / "connexions.log";
   LocalServer server{"ftp_server.py",
-                     {"--user", "relais", "--password", "mdp", "--home", home.path().string()}};
+                     {"--user", "relais", "--password", "mdp", "--home", home.path().string(),
+                      "--log", connections.string()}};
   CurlNetwork network{quick_network_options()};
   FtpAccount account{"127.0.0.1", "relais", "mdp", server.port(), true};
 };
@@ -196,6 +212,7 @@ TEST_F(FtpFixture, UploadListDownloadDeleteRoundTrip) {
     EXPECT_FALSE(session->remove("a\r\nDELE autre.txt"));
     EXPECT_TRUE(fs::exists(home.path() / "partage" / "agenda" / "autre.txt"));
   }
+  EXPECT_EQ(read_bytes(connections), "connexion\nconnexion\n") << "one connection a session";
 }
 
 TEST_F(FtpFixture, WrongPasswordOrClosedPortGivesNoSession) {

@@ -6,12 +6,13 @@ Serves the files of --root, plus:
   /slow?s=SECONDS       answers after that many seconds
   /redirect?to=PATH     a 302 redirect to PATH
   /huge?n=BYTES         a body of that many bytes
-Every request line's path is appended to --log before the answer is sent.
+Every request line's path is appended to --log before the answer is sent. With --cert and
+--key it speaks HTTPS.
 """
 import argparse
 import functools
 import http.server
-import sys
+import ssl
 import time
 import urllib.parse
 
@@ -68,8 +69,14 @@ parser.add_argument("--root", required=True)
 parser.add_argument("--log", required=True)
 parser.add_argument("--code", default="4711")
 parser.add_argument("--mail-result", default="1")
+parser.add_argument("--cert")
+parser.add_argument("--key")
 options = parser.parse_args()
 
 server = Server(("127.0.0.1", 0), functools.partial(Handler, directory=options.root))
+if options.cert:
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(options.cert, options.key)
+    server.socket = context.wrap_socket(server.socket, server_side=True)
 print(server.server_address[1], flush=True)
 server.serve_forever()
