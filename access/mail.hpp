@@ -65,7 +65,8 @@ void send_notification_mail(const MailSettings& stored, std::string_view text,
 
 // The same on a worker thread, which works on its own copies only. The caller keeps the thread
 // (joined when it is destroyed) but need not wait for it.
-std::jthread start_notification_mail(std::shared_ptr<Network> network, MailSettings stored,
-                                     std::string text, std::optional<std::string> web_server);
+[[nodiscard]] std::jthread start_notification_mail(std::shared_ptr<Network> network,
+                                                   MailSettings stored, std::string text,
+                                                   std::optional<std::string> web_server);
 
 }  // namespace tavelo
