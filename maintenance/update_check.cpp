@@ -2,8 +2,8 @@
 
 #include <fstream>
 #include <set>
-#include <utility>
 #include <system_error>
+#include <utility>
 
 #include "planning/text.hpp"
 #include "platform/files.hpp"
