@@ -1,0 +1,39 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/network.hpp"
+
+namespace tavelo::testing {
+
+// One of the servers of tests/servers, run by Debian's /usr/bin/python3 on 127.0.0.1. The
+// server prints its port when it listens; it is stopped when this object goes, including when
+// the test fails, and the kernel stops it if the test program itself dies.
+class LocalServer {
+ public:
+  LocalServer(const std::string& script, const std::vector<std::string>& arguments);
+  ~LocalServer();
+  LocalServer(const LocalServer&) = delete;
+  LocalServer& operator=(const LocalServer&) = delete;
+
+  int port() const { return port_; }
+  std::string address() const;  // "127.0.0.1:port"
+
+ private:
+  pid_t pid_ = -1;
+  int port_ = 0;
+};
+
+// Time-outs short enough that a test of a dead server ends in a few seconds.
+NetworkOptions quick_network_options();
+
+// A port on 127.0.0.1 where nothing listens.
+int closed_port();
+
+// Runs a command through the shell; true when it exits with 0.
+bool run_command(const std::string& command);
+
+}  // namespace tavelo::testing
