@@ -89,30 +89,39 @@ ArchiveContents read_archive(const fs::path& file) {
   return contents;
 }
 
-bool ExportChimeProfile(const fs::path& archive, const fs::path& profile_file,
-                        const fs::path& chimes, Prompts& prompts) {
-  const auto add = [&](std::vector<ArchiveEntry>& entries, const std::string& name,
-                       const std::optional<fs::path>& source) {
-    const auto data = source ? read_file(*source, kLargestArchiveEntry) : std::nullopt;
-    if (!data) {
-      prompts.notice("impossible d'ajouter le fichier " + name);
-      return false;
-    }
-    entries.push_back({name, *data});
-    return true;
-  };
+std::optional<std::vector<ArchiveEntry>> chime_profile_entries(const fs::path& profile_file,
+                                                               const fs::path& chimes,
+                                                               std::set<std::string>& added,
+                                                               std::string& missing) {
   std::vector<ArchiveEntry> entries;
-  if (!add(entries, profile_file.filename().string(), profile_file)) return false;
+  const auto add = [&](const std::string& name, const std::optional<fs::path>& source) {
+    const auto data = source ? read_file(*source, kLargestArchiveEntry) : std::nullopt;
+    if (!data) missing = name;
+    if (data) entries.push_back({name, *data});
+    return data.has_value();
+  };
+  if (!add(profile_file.filename().string(), profile_file)) return std::nullopt;
   ChimeProfile profile;
   read_chime_profile(entries.front().data, profile);
-  std::set<std::string> added;
   for (const auto* list : {&profile.hours, &profile.quarters}) {
     for (const ChimeEntry& e : *list) {
       if (!added.insert(e.file).second) continue;
-      if (!add(entries, e.file, contained_path(chimes, e.file))) return false;
+      if (!add(e.file, contained_path(chimes, e.file))) return std::nullopt;
     }
   }
-  if (!write_file_atomically(archive, write_archive(entries))) {
+  return entries;
+}
+
+bool ExportChimeProfile(const fs::path& archive, const fs::path& profile_file,
+                        const fs::path& chimes, Prompts& prompts) {
+  std::set<std::string> added;
+  std::string missing;
+  const auto entries = chime_profile_entries(profile_file, chimes, added, missing);
+  if (!entries) {
+    prompts.notice("impossible d'ajouter le fichier " + missing);
+    return false;
+  }
+  if (!write_file_atomically(archive, write_archive(*entries))) {
     prompts.notice("impossible d'écrire le fichier " + archive.string());
     return false;
   }
@@ -170,6 +179,20 @@ void tell_problems(const std::vector<std::string>& problems, Prompts& prompts) {
 
 }  // namespace
 
+std::vector<std::string> extract_entries(const std::vector<ArchiveEntry>& entries,
+                                         const fs::path& folder) {
+  std::vector<std::string> problems;
+  for (const ArchiveEntry& e : entries) {
+    const auto target = contained_path(folder, e.name);
+    if (!target) {
+      problems.push_back(leaves_folder(e.name));
+    } else if (!extract(*target, e.data)) {
+      problems.push_back("impossible d'écrire le fichier " + target->string());
+    }
+  }
+  return problems;
+}
+
 std::optional<std::string> ImportChimeProfile(const fs::path& archive, const fs::path& chimes,
                                               Prompts& prompts) {
   if (!file_exists(archive)) {
@@ -194,14 +217,9 @@ std::optional<std::string> ImportChimeProfile(const fs::path& archive, const fs:
     prompts.notice("impossible d'écrire le fichier " + target->string());
     return std::nullopt;
   }
-  for (std::size_t i = 1; i < contents.entries.size(); ++i) {
-    const ArchiveEntry& e = contents.entries[i];
-    const auto sound = contained_path(chimes, e.name);
-    if (!sound) {
-      problems.push_back(leaves_folder(e.name));
-    } else if (!extract(*sound, e.data)) {
-      problems.push_back("impossible d'écrire le fichier " + sound->string());
-    }
+  contents.entries.erase(contents.entries.begin());
+  for (std::string& problem : extract_entries(contents.entries, chimes)) {
+    problems.push_back(std::move(problem));
   }
   tell_problems(problems, prompts);
   return target->stem().string();

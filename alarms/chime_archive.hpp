@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,19 @@ struct ArchiveContents {
   std::vector<std::string> problems;  // one French sentence per refused entry
 };
 ArchiveContents read_archive(const fs::path& file);
+
+// The entries that carry one profile: its file, then every sound it names (once each, those
+// in `added` left out), read from the chime folder. Nothing, with `missing` set to the first
+// name that cannot be read, when one is missing.
+std::optional<std::vector<ArchiveEntry>> chime_profile_entries(const fs::path& profile_file,
+                                                               const fs::path& chimes,
+                                                               std::set<std::string>& added,
+                                                               std::string& missing);
+
+// Writes the entries of an archive into a folder; names that would leave it are refused.
+// Gives one French sentence per entry that could not be written.
+std::vector<std::string> extract_entries(const std::vector<ArchiveEntry>& entries,
+                                         const fs::path& folder);
 
 // The profile file first, then every sound it names, read from the chime folder.
 bool ExportChimeProfile(const fs::path& archive, const fs::path& profile_file,

@@ -6,6 +6,7 @@
 #include "alarms/alarm_profile.hpp"
 #include "alarms/chime_profile.hpp"
 #include "inspect/record_json.hpp"
+#include "maintenance/backup_archive.hpp"
 #include "planning/calendar.hpp"
 #include "planning/planning_file.hpp"
 #include "planning/settings.hpp"
@@ -30,6 +31,27 @@ Settings settings_near(const fs::path& file, int today) {
   return settings;
 }
 
+// What a backup archive holds: names and counts, and the settings it would restore.
+Json backup_summary(std::string_view record, const Settings& settings) {
+  const BackupContents c = parse_archive(record, settings);
+  const auto names = [](const std::vector<BackupContents::Named>& list) {
+    Json out = Json::array();
+    for (const auto& named : list) out.push_back(named.name);
+    return out;
+  };
+  Json alarms = Json::array();
+  for (const auto& named : c.alarms) alarms.push_back(named.name);
+  return Json{{"kind", "backup"},
+              {"version", c.version},
+              {"whole", c.whole},
+              {"plannings", names(c.plannings)},
+              {"category_templates", names(c.templates)},
+              {"filter", c.filter ? Json(*c.filter) : Json(nullptr)},
+              {"alarms", alarms},
+              {"chime_archive_bytes", c.chimes ? c.chimes->size() : 0},
+              {"settings", to_json(c.settings)}};
+}
+
 int inspect(const fs::path& file) {
   const auto record = read_file(file);
   if (!record) {
@@ -47,6 +69,8 @@ int inspect(const fs::path& file) {
     int readerror = 0;
     const Planning planning = read_planning(*record, settings_near(file, today), readerror);
     out = Json{{"kind", "planning"}, {"readerror", readerror}, {"fields", to_json(planning)}};
+  } else if (contains(name, ".agb")) {
+    out = backup_summary(*record, settings_near(file, today));
   } else if (contains(name, ".alm")) {
     AlarmProfile alarm;
     const int readerror = read_alarm_profile(*record, alarm);

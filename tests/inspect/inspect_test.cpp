@@ -6,7 +6,9 @@
 
 #include "alarms/alarm_profile.hpp"
 #include "alarms/chime_profile.hpp"
+#include "maintenance/backup_archive.hpp"
 #include "planning/planning_file.hpp"
+#include "tests/support/scripted_prompts.hpp"
 #include "planning/settings.hpp"
 #include "tests/support/temp_folder.hpp"
 
@@ -106,6 +108,20 @@ TEST_F(Inspect, PrintsAlarmAndChimeProfiles) {
   const InspectRun car = inspect(program.path() / "big.car");
   ASSERT_EQ(car.status, 0) << car.output;
   EXPECT_EQ(nlohmann::json::parse(car.output)["fields"]["quarters"][0]["file"], "big\\q.wav");
+}
+
+TEST_F(Inspect, SummarisesABackupArchive) {
+  testing::ScriptedPrompts prompts;
+  Settings settings = default_settings(45000, false);
+  settings.own_identifier = "moi";
+  write_bytes(program.path() / "s.agb", writearchive(program.path(), settings, false, prompts));
+  const InspectRun run = inspect(program.path() / "s.agb");
+  ASSERT_EQ(run.status, 0) << run.output;
+  const auto json = nlohmann::json::parse(run.output);
+  EXPECT_EQ(json["version"], "version: 6.40");
+  EXPECT_EQ(json["whole"], true);
+  EXPECT_EQ(json["plannings"], nlohmann::json::array({"45123 09-30.gnd"}));
+  EXPECT_EQ(json["settings"]["own_identifier"], "moi");
 }
 
 TEST_F(Inspect, RefusesWhatItCannotRead) {

@@ -1,0 +1,335 @@
+#include "maintenance/backup_archive.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+#include "alarms/alarm_profile.hpp"
+#include "alarms/chime_archive.hpp"
+#include "alarms/chime_profile.hpp"
+#include "planning/calendar.hpp"
+#include "planning/categories.hpp"
+#include "planning/planning_file.hpp"
+#include "planning/planning_names.hpp"
+#include "planning/settings.hpp"
+#include "platform/files.hpp"
+
+namespace tavelo {
+
+namespace {
+
+// A backup with its chimes may carry sounds; nothing larger is read.
+constexpr std::size_t kLargestBackup = std::size_t{1} << 30;
+
+void write_plannings(RecordWriter& out, const fs::path& program_folder, const Settings& settings,
+                     const std::vector<std::string>& names) {
+  print32(out, static_cast<std::int64_t>(names.size()));
+  for (const std::string& name : names) {
+    int readerror = 0;
+    const Planning p = loadplanning(planning_folder(program_folder) / name, program_folder,
+                                    settings, readerror);
+    printstring(out, name);
+    out.bytes += write_planning(p);
+  }
+}
+
+void write_filter_row(RecordWriter& out, const fs::path& program_folder) {
+  const auto filter = file_exists(program_folder / kFilterFile) ? read_filter(program_folder)
+                                                                 : std::nullopt;
+  print8(out, filter ? 1 : 0);
+  if (!filter) return;
+  print16(out, static_cast<std::int64_t>(filter->size()));
+  for (const std::string& entry : *filter) printstring(out, entry);
+}
+
+void write_alarms(RecordWriter& out, const fs::path& rdv) {
+  const std::vector<std::string> names = list_files(rdv, "*.alm");
+  print16(out, static_cast<std::int64_t>(names.size()));
+  for (const std::string& name : names) {
+    AlarmProfile profile;
+    LoadAlarmProfile(rdv / name, profile);
+    printstring(out, name);
+    out.bytes += write_alarm_profile(profile);
+  }
+}
+
+// Every chime profile with the sounds it names, packed through "carbackup.crx". Sounds that
+// are missing are left out: the profile was already unusable without them.
+std::optional<std::string> packed_chimes(const fs::path& program_folder) {
+  const fs::path chimes = chime_folder(program_folder);
+  std::vector<ArchiveEntry> entries;
+  std::set<std::string> added;
+  for (const std::string& name : list_files(chimes, "*.car")) {
+    std::string missing;
+    if (auto profile = chime_profile_entries(chimes / name, chimes, added, missing)) {
+      for (ArchiveEntry& e : *profile) entries.push_back(std::move(e));
+    }
+  }
+  const fs::path temporary = program_folder / "carbackup.crx";
+  if (!write_file_atomically(temporary, write_archive(entries))) return std::nullopt;
+  auto bytes = read_file(temporary, kLargestBackup);
+  std::error_code error;
+  fs::remove(temporary, error);
+  return bytes;
+}
+
+void write_chimes(RecordWriter& out, const fs::path& program_folder, bool include,
+                  Prompts& prompts) {
+  print8(out, include ? 1 : 0);
+  if (!include) return;
+  const auto bytes = packed_chimes(program_folder);
+  if (!bytes || bytes->size() > 2147483647u) {
+    prompts.notice("Tavelo\rimpossible de transférer l'archive temporaire des carillons en mémoire.");
+    return;
+  }
+  print32(out, static_cast<std::int64_t>(bytes->size()));
+  out.bytes += *bytes;
+}
+
+}  // namespace
+
+std::string writearchive(const fs::path& program_folder, const Settings& settings,
+                         bool include_chimes, Prompts& prompts) {
+  const fs::path rdv = planning_folder(program_folder);
+  RecordWriter out;
+  printstring(out, kBackupVersion);
+  write_plannings(out, program_folder, settings, list_plannings(rdv));
+  write_plannings(out, program_folder, settings, list_files(rdv, kTemplatePattern));
+  write_filter_row(out, program_folder);
+  write_settings_first_block(out, settings, settings.last_active_day, true);
+  write_alarms(out, rdv);
+  write_settings_second_block(out, settings);
+  write_chimes(out, program_folder, include_chimes, prompts);
+  return std::move(out.bytes);
+}
+
+namespace {
+
+// Versions compare as texts: "version: 1.17e" comes before "version: 1.18".
+bool at_least(const std::string& version, std::string_view gate) {
+  return version.compare(gate) >= 0;
+}
+
+PlanningLayout planning_layout(const std::string& v) {
+  PlanningLayout layout;
+  layout.month_anchor = at_least(v, "version: 1.17e");
+  layout.series_link = at_least(v, "version: 1.18");
+  layout.spoken_and_mail = at_least(v, "version: 4.0");
+  layout.sharing = at_least(v, "version: 5.0");
+  layout.mail_approved = at_least(v, "version: 5.01");
+  return layout;
+}
+
+SettingsLayout settings_layout(const std::string& v) {
+  SettingsLayout layout;
+  layout.mixed_counts_always = true;
+  layout.reader_wait_after_icon = at_least(v, "version: 1.17e");
+  layout.forewarning = at_least(v, "version: 1.19");
+  layout.night_mode = at_least(v, "version: 2.1");
+  layout.notifications = at_least(v, "version: 4.0");
+  layout.sharing_rows = at_least(v, "version: 5.0");
+  return layout;
+}
+
+// Records are made as the archive supplies them, never from the stored count alone.
+void read_plannings(FieldReader& in, std::vector<BackupContents::Named>& into,
+                    const Settings& settings, const PlanningLayout& layout) {
+  int count = 0;
+  in.i32(count);
+  for (int i = 0; i < count && !in.ended(); ++i) {
+    BackupContents::Named named{"", planning_defaults(settings)};
+    in.text(named.name);
+    read_planning_record(in, named.planning, settings, layout);
+    if (!in.ended()) into.push_back(std::move(named));
+  }
+}
+
+void read_filter_row(FieldReader& in, BackupContents& c) {
+  int present = 0;
+  in.u8(present);
+  if (present != 1) return;
+  int count = 0;
+  in.i16(count);
+  std::vector<std::string> entries;
+  for (int i = 0; i < count && !in.ended(); ++i) {
+    std::string entry;
+    in.text(entry);
+    if (!in.ended()) entries.push_back(std::move(entry));
+  }
+  c.filter = std::move(entries);
+}
+
+// The fields that older archives lack take these values when the alarms have been read.
+void preset_later_fields(Settings& s) {
+  s.night_mode = {};
+  s.night_mode_active = 0;
+  s.night_alarm.clear();
+  s.multiselect_sound_list = 0;
+  s.own_identifier.clear();
+  s.import_allowed = 0;
+  s.export_allowed = 0;
+  s.mail_approved = 0;
+}
+
+void read_alarms(FieldReader& in, BackupContents& c) {
+  int count = 0;
+  in.i16(count);
+  preset_later_fields(c.settings);
+  for (int i = 0; i < count && !in.ended(); ++i) {
+    BackupContents::NamedAlarm named;
+    in.text(named.name);
+    in.u8(named.profile.kind);
+    in.text(named.profile.sound_file);
+    for (int* value : {&named.profile.frequency, &named.profile.length, &named.profile.pause,
+                       &named.profile.repetitions, &named.profile.tone_cycles_between_waves,
+                       &named.profile.wave_repetitions}) {
+      in.i16(*value);
+    }
+    if (!in.ended()) c.alarms.push_back(std::move(named));
+  }
+}
+
+void read_chimes(FieldReader& in, BackupContents& c) {
+  if (in.in.at_end()) return;
+  int present = 1;
+  if (at_least(c.version, "version: 6.03")) in.u8(present);
+  if (present != 1 || in.in.at_end()) return;
+  int length = 0;
+  in.i32(length);
+  const std::size_t left = in.in.bytes.size() - in.in.position;
+  if (in.ended() || length < 0 || static_cast<std::size_t>(length) > left) return;
+  c.chimes = std::string(in.in.bytes.substr(in.in.position, static_cast<std::size_t>(length)));
+}
+
+}  // namespace
+
+BackupContents parse_archive(std::string_view archive, const Settings& settings) {
+  BackupContents c;
+  c.settings = settings;
+  FieldReader in(archive);
+  in.text(c.version);
+  const PlanningLayout layout = planning_layout(c.version);
+  read_plannings(in, c.plannings, settings, layout);
+  read_plannings(in, c.templates, settings, layout);
+  read_filter_row(in, c);
+  read_settings_first_block(in, c.settings, settings_layout(c.version));
+  read_alarms(in, c);
+  c.whole = !in.ended();
+  read_settings_second_block(in, c.settings, settings_layout(c.version));
+  read_chimes(in, c);
+  return c;
+}
+
+namespace {
+
+void delete_matching(const fs::path& folder, std::string_view pattern) {
+  for (const std::string& name : list_files(folder, pattern)) {
+    std::error_code error;
+    fs::remove(folder / name, error);
+  }
+}
+
+// Names come from the archive: only plain names inside the folder are written.
+std::optional<fs::path> inside(const fs::path& folder, const std::string& name,
+                               std::vector<std::string>& problems) {
+  const auto path = name.find_first_of("\\/") == std::string::npos
+                        ? contained_path(folder, name)
+                        : std::nullopt;
+  if (!path) problems.push_back("Le nom " + name + " de l'archive est refusé.");
+  return path;
+}
+
+// Restored plannings are saved without sharing: they go back where they were, to no one else.
+void restore_plannings(const std::vector<BackupContents::Named>& plannings, const fs::path& rdv,
+                       std::vector<std::string>& problems) {
+  for (const auto& [name, planning] : plannings) {
+    const auto file = inside(rdv, name, problems);
+    if (file && !write_file_atomically(*file, write_planning(planning))) {
+      problems.push_back("impossible d'écrire le fichier " + name);
+    }
+  }
+}
+
+void restore_chimes(const std::string& crx, const fs::path& program_folder,
+                    std::vector<std::string>& problems) {
+  const fs::path temporary = program_folder / "carrestore.crx";
+  if (!write_file_atomically(temporary, crx)) {
+    problems.push_back("impossible d'écrire le fichier " + temporary.string());
+    return;
+  }
+  const ArchiveContents contents = read_archive(temporary);
+  problems.insert(problems.end(), contents.problems.begin(), contents.problems.end());
+  for (std::string& p : extract_entries(contents.entries, chime_folder(program_folder))) {
+    problems.push_back(std::move(p));
+  }
+  std::error_code error;
+  fs::remove(temporary, error);
+}
+
+}  // namespace
+
+bool readarchive(const fs::path& archive, const fs::path& program_folder, Settings& settings,
+                 int today, Prompts& prompts) {
+  const auto bytes = read_file(archive, kLargestBackup);
+  const BackupContents c = bytes ? parse_archive(*bytes, settings) : BackupContents{};
+  if (!c.whole) {
+    prompts.notice("L'archive " + archive.string() +
+                   " est endommagée ou incomplète: rien n'a été récupéré.");
+    return false;
+  }
+  const fs::path rdv = planning_folder(program_folder);
+  std::error_code error;
+  fs::create_directories(rdv, error);
+  std::vector<std::string> problems;
+  delete_matching(rdv, kPlanningPattern);
+  restore_plannings(c.plannings, rdv, problems);
+  delete_matching(rdv, kTemplatePattern);
+  restore_plannings(c.templates, rdv, problems);
+  fs::remove(program_folder / kFilterFile, error);
+  if (c.filter && !write_file_atomically(program_folder / kFilterFile, write_filter(*c.filter))) {
+    problems.push_back("impossible d'écrire le fichier " + std::string(kFilterFile));
+  }
+  for (const auto& [name, profile] : c.alarms) {
+    const auto file = inside(rdv, name, problems);
+    if (file && !SaveAlarmProfile(*file, profile)) {
+      problems.push_back("impossible d'écrire le fichier " + name);
+    }
+  }
+  if (c.chimes) restore_chimes(*c.chimes, program_folder, problems);
+  settings = c.settings;
+  if (!savesettings(program_folder, settings, today)) {
+    problems.push_back("impossible d'écrire le fichier " + std::string(kSettingsFile));
+  }
+  if (!problems.empty()) {
+    std::string text;
+    for (const std::string& p : problems) text += (text.empty() ? "" : "\r") + p;
+    prompts.notice(text);
+  }
+  return true;
+}
+
+std::string autobackupname(int day) {
+  const CalendarDate date = date_of(day);
+  char name[64];
+  std::snprintf(name, sizeof name, "%04d-%02d-%02d autobackup.agb", date.year, date.month,
+                date.day);
+  return name;
+}
+
+void automatic_backup(const fs::path& program_folder, const Settings& settings, int today,
+                      Prompts& prompts) {
+  if (!settings.automatic_backup) return;
+  const fs::path todays = program_folder / autobackupname(today);
+  if (!file_exists(todays)) {
+    write_file_atomically(todays, writearchive(program_folder, settings, false, prompts));
+  }
+  // At least today's backup is kept, whatever number the settings hold.
+  const std::size_t kept = static_cast<std::size_t>(std::max(settings.backups_kept, 1));
+  std::vector<std::string> backups = list_files(program_folder, "*autobackup.agb");
+  for (std::size_t i = 0; i + kept < backups.size(); ++i) {
+    std::error_code error;
+    fs::remove(program_folder / backups[i], error);
+  }
+}
+
+}  // namespace tavelo
