@@ -1,0 +1,145 @@
+#include <array>
+#include <string>
+#include <vector>
+
+#include "access/dialog.hpp"
+#include "platform/services.hpp"
+
+namespace tavelo {
+
+namespace {
+
+struct SavedControl {
+  int number = 0;
+  ControlRecord record;
+  std::string text;
+  int flags = 0;
+  int state = 0;
+  CaretPosition caret;
+  std::vector<ListItem> items;
+  bool skip_mnemonic = false;
+};
+
+struct Snapshot {
+  bool taken = false;
+  DialogParameters parameters;
+  std::string notice;
+  std::uint32_t text_colour = 0;
+  std::uint32_t background_colour = 0;
+  bool colours_set = false;
+  CaretPosition program_caret;
+  int focus = -1;
+  bool has_ok = false;
+  bool has_cancel = false;
+  std::string ok_caption;
+  std::string cancel_caption;
+  std::array<int, 2> ok_place{};
+  std::array<int, 2> cancel_place{};
+  bool had_mnemonics = false;
+  std::vector<SavedControl> controls;
+};
+
+std::array<Snapshot, 10>& slots() {
+  static std::array<Snapshot, 10> saved;
+  return saved;
+}
+
+bool is_slot(int slot) { return slot >= 0 && slot <= 9; }
+
+SavedControl save_control(const DialogState& s, int number) {
+  const WindowSystem& ws = window_system();
+  SavedControl saved;
+  saved.number = number;
+  saved.record = s.records.at(number);
+  saved.text = ws.control_text(s.window, number);
+  saved.flags = ws.control_flags(s.window, number);
+  saved.state = ws.control_state(s.window, number);
+  saved.caret = ws.caret(s.window, number);
+  for (int i = 0; i < ws.item_count(s.window, number); ++i) {
+    saved.items.push_back(ws.item(s.window, number, i));
+  }
+  const auto mnemonic = s.mnemonics.find(number);
+  saved.skip_mnemonic = mnemonic != s.mnemonics.end() && mnemonic->second.skip;
+  return saved;
+}
+
+void recreate(const SavedControl& saved) {
+  const ControlRecord& r = saved.record;
+  const int n = saved.number;
+  switch (r.kind) {
+    case ControlKind::label: AddLabel(n, saved.text, r.row, r.column); break;
+    case ControlKind::text_field: AddTextField(n, saved.text, r.row, r.column, r.width, saved.flags); break;
+    case ControlKind::button: AddButton(n, saved.text, r.row, r.column, r.width, r.height, saved.flags); break;
+    case ControlKind::check_box: AddCheckBox(n, saved.text, r.row, r.column, r.width, r.height, saved.flags); break;
+    case ControlKind::option: AddOption(n, saved.text, (r.flags & kGroupStart) != 0, r.row, r.column, r.width, r.height); break;
+    case ControlKind::combo_box: AddCombo(n, r.row, r.column, r.width, r.height, saved.flags); break;
+    case ControlKind::list_box: AddList(n, r.row, r.column, r.width, r.height, saved.flags); break;
+    case ControlKind::multi_list: AddMultiList(n, r.row, r.column, r.width, r.height, saved.flags); break;
+    case ControlKind::tree: AddTree(n, r.row, r.column, r.width, r.height, saved.flags); break;
+    case ControlKind::editor: AddEditor(n, saved.text, r.row, r.column, r.width, r.height, saved.flags); break;
+    case ControlKind::tab_panel: AddTabPanel(n, r.row, r.column, r.width, r.height); break;
+  }
+  DialogState& s = dialog_state();
+  WindowSystem& ws = window_system();
+  for (const ListItem& item : saved.items) ws.add_item(s.window, n, item);
+  ws.set_control_flags(s.window, n, saved.flags);
+  ws.set_control_state(s.window, n, saved.state);
+  ws.set_caret(s.window, n, saved.caret);
+  s.records[n].combo_selection = r.combo_selection;
+  s.records[n].page_step = r.page_step;
+  if (saved.skip_mnemonic) SkipMnemonic(n, true);
+}
+
+}  // namespace
+
+void SaveDialog(int slot) {
+  if (!is_slot(slot)) return;
+  const DialogState& s = dialog_state();
+  Snapshot& snapshot = slots()[static_cast<std::size_t>(slot)];
+  snapshot = Snapshot{};
+  snapshot.taken = true;
+  snapshot.parameters = s.parameters;
+  snapshot.notice = s.notice;
+  snapshot.text_colour = s.text_colour;
+  snapshot.background_colour = s.background_colour;
+  snapshot.colours_set = s.colours_set;
+  snapshot.program_caret = s.program_caret;
+  snapshot.focus = window_system().focused_control(s.window);
+  snapshot.has_ok = s.ok_number != -1;
+  snapshot.has_cancel = s.cancel_number != -1;
+  snapshot.ok_caption = s.ok_caption;
+  snapshot.cancel_caption = s.cancel_caption;
+  snapshot.ok_place = s.ok_place;
+  snapshot.cancel_place = s.cancel_place;
+  for (const auto& [number, mnemonic] : s.mnemonics) {
+    if (mnemonic.shortcut != 0) snapshot.had_mnemonics = true;
+  }
+  for (const int number : s.registered) snapshot.controls.push_back(save_control(s, number));
+}
+
+void RestoreDialog(int slot) {
+  if (!is_slot(slot) || !slots()[static_cast<std::size_t>(slot)].taken) return;
+  const Snapshot snapshot = slots()[static_cast<std::size_t>(slot)];
+  DialogState& s = dialog_state();
+  s.parameters = snapshot.parameters;
+  s.notice = snapshot.notice;
+  s.text_colour = snapshot.text_colour;
+  s.background_colour = snapshot.background_colour;
+  s.colours_set = snapshot.colours_set;
+  s.ok_caption = snapshot.ok_caption;
+  s.cancel_caption = snapshot.cancel_caption;
+  OpenDialog("", 0, 0, 0, 0, "");
+  int highest = 0;
+  for (const SavedControl& saved : snapshot.controls) {
+    recreate(saved);
+    highest = std::max(highest, saved.number);
+  }
+  if (snapshot.has_ok) AddOkButton(snapshot.ok_place[0], snapshot.ok_place[1]);
+  if (snapshot.has_cancel) AddCancelButton(snapshot.cancel_place[0], snapshot.cancel_place[1]);
+  // The mnemonics belong to the window; a rebuilt window needs them again.
+  if (snapshot.had_mnemonics) AddMnemonics(highest);
+  s.program_caret = snapshot.program_caret;
+  if (snapshot.focus >= 0) window_system().set_focus(s.window, snapshot.focus);
+}
+
+}  // namespace tavelo
