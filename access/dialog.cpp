@@ -635,6 +635,24 @@ void SkipMnemonic(int number, bool skip) { dialog_state().mnemonics[number].skip
 
 void SelectAllText(int number) { window_system().select_all_text(dialog_state().window, number); }
 
+void FocusControl(int number) { window_system().set_focus(dialog_state().window, number); }
+
+std::string ControlText(int number) {
+  return window_system().control_text(dialog_state().window, number);
+}
+
+void SetControlText(int number, std::string_view text) {
+  window_system().set_control_text(dialog_state().window, number, text);
+}
+
+int ControlState(int number) {
+  return window_system().control_state(dialog_state().window, number);
+}
+
+void SetControlState(int number, int state) {
+  window_system().set_control_state(dialog_state().window, number, state);
+}
+
 void SetNoticeText(std::string_view text) { dialog_state().notice = text; }
 
 void SetAwaitedName(std::string_view name) { dialog_state().awaited = name; }

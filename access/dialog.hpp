@@ -51,6 +51,13 @@ void AddMnemonics(int highest);
 void SkipMnemonic(int number, bool skip);
 void SelectAllText(int number);
 
+// The controls of the current window.
+void FocusControl(int number);
+std::string ControlText(int number);
+void SetControlText(int number, std::string_view text);
+int ControlState(int number);
+void SetControlState(int number, int state);
+
 void SetNoticeText(std::string_view text);
 void SetAwaitedName(std::string_view name);
 void SetDialogColours(std::uint32_t text, std::uint32_t background);

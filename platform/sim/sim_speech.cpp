@@ -20,7 +20,7 @@ bool SimSpeech::say(std::string_view text, bool interrupt) {
     ++silencings;
     transcript_.write("silence");
   }
-  if (!is_blank(text)) transcript_.write("speak " + quoted(text));
+  if (!is_blank(text)) transcript_.write("speak " + in_quotes(text));
   return true;
 }
 
@@ -28,7 +28,7 @@ void SimSpeech::run_script(std::string_view name) { scripts_run.emplace_back(nam
 
 int SimSpeech::speak(std::string_view text) {
   if (!setup_.speak_style || !setup_.reader_running) return 2;
-  if (!is_blank(text)) transcript_.write("speak " + quoted(text));
+  if (!is_blank(text)) transcript_.write("speak " + in_quotes(text));
   return 0;
 }
 
@@ -61,7 +61,7 @@ void SimSpeech::voice_select(int index) {
 
 void SimSpeech::voice_speak(std::string_view text) {
   if (!ready_) return;
-  if (!is_blank(text)) transcript_.write("voice " + quoted(text));
+  if (!is_blank(text)) transcript_.write("voice " + in_quotes(text));
   speaking_ = report_speaking_;
 }
 

@@ -84,7 +84,7 @@ const SimWindowSystem::Control* SimWindowSystem::control_of(int window, int numb
 
 SimWindowSystem::Window& SimWindowSystem::current() {
   Window* w = window_of(foreground_);
-  if (w == nullptr) throw std::logic_error("simulated user: no window is open");
+  if (w == nullptr) throw std::logic_error("aucune fenêtre n'est ouverte");
   return *w;
 }
 
@@ -93,7 +93,7 @@ int SimWindowSystem::open_window(const WindowSpec& spec) {
   windows_[number].spec = spec;
   foreground_ = number;
   active_ = true;
-  transcript_.write("window " + quoted(spec.title));
+  transcript_.write("window " + in_quotes(spec.title));
   post({.kind = RawEvent::Kind::activated, .window = number});
   return number;
 }
@@ -110,7 +110,7 @@ void SimWindowSystem::set_window_title(int window, std::string_view title) {
   Window* w = window_of(window);
   if (w == nullptr || w->spec.title == title) return;
   w->spec.title = title;
-  transcript_.write("window " + quoted(title));
+  transcript_.write("window " + in_quotes(title));
 }
 
 bool SimWindowSystem::program_in_foreground() const { return active_ && foreground_ != 0; }
@@ -240,7 +240,7 @@ void SimWindowSystem::focus_control(Window& window, int number) {
   if (window.focus == number) return;
   window.focus = number;
   transcript_.write("focus " + std::to_string(number) + " " +
-                    quoted(accessible_name(window, number)));
+                    in_quotes(accessible_name(window, number)));
 }
 
 // What a screen reader says for the control: its caption, or the label just before it.
@@ -354,7 +354,7 @@ bool SimWindowSystem::timer_running(int window, int id) const {
 
 void SimWindowSystem::set_tray_icon(int icon, std::string_view, std::string_view tooltip) {
   tray_[icon] = tooltip;
-  transcript_.write("tray " + std::to_string(icon) + " " + quoted(tooltip));
+  transcript_.write("tray " + std::to_string(icon) + " " + in_quotes(tooltip));
 }
 
 void SimWindowSystem::remove_tray_icon(int icon) {
@@ -367,7 +367,12 @@ std::optional<std::string> SimWindowSystem::tray_tooltip(int icon) const {
   return found->second;
 }
 
+void SimWindowSystem::offer_answers() {
+  if (answers_.empty() && input_ != nullptr) input_->offer_answers(*this);
+}
+
 std::optional<std::string> SimWindowSystem::take_answer() {
+  offer_answers();
   if (answers_.empty()) return std::nullopt;
   std::string answer = std::move(answers_.front());
   answers_.pop_front();
@@ -375,16 +380,18 @@ std::optional<std::string> SimWindowSystem::take_answer() {
 }
 
 void SimWindowSystem::message_box(std::string_view title, std::string_view text) {
+  offer_answers();
   if (!answers_.empty() && answers_.front() == "ok") answers_.pop_front();
-  transcript_.write("notice " + quoted(title) + " " + quoted(text));
+  transcript_.write("notice " + in_quotes(title) + " " + in_quotes(text));
 }
 
 bool SimWindowSystem::yes_no_box(std::string_view, std::string_view text) {
+  offer_answers();
   std::string outcome = "no (default)";
   if (!answers_.empty() && (answers_.front() == "yes" || answers_.front() == "no")) {
     outcome = *take_answer();
   }
-  transcript_.write("question " + quoted(text) + " -> " + outcome);
+  transcript_.write("question " + in_quotes(text) + " -> " + outcome);
   return outcome == "yes";
 }
 
@@ -392,28 +399,28 @@ std::optional<std::string> SimWindowSystem::input_box(std::string_view title,
                                                       std::string_view prompt,
                                                       std::string_view preset) {
   const std::optional<std::string> answer = take_answer();
-  const std::string head = "input " + quoted(title) + " " + quoted(prompt) + " -> ";
+  const std::string head = "input " + in_quotes(title) + " " + in_quotes(prompt) + " -> ";
   if (!answer) {
-    transcript_.write(head + quoted(preset) + " (default)");
+    transcript_.write(head + in_quotes(preset) + " (default)");
     return std::string(preset);
   }
   if (*answer == "cancel") {
     transcript_.write(head + "cancel");
     return std::nullopt;
   }
-  transcript_.write(head + quoted(*answer));
+  transcript_.write(head + in_quotes(*answer));
   return answer;
 }
 
 std::optional<std::string> SimWindowSystem::file_answer(std::string_view kind,
                                                         std::string_view title) {
   const std::optional<std::string> answer = take_answer();
-  const std::string head = std::string(kind) + " " + quoted(title) + " -> ";
+  const std::string head = std::string(kind) + " " + in_quotes(title) + " -> ";
   if (!answer || *answer == "cancel") {
     transcript_.write(head + (answer ? "cancel" : "cancel (default)"));
     return std::nullopt;
   }
-  transcript_.write(head + quoted(*answer));
+  transcript_.write(head + in_quotes(*answer));
   return answer;
 }
 
@@ -574,23 +581,23 @@ void SimWindowSystem::type_text(std::string_view text) {
 
 void SimWindowSystem::user_focus(int number) {
   if (!current().controls.contains(number)) {
-    throw std::invalid_argument("no control " + std::to_string(number));
+    throw std::invalid_argument("aucun contrôle " + std::to_string(number));
   }
   focus_control(current(), number);
 }
 
 void SimWindowSystem::click(int number) {
   Control* c = control_of(foreground_, number);
-  if (c == nullptr) throw std::invalid_argument("no control " + std::to_string(number));
+  if (c == nullptr) throw std::invalid_argument("aucun contrôle " + std::to_string(number));
   if (can_take_focus(c->kind)) focus_control(current(), number);
   post_click(number);
 }
 
 void SimWindowSystem::select(int number, int index) {
   Control* c = control_of(foreground_, number);
-  if (c == nullptr) throw std::invalid_argument("no control " + std::to_string(number));
+  if (c == nullptr) throw std::invalid_argument("aucun contrôle " + std::to_string(number));
   if (index < 0 || index >= static_cast<int>(c->items.size())) {
-    throw std::invalid_argument("control " + std::to_string(number) + " has no item " +
+    throw std::invalid_argument("le contrôle " + std::to_string(number) + " n'a pas d'élément " +
                                 std::to_string(index));
   }
   c->state = index;
@@ -603,7 +610,7 @@ void SimWindowSystem::select(int number, int index) {
 void SimWindowSystem::set_checked(int number, bool checked) {
   Control* c = control_of(foreground_, number);
   if (c == nullptr || c->kind != ControlKind::check_box) {
-    throw std::invalid_argument("no check box " + std::to_string(number));
+    throw std::invalid_argument("aucune case à cocher " + std::to_string(number));
   }
   if ((c->state != 0) != checked) post_click(number);
 }

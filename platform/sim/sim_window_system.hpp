@@ -25,6 +25,8 @@ class SimInput {
   virtual std::optional<std::uint32_t> next_due() = 0;
   // Carries out the input due now; it may queue events or move on to a later due time.
   virtual void perform(SimWindowSystem& windows) = 0;
+  // A standard dialog opens: the answers the user has ready now are queued.
+  virtual void offer_answers(SimWindowSystem& windows) = 0;
 };
 
 // Raised by a wait when the simulated user has nothing more to do: the session is over.
@@ -171,6 +173,7 @@ class SimWindowSystem final : public WindowSystem {
   bool fire_due_timer();
   std::optional<std::uint32_t> next_timer_due() const;
   void advance_to(std::uint32_t tick);
+  void offer_answers();
   std::optional<std::string> take_answer();
   std::optional<std::string> file_answer(std::string_view kind, std::string_view title);
 

@@ -19,7 +19,7 @@ void Transcript::write(std::string_view event) {
   lines_.push_back(std::move(line));
 }
 
-std::string quoted(std::string_view text) {
+std::string in_quotes(std::string_view text) {
   std::string out = "\"";
   for (const char c : text) {
     switch (c) {

@@ -27,6 +27,6 @@ class Transcript {
 };
 
 // The text in double quotes, with carriage returns, line feeds, quotes and backslashes escaped.
-std::string quoted(std::string_view text);
+std::string in_quotes(std::string_view text);
 
 }  // namespace tavelo
