@@ -81,20 +81,20 @@ void place_default_buttons() {
   const int last_row = s.grid_height;
   const bool cancel_auto =
       s.cancel_number != -1 && (s.cancel_place[0] == 0 || s.cancel_place[1] == 0);
-  int cancel_column = s.grid_width - caption_length(s.cancel_caption);
+  int cancel_column = s.grid_width - caption_length(s.look.cancel_caption);
   if (s.cancel_number != -1) {
     const int row = cancel_auto ? last_row : s.cancel_place[0];
     const int column = cancel_auto ? cancel_column : s.cancel_place[1];
     cancel_column = column;
-    place(kCancelButton, ControlKind::button, s.cancel_caption, row, column,
-          caption_length(s.cancel_caption) + 2, 2, 0, false);
+    place(kCancelButton, ControlKind::button, s.look.cancel_caption, row, column,
+          caption_length(s.look.cancel_caption) + 2, 2, 0, false);
   }
   if (s.ok_number != -1) {
     const bool ok_auto = s.ok_place[0] == 0 || s.ok_place[1] == 0;
-    const int ok_width = caption_length(s.ok_caption) + 2;
-    int column = ok_auto ? s.grid_width - caption_length(s.ok_caption) : s.ok_place[1];
+    const int ok_width = caption_length(s.look.ok_caption) + 2;
+    int column = ok_auto ? s.grid_width - caption_length(s.look.ok_caption) : s.ok_place[1];
     if (ok_auto && cancel_auto) column = cancel_column - ok_width - 1;
-    place(kOkButton, ControlKind::button, s.ok_caption, ok_auto ? last_row : s.ok_place[0],
+    place(kOkButton, ControlKind::button, s.look.ok_caption, ok_auto ? last_row : s.ok_place[0],
           column, ok_width, 2, 0, false);
   }
 }
@@ -112,17 +112,17 @@ void reset_window_state(DialogState& s) {
 }
 
 void show_notice(DialogState& s) {
-  AddEditor(kNoticeEditor, s.notice, s.parameters.height + 1, 1, s.parameters.width, 3,
+  AddEditor(kNoticeEditor, s.look.notice, s.look.parameters.height + 1, 1, s.look.parameters.width, 3,
             kReadOnly);
-  const std::string notice = s.notice;
-  s.notice.clear();
+  const std::string notice = s.look.notice;
+  s.look.notice.clear();
   WaitSilenced(200, 30, false);
   Speak(notice, 0);
 }
 
 // Step 1: the user's caret movements in the text display are undone.
 void guard_caret(DialogState& s) {
-  if (!has_letter(s.parameters.mode, 'w') || !kind_of(kTextDisplay)) return;
+  if (!has_letter(s.look.parameters.mode, 'w') || !kind_of(kTextDisplay)) return;
   WindowSystem& ws = window_system();
   if (ws.caret(s.window, kTextDisplay) == s.program_caret) return;
   ws.set_caret(s.window, kTextDisplay, s.program_caret);
@@ -442,8 +442,8 @@ std::string translate(DialogState& s, const RawEvent& event) {
 }
 
 void open_window(DialogState& s) {
-  const DialogParameters& p = s.parameters;
-  const bool notice = p.mode == "d" && !s.notice.empty();
+  const DialogParameters& p = s.look.parameters;
+  const bool notice = p.mode == "d" && !s.look.notice.empty();
   s.grid_height = p.height + (notice ? 4 : 0);
   s.grid_width = p.width;
   WindowSpec spec;
@@ -452,12 +452,12 @@ void open_window(DialogState& s) {
                GridY(s.grid_height + 2)};
   spec.centred = p.row == 0 || p.column == 0;
   spec.maximised = has_letter(p.mode, 'm');
-  if (has_letter(p.mode, 'w') && !s.colours_set) {
+  if (has_letter(p.mode, 'w') && !s.look.colours_set) {
     spec.text_colour = 0xFFFFFF;
     spec.background_colour = 0x000080;
   } else {
-    spec.text_colour = s.text_colour;
-    spec.background_colour = s.background_colour;
+    spec.text_colour = s.look.text_colour;
+    spec.background_colour = s.look.background_colour;
   }
   s.window = window_system().open_window(spec);
   if (has_letter(p.mode, 'w')) s.program_caret = {1, 1};
@@ -478,7 +478,7 @@ void OpenDialog(std::string_view mode, int row, int column, int height, int widt
                 std::string_view title, int flags) {
   DialogState& s = dialog_state();
   if (!(title.empty() && mode.empty() && row == 0 && column == 0 && height == 0 && width == 0)) {
-    s.parameters = {std::string(mode), row, column, height, width, std::string(title), flags};
+    s.look.parameters = {std::string(mode), row, column, height, width, std::string(title), flags};
   }
   if (s.window != 0) window_system().close_window(s.window);
   s.window = 0;
@@ -489,7 +489,6 @@ void OpenDialog(std::string_view mode, int row, int column, int height, int widt
 
 std::string WaitDialogEvent(int timeout_ms) {
   DialogState& s = dialog_state();
-  if (s.window == 0) return "";
   guard_caret(s);
   if (std::optional<std::string> name = focus_change(s)) return *name;
   const RawEvent event = window_system().wait_event(quiet_period(s, timeout_ms));
@@ -603,7 +602,7 @@ void AddCancelButton(int row, int column) {
 }
 
 void SetOkCaption(std::string_view caption) {
-  dialog_state().ok_caption = caption;
+  dialog_state().look.ok_caption = caption;
   if (dialog_state().ok_number != -1) place_default_buttons();
 }
 
@@ -653,15 +652,15 @@ void SetControlState(int number, int state) {
   window_system().set_control_state(dialog_state().window, number, state);
 }
 
-void SetNoticeText(std::string_view text) { dialog_state().notice = text; }
+void SetNoticeText(std::string_view text) { dialog_state().look.notice = text; }
 
 void SetAwaitedName(std::string_view name) { dialog_state().awaited = name; }
 
 void SetDialogColours(std::uint32_t text, std::uint32_t background) {
   DialogState& s = dialog_state();
-  s.text_colour = text;
-  s.background_colour = background;
-  s.colours_set = true;
+  s.look.text_colour = text;
+  s.look.background_colour = background;
+  s.look.colours_set = true;
 }
 
 void StartDialogTimer(int id, int interval_ms, int repeat) {
@@ -714,7 +713,7 @@ CaretPosition EditorCaret(int number) {
 
 void SetProgramCaret(int line, int column) {
   DialogState& s = dialog_state();
-  if (!has_letter(s.parameters.mode, 'w')) return;
+  if (!has_letter(s.look.parameters.mode, 'w')) return;
   if (line != 0) s.program_caret.line = line;
   if (column != 0) s.program_caret.column = column;
   window_system().set_caret(s.window, kTextDisplay, s.program_caret);

@@ -22,17 +22,11 @@ struct SavedControl {
 
 struct Snapshot {
   bool taken = false;
-  DialogParameters parameters;
-  std::string notice;
-  std::uint32_t text_colour = 0;
-  std::uint32_t background_colour = 0;
-  bool colours_set = false;
+  DialogLook look;
   CaretPosition program_caret;
   int focus = -1;
   bool has_ok = false;
   bool has_cancel = false;
-  std::string ok_caption;
-  std::string cancel_caption;
   std::array<int, 2> ok_place{};
   std::array<int, 2> cancel_place{};
   bool had_mnemonics = false;
@@ -98,17 +92,11 @@ void SaveDialog(int slot) {
   Snapshot& snapshot = slots()[static_cast<std::size_t>(slot)];
   snapshot = Snapshot{};
   snapshot.taken = true;
-  snapshot.parameters = s.parameters;
-  snapshot.notice = s.notice;
-  snapshot.text_colour = s.text_colour;
-  snapshot.background_colour = s.background_colour;
-  snapshot.colours_set = s.colours_set;
+  snapshot.look = s.look;
   snapshot.program_caret = s.program_caret;
   snapshot.focus = window_system().focused_control(s.window);
   snapshot.has_ok = s.ok_number != -1;
   snapshot.has_cancel = s.cancel_number != -1;
-  snapshot.ok_caption = s.ok_caption;
-  snapshot.cancel_caption = s.cancel_caption;
   snapshot.ok_place = s.ok_place;
   snapshot.cancel_place = s.cancel_place;
   for (const auto& [number, mnemonic] : s.mnemonics) {
@@ -121,13 +109,7 @@ void RestoreDialog(int slot) {
   if (!is_slot(slot) || !slots()[static_cast<std::size_t>(slot)].taken) return;
   const Snapshot snapshot = slots()[static_cast<std::size_t>(slot)];
   DialogState& s = dialog_state();
-  s.parameters = snapshot.parameters;
-  s.notice = snapshot.notice;
-  s.text_colour = snapshot.text_colour;
-  s.background_colour = snapshot.background_colour;
-  s.colours_set = snapshot.colours_set;
-  s.ok_caption = snapshot.ok_caption;
-  s.cancel_caption = snapshot.cancel_caption;
+  s.look = snapshot.look;
   OpenDialog("", 0, 0, 0, 0, "");
   int highest = 0;
   for (const SavedControl& saved : snapshot.controls) {

@@ -61,17 +61,26 @@ struct DialogParameters {
   int flags = 0;
 };
 
+// What a window looks like: kept by SaveDialog and brought back by RestoreDialog.
+struct DialogLook {
+  DialogParameters parameters;
+  std::string notice;  // one-shot text of the next "d" window
+  std::string ok_caption = "ok";
+  std::string cancel_caption = "annuler";
+  std::uint32_t text_colour = 0xFFFFFF;        // 0x00RRGGBB
+  std::uint32_t background_colour = 0x000080;  // 0x00RRGGBB
+  bool colours_set = false;
+};
+
 // The dialog layer's process-wide state, touched only by the user-interface thread. Each
 // deliverable that compiles the dialog layer has its own.
 struct DialogState {
   int window = 0;
-  DialogParameters parameters;
+  DialogLook look;
   int grid_height = 0;  // rows of the window's inside, the notice included
   int grid_width = 0;
   int ok_number = -1;
   int cancel_number = -1;
-  std::string ok_caption = "ok";
-  std::string cancel_caption = "annuler";
   std::array<int, 2> ok_place{};      // row and column given to AddOkButton
   std::array<int, 2> cancel_place{};  // row and column given to AddCancelButton
   int last_focused = 0;
@@ -83,11 +92,7 @@ struct DialogState {
   bool option_step_lock = false;
   bool focus_on_mnemonic = false;
   int last_timer_id = 0;
-  std::string notice;
   std::string awaited;
-  std::uint32_t text_colour = 0xFFFFFF;
-  std::uint32_t background_colour = 0x000080;
-  bool colours_set = false;
   CaretPosition program_caret;
   std::array<DialogTimer, kTimerCount> timers{};
   std::map<int, ControlRecord> records;

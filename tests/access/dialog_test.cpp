@@ -286,7 +286,7 @@ TEST(Dialog, NoticeIsShownUnderTheDialogAndSpoken) {
   EXPECT_EQ(sim.windows.control_flags(w, kNoticeEditor) & kReadOnly, kReadOnly);
   EXPECT_GE(sim.clock.tick() - start, 200u);
   EXPECT_TRUE(contains(sim.heard(), "speak \"Choisissez une option.\""));
-  EXPECT_TRUE(dialog_state().notice.empty());
+  EXPECT_TRUE(dialog_state().look.notice.empty());
   EXPECT_EQ(sim.windows.control_rect(w, kOkButton).y, GridY(9));  // below the notice
   // Re-opening with no parameters gives the same window, without the spent notice.
   OpenDialog("", 0, 0, 0, 0, "");
