@@ -19,7 +19,8 @@ namespace tavelo {
 namespace {
 
 constexpr std::size_t kScriptLimit = 1u << 20;
-constexpr std::int64_t kLongestWait = 366LL * 24 * 3600 * 1000;  // one year
+// One week: the millisecond tick is 32 bits wide; longer spans take several waits.
+constexpr std::int64_t kLongestWait = 7LL * 24 * 3600 * 1000;
 
 struct LineError {
   std::string what;
@@ -106,7 +107,7 @@ int duration_ms(std::string_view word) {
                            : unit == "h" ? 3600000 : 0;
   if (scale == 0) throw LineError{"unité inconnue « " + std::string(unit) + " »"};
   const std::int64_t amount = whole_number(word.substr(0, unit_at), 0, kLongestWait);
-  if (amount * scale > kLongestWait) throw LineError{"attente plus longue qu'un an"};
+  if (amount * scale > kLongestWait) throw LineError{"attente plus longue qu'une semaine"};
   return static_cast<int>(amount * scale);
 }
 

@@ -481,17 +481,17 @@ void SimWindowSystem::press(int key) {
   if (is_modifier(key)) return;
   const auto shortcut = w->shortcuts.find(key | modifiers);
   if (shortcut != w->shortcuts.end()) {
-    pressed_on_[key] = -2;
+    pressed_on_[key] = {window, -2};
     post({.kind = RawEvent::Kind::command, .window = window, .id = shortcut->second});
     return;
   }
-  pressed_on_[key] = w->focus;
+  pressed_on_[key] = {window, w->focus};
   if (alt) {
     post({.kind = RawEvent::Kind::system_char, .window = window, .key = key});
     return;
   }
   if (key == vk::tab && !(modifiers & kShortcutControl)) {
-    pressed_on_[key] = -2;
+    pressed_on_[key] = {window, -2};
     move_focus((modifiers & kShortcutShift) ? -1 : 1);
     return;
   }
@@ -520,9 +520,10 @@ void SimWindowSystem::release(int key) {
         .key = key});
   const auto pressed = pressed_on_.find(key);
   if (pressed == pressed_on_.end()) return;
-  const int on = pressed->second;
+  const auto [window, on] = pressed->second;
   pressed_on_.erase(pressed);
-  if (on == -2 || system) return;
+  // A key that went down in a window now replaced clicks nothing in the new one.
+  if (on == -2 || system || window != foreground_) return;
   const std::optional<ControlKind> kind = control_kind(foreground_, on);
   const bool clickable = kind == ControlKind::button || kind == ControlKind::check_box ||
                          kind == ControlKind::option;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/sim/fixed_clock.hpp"
@@ -188,7 +189,8 @@ class SimWindowSystem final : public WindowSystem {
   int next_menu_ = 1;
   std::map<int, std::string> tray_;
   std::array<std::uint16_t, 256> keys_{};
-  std::map<int, int> pressed_on_;  // key -> control it went down on, -2 when a shortcut took it
+  // key -> window and control it went down on; control -2 when a shortcut or Tab took it
+  std::map<int, std::pair<int, int>> pressed_on_;
   std::deque<RawEvent> queue_;
   std::deque<std::string> answers_;
 };

@@ -91,9 +91,10 @@ TEST(ScriptedSession, MalformedLinesAreNamed) {
   EXPECT_EQ(error_of("close\nsauter 3\n"), "script, ligne 2 : commande inconnue « sauter »");
   EXPECT_EQ(error_of("wait 5"), "script, ligne 1 : durée attendue avec une unité ms, s, m ou h");
   EXPECT_EQ(error_of("wait 5y"), "script, ligne 1 : unité inconnue « y »");
-  EXPECT_EQ(error_of("wait 9999h"), "script, ligne 1 : attente plus longue qu'un an");
+  EXPECT_EQ(parsed("wait 168h")[0].number, 604800000);
+  EXPECT_EQ(error_of("wait 169h"), "script, ligne 1 : attente plus longue qu'une semaine");
   EXPECT_EQ(error_of("wait 99999999999999999999ms"),
-            "script, ligne 1 : nombre attendu entre 0 et 31622400000, trouvé « "
+            "script, ligne 1 : nombre attendu entre 0 et 604800000, trouvé « "
             "99999999999999999999 »");
   EXPECT_EQ(error_of("key control+"), "script, ligne 1 : nom de touche attendu après « + »");
   EXPECT_EQ(error_of("key ctrl+f"), "script, ligne 1 : touche inconnue « ctrl »");
