@@ -112,8 +112,8 @@ void reset_window_state(DialogState& s) {
 }
 
 void show_notice(DialogState& s) {
-  AddEditor(kNoticeEditor, s.look.notice, s.look.parameters.height + 1, 1, s.look.parameters.width, 3,
-            kReadOnly);
+  AddEditor(kNoticeEditor, s.look.notice, s.look.parameters.height + 1, 1,
+            s.look.parameters.width, kNoticeRows - 1, kReadOnly);
   const std::string notice = s.look.notice;
   s.look.notice.clear();
   WaitSilenced(200, 30, false);
@@ -441,10 +441,10 @@ std::string translate(DialogState& s, const RawEvent& event) {
   return provisional;
 }
 
-void open_window(DialogState& s) {
+void open_window(DialogState& s, int extra_rows) {
   const DialogParameters& p = s.look.parameters;
   const bool notice = p.mode == "d" && !s.look.notice.empty();
-  s.grid_height = p.height + (notice ? 4 : 0);
+  s.grid_height = p.height + (notice ? kNoticeRows : extra_rows);
   s.grid_width = p.width;
   WindowSpec spec;
   spec.title = p.title;
@@ -452,10 +452,8 @@ void open_window(DialogState& s) {
                GridY(s.grid_height + 2)};
   spec.centred = p.row == 0 || p.column == 0;
   spec.maximised = has_letter(p.mode, 'm');
-  if (has_letter(p.mode, 'w') && !s.look.colours_set) {
-    spec.text_colour = 0xFFFFFF;
-    spec.background_colour = 0x000080;
-  } else {
+  spec.custom_colours = s.look.colours_set || has_letter(p.mode, 'w');
+  if (s.look.colours_set) {
     spec.text_colour = s.look.text_colour;
     spec.background_colour = s.look.background_colour;
   }
@@ -480,11 +478,16 @@ void OpenDialog(std::string_view mode, int row, int column, int height, int widt
   if (!(title.empty() && mode.empty() && row == 0 && column == 0 && height == 0 && width == 0)) {
     s.look.parameters = {std::string(mode), row, column, height, width, std::string(title), flags};
   }
+  reopen_dialog(0);
+}
+
+void reopen_dialog(int extra_rows) {
+  DialogState& s = dialog_state();
   if (s.window != 0) window_system().close_window(s.window);
   s.window = 0;
   reset_window_state(s);
   ReleaseStuckKeys();
-  open_window(s);
+  open_window(s, extra_rows);
 }
 
 std::string WaitDialogEvent(int timeout_ms) {

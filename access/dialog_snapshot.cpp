@@ -23,6 +23,7 @@ struct SavedControl {
 struct Snapshot {
   bool taken = false;
   DialogLook look;
+  int extra_rows = 0;
   CaretPosition program_caret;
   int focus = -1;
   bool has_ok = false;
@@ -93,6 +94,7 @@ void SaveDialog(int slot) {
   snapshot = Snapshot{};
   snapshot.taken = true;
   snapshot.look = s.look;
+  snapshot.extra_rows = s.grid_height - s.look.parameters.height;
   snapshot.program_caret = s.program_caret;
   snapshot.focus = window_system().focused_control(s.window);
   snapshot.has_ok = s.ok_number != -1;
@@ -110,7 +112,7 @@ void RestoreDialog(int slot) {
   const Snapshot snapshot = slots()[static_cast<std::size_t>(slot)];
   DialogState& s = dialog_state();
   s.look = snapshot.look;
-  OpenDialog("", 0, 0, 0, 0, "");
+  reopen_dialog(snapshot.extra_rows);
   int highest = 0;
   for (const SavedControl& saved : snapshot.controls) {
     recreate(saved);

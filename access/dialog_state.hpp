@@ -20,6 +20,7 @@ inline constexpr int kMnemonicCommands = 1000;
 inline constexpr int kAltTimer = 1000;
 inline constexpr int kOptionStepTimer = 1002;
 inline constexpr int kTimerCount = 1004;
+inline constexpr int kNoticeRows = 4;  // rows the notice editor adds under a "d" dialog
 
 // An option button with this flag starts a new group.
 inline constexpr int kGroupStart = 2;
@@ -67,8 +68,9 @@ struct DialogLook {
   std::string notice;  // one-shot text of the next "d" window
   std::string ok_caption = "ok";
   std::string cancel_caption = "annuler";
-  std::uint32_t text_colour = 0xFFFFFF;        // 0x00RRGGBB
-  std::uint32_t background_colour = 0x000080;  // 0x00RRGGBB
+  // Unless set, a window has the system's colours ("w" windows: white on dark blue).
+  std::uint32_t text_colour = 0;        // 0x00RRGGBB
+  std::uint32_t background_colour = 0;  // 0x00RRGGBB
   bool colours_set = false;
 };
 
@@ -103,6 +105,10 @@ struct DialogState {
 };
 
 DialogState& dialog_state();
+
+// Opens the window again with the current look and `extra_rows` more rows at the bottom (the
+// place of a notice that a restored snapshot shows again).
+void reopen_dialog(int extra_rows);
 
 // Ends the program with an exit code; the program's entry catches it.
 struct ProgramEnd {

@@ -50,8 +50,9 @@ struct WindowSpec {
   PixelRect rect;
   bool centred = false;
   bool maximised = false;
-  std::uint32_t text_colour = 0;        // 0x00RRGGBB
-  std::uint32_t background_colour = 0;  // 0x00RRGGBB
+  bool custom_colours = false;                 // otherwise the system's colours
+  std::uint32_t text_colour = 0xFFFFFF;        // 0x00RRGGBB
+  std::uint32_t background_colour = 0x000080;  // 0x00RRGGBB
 };
 
 struct CaretPosition {

@@ -288,6 +288,15 @@ TEST(Dialog, NoticeIsShownUnderTheDialogAndSpoken) {
   EXPECT_TRUE(contains(sim.heard(), "speak \"Choisissez une option.\""));
   EXPECT_TRUE(dialog_state().look.notice.empty());
   EXPECT_EQ(sim.windows.control_rect(w, kOkButton).y, GridY(9));  // below the notice
+  // A snapshot shows the notice again where it was, without saying it again.
+  const PixelRect ok = sim.windows.control_rect(w, kOkButton);
+  SaveDialog(2);
+  OpenDialog("", 0, 0, 4, 20, "autre");
+  const std::size_t heard = sim.transcript.lines().size();
+  RestoreDialog(2);
+  EXPECT_EQ(sim.windows.control_text(sim.window(), kNoticeEditor), "Choisissez une option.");
+  EXPECT_EQ(sim.windows.control_rect(sim.window(), kOkButton).y, ok.y);
+  EXPECT_EQ(sim.transcript.lines().size(), heard + 2);  // the window and the focus on OK
   // Re-opening with no parameters gives the same window, without the spent notice.
   OpenDialog("", 0, 0, 0, 0, "");
   EXPECT_EQ(sim.windows.window_title(sim.window()), "option");
