@@ -21,7 +21,9 @@ std::optional<ControlKind> kind_of(int number) {
   return window_system().control_kind(dialog_state().window, number);
 }
 
-bool is_kind(int number, ControlKind kind) { return kind_of(number) == kind; }
+bool is_kind(int number, ControlKind kind) {
+  return kind_of(number) == kind;
+}
 
 std::string numbered(std::string_view prefix, int number) {
   return std::string(prefix) + std::to_string(number);
@@ -31,7 +33,9 @@ int caption_length(std::string_view caption) {
   return static_cast<int>(character_count(caption));
 }
 
-std::uint32_t now_tick() { return interface_clock().tick(); }
+std::uint32_t now_tick() {
+  return interface_clock().tick();
+}
 
 bool tick_is_future(std::uint32_t tick) {
   return static_cast<std::int32_t>(tick - now_tick()) > 0;
@@ -68,8 +72,8 @@ void place(int number, ControlKind kind, std::string_view text, int row, int col
   record.height = height;
   record.kind = kind;
   record.flags = flags;
-  if (registered && std::find(s.registered.begin(), s.registered.end(), number) ==
-                        s.registered.end()) {
+  if (registered &&
+      std::find(s.registered.begin(), s.registered.end(), number) == s.registered.end()) {
     s.registered.push_back(number);
   }
 }
@@ -112,8 +116,8 @@ void reset_window_state(DialogState& s) {
 }
 
 void show_notice(DialogState& s) {
-  AddEditor(kNoticeEditor, s.look.notice, s.look.parameters.height + 1, 1,
-            s.look.parameters.width, kNoticeRows - 1, kReadOnly);
+  AddEditor(kNoticeEditor, s.look.notice, s.look.parameters.height + 1, 1, s.look.parameters.width,
+            kNoticeRows - 1, kReadOnly);
   const std::string notice = s.look.notice;
   s.look.notice.clear();
   WaitSilenced(200, 30, false);
@@ -228,8 +232,7 @@ std::optional<std::string> option_step(DialogState& s) {
   int next = 0;
   if (is_kind(n - 1, ControlKind::option) && (IsKeyDown(vk::up) || IsKeyDown(vk::left))) {
     next = n - 1;
-  } else if (is_kind(n + 1, ControlKind::option) &&
-             (IsKeyDown(vk::down) || IsKeyDown(vk::right))) {
+  } else if (is_kind(n + 1, ControlKind::option) && (IsKeyDown(vk::down) || IsKeyDown(vk::right))) {
     next = n + 1;
   } else {
     return std::nullopt;
@@ -248,8 +251,7 @@ std::optional<std::string> option_step(DialogState& s) {
 }
 
 bool any_arrow_held() {
-  return IsKeyDown(vk::left) || IsKeyDown(vk::up) || IsKeyDown(vk::right) ||
-         IsKeyDown(vk::down);
+  return IsKeyDown(vk::left) || IsKeyDown(vk::up) || IsKeyDown(vk::right) || IsKeyDown(vk::down);
 }
 
 // Steps 11 to 14: a character key held on a control is reported before its click.
@@ -260,8 +262,7 @@ std::optional<std::string> key_action(DialogState& s, int n) {
   const bool on_button = kind == ControlKind::button;
   // Return keeps its own meaning in an editor that can be written to.
   const bool editable_editor =
-      kind == ControlKind::editor &&
-      (window_system().control_flags(s.window, n) & kReadOnly) == 0;
+      kind == ControlKind::editor && (window_system().control_flags(s.window, n) & kReadOnly) == 0;
   std::optional<std::string> name;
   if (s.ok_number != -1 &&
       (((space || enter) && n == s.ok_number) || (enter && !on_button && !editable_editor))) {
@@ -303,8 +304,7 @@ void combo_keys(DialogState& s, std::string& provisional) {
   ControlRecord& record = s.records[n];
   if (record.page_step < 1) return;
   if (IsKeyDown(vk::page_up)) {
-    select_combo_item(s, n, std::max(record.combo_selection - record.page_step, 0),
-                      provisional);
+    select_combo_item(s, n, std::max(record.combo_selection - record.page_step, 0), provisional);
   } else if (IsKeyDown(vk::page_down)) {
     select_combo_item(s, n, std::min(record.combo_selection + record.page_step, count - 1),
                       provisional);
@@ -531,12 +531,10 @@ std::string WaitSilenced(int duration_ms, int poll_ms, bool sides) {
 }
 
 void AddLabel(int number, std::string_view caption, int row, int column) {
-  place(number, ControlKind::label, caption, row, column, caption_length(caption) + 2, 2, 0,
-        true);
+  place(number, ControlKind::label, caption, row, column, caption_length(caption) + 2, 2, 0, true);
 }
 
-void AddTextField(int number, std::string_view text, int row, int column, int width,
-                  int flags) {
+void AddTextField(int number, std::string_view text, int row, int column, int width, int flags) {
   place(number, ControlKind::text_field, text, row, column, width, 2, flags, true);
 }
 
@@ -545,8 +543,8 @@ void AddButton(int number, std::string_view caption, int row, int column, int wi
   place(number, ControlKind::button, caption, row, column, width, height, flags, true);
 }
 
-void AddCheckBox(int number, std::string_view caption, int row, int column, int width,
-                 int height, int flags) {
+void AddCheckBox(int number, std::string_view caption, int row, int column, int width, int height,
+                 int flags) {
   place(number, ControlKind::check_box, caption, row, column, width, height, flags, true);
 }
 
@@ -585,9 +583,13 @@ void AddItem(int number, std::string_view text, std::int64_t data, int level) {
   window_system().add_item(dialog_state().window, number, {std::string(text), data, level});
 }
 
-void ClearItems(int number) { window_system().clear_items(dialog_state().window, number); }
+void ClearItems(int number) {
+  window_system().clear_items(dialog_state().window, number);
+}
 
-void SetComboPageStep(int number, int step) { dialog_state().records[number].page_step = step; }
+void SetComboPageStep(int number, int step) {
+  dialog_state().records[number].page_step = step;
+}
 
 void AddOkButton(int row, int column) {
   DialogState& s = dialog_state();
@@ -633,11 +635,17 @@ void AddMnemonics(int highest) {
   }
 }
 
-void SkipMnemonic(int number, bool skip) { dialog_state().mnemonics[number].skip = skip; }
+void SkipMnemonic(int number, bool skip) {
+  dialog_state().mnemonics[number].skip = skip;
+}
 
-void SelectAllText(int number) { window_system().select_all_text(dialog_state().window, number); }
+void SelectAllText(int number) {
+  window_system().select_all_text(dialog_state().window, number);
+}
 
-void FocusControl(int number) { window_system().set_focus(dialog_state().window, number); }
+void FocusControl(int number) {
+  window_system().set_focus(dialog_state().window, number);
+}
 
 std::string ControlText(int number) {
   return window_system().control_text(dialog_state().window, number);
@@ -655,9 +663,13 @@ void SetControlState(int number, int state) {
   window_system().set_control_state(dialog_state().window, number, state);
 }
 
-void SetNoticeText(std::string_view text) { dialog_state().look.notice = text; }
+void SetNoticeText(std::string_view text) {
+  dialog_state().look.notice = text;
+}
 
-void SetAwaitedName(std::string_view name) { dialog_state().awaited = name; }
+void SetAwaitedName(std::string_view name) {
+  dialog_state().awaited = name;
+}
 
 void SetDialogColours(std::uint32_t text, std::uint32_t background) {
   DialogState& s = dialog_state();
@@ -695,7 +707,9 @@ void ReleaseStuckKeys() {
   }
 }
 
-bool IsKeyDown(int key) { return (window_system().key_state(key) & 0xFFFF) != 0; }
+bool IsKeyDown(int key) {
+  return (window_system().key_state(key) & 0xFFFF) != 0;
+}
 
 void SimulateKey(int key, int how) {
   WindowSystem& ws = window_system();
@@ -706,9 +720,13 @@ void SimulateKey(int key, int how) {
   if (how == 0) interface_clock().sleep(std::chrono::milliseconds(10));
 }
 
-int GridX(int columns) { return columns * (window_system().desktop_width() / 80); }
+int GridX(int columns) {
+  return columns * (window_system().desktop_width() / 80);
+}
 
-int GridY(int rows) { return rows * (window_system().desktop_height() / 34); }
+int GridY(int rows) {
+  return rows * (window_system().desktop_height() / 34);
+}
 
 CaretPosition EditorCaret(int number) {
   return window_system().caret(dialog_state().window, number);

@@ -25,10 +25,9 @@ void RestoreDialog(int slot);
 
 // Creation helpers: rows and columns on the layout grid, 1-based.
 void AddLabel(int number, std::string_view caption, int row, int column);
-void AddTextField(int number, std::string_view text, int row, int column, int width,
-                  int flags = 0);
-void AddButton(int number, std::string_view caption, int row, int column, int width,
-               int height = 2, int flags = 0);
+void AddTextField(int number, std::string_view text, int row, int column, int width, int flags = 0);
+void AddButton(int number, std::string_view caption, int row, int column, int width, int height = 2,
+               int flags = 0);
 void AddCheckBox(int number, std::string_view caption, int row, int column, int width,
                  int height = 2, int flags = 0);
 void AddOption(int number, std::string_view caption, bool first_of_group, int row, int column,

@@ -34,33 +34,45 @@ void add_range(std::vector<KeyName>& table, int first, int last, std::string_vie
 // The key table in its order: a name is made by appending, in this order, the names of the keys
 // held down, whatever the order of pressing.
 std::vector<KeyName> build_table() {
-  std::vector<KeyName> t = {
-      {1, "leftclick"},   {2, "rightclick"},
-      {160, "leftshift", Mode::sides}, {161, "rightshift", Mode::sides},
-      {162, "leftcontrol", Mode::sides}, {163, "rightcontrol", Mode::sides},
-      {17, "control", Mode::normal}, {18, "alt", Mode::normal},
-      {16, "shift", Mode::normal}, {8, "backspace"},
-      {9, "tab"},         {13, "enter"},
-      {19, "break"},      {20, "caplock"},
-      {27, "escape"},     {32, " "},
-      {33, "pageup"},     {34, "pagedown"},
-      {35, "end"},        {36, "home"},
-      {37, "left"},       {38, "up"},
-      {39, "right"},      {40, "down"},
-      {44, "printscreen"}, {45, "insert"},
-      {46, "delete"}};
+  std::vector<KeyName> t = {{1, "leftclick"},
+                            {2, "rightclick"},
+                            {160, "leftshift", Mode::sides},
+                            {161, "rightshift", Mode::sides},
+                            {162, "leftcontrol", Mode::sides},
+                            {163, "rightcontrol", Mode::sides},
+                            {17, "control", Mode::normal},
+                            {18, "alt", Mode::normal},
+                            {16, "shift", Mode::normal},
+                            {8, "backspace"},
+                            {9, "tab"},
+                            {13, "enter"},
+                            {19, "break"},
+                            {20, "caplock"},
+                            {27, "escape"},
+                            {32, " "},
+                            {33, "pageup"},
+                            {34, "pagedown"},
+                            {35, "end"},
+                            {36, "home"},
+                            {37, "left"},
+                            {38, "up"},
+                            {39, "right"},
+                            {40, "down"},
+                            {44, "printscreen"},
+                            {45, "insert"},
+                            {46, "delete"}};
   add_range(t, 48, 57, "", '0');
   add_range(t, 65, 90, "", 'a');
   t.push_back({93, "contex"});
   add_range(t, 96, 105, "pad", '0');
-  const std::vector<KeyName> middle = {{106, "*"}, {107, "+"}, {109, "padminus"},
-                                       {110, "paddecimal"}, {111, "paddivide"}};
+  const std::vector<KeyName> middle = {
+      {106, "*"}, {107, "+"}, {109, "padminus"}, {110, "paddecimal"}, {111, "paddivide"}};
   t.insert(t.end(), middle.begin(), middle.end());
   add_range(t, 112, 123, "f", '1');
   const std::vector<KeyName> tail = {
-      {186, ";"}, {187, "="}, {188, ","}, {189, "-"}, {190, "."},  {191, "/"},
-      {144, "numlock"}, {145, "scrolllock"}, {192, "'"}, {219, "["}, {220, "\\"},
-      {221, "]"}, {222, "`"}, {226, "quot"}};
+      {186, ";"},  {187, "="},       {188, ","},          {189, "-"},   {190, "."},
+      {191, "/"},  {144, "numlock"}, {145, "scrolllock"}, {192, "'"},   {219, "["},
+      {220, "\\"}, {221, "]"},       {222, "`"},          {226, "quot"}};
   t.insert(t.end(), tail.begin(), tail.end());
   return t;
 }

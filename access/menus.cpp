@@ -55,16 +55,19 @@ void BuildPopupMenu(std::string_view title, int first,
 }
 
 void AddEditMenu(int base, int language) {
-  static constexpr std::array<std::string_view, 9> french = {
-      "&Édition",           "&Défaire\tCTRL+Z",
-      "&Refaire\tCTRL+Y",   "C&opier\tCTRL+C",
-      "&Couper\tCTRL+X",    "&co&ller\tCTRL+V",
-      "Tout sélectionner\tCTRL+A", "R&echerche/Remplacement\tCTRL+F",
-      "Proc&haine occurence\tF3"};
+  static constexpr std::array<std::string_view, 9> french = {"&Édition",
+                                                             "&Défaire\tCTRL+Z",
+                                                             "&Refaire\tCTRL+Y",
+                                                             "C&opier\tCTRL+C",
+                                                             "&Couper\tCTRL+X",
+                                                             "&co&ller\tCTRL+V",
+                                                             "Tout sélectionner\tCTRL+A",
+                                                             "R&echerche/Remplacement\tCTRL+F",
+                                                             "Proc&haine occurence\tF3"};
   static constexpr std::array<std::string_view, 9> english = {
-      "&Edit",          "&Undo\tCTRL+Z",   "&Redo\tCTRL+Y",
-      "C&opY\tCTRL+C",  "&Cut\tCTRL+X",    "&Paste\tCTRL+V",
-      "Select &all\tCTRL+A", "&Find/Replace\tCTRL+F", "Again\tF3"};
+      "&Edit",        "&Undo\tCTRL+Z",  "&Redo\tCTRL+Y",       "C&opY\tCTRL+C",
+      "&Cut\tCTRL+X", "&Paste\tCTRL+V", "Select &all\tCTRL+A", "&Find/Replace\tCTRL+F",
+      "Again\tF3"};
   const auto& texts = language == 1 ? english : french;
   BuildMenu(texts[0], base == 0 ? 1 : base, std::span(texts).subspan(1));
 }

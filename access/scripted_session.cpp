@@ -46,8 +46,8 @@ std::int64_t whole_number(std::string_view word, std::int64_t low, std::int64_t 
   const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
   if (word.empty() || error != std::errc() || end != word.data() + word.size() || value < low ||
       value > high) {
-    throw LineError{"nombre attendu entre " + std::to_string(low) + " et " +
-                    std::to_string(high) + ", trouvé « " + std::string(word) + " »"};
+    throw LineError{"nombre attendu entre " + std::to_string(low) + " et " + std::to_string(high) +
+                    ", trouvé « " + std::string(word) + " »"};
   }
   return value;
 }
@@ -103,8 +103,11 @@ int duration_ms(std::string_view word) {
     throw LineError{"durée attendue avec une unité ms, s, m ou h"};
   }
   const std::string_view unit = word.substr(unit_at);
-  const std::int64_t scale = unit == "ms" ? 1 : unit == "s" ? 1000 : unit == "m" ? 60000
-                           : unit == "h" ? 3600000 : 0;
+  const std::int64_t scale = unit == "ms"  ? 1
+                             : unit == "s" ? 1000
+                             : unit == "m" ? 60000
+                             : unit == "h" ? 3600000
+                                           : 0;
   if (scale == 0) throw LineError{"unité inconnue « " + std::string(unit) + " »"};
   const std::int64_t amount = whole_number(word.substr(0, unit_at), 0, kLongestWait);
   if (amount * scale > kLongestWait) throw LineError{"attente plus longue qu'une semaine"};
@@ -159,8 +162,10 @@ ScriptCommand parse_line(std::string_view line) {
     rest = {};
     if (c.text.empty()) throw LineError{"texte à taper attendu"};
   } else if (word == "focus" || word == "click" || word == "check" || word == "uncheck") {
-    c.kind = word == "focus" ? Kind::focus : word == "click" ? Kind::click
-           : word == "check" ? Kind::check : Kind::uncheck;
+    c.kind = word == "focus"   ? Kind::focus
+             : word == "click" ? Kind::click
+             : word == "check" ? Kind::check
+                               : Kind::uncheck;
     c.number = control_number(next_word(rest));
   } else if (word == "select") {
     c.number = control_number(next_word(rest));
@@ -244,23 +249,49 @@ class ScriptInput final : public SimInput {
   bool carry_out(const ScriptCommand& c, SimWindowSystem& windows) {
     using Kind = ScriptCommand::Kind;
     switch (c.kind) {
-      case Kind::now: clock_.set(c.time); return false;
-      case Kind::answer: windows.queue_answer(c.text); return false;
-      case Kind::wait: due_ = clock_.tick() + static_cast<std::uint32_t>(c.number); return true;
+      case Kind::now:
+        clock_.set(c.time);
+        return false;
+      case Kind::answer:
+        windows.queue_answer(c.text);
+        return false;
+      case Kind::wait:
+        due_ = clock_.tick() + static_cast<std::uint32_t>(c.number);
+        return true;
       case Kind::key:
         for (const int key : c.keys) windows.press(key);
         held_ = c.keys;
         return true;
-      case Kind::type: windows.type_text(c.text); return true;
-      case Kind::focus: windows.user_focus(c.number); return true;
-      case Kind::click: windows.click(c.number); return true;
-      case Kind::select_index: windows.select(c.number, c.index); return true;
-      case Kind::select_text: windows.select(c.number, item_index(windows, c)); return true;
-      case Kind::check: windows.set_checked(c.number, true); return true;
-      case Kind::uncheck: windows.set_checked(c.number, false); return true;
-      case Kind::menu: windows.choose_menu(c.number); return true;
-      case Kind::tray: windows.click_tray(c.number); return true;
-      case Kind::close: windows.ask_close(); return true;
+      case Kind::type:
+        windows.type_text(c.text);
+        return true;
+      case Kind::focus:
+        windows.user_focus(c.number);
+        return true;
+      case Kind::click:
+        windows.click(c.number);
+        return true;
+      case Kind::select_index:
+        windows.select(c.number, c.index);
+        return true;
+      case Kind::select_text:
+        windows.select(c.number, item_index(windows, c));
+        return true;
+      case Kind::check:
+        windows.set_checked(c.number, true);
+        return true;
+      case Kind::uncheck:
+        windows.set_checked(c.number, false);
+        return true;
+      case Kind::menu:
+        windows.choose_menu(c.number);
+        return true;
+      case Kind::tray:
+        windows.click_tray(c.number);
+        return true;
+      case Kind::close:
+        windows.ask_close();
+        return true;
     }
     return true;
   }

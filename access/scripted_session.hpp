@@ -14,16 +14,28 @@ namespace tavelo {
 // One line of a session script. See the README for the commands.
 struct ScriptCommand {
   enum class Kind {
-    now, wait, key, type, focus, click, select_index, select_text, check, uncheck, menu,
-    tray, close, answer
+    now,
+    wait,
+    key,
+    type,
+    focus,
+    click,
+    select_index,
+    select_text,
+    check,
+    uncheck,
+    menu,
+    tray,
+    close,
+    answer
   };
   Kind kind = Kind::close;
   int line = 0;
-  int number = 0;            // control, menu item or tray icon; milliseconds for "wait"
-  int index = 0;             // item index for "select N INDEX"
-  std::vector<int> keys;     // virtual-key codes for "key"
-  std::string text;          // "type", "select N \"TEXT\"", "answer"
-  LocalTime time;            // "now"
+  int number = 0;         // control, menu item or tray icon; milliseconds for "wait"
+  int index = 0;          // item index for "select N INDEX"
+  std::vector<int> keys;  // virtual-key codes for "key"
+  std::string text;       // "type", "select N \"TEXT\"", "answer"
+  LocalTime time;         // "now"
 };
 
 struct ScriptError {

@@ -158,15 +158,23 @@ void SapiSetPitch(int pitch) {
   if (speech_state().sapi_loaded) speech_service().voice_set_pitch(pitch);
 }
 
-int SapiGetVolume() { return speech_state().sapi_loaded ? speech_service().voice_volume() : 0; }
+int SapiGetVolume() {
+  return speech_state().sapi_loaded ? speech_service().voice_volume() : 0;
+}
 
-int SapiGetSpeed() { return speech_state().sapi_loaded ? speech_service().voice_rate() : 0; }
+int SapiGetSpeed() {
+  return speech_state().sapi_loaded ? speech_service().voice_rate() : 0;
+}
 
-int SapiGetPitch() { return speech_state().sapi_loaded ? speech_service().voice_pitch() : 0; }
+int SapiGetPitch() {
+  return speech_state().sapi_loaded ? speech_service().voice_pitch() : 0;
+}
 
 void ApplySapiProfile(std::string_view profile) {
   if (chaincount(profile, "_") != 4) return;
-  const auto field = [&](int n) { return static_cast<int>(leading_integer(chain(profile, "_", n))); };
+  const auto field = [&](int n) {
+    return static_cast<int>(leading_integer(chain(profile, "_", n)));
+  };
   const int voice = field(1);
   if (voice == 0) {
     SapiEnd();

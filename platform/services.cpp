@@ -24,8 +24,14 @@ void install_interface_services(WindowSystem& windows, Speech& speech, Clock& cl
   installed_clock = &clock;
 }
 
-WindowSystem& window_system() { return installed(installed_windows, "window system"); }
-Speech& speech_service() { return installed(installed_speech, "speech"); }
-Clock& interface_clock() { return installed(installed_clock, "clock"); }
+WindowSystem& window_system() {
+  return installed(installed_windows, "window system");
+}
+Speech& speech_service() {
+  return installed(installed_speech, "speech");
+}
+Clock& interface_clock() {
+  return installed(installed_clock, "clock");
+}
 
 }  // namespace tavelo

@@ -32,10 +32,10 @@ inline constexpr int kShortcutAlt = 0x4000;
 
 // Windows virtual-key codes the layers above name directly.
 namespace vk {
-inline constexpr int back = 8, tab = 9, enter = 13, shift = 16, control = 17, alt = 18,
-                     escape = 27, space = 32, page_up = 33, page_down = 34, end = 35, home = 36,
-                     left = 37, up = 38, right = 39, down = 40, left_shift = 160,
-                     right_shift = 161, left_control = 162, right_control = 163;
+inline constexpr int back = 8, tab = 9, enter = 13, shift = 16, control = 17, alt = 18, escape = 27,
+                     space = 32, page_up = 33, page_down = 34, end = 35, home = 36, left = 37,
+                     up = 38, right = 39, down = 40, left_shift = 160, right_shift = 161,
+                     left_control = 162, right_control = 163;
 }
 
 struct PixelRect {

@@ -24,7 +24,9 @@ bool SimSpeech::say(std::string_view text, bool interrupt) {
   return true;
 }
 
-void SimSpeech::run_script(std::string_view name) { scripts_run.emplace_back(name); }
+void SimSpeech::run_script(std::string_view name) {
+  scripts_run.emplace_back(name);
+}
 
 int SimSpeech::speak(std::string_view text) {
   if (!setup_.speak_style || !setup_.reader_running) return 2;
@@ -48,7 +50,9 @@ void SimSpeech::voice_close() {
   speaking_ = false;
 }
 
-int SimSpeech::voice_count() { return ready_ ? static_cast<int>(setup_.voices.size()) : 0; }
+int SimSpeech::voice_count() {
+  return ready_ ? static_cast<int>(setup_.voices.size()) : 0;
+}
 
 std::string SimSpeech::voice_name(int index) {
   if (!ready_ || index < 0 || index >= voice_count()) return {};
@@ -65,6 +69,8 @@ void SimSpeech::voice_speak(std::string_view text) {
   speaking_ = report_speaking_;
 }
 
-void SimSpeech::voice_stop() { speaking_ = false; }
+void SimSpeech::voice_stop() {
+  speaking_ = false;
+}
 
 }  // namespace tavelo

@@ -12,8 +12,8 @@ namespace tavelo {
 // cut, "voice" for the synthesiser. Which styles of reader it offers, and whether the reader and
 // the synthesiser are there, are chosen by the test.
 struct SimSpeechSetup {
-  bool say_style = false;    // a reader that takes texts with an interrupt flag
-  bool speak_style = true;   // a reader with speak, cancel and a running test
+  bool say_style = false;   // a reader that takes texts with an interrupt flag
+  bool speak_style = true;  // a reader with speak, cancel and a running test
   bool reader_running = true;
   bool synthesiser = true;
   std::vector<std::string> voices = {"Voix A", "Voix B"};

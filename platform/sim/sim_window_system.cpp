@@ -22,7 +22,9 @@ bool is_editable(ControlKind kind) {
          kind == ControlKind::combo_box;
 }
 
-bool can_take_focus(ControlKind kind) { return kind != ControlKind::label; }
+bool can_take_focus(ControlKind kind) {
+  return kind != ControlKind::label;
+}
 
 std::string without_ampersands(std::string_view caption) {
   std::string out;
@@ -113,15 +115,17 @@ void SimWindowSystem::set_window_title(int window, std::string_view title) {
   transcript_.write("window " + in_quotes(title));
 }
 
-bool SimWindowSystem::program_in_foreground() const { return active_ && foreground_ != 0; }
+bool SimWindowSystem::program_in_foreground() const {
+  return active_ && foreground_ != 0;
+}
 
 std::string SimWindowSystem::window_title(int window) const {
   const Window* w = window_of(window);
   return w == nullptr ? std::string() : w->spec.title;
 }
 
-void SimWindowSystem::place_control(int window, int number, ControlKind kind,
-                                    const PixelRect& rect, std::string_view text, int flags) {
+void SimWindowSystem::place_control(int window, int number, ControlKind kind, const PixelRect& rect,
+                                    std::string_view text, int flags) {
   Window* w = window_of(window);
   if (w == nullptr) return;
   const bool exists = w->controls.contains(number);
@@ -285,7 +289,9 @@ void SimWindowSystem::add_menu_item(int menu, int command, std::string_view text
   found->second.commands.push_back(command);
 }
 
-void SimWindowSystem::add_menu_separator(int menu) { add_menu_item(menu, 0, "-"); }
+void SimWindowSystem::add_menu_separator(int menu) {
+  add_menu_item(menu, 0, "-");
+}
 
 int SimWindowSystem::popup_menu(int window) {
   Window* w = window_of(window);
@@ -425,14 +431,12 @@ std::optional<std::string> SimWindowSystem::file_answer(std::string_view kind,
 }
 
 std::optional<std::string> SimWindowSystem::open_file_dialog(std::string_view title,
-                                                             std::string_view,
-                                                             std::string_view) {
+                                                             std::string_view, std::string_view) {
   return file_answer("open-file", title);
 }
 
 std::optional<std::string> SimWindowSystem::save_file_dialog(std::string_view title,
-                                                             std::string_view,
-                                                             std::string_view) {
+                                                             std::string_view, std::string_view) {
   return file_answer("save-file", title);
 }
 
@@ -454,7 +458,9 @@ void SimWindowSystem::synthesize_key(int key, bool down) {
   }
 }
 
-void SimWindowSystem::post(RawEvent event) { queue_.push_back(event); }
+void SimWindowSystem::post(RawEvent event) {
+  queue_.push_back(event);
+}
 
 int SimWindowSystem::held_modifiers() const {
   int modifiers = 0;
@@ -525,8 +531,8 @@ void SimWindowSystem::release(int key) {
   // A key that went down in a window now replaced clicks nothing in the new one.
   if (on == -2 || system || window != foreground_) return;
   const std::optional<ControlKind> kind = control_kind(foreground_, on);
-  const bool clickable = kind == ControlKind::button || kind == ControlKind::check_box ||
-                         kind == ControlKind::option;
+  const bool clickable =
+      kind == ControlKind::button || kind == ControlKind::check_box || kind == ControlKind::option;
   if (key == vk::space && clickable) {
     post_click(on);
   } else if (key == vk::enter && kind == ControlKind::button) {
@@ -667,9 +673,9 @@ void SimWindowSystem::advance_to(std::uint32_t tick) {
 
 RawEvent SimWindowSystem::wait_event(int timeout_ms) {
   const std::optional<std::uint32_t> deadline =
-      timeout_ms < 0 ? std::nullopt
-                     : std::optional<std::uint32_t>(clock_.tick() +
-                                                    static_cast<std::uint32_t>(timeout_ms));
+      timeout_ms < 0
+          ? std::nullopt
+          : std::optional<std::uint32_t>(clock_.tick() + static_cast<std::uint32_t>(timeout_ms));
   for (;;) {
     if (!queue_.empty()) {
       const RawEvent event = queue_.front();
@@ -693,8 +699,7 @@ RawEvent SimWindowSystem::wait_event(int timeout_ms) {
     }
     if (!next) throw SimSessionOver();
     advance_to(*next);
-    if (deadline && static_cast<std::int32_t>(clock_.tick() - *deadline) >= 0 &&
-        next == deadline) {
+    if (deadline && static_cast<std::int32_t>(clock_.tick() - *deadline) >= 0 && next == deadline) {
       return RawEvent{};
     }
   }

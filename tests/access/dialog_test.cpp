@@ -1,8 +1,9 @@
+#include "access/dialog.hpp"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "access/dialog.hpp"
 #include "access/key_names.hpp"
 #include "tests/access/sim_session.hpp"
 

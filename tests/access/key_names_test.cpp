@@ -1,6 +1,7 @@
+#include "access/key_names.hpp"
+
 #include <gtest/gtest.h>
 
-#include "access/key_names.hpp"
 #include "tests/access/sim_session.hpp"
 
 namespace tavelo::testing {

@@ -1,6 +1,7 @@
+#include "access/menus.hpp"
+
 #include <gtest/gtest.h>
 
-#include "access/menus.hpp"
 #include "access/window_prompts.hpp"
 #include "tests/access/sim_session.hpp"
 
@@ -13,8 +14,8 @@ using Numbers = std::vector<int>;
 TEST(Menus, MarkupMakesSeparatorsAndSubMenus) {
   SimSession sim;
   OpenDialog("", 0, 0, 20, 60, "calendrier");
-  BuildMenu("&Fichier", 10, {"&Nouveau", "", "-{&Exporter", "vers &texte", "}vers &agenda",
-                             "-&Quitter"});
+  BuildMenu("&Fichier", 10,
+            {"&Nouveau", "", "-{&Exporter", "vers &texte", "}vers &agenda", "-&Quitter"});
   const int w = sim.window();
   ASSERT_EQ(sim.windows.menu_bar_count(w), 1);
   const int menu = sim.windows.menu_handle_at(w, 0);
@@ -77,13 +78,12 @@ TEST(Prompts, NoticesTakeTheirTitleFromTheText) {
   sim.windows.queue_answer("yes");
   EXPECT_TRUE(prompts.question("Voulez-vous continuer?"));
   EXPECT_FALSE(prompts.question("Encore?"));
-  EXPECT_EQ(sim.heard(),
-            (Texts{"notice \"Tavelo\" \"Aucun fichier son n'a été trouvé...\"",
-                   "notice \"Notice de tavelo\" \"Une planification a été reçue\"",
-                   "notice \"Notice...\" \"La date est invalide.\"",
-                   "notice \"Notice...\" \"sans titre\"",
-                   "question \"Voulez-vous continuer?\" -> yes",
-                   "question \"Encore?\" -> no (default)"}));
+  EXPECT_EQ(sim.heard(), (Texts{"notice \"Tavelo\" \"Aucun fichier son n'a été trouvé...\"",
+                                "notice \"Notice de tavelo\" \"Une planification a été reçue\"",
+                                "notice \"Notice...\" \"La date est invalide.\"",
+                                "notice \"Notice...\" \"sans titre\"",
+                                "question \"Voulez-vous continuer?\" -> yes",
+                                "question \"Encore?\" -> no (default)"}));
 }
 
 }  // namespace

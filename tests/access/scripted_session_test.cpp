@@ -1,10 +1,11 @@
+#include "access/scripted_session.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <sstream>
 
 #include "access/dialog.hpp"
-#include "access/scripted_session.hpp"
 #include "access/window_prompts.hpp"
 #include "platform/services.hpp"
 #include "tests/support/temp_folder.hpp"
@@ -103,9 +104,9 @@ TEST(ScriptedSession, MalformedLinesAreNamed) {
   EXPECT_EQ(error_of("now 2026-02-03"),
             "script, ligne 1 : date attendue sous la forme AAAA-MM-JJ HH:MM[:SS]");
   EXPECT_EQ(error_of("select 3 \"abc"), "script, ligne 1 : texte entre guillemets attendu");
-  EXPECT_EQ(error_of("select 3 \"a\"b\""),
-            "script, ligne 1 : guillemet non protégé dans le texte");
-  EXPECT_EQ(error_of("focus x"), "script, ligne 1 : nombre attendu entre 0 et 1000000, trouvé « x »");
+  EXPECT_EQ(error_of("select 3 \"a\"b\""), "script, ligne 1 : guillemet non protégé dans le texte");
+  EXPECT_EQ(error_of("focus x"),
+            "script, ligne 1 : nombre attendu entre 0 et 1000000, trouvé « x »");
   EXPECT_EQ(error_of("click"), "script, ligne 1 : nombre attendu entre 0 et 1000000, trouvé «  »");
   EXPECT_EQ(error_of("type   "), "script, ligne 1 : texte à taper attendu");
   EXPECT_EQ(error_of("close now"), "script, ligne 1 : texte en trop « now »");
@@ -140,14 +141,12 @@ TEST(ScriptedSession, StandardDialogsTakeAnswersInOrderOrTheirDefault) {
   EXPECT_EQ(run_scripted_session(script.string(), &transcript, asking_program), 4);
   EXPECT_EQ(lines_of(transcript.str()),
             (std::vector<std::string>{
-                "08:00:00.000 window \"questions\"",
-                "08:00:00.000 focus 1036 \"ok\"",
+                "08:00:00.000 window \"questions\"", "08:00:00.000 focus 1036 \"ok\"",
                 "08:00:00.000 input \"Tavelo\" \"Entrez la date d'échéance.\" -> \"12/03/2026\"",
                 "08:00:00.000 folder \"dossier des fichiers journal\" -> cancel",
                 "08:00:00.000 open-file \"récupérer\" -> cancel (default)",
                 "08:00:00.000 question \"Voulez-vous continuer?\" -> no (default)",
-                "08:00:00.000 notice \"Tavelo\" \"12/03/2026 - - non\"",
-                "08:00:01.000 exit 4"}));
+                "08:00:00.000 notice \"Tavelo\" \"12/03/2026 - - non\"", "08:00:01.000 exit 4"}));
 }
 
 TEST(ScriptedSession, TheProgramEndsWhenTheScriptRunsOut) {
@@ -182,8 +181,8 @@ TEST(ScriptedSession, BadScriptsAreToldAndEndTheSession) {
 
   // A command that does not fit the window is told when it comes, and ends the session.
   write_bytes(folder.path() / "controle.txt", "wait 1s\nclick 77\n");
-  EXPECT_EQ(
-      run_scripted_session((folder.path() / "controle.txt").string(), &transcript, program), 2);
+  EXPECT_EQ(run_scripted_session((folder.path() / "controle.txt").string(), &transcript, program),
+            2);
   EXPECT_NE(transcript.str().find("script-error \"script, ligne 2 : aucun contrôle 77\""),
             std::string::npos);
 }
@@ -205,10 +204,8 @@ TEST(ScriptedSession, TheDemoDialogTakesATypedSubject) {
   EXPECT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(lines_of(read_bytes(transcript)),
             (std::vector<std::string>{
-                "10:15:00.000 window \"essai de saisie\"",
-                "10:15:00.000 focus 2 \"sujet\"",
-                "10:15:00.000 silence",
-                "10:15:00.360 speak \"essai de saisie\"",
+                "10:15:00.000 window \"essai de saisie\"", "10:15:00.000 focus 2 \"sujet\"",
+                "10:15:00.000 silence", "10:15:00.360 speak \"essai de saisie\"",
                 "10:15:01.260 notice \"Sujet enregistré\" \"Réunion \\\"budget\\\", avec rappel\"",
                 "10:15:01.260 exit 0"}));
 }

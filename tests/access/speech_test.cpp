@@ -1,6 +1,7 @@
+#include "access/speech.hpp"
+
 #include <gtest/gtest.h>
 
-#include "access/speech.hpp"
 #include "tests/access/sim_session.hpp"
 
 namespace tavelo::testing {
