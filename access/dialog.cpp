@@ -530,6 +530,11 @@ std::string WaitSilenced(int duration_ms, int poll_ms, bool sides) {
   return wait_rounds(duration_ms, poll_ms, sides, true);
 }
 
+void place_registered_control(int number, ControlKind kind, std::string_view text, int row,
+                              int column, int width, int height, int flags) {
+  place(number, kind, text, row, column, width, height, flags, true);
+}
+
 void AddLabel(int number, std::string_view caption, int row, int column) {
   place(number, ControlKind::label, caption, row, column, caption_length(caption) + 2, 2, 0, true);
 }

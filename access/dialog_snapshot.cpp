@@ -63,41 +63,7 @@ SavedControl save_control(const DialogState& s, int number) {
 void recreate(const SavedControl& saved) {
   const ControlRecord& r = saved.record;
   const int n = saved.number;
-  switch (r.kind) {
-    case ControlKind::label:
-      AddLabel(n, saved.text, r.row, r.column);
-      break;
-    case ControlKind::text_field:
-      AddTextField(n, saved.text, r.row, r.column, r.width, saved.flags);
-      break;
-    case ControlKind::button:
-      AddButton(n, saved.text, r.row, r.column, r.width, r.height, saved.flags);
-      break;
-    case ControlKind::check_box:
-      AddCheckBox(n, saved.text, r.row, r.column, r.width, r.height, saved.flags);
-      break;
-    case ControlKind::option:
-      AddOption(n, saved.text, (r.flags & kGroupStart) != 0, r.row, r.column, r.width, r.height);
-      break;
-    case ControlKind::combo_box:
-      AddCombo(n, r.row, r.column, r.width, r.height, saved.flags);
-      break;
-    case ControlKind::list_box:
-      AddList(n, r.row, r.column, r.width, r.height, saved.flags);
-      break;
-    case ControlKind::multi_list:
-      AddMultiList(n, r.row, r.column, r.width, r.height, saved.flags);
-      break;
-    case ControlKind::tree:
-      AddTree(n, r.row, r.column, r.width, r.height, saved.flags);
-      break;
-    case ControlKind::editor:
-      AddEditor(n, saved.text, r.row, r.column, r.width, r.height, saved.flags);
-      break;
-    case ControlKind::tab_panel:
-      AddTabPanel(n, r.row, r.column, r.width, r.height);
-      break;
-  }
+  place_registered_control(n, r.kind, saved.text, r.row, r.column, r.width, r.height, r.flags);
   DialogState& s = dialog_state();
   WindowSystem& ws = window_system();
   for (const ListItem& item : saved.items) ws.add_item(s.window, n, item);

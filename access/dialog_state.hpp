@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/window_system.hpp"
@@ -109,6 +110,10 @@ DialogState& dialog_state();
 // Opens the window again with the current look and `extra_rows` more rows at the bottom (the
 // place of a notice that a restored snapshot shows again).
 void reopen_dialog(int extra_rows);
+
+// What every creation helper does: places the control on the grid and registers it.
+void place_registered_control(int number, ControlKind kind, std::string_view text, int row,
+                              int column, int width, int height, int flags);
 
 // Ends the program with an exit code; the program's entry catches it.
 struct ProgramEnd {
