@@ -151,12 +151,7 @@ std::optional<ControlKind> SimWindowSystem::control_kind(int window, int number)
 
 std::string SimWindowSystem::control_text(int window, int number) const {
   const Control* c = control_of(window, number);
-  if (c == nullptr) return {};
-  if (c->kind == ControlKind::combo_box && !(c->flags & kReadOnly) && c->state >= 0 &&
-      c->state < static_cast<int>(c->items.size())) {
-    return c->items[static_cast<std::size_t>(c->state)].text;
-  }
-  return c->text;
+  return c == nullptr ? std::string() : c->text;
 }
 
 void SimWindowSystem::set_control_text(int window, int number, std::string_view text) {
@@ -195,6 +190,10 @@ void SimWindowSystem::set_control_state(int window, int number, int state) {
   const bool has_items = c->kind == ControlKind::combo_box || c->kind == ControlKind::list_box ||
                          c->kind == ControlKind::multi_list || c->kind == ControlKind::tree;
   c->state = has_items ? std::clamp(state, -1, count - 1) : state;
+  // A combo box shows its selected item in its field.
+  if (c->kind == ControlKind::combo_box && c->state >= 0) {
+    c->text = c->items[static_cast<std::size_t>(c->state)].text;
+  }
 }
 
 void SimWindowSystem::add_item(int window, int number, const ListItem& item) {
@@ -607,7 +606,7 @@ void SimWindowSystem::select(int number, int index) {
     throw std::invalid_argument("le contrôle " + std::to_string(number) + " n'a pas d'élément " +
                                 std::to_string(index));
   }
-  c->state = index;
+  set_control_state(foreground_, number, index);
   post({.kind = RawEvent::Kind::control,
         .window = foreground_,
         .id = number,

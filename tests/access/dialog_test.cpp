@@ -329,6 +329,7 @@ TEST(Dialog, ComboKeysAndSelectionsAnnounceTheItem) {
   sim.windows.select(5, 1);
   EXPECT_EQ(WaitDialogEvent(0), "cmb5");
   EXPECT_EQ(dialog_state().records[5].combo_selection, 1);
+  EXPECT_EQ(ControlText(5), "février");
 }
 
 TEST(Dialog, NothingIsReportedWhileTheProgramIsInTheBackground) {
