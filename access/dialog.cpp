@@ -124,7 +124,7 @@ void show_notice(DialogState& s) {
   Speak(notice, 0);
 }
 
-// Step 1: the user's caret movements in the text display are undone.
+// The program owns the caret of a text display: the user's caret movements are undone.
 void guard_caret(DialogState& s) {
   if (!has_letter(s.look.parameters.mode, 'w') || !kind_of(kTextDisplay)) return;
   WindowSystem& ws = window_system();
@@ -158,7 +158,8 @@ void speak_label(int number) {
   }
 }
 
-// Step 2.
+// A focus change registers Return as OK where Return has no meaning of its own, and names the
+// newly focused control; entering an option group or a tree says its label first.
 std::optional<std::string> focus_change(DialogState& s) {
   WindowSystem& ws = window_system();
   const int n = ws.focused_control(s.window);
@@ -183,7 +184,8 @@ std::optional<std::string> focus_change(DialogState& s) {
   return numbered("g", n);
 }
 
-// Step 3; gives the wait of step 4.
+// The quiet period keeps the readers cut every 30 ms, then says the pending announcement.
+// Gives the wait for the next window event.
 int quiet_period(DialogState& s, int timeout_ms) {
   if (tick_is_future(s.quiet_deadline)) {
     if (s.pending_announcement.empty()) s.quiet_deadline = now_tick();
@@ -196,11 +198,13 @@ int quiet_period(DialogState& s, int timeout_ms) {
     s.quiet_deadline = now_tick();
     Speak(announcement, 1);
   }
+  // An editor with the focus waits without limit, but not during a quiet period, whose
+  // announcement would otherwise wait for the user's next key.
   const int focus = window_system().focused_control(s.window);
   return is_kind(focus, ControlKind::editor) ? -1 : timeout_ms;
 }
 
-// Step 7. Returns the event name, or nothing when the translation goes on.
+// Returns the event name of a timer, or nothing when the translation goes on.
 std::optional<std::string> timer_event(DialogState& s, int id) {
   if (id < 0 || id >= kTimerCount || s.timers[static_cast<std::size_t>(id)].running == 0) {
     return std::nullopt;
@@ -224,7 +228,7 @@ std::optional<std::string> timer_event(DialogState& s, int id) {
   return std::nullopt;
 }
 
-// Step 9: the arrow keys walk through a group of option buttons.
+// The arrow keys walk through a group of option buttons, one option per step lock.
 std::optional<std::string> option_step(DialogState& s) {
   WindowSystem& ws = window_system();
   const int n = ws.focused_control(s.window);
@@ -254,7 +258,7 @@ bool any_arrow_held() {
   return IsKeyDown(vk::left) || IsKeyDown(vk::up) || IsKeyDown(vk::right) || IsKeyDown(vk::down);
 }
 
-// Steps 11 to 14: a character key held on a control is reported before its click.
+// A character key held on a control is reported before its click.
 std::optional<std::string> key_action(DialogState& s, int n) {
   const std::optional<ControlKind> kind = kind_of(n);
   const bool space = IsKeyDown(vk::space);
@@ -287,7 +291,7 @@ void select_combo_item(DialogState& s, int n, int index, std::string& provisiona
   provisional = numbered("cmb", n);
 }
 
-// Step 15: Ctrl+Home, Ctrl+End and the page keys of a combo box.
+// Ctrl+Home, Ctrl+End and the page keys of a combo box.
 void combo_keys(DialogState& s, std::string& provisional) {
   WindowSystem& ws = window_system();
   const int n = ws.focused_control(s.window);
@@ -321,7 +325,7 @@ bool take_consumed_key(DialogState& s, std::string& provisional) {
   return true;
 }
 
-// Step 16.
+// Clicks and changes of controls.
 std::optional<std::string> control_event(DialogState& s, const RawEvent& event,
                                          std::string& provisional) {
   WindowSystem& ws = window_system();
@@ -357,7 +361,7 @@ std::optional<std::string> control_event(DialogState& s, const RawEvent& event,
   }
 }
 
-// Step 18.
+// Menu items and shortcuts; an Alt mnemonic acts on its control.
 std::string command_event(DialogState& s, int command) {
   if (command == kEscapeCommand) return "btncancel";
   if (command == kReturnCommand) return "btnok";
