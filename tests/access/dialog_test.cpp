@@ -188,6 +188,13 @@ TEST(Dialog, AnEditorWithTheFocusWaitsWithoutLimit) {
   const std::uint32_t start = sim.clock.tick();
   EXPECT_EQ(WaitDialogEvent(10), "timer1");
   EXPECT_EQ(sim.clock.tick() - start, 5000u);
+  // A quiet period still ends on time: its announcement does not wait for a key.
+  Speak("note modifiée", 300);
+  for (int i = 0; i < 20 && sim.heard().back() != "speak \"note modifiée\""; ++i) {
+    WaitDialogEvent(-1);
+  }
+  EXPECT_EQ(sim.heard().back(), "speak \"note modifiée\"");
+  EXPECT_THROW(WaitDialogEvent(10), SimSessionOver);  // then nothing is left to wait for
   // Return in an editor that can be written to is a new line, not OK.
   AddOkButton(0, 0);
   sim.windows.press(vk::enter);
