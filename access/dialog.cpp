@@ -476,6 +476,11 @@ DialogState& dialog_state() {
   return state;
 }
 
+void reset_dialog_layer() {
+  dialog_state() = DialogState();
+  speech_state() = SpeechState();
+}
+
 void OpenDialog(std::string_view mode, int row, int column, int height, int width,
                 std::string_view title, int flags) {
   DialogState& s = dialog_state();

@@ -15,6 +15,9 @@ namespace tavelo {
 void OpenDialog(std::string_view mode, int row, int column, int height, int width,
                 std::string_view title, int flags = 0);
 
+// Forgets the dialog layer's and the speech operations' state, as at the start of a process.
+void reset_dialog_layer();
+
 // The next event name of the current window (see the event table of the dialog layer).
 std::string WaitDialogEvent(int timeout_ms);
 std::string WaitWithEvents(int duration_ms, int poll_ms, bool sides);

@@ -381,8 +381,7 @@ int run_scripted_session(const std::string& script_file, std::ostream* transcrip
   input.start_clock();
   windows.set_input(&input);
   install_interface_services(windows, speech, clock);
-  dialog_state() = DialogState{};
-  speech_state() = SpeechState{};
+  reset_dialog_layer();
   const int code = run_program(program, transcript, windows);
   transcript.write("exit " + std::to_string(code));
   return code;

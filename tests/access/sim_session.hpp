@@ -21,8 +21,7 @@ struct SimSession {
         windows(clock, transcript),
         speech(transcript, std::move(setup)) {
     install_interface_services(windows, speech, clock);
-    dialog_state() = DialogState{};
-    speech_state() = SpeechState{};
+    reset_dialog_layer();
     LoadSpeechLibraries();
   }
 
