@@ -1,7 +1,6 @@
 # make run   : install what is missing, build, start the program
 # make test  : install what is missing, build with sanitizers, run the whole suite
 # make bench : build optimised and run the benchmarks
-# make fuzz  : build the fuzz targets (clang, libFuzzer)
 
 JOBS ?= $(shell nproc)
 CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)

@@ -19,4 +19,9 @@ bool WindowPrompts::question(std::string_view text) {
   return window_system().yes_no_box("Confirmation ??", text);
 }
 
+std::optional<std::string> WindowPrompts::input(std::string_view title, std::string_view prompt,
+                                                std::string_view proposed) {
+  return window_system().input_box(title, prompt, proposed);
+}
+
 }  // namespace tavelo

@@ -3,6 +3,8 @@
 // defaults the program would use, and "readerror" tells whether the record was complete.
 #include <iostream>
 
+#include "alarms/alarm_profile.hpp"
+#include "alarms/chime_profile.hpp"
 #include "inspect/record_json.hpp"
 #include "planning/calendar.hpp"
 #include "planning/planning_file.hpp"
@@ -45,6 +47,14 @@ int inspect(const fs::path& file) {
     int readerror = 0;
     const Planning planning = read_planning(*record, settings_near(file, today), readerror);
     out = Json{{"kind", "planning"}, {"readerror", readerror}, {"fields", to_json(planning)}};
+  } else if (contains(name, ".alm")) {
+    AlarmProfile alarm;
+    const int readerror = read_alarm_profile(*record, alarm);
+    out = Json{{"kind", "alarm"}, {"readerror", readerror}, {"fields", to_json(alarm)}};
+  } else if (contains(name, ".car")) {
+    ChimeProfile chime;
+    const int readerror = read_chime_profile(*record, chime);
+    out = Json{{"kind", "chime profile"}, {"readerror", readerror}, {"fields", to_json(chime)}};
   } else {
     std::cerr << "tavelo-inspect: type de fichier inconnu: " << name << "\n";
     return 2;

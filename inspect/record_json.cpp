@@ -115,4 +115,31 @@ Json to_json(const Settings& s) {
               {"chime_profile", s.chime_profile}};
 }
 
+namespace {
+
+Json to_json(const std::vector<ChimeEntry>& entries) {
+  Json list = Json::array();
+  for (const ChimeEntry& e : entries) {
+    list.push_back(Json{{"file", e.file},
+                        {"volume", e.volume},
+                        {"balance", e.balance},
+                        {"duration", e.duration}});
+  }
+  return list;
+}
+
+}  // namespace
+
+Json to_json(const ChimeProfile& p) {
+  return Json{{"start", p.start},
+              {"end", p.end},
+              {"hour_strike_mode", p.hour_strike_mode},
+              {"quarter_cycle", p.quarter_cycle},
+              {"hour_random_mode", p.hour_random_mode},
+              {"quarter_random", p.quarter_random},
+              {"hour_with_fourth_quarter", p.hour_with_fourth_quarter},
+              {"hours", to_json(p.hours)},
+              {"quarters", to_json(p.quarters)}};
+}
+
 }  // namespace tavelo

@@ -72,7 +72,8 @@ void printstring(RecordWriter& out, std::string_view text) {
 }
 
 void printvoice(RecordWriter& out, std::string_view voice) {
-  if (chaincount(voice, "_") != 4) return;
+  // Writing nothing for a malformed voice would shift every later field of the record.
+  if (chaincount(voice, "_") != 4) voice = kDefaultVoice;
   for (int field = 1; field <= 4; ++field) {
     const std::int64_t parsed = leading_integer(chain(voice, "_", field));
     print8(out, field >= 3 ? parsed + 10 : parsed);

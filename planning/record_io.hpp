@@ -22,7 +22,7 @@ void print32p(RecordWriter& out, std::int64_t value);
 void print32(RecordWriter& out, std::int64_t value);
 void printstring(RecordWriter& out, std::string_view text);
 // Four "_"-separated integers, one byte each, rate and pitch stored plus 10. A text without
-// exactly four fields writes nothing.
+// exactly four fields is written as the default voice, so the record keeps its layout.
 void printvoice(RecordWriter& out, std::string_view voice);
 
 inline constexpr int kReadOk = 0;

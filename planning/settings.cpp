@@ -57,13 +57,30 @@ void read_sharing_rows(FieldReader& in, Settings& s) {
   int rows = 0;
   in.i16(rows);
   s.sharing_table.clear();
-  for (int r = 0; r < rows && !in.ended(); ++r) {
+  for (int r = 0; r < rows; ++r) {
     SharingRow row;
     in.text(row.columns[0]);
-    in.text(row.columns[1]);
     if (in.ended()) break;
+    in.text(row.columns[1]);
     s.sharing_table.push_back(std::move(row));
   }
+}
+
+// Older versions end before any of these: each is read only while the file goes on, so such a
+// file still reads as complete.
+void read_later_fields(FieldReader& in, Settings& s) {
+  if (in.in.at_end()) return;
+  in.u8(s.mail_approved);
+  if (in.in.at_end()) return;
+  read_columns(in, s, 6, 7);
+  if (in.in.at_end()) return;
+  read_columns(in, s, 8, 8);
+  if (in.in.at_end()) return;
+  in.i16(s.inactivity_days);
+  if (in.in.at_end()) return;
+  in.u8(s.chimes_active);
+  if (in.in.at_end()) return;
+  in.text(s.chime_profile);
 }
 
 }  // namespace
@@ -102,12 +119,7 @@ int read_settings(std::string_view record, Settings& s) {
   in.u8(s.import_allowed);
   in.u8(s.export_allowed);
   read_columns(in, s, 2, 5);
-  in.u8(s.mail_approved);
-  read_columns(in, s, 6, 7);
-  read_columns(in, s, 8, 8);
-  in.i16(s.inactivity_days);
-  in.u8(s.chimes_active);
-  in.text(s.chime_profile);
+  read_later_fields(in, s);
   if (trim_spaces(s.own_identifier).empty()) {
     s.import_allowed = 0;
     s.export_allowed = 0;

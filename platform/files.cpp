@@ -111,4 +111,20 @@ fs::path native_path(const fs::path& base, std::string_view stored) {
   return path.is_absolute() ? path : base / path;
 }
 
+std::optional<fs::path> contained_path(const fs::path& folder, std::string_view stored) {
+  if (stored.empty() || stored.find(':') != std::string_view::npos) return std::nullopt;
+  fs::path path = folder;
+  std::size_t start = 0;
+  while (start <= stored.size()) {
+    const std::size_t end = std::min(stored.find_first_of("\\/", start), stored.size());
+    const std::string_view part = stored.substr(start, end - start);
+    if (part.empty() || part == "." || part == ".." || part.find('\0') != std::string_view::npos) {
+      return std::nullopt;
+    }
+    path /= std::string(part);
+    start = end + 1;
+  }
+  return path;
+}
+
 }  // namespace tavelo

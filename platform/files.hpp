@@ -37,4 +37,9 @@ std::vector<std::string> list_files(const fs::path& folder, std::string_view pat
 // paths are taken from `base`.
 fs::path native_path(const fs::path& base, std::string_view stored);
 
+// A name stored in a record or an archive ("sub\\file.wav", either separator) as a path inside
+// `folder`. Nothing for a name that would leave the folder: absolute, with a drive letter, with
+// "." or ".." parts, or empty.
+std::optional<fs::path> contained_path(const fs::path& folder, std::string_view stored);
+
 }  // namespace tavelo

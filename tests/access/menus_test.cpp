@@ -78,12 +78,18 @@ TEST(Prompts, NoticesTakeTheirTitleFromTheText) {
   sim.windows.queue_answer("yes");
   EXPECT_TRUE(prompts.question("Voulez-vous continuer?"));
   EXPECT_FALSE(prompts.question("Encore?"));
+  sim.windows.queue_answer("mardi");
+  EXPECT_EQ(prompts.input("Tavelo", "Entrez le jour.", "lundi"), "mardi");
+  sim.windows.queue_answer("cancel");
+  EXPECT_EQ(prompts.input("Tavelo", "Entrez le jour.", "lundi"), std::nullopt);
   EXPECT_EQ(sim.heard(), (Texts{"notice \"Tavelo\" \"Aucun fichier son n'a été trouvé...\"",
                                 "notice \"Notice de tavelo\" \"Une planification a été reçue\"",
                                 "notice \"Notice...\" \"La date est invalide.\"",
                                 "notice \"Notice...\" \"sans titre\"",
                                 "question \"Voulez-vous continuer?\" -> yes",
-                                "question \"Encore?\" -> no (default)"}));
+                                "question \"Encore?\" -> no (default)",
+                   "input \"Tavelo\" \"Entrez le jour.\" -> \"mardi\"",
+                   "input \"Tavelo\" \"Entrez le jour.\" -> cancel"}));
 }
 
 }  // namespace

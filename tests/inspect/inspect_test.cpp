@@ -1,1 +1,120 @@
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+
+#include "alarms/alarm_profile.hpp"
+#include "alarms/chime_profile.hpp"
+#include "planning/planning_file.hpp"
+#include "planning/settings.hpp"
+#include "tests/support/temp_folder.hpp"
+
+namespace tavelo {
+namespace {
+
+using testing::TempFolder;
+using testing::write_bytes;
+
+struct InspectRun {
+  int status;
+  std::string output;
+};
+
+// Runs the real tavelo-inspect program on a file.
+InspectRun inspect(const std::filesystem::path& file) {
+  const char* program = std::getenv("TAVELO_INSPECT");
+  if (program == nullptr) throw std::runtime_error("TAVELO_INSPECT is not set");
+  const std::string command = std::string("'") + program + "' '" + file.string() + "' 2>&1";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) throw std::runtime_error("popen failed");
+  std::string output;
+  char buffer[4096];
+  while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
+  const int status = ::pclose(pipe);
+  return {WEXITSTATUS(status), output};
+}
+
+class Inspect : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(program.path() / "rdv");
+    Settings settings = default_settings(45000, false);
+    settings.default_mail.server = "smtp.défaut";
+    settings.chime_profile = "Big Ben";
+    record = write_settings(settings, 45000);
+    write_bytes(program.path() / "agenda.bin", record);
+    planning.subject = "Café à 10 h";
+    planning.type = 2;
+    planning.weekday_ticks = {0, 1, 0, 1, 0, 0, 0};
+    planning.mail.server = "smtp.planning";
+    write_bytes(program.path() / "rdv" / "45123 09-30.gnd", write_planning(planning));
+  }
+
+  TempFolder program;
+  std::string record;
+  Planning planning;
+};
+
+TEST_F(Inspect, PrintsAPlanningAndTheSettingsAsJson) {
+  const InspectRun run = inspect(program.path() / "rdv" / "45123 09-30.gnd");
+  ASSERT_EQ(run.status, 0) << run.output;
+  const auto json = nlohmann::json::parse(run.output);
+  EXPECT_EQ(json["kind"], "planning");
+  EXPECT_EQ(json["readerror"], 0);
+  EXPECT_EQ(json["fields"]["subject"], "Café à 10 h");
+  EXPECT_EQ(json["fields"]["weekday_ticks"][3], 1);
+  EXPECT_EQ(json["fields"]["mail"]["server"], "smtp.planning");
+
+  const InspectRun settings = inspect(program.path() / "agenda.bin");
+  ASSERT_EQ(settings.status, 0) << settings.output;
+  const auto fields = nlohmann::json::parse(settings.output)["fields"];
+  EXPECT_EQ(fields["chime_profile"], "Big Ben");
+  EXPECT_EQ(fields["last_active_day"], 45000);
+}
+
+TEST_F(Inspect, AFileCutShortShowsTheDefaultsOfItsProgramFolder) {
+  const std::string full = write_planning(planning);
+  const auto cut = program.path() / "rdv" / "45123 10-00.gnd";
+  write_bytes(cut, full.substr(0, 20));
+  const InspectRun run = inspect(cut);
+  ASSERT_EQ(run.status, 0) << run.output;
+  const auto json = nlohmann::json::parse(run.output);
+  EXPECT_EQ(json["readerror"], 4);
+  EXPECT_EQ(json["fields"]["subject"], "Café à 10 h");
+  EXPECT_EQ(json["fields"]["mail"]["server"], "smtp.défaut");
+
+  write_bytes(program.path() / "agenda.bin", record.substr(0, 9));
+  const InspectRun settings = inspect(program.path() / "agenda.bin");
+  ASSERT_EQ(settings.status, 0) << settings.output;
+  EXPECT_EQ(nlohmann::json::parse(settings.output)["readerror"], 4);
+
+  write_bytes(cut, "");
+  EXPECT_EQ(inspect(cut).status, 0);
+}
+
+TEST_F(Inspect, PrintsAlarmAndChimeProfiles) {
+  write_bytes(program.path() / "rdv" / "nuit.alm",
+              write_alarm_profile({3, "cloche.wav", 440, 80, -5, 0, 3, 2}));
+  const InspectRun alarm = inspect(program.path() / "rdv" / "nuit.alm");
+  ASSERT_EQ(alarm.status, 0) << alarm.output;
+  EXPECT_EQ(nlohmann::json::parse(alarm.output)["fields"]["pause"], -5);
+
+  ChimeProfile chime;
+  chime.quarters = {{"big\\q.wav", 90, -10, 1500}};
+  write_bytes(program.path() / "big.car", write_chime_profile(chime));
+  const InspectRun car = inspect(program.path() / "big.car");
+  ASSERT_EQ(car.status, 0) << car.output;
+  EXPECT_EQ(nlohmann::json::parse(car.output)["fields"]["quarters"][0]["file"], "big\\q.wav");
+}
+
+TEST_F(Inspect, RefusesWhatItCannotRead) {
+  write_bytes(program.path() / "notes.txt", "x");
+  EXPECT_EQ(inspect(program.path() / "notes.txt").status, 2);
+  const InspectRun missing = inspect(program.path() / "rdv" / "absent.gnd");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.output.find("impossible de lire"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tavelo

@@ -55,5 +55,14 @@ TEST(Files, StoredPathsUseEitherSeparator) {
   EXPECT_EQ(native_path("/prog", "/usr/share/a.wav"), std::filesystem::path("/usr/share/a.wav"));
 }
 
+TEST(Files, StoredNamesNeverLeaveTheirFolder) {
+  EXPECT_EQ(contained_path("/c", "big\\heure.wav"), std::filesystem::path("/c/big/heure.wav"));
+  EXPECT_EQ(contained_path("/c", "big/q.ogg"), std::filesystem::path("/c/big/q.ogg"));
+  for (const char* evil : {"..\\x", "a\\..\\..\\x", "\\x", "/etc/passwd", "c:\\x", "c:x",
+                           "a\\\\b", ".", "", "a\\"}) {
+    EXPECT_FALSE(contained_path("/c", evil)) << evil;
+  }
+}
+
 }  // namespace
 }  // namespace tavelo

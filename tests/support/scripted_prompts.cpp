@@ -17,4 +17,17 @@ bool ScriptedPrompts::question(std::string_view text) {
   return answer;
 }
 
+std::optional<std::string> ScriptedPrompts::input(std::string_view title, std::string_view prompt,
+                                                  std::string_view proposed) {
+  inputs_asked.push_back(std::string(title) + "|" + std::string(prompt) + "|" +
+                         std::string(proposed));
+  if (input_answers.empty()) {
+    ADD_FAILURE() << "unexpected input box: " << title;
+    return std::nullopt;
+  }
+  auto answer = input_answers.front();
+  input_answers.pop_front();
+  return answer;
+}
+
 }  // namespace tavelo::testing

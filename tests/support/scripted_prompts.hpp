@@ -16,9 +16,13 @@ class ScriptedPrompts final : public Prompts {
 
   void notice(std::string_view text) override;
   bool question(std::string_view text) override;
+  std::optional<std::string> input(std::string_view title, std::string_view prompt,
+                                   std::string_view proposed) override;
 
   std::vector<std::string> notices;
   std::vector<std::string> questions;
+  std::vector<std::string> inputs_asked;  // "title|prompt|proposed"
+  std::deque<std::optional<std::string>> input_answers;
 
  private:
   std::deque<bool> answers_;

@@ -1,0 +1,170 @@
+#include "alarms/chime_profile.hpp"
+
+#include <cstdio>
+
+#include "planning/record_io.hpp"
+#include "platform/files.hpp"
+
+namespace tavelo {
+
+fs::path chime_folder(const fs::path& program_folder) { return program_folder / kChimeFolder; }
+
+namespace {
+
+void write_entries(RecordWriter& out, const std::vector<ChimeEntry>& entries) {
+  print16(out, static_cast<std::int64_t>(entries.size()) - 1);
+  for (const ChimeEntry& e : entries) {
+    printstring(out, e.file);
+    print8(out, e.volume);
+    print16(out, e.balance);
+    print16(out, e.duration);
+  }
+}
+
+// Entries are made as the file supplies them, never from the stored count alone.
+void read_entries(FieldReader& in, std::vector<ChimeEntry>& entries) {
+  int last = -1;
+  in.i16(last);
+  for (int i = 0; i <= last && !in.ended(); ++i) {
+    ChimeEntry e;
+    in.text(e.file);
+    in.u8(e.volume);
+    in.i16(e.balance);
+    in.i16(e.duration);
+    if (in.ended()) break;
+    entries.push_back(std::move(e));
+  }
+}
+
+}  // namespace
+
+std::string write_chime_profile(const ChimeProfile& p) {
+  RecordWriter out;
+  print16(out, p.start);
+  print16(out, p.end);
+  print8(out, p.hour_strike_mode);
+  print8(out, p.quarter_cycle);
+  print8(out, p.hour_random_mode);
+  print8(out, p.quarter_random);
+  print8(out, p.hour_with_fourth_quarter);
+  write_entries(out, p.hours);
+  write_entries(out, p.quarters);
+  return std::move(out.bytes);
+}
+
+int read_chime_profile(std::string_view record, ChimeProfile& p) {
+  p.hours.clear();
+  p.quarters.clear();
+  FieldReader in(record);
+  in.i16(p.start);
+  in.i16(p.end);
+  in.u8(p.hour_strike_mode);
+  in.u8(p.quarter_cycle);
+  in.u8(p.hour_random_mode);
+  in.u8(p.quarter_random);
+  in.u8(p.hour_with_fourth_quarter);
+  read_entries(in, p.hours);
+  read_entries(in, p.quarters);
+  return in.in.readerror;
+}
+
+namespace {
+
+std::string stored_form(const fs::path& chimes, const std::string& file) {
+  return chimes.string() + "\\" + file;
+}
+
+// Every entry's sound must exist inside the chime folder; the user may delete a profile that
+// names a missing one.
+bool sounds_exist(const fs::path& file, const fs::path& chimes,
+                  const std::vector<ChimeEntry>& entries, const char* what, Prompts& prompts) {
+  for (const ChimeEntry& e : entries) {
+    const auto sound = contained_path(chimes, e.file);
+    if (sound && file_exists(*sound)) continue;
+    if (prompts.question("Le carillon " + file.string() + what + stored_form(chimes, e.file) +
+                         "\rvoulez-vous le supprimer?")) {
+      std::error_code error;
+      fs::remove(file, error);
+    }
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool LoadChimeProfile(const fs::path& file, const fs::path& chimes, ChimeProfile& profile,
+                      Prompts& prompts) {
+  profile.hours.clear();
+  profile.quarters.clear();
+  const auto record = read_file(file);
+  if (!record || read_chime_profile(*record, profile) != kReadOk) return false;
+  return sounds_exist(file, chimes, profile.hours,
+                      " fait référence au fichier audio d'heure absents.\r|", prompts) &&
+         sounds_exist(file, chimes, profile.quarters,
+                      " fait référence un fichiers audio de quart absents.\r|", prompts);
+}
+
+std::optional<fs::path> SaveChimeProfile(const fs::path& file, const fs::path& chimes,
+                                         const ChimeProfile& profile, Prompts& prompts) {
+  fs::path target = file;
+  while (file_exists(target) && !prompts.question("carillon existant, le remplacer?")) {
+    const auto name = prompts.input("enregistrer sous", "nom du profile:", "");
+    if (!name || name->empty()) return std::nullopt;
+    const auto renamed = contained_path(chimes, *name + ".car");
+    if (!renamed) return std::nullopt;
+    target = *renamed;
+  }
+  if (!write_file_atomically(target, write_chime_profile(profile))) return std::nullopt;
+  return target;
+}
+
+std::vector<std::string> ListChimeProfiles(const fs::path& chimes, Prompts& prompts) {
+  std::vector<std::string> names;
+  for (const std::string& name : list_files(chimes, "*.car")) {
+    ChimeProfile profile;
+    if (LoadChimeProfile(chimes / name, chimes, profile, prompts)) {
+      names.push_back(name.substr(0, name.size() - 4));
+    }
+  }
+  return names;
+}
+
+namespace {
+
+std::string two_digits(int value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02d", value);
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::string> FillTimeList(int kind) {
+  std::vector<std::string> items;
+  switch (kind) {
+    case 0:
+      for (int minute = 0; minute < 1440; ++minute) {
+        items.push_back(two_digits(minute / 60) + ":" + two_digits(minute % 60));
+      }
+      break;
+    case 1:
+      for (int quarter = 0; quarter < 96; ++quarter) {
+        items.push_back(two_digits(quarter / 4) + ":" + two_digits(quarter % 4 * 15));
+      }
+      break;
+    case 2:
+      for (int hour = 1; hour <= 23; ++hour) items.push_back(two_digits(hour) + ":00");
+      break;
+    case 3:
+      for (int quarter = 1; quarter <= 4; ++quarter) {
+        items.push_back("quart " + std::to_string(quarter));
+      }
+      break;
+    default:
+      break;
+  }
+  return items;
+}
+
+}  // namespace tavelo

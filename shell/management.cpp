@@ -1,0 +1,239 @@
+#include "shell/management.hpp"
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+#include "planning/calendar.hpp"
+#include "planning/occurrences.hpp"
+#include "planning/planning_file.hpp"
+#include "planning/planning_names.hpp"
+#include "platform/files.hpp"
+#include "shell/journal.hpp"
+
+namespace tavelo {
+
+std::string past_planning_message(std::string_view subject, int day, std::string_view time) {
+  const CalendarDate date = date_of(day);
+  return "agenda plannification passée:\r  " + std::string(subject) + ", \r  était prévue le " +
+         std::to_string(date.day) + " " +
+         std::string(kMonthNames[static_cast<std::size_t>(date.month)]) + " " +
+         std::to_string(date.year) + ", à " + std::string(time) + ".\r  Elle a été ";
+}
+
+std::string forewarning_message(std::string_view subject, int days_ahead, std::string_view time) {
+  std::string when;
+  if (days_ahead == 0) {
+    when = "aujourd'hui";
+  } else if (days_ahead == 1) {
+    when = "demain";
+  } else {
+    when = "dans " + std::to_string(days_ahead) + " jours";
+  }
+  return "agenda plannification à signaler:\r  " + std::string(subject) + ", \r  prévue " + when +
+         ", à " + std::string(time) + ".\r";
+}
+
+namespace {
+
+// A passed planning's file while the pass works on it; no listing pattern of the program matches.
+constexpr const char* kParkedName = "~tavelo-passed";
+
+// Forewarning days are one byte.
+constexpr long kMostForewarningDays = 255;
+
+// The value the real-time agenda stores in a planning's alarm state once it has signalled it.
+constexpr int kSignalled = 1;
+
+bool has_note(const Planning& planning) {
+  return planning.note_kind != 0 && !planning.note.empty();
+}
+
+std::string note_part(const Planning& planning) {
+  return has_note(planning) ? "note:\r" + planning.note + "\r" : std::string();
+}
+
+// A planning with a command task runs its task instead of ringing.
+bool rings(const Planning& planning) {
+  return planning.task.active == 0;
+}
+
+bool remove_file(const fs::path& file) {
+  std::error_code error;
+  return fs::remove(file, error) && !error;
+}
+
+class Pass {
+ public:
+  explicit Pass(const ManagementContext& context)
+      : c_(context),
+        settings_(context.settings),
+        folder_(planning_folder(context.program_folder)),
+        now_(context.clock.now()),
+        today_(daynumber(now_.year, now_.month, now_.day)),
+        now_minutes_(now_.hour * 60 + now_.minute),
+        management_minutes_(settings_.management_hour * 60 + settings_.management_minute),
+        background_(settings_.background_mode != 0),
+        handed_over_(settings_.realtime_running == 2),
+        realtime_idle_(settings_.realtime_running == 0),
+        report_wanted_(settings_.last_active_day < today_ ||
+                       settings_.daily_repeated_warning != 0) {}
+
+  ManagementReport run() {
+    // A repeat of the pass finds the files it did not write unchanged, so only the plannings
+    // written at their next occurrence are read again: the outcome is that of a whole new pass
+    // (a moved planning is never past again, and today's are already marked signalled), without
+    // reading every file once more.
+    std::vector<std::string> names = list_plannings(folder_);
+    while (!names.empty()) {
+      ++report_.passes;
+      written_.clear();
+      for (const std::string& name : names) process(name);
+      if (written_.empty()) break;  // nothing rescheduled: the pass is complete
+      std::sort(written_.begin(), written_.end());
+      names.clear();
+      for (const std::string& name : written_) {
+        if (file_exists(folder_ / name)) names.push_back(name);
+      }
+    }
+    for (const auto& [name, message] : messages_) report_.text += message;
+    return std::move(report_);
+  }
+
+ private:
+  // With the background agenda, a planning of today before the management time should have rung
+  // already; so should a next occurrence that falls there.
+  bool before_management_time(int minutes) const {
+    return background_ && minutes < management_minutes_;
+  }
+
+  void process(const std::string& name) {
+    const auto fields = parse_planning_name(name);
+    if (!fields) return;  // not a planning's name: left alone
+    const long days_ahead = static_cast<long>(fields->day) - today_;
+    if (days_ahead > kMostForewarningDays) return;  // nothing to do with it yet: left unread
+    int readerror = 0;
+    Planning planning = loadplanning(folder_ / name, c_.program_folder, settings_, readerror);
+    const int minutes = fields->hour * 60 + fields->minute;
+    const std::string time = time_text(fields->hour, fields->minute);
+    const bool past = days_ahead < 0 || (days_ahead == 0 && before_management_time(minutes) &&
+                                         now_minutes_ >= management_minutes_ && rings(planning));
+    if (past) {
+      process_past(name, *fields, time, planning);
+    } else if (days_ahead <= planning.forewarning_days) {
+      process_forewarning(name, static_cast<int>(days_ahead), time, planning);
+    }
+  }
+
+  // Every missed occurrence is counted down and journaled; the planning ends or is written
+  // at its first occurrence still to come; the message of the last missed occurrence is reported.
+  void process_past(const std::string& name, const PlanningNameFields& fields,
+                    const std::string& time, Planning& planning) {
+    // The file is set aside rather than deleted at once, so that a planning whose next
+    // occurrence cannot be written (a full disk) is put back instead of lost. A file that cannot
+    // even be set aside is left as it is: it would be moved on again at every repeat.
+    const fs::path parked = folder_ / kParkedName;
+    std::error_code error;
+    fs::rename(folder_ / name, parked, error);
+    if (error) return;
+    const int minutes = fields.hour * 60 + fields.minute;
+    bool signalled = planning.alarm_state != 0;
+    int day = fields.day;
+    std::string message;
+    for (;;) {
+      const bool last = count_down_occurrence(planning);
+      const bool ends = last || !moves_on(planning);
+      message =
+          past_planning_message(planning.subject, day, time) + (ends ? "supprimée" : "reportée");
+      const bool journaled =
+          !background_ &&
+          JournalReady(planning.journal, settings_, c_.prompts, c_.open_management_settings) &&
+          journal(planning);
+      message += journaled ? " et inscrite dans le journal." : ".";
+      if (ends) break;
+      const int next = nextoccurrence(planning, day);
+      if (next < today_ || (next == today_ && before_management_time(minutes))) {
+        day = next;         // missed too: treated as one more passed occurrence
+        signalled = false;  // nothing rang for it
+        continue;
+      }
+      if (!reschedule(name, next, time, planning)) {
+        fs::rename(parked, folder_ / name, error);
+        return;
+      }
+      break;
+    }
+    remove_file(parked);
+    ++report_.deleted;
+    if (!handed_over_ && !signalled && report_wanted_) {
+      messages_[name] = message + "\r" + note_part(planning);
+      report_.nothing_reported = false;
+    }
+  }
+
+  // False when the section cannot be written: the message then does not claim it was.
+  bool journal(const Planning& planning) {
+    JournalEntry entry =
+        OpenJournalEntry(journal_folder(c_.program_folder, settings_), planning.category);
+    entry.line(journal_header(now_));
+    entry.line("  sujet: " + planning.subject);
+    if (has_note(planning)) {
+      entry.line("");
+      entry.line("  note:");
+      entry.lines(planning.note);
+    }
+    if (!entry.close()) return false;
+    ++report_.journal_entries;
+    return true;
+  }
+
+  bool reschedule(const std::string& old_name, int day, const std::string& time,
+                  Planning& planning) {
+    std::string name = free_planning_name(folder_, day, time);
+    if (old_name.find("limite") != std::string::npos) name += " limite";  // still the deadline
+    planning.alarm_state = 0;
+    planning.task.state = 0;
+    if (!saveplanning(folder_ / name, planning, settings_, c_.clock, false)) return false;
+    ++report_.rescheduled;
+    written_.push_back(std::move(name));
+    return true;
+  }
+
+  // A planning within its forewarning days: reported, and marked signalled when it is today's.
+  void process_forewarning(const std::string& name, int days_ahead, const std::string& time,
+                           Planning& planning) {
+    if (days_ahead == 0 && !handed_over_ && planning.alarm_state == 0) {
+      planning.alarm_state = kSignalled;
+      saveplanning(folder_ / name, planning, settings_, c_.clock, false);
+    }
+    if (realtime_idle_ && report_wanted_) {
+      messages_[name] =
+          forewarning_message(planning.subject, days_ahead, time) + "\r" + note_part(planning);
+      report_.nothing_reported = false;
+    }
+  }
+
+  const ManagementContext& c_;
+  const Settings& settings_;
+  const fs::path folder_;
+  const LocalTime now_;
+  const int today_;
+  const int now_minutes_;
+  const int management_minutes_;
+  const bool background_;
+  const bool handed_over_;
+  const bool realtime_idle_;
+  const bool report_wanted_;
+  ManagementReport report_;
+  // The report's messages by file name, so that they come in listing order.
+  std::map<std::string, std::string> messages_;
+  std::vector<std::string> written_;
+};
+
+}  // namespace
+
+ManagementReport run_management_pass(const ManagementContext& context) {
+  return Pass(context).run();
+}
+
+}  // namespace tavelo

@@ -1,0 +1,39 @@
+#include "tests/support/sound_measure.hpp"
+
+#include <cstdlib>
+
+namespace tavelo::testing {
+
+double frequency_of(const std::vector<std::int16_t>& stereo, int rate) {
+  std::size_t first = 0, last = 0, crossings = 0;
+  for (std::size_t i = 2; i < stereo.size(); i += 2) {
+    if (stereo[i - 2] < 0 && stereo[i] >= 0) {
+      if (crossings == 0) first = i / 2;
+      last = i / 2;
+      ++crossings;
+    }
+  }
+  if (crossings < 2) return 0;
+  return static_cast<double>(crossings - 1) * rate / static_cast<double>(last - first);
+}
+
+double sounding_milliseconds(const std::vector<std::int16_t>& stereo, int rate, int threshold) {
+  std::size_t first = 0, last = 0;
+  bool found = false;
+  for (std::size_t i = 0; i < stereo.size(); i += 2) {
+    if (std::abs(stereo[i]) > threshold || std::abs(stereo[i + 1]) > threshold) {
+      if (!found) first = i / 2;
+      last = i / 2;
+      found = true;
+    }
+  }
+  return found ? static_cast<double>(last - first + 1) * 1000.0 / rate : 0;
+}
+
+int peak_of(const std::vector<std::int16_t>& stereo) {
+  int peak = 0;
+  for (std::int16_t s : stereo) peak = std::max(peak, std::abs(static_cast<int>(s)));
+  return peak;
+}
+
+}  // namespace tavelo::testing

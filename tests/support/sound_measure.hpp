@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace tavelo::testing {
+
+// Measures rendered interleaved stereo (left channel) at the given rate.
+double frequency_of(const std::vector<std::int16_t>& stereo, int rate);
+// Milliseconds from the first to the last frame louder than `threshold`.
+double sounding_milliseconds(const std::vector<std::int16_t>& stereo, int rate,
+                             int threshold = 200);
+int peak_of(const std::vector<std::int16_t>& stereo);
+
+}  // namespace tavelo::testing
