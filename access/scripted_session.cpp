@@ -11,6 +11,7 @@
 #include "planning/fault.hpp"
 #include "platform/files.hpp"
 #include "platform/services.hpp"
+#include "platform/sim/fixed_clock.hpp"
 #include "platform/sim/sim_speech.hpp"
 #include "platform/sim/sim_window_system.hpp"
 

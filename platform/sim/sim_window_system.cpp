@@ -57,7 +57,7 @@ int virtual_key_of(char32_t c) {
 
 }  // namespace
 
-SimWindowSystem::SimWindowSystem(FixedClock& clock, Transcript& transcript)
+SimWindowSystem::SimWindowSystem(Clock& clock, Transcript& transcript)
     : clock_(clock), transcript_(transcript) {}
 
 SimWindowSystem::Window* SimWindowSystem::window_of(int window) {
@@ -667,7 +667,7 @@ bool SimWindowSystem::fire_due_timer() {
 
 void SimWindowSystem::advance_to(std::uint32_t tick) {
   const auto ahead = static_cast<std::int32_t>(tick - clock_.tick());
-  if (ahead > 0) clock_.advance(std::chrono::milliseconds(ahead));
+  if (ahead > 0) clock_.sleep(std::chrono::milliseconds(ahead));
 }
 
 RawEvent SimWindowSystem::wait_event(int timeout_ms) {

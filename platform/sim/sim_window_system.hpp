@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/sim/fixed_clock.hpp"
+#include "platform/clock.hpp"
 #include "platform/sim/transcript.hpp"
 #include "platform/window_system.hpp"
 
@@ -43,7 +43,7 @@ struct SimSessionOver : std::runtime_error {
 // clock by its timeout, or to the next timer or input.
 class SimWindowSystem final : public WindowSystem {
  public:
-  SimWindowSystem(FixedClock& clock, Transcript& transcript);
+  SimWindowSystem(Clock& clock, Transcript& transcript);
 
   int desktop_width() const override { return 1280; }
   int desktop_height() const override { return 1020; }
@@ -178,7 +178,7 @@ class SimWindowSystem final : public WindowSystem {
   std::optional<std::string> take_answer();
   std::optional<std::string> file_answer(std::string_view kind, std::string_view title);
 
-  FixedClock& clock_;
+  Clock& clock_;  // moved by sleeping, so that a clock that renders sound renders the wait
   Transcript& transcript_;
   SimInput* input_ = nullptr;
   std::map<int, Window> windows_;
