@@ -265,18 +265,17 @@ std::string SimWindowSystem::accessible_name(const Window& window, int number) c
   return {};
 }
 
+// A menu of the bar lists its title first; a sub-menu shows in its parent as "{" and its title,
+// with the negated handle as command.
 int SimWindowSystem::add_menu(int window, int parent, std::string_view title) {
   const int handle = next_menu_++;
-  menus_[handle];
+  Menu& menu = menus_[handle];
   if (parent == 0) {
     if (Window* w = window_of(window)) w->menu_bar.push_back(handle);
+    menu.texts.emplace_back(title);
+    menu.commands.push_back(0);
   } else if (menus_.contains(parent)) {
-    menus_[parent].texts.emplace_back("{" + std::string(title));
-    menus_[parent].commands.push_back(-handle);
-  }
-  if (parent == 0) {
-    menus_[handle].texts.emplace_back(title);
-    menus_[handle].commands.push_back(0);
+    add_menu_item(parent, -handle, "{" + std::string(title));
   }
   return handle;
 }
