@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "access/dialog_state.hpp"
+#include "platform/window_system.hpp"
+
+namespace tavelo {
+
+// Opening a dialog window. Mode letters: "m" maximised, "w" text display with the caret guard on
+// control 1000, "d" with an OK button (and the notice text when the mode is exactly "d").
+// An empty title, zero geometry and empty mode letters re-open the previous window.
+void OpenDialog(std::string_view mode, int row, int column, int height, int width,
+                std::string_view title, int flags = 0);
+
+// Forgets the dialog layer's and the speech operations' state, as at the start of a process.
+void reset_dialog_layer();
+
+// The next event name of the current window (see the event table of the dialog layer).
+std::string WaitDialogEvent(int timeout_ms);
+std::string WaitWithEvents(int duration_ms, int poll_ms, bool sides);
+std::string WaitSilenced(int duration_ms, int poll_ms, bool sides);
+
+void SaveDialog(int slot);
+void RestoreDialog(int slot);
+
+// Creation helpers: rows and columns on the layout grid, 1-based.
+void AddLabel(int number, std::string_view caption, int row, int column);
+void AddTextField(int number, std::string_view text, int row, int column, int width, int flags = 0);
+void AddButton(int number, std::string_view caption, int row, int column, int width, int height = 2,
+               int flags = 0);
+void AddCheckBox(int number, std::string_view caption, int row, int column, int width,
+                 int height = 2, int flags = 0);
+void AddOption(int number, std::string_view caption, bool first_of_group, int row, int column,
+               int width, int height = 2);
+void AddCombo(int number, int row, int column, int width, int height = 2, int flags = 0);
+void AddList(int number, int row, int column, int width, int height, int flags = 0);
+void AddMultiList(int number, int row, int column, int width, int height, int flags = 0);
+void AddTree(int number, int row, int column, int width, int height, int flags = 0);
+void AddEditor(int number, std::string_view text, int row, int column, int width, int height,
+               int flags = 0);
+void AddTabPanel(int number, int row, int column, int width, int height);
+void AddItem(int number, std::string_view text, std::int64_t data = 0, int level = 0);
+void ClearItems(int number);
+void SetComboPageStep(int number, int step);
+
+void AddOkButton(int row, int column);
+void AddCancelButton(int row, int column);
+void SetOkCaption(std::string_view caption);
+void AddMnemonics(int highest);
+void SkipMnemonic(int number, bool skip);
+void SelectAllText(int number);
+
+// The controls of the current window.
+void FocusControl(int number);
+std::string ControlText(int number);
+void SetControlText(int number, std::string_view text);
+int ControlState(int number);
+void SetControlState(int number, int state);
+
+void SetNoticeText(std::string_view text);
+void SetAwaitedName(std::string_view name);
+void SetDialogColours(std::uint32_t text, std::uint32_t background);
+
+void StartDialogTimer(int id, int interval_ms, int repeat);
+void StopDialogTimer(int id);
+
+void ReleaseStuckKeys();
+bool IsKeyDown(int key);
+// how: 0 press, wait 50 ms, release, wait 10 ms; 1 press only; 2 release only.
+void SimulateKey(int key, int how);
+
+int GridX(int columns);
+int GridY(int rows);
+
+// Caret helpers: the caret of an editor, and the program's own caret in control 1000.
+CaretPosition EditorCaret(int number);
+void SetProgramCaret(int line, int column);
+
+}  // namespace tavelo

@@ -1,0 +1,119 @@
+#include <array>
+#include <string>
+#include <vector>
+
+#include "access/dialog.hpp"
+#include "platform/services.hpp"
+
+namespace tavelo {
+
+namespace {
+
+struct SavedControl {
+  int number = 0;
+  ControlRecord record;
+  std::string text;
+  int flags = 0;
+  int state = 0;
+  CaretPosition caret;
+  std::vector<ListItem> items;
+  bool skip_mnemonic = false;
+};
+
+struct Snapshot {
+  bool taken = false;
+  DialogLook look;
+  int extra_rows = 0;
+  CaretPosition program_caret;
+  int focus = -1;
+  bool has_ok = false;
+  bool has_cancel = false;
+  std::array<int, 2> ok_place{};
+  std::array<int, 2> cancel_place{};
+  bool had_mnemonics = false;
+  std::vector<SavedControl> controls;
+};
+
+std::array<Snapshot, 10>& slots() {
+  static std::array<Snapshot, 10> saved;
+  return saved;
+}
+
+bool is_slot(int slot) {
+  return slot >= 0 && slot <= 9;
+}
+
+SavedControl save_control(const DialogState& s, int number) {
+  const WindowSystem& ws = window_system();
+  SavedControl saved;
+  saved.number = number;
+  saved.record = s.records.at(number);
+  saved.text = ws.control_text(s.window, number);
+  saved.flags = ws.control_flags(s.window, number);
+  saved.state = ws.control_state(s.window, number);
+  saved.caret = ws.caret(s.window, number);
+  for (int i = 0; i < ws.item_count(s.window, number); ++i) {
+    saved.items.push_back(ws.item(s.window, number, i));
+  }
+  const auto mnemonic = s.mnemonics.find(number);
+  saved.skip_mnemonic = mnemonic != s.mnemonics.end() && mnemonic->second.skip;
+  return saved;
+}
+
+void recreate(const SavedControl& saved) {
+  const ControlRecord& r = saved.record;
+  const int n = saved.number;
+  place_registered_control(n, r.kind, saved.text, r.row, r.column, r.width, r.height, r.flags);
+  DialogState& s = dialog_state();
+  WindowSystem& ws = window_system();
+  for (const ListItem& item : saved.items) ws.add_item(s.window, n, item);
+  ws.set_control_flags(s.window, n, saved.flags);
+  ws.set_control_state(s.window, n, saved.state);
+  ws.set_caret(s.window, n, saved.caret);
+  s.records[n].combo_selection = r.combo_selection;
+  s.records[n].page_step = r.page_step;
+  if (saved.skip_mnemonic) SkipMnemonic(n, true);
+}
+
+}  // namespace
+
+void SaveDialog(int slot) {
+  if (!is_slot(slot)) return;
+  const DialogState& s = dialog_state();
+  Snapshot& snapshot = slots()[static_cast<std::size_t>(slot)];
+  snapshot = Snapshot{};
+  snapshot.taken = true;
+  snapshot.look = s.look;
+  snapshot.extra_rows = s.grid_height - s.look.parameters.height;
+  snapshot.program_caret = s.program_caret;
+  snapshot.focus = window_system().focused_control(s.window);
+  snapshot.has_ok = s.ok_number != -1;
+  snapshot.has_cancel = s.cancel_number != -1;
+  snapshot.ok_place = s.ok_place;
+  snapshot.cancel_place = s.cancel_place;
+  for (const auto& [number, mnemonic] : s.mnemonics) {
+    if (mnemonic.shortcut != 0) snapshot.had_mnemonics = true;
+  }
+  for (const int number : s.registered) snapshot.controls.push_back(save_control(s, number));
+}
+
+void RestoreDialog(int slot) {
+  if (!is_slot(slot) || !slots()[static_cast<std::size_t>(slot)].taken) return;
+  const Snapshot snapshot = slots()[static_cast<std::size_t>(slot)];
+  DialogState& s = dialog_state();
+  s.look = snapshot.look;
+  reopen_dialog(snapshot.extra_rows);
+  int highest = 0;
+  for (const SavedControl& saved : snapshot.controls) {
+    recreate(saved);
+    highest = std::max(highest, saved.number);
+  }
+  if (snapshot.has_ok) AddOkButton(snapshot.ok_place[0], snapshot.ok_place[1]);
+  if (snapshot.has_cancel) AddCancelButton(snapshot.cancel_place[0], snapshot.cancel_place[1]);
+  // The mnemonics belong to the window; a rebuilt window needs them again.
+  if (snapshot.had_mnemonics) AddMnemonics(highest);
+  s.program_caret = snapshot.program_caret;
+  if (snapshot.focus >= 0) window_system().set_focus(s.window, snapshot.focus);
+}
+
+}  // namespace tavelo

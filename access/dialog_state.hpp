@@ -1,0 +1,123 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/window_system.hpp"
+
+namespace tavelo {
+
+inline constexpr int kOkButton = 1036;
+inline constexpr int kCancelButton = 1035;
+inline constexpr int kNoticeEditor = 1037;
+inline constexpr int kTextDisplay = 1000;
+inline constexpr int kReturnCommand = 2013;
+inline constexpr int kEscapeCommand = 2027;
+inline constexpr int kMnemonicCommands = 1000;
+inline constexpr int kAltTimer = 1000;
+inline constexpr int kOptionStepTimer = 1002;
+inline constexpr int kTimerCount = 1004;
+inline constexpr int kNoticeRows = 4;  // rows the notice editor adds under a "d" dialog
+
+// An option button with this flag starts a new group.
+inline constexpr int kGroupStart = 2;
+
+struct DialogTimer {
+  std::int32_t repeat = 0;
+  std::int32_t due = 0;
+  std::int32_t reserved = 0;
+  std::int32_t interval = 0;
+  std::int32_t running = 0;
+};
+
+// Where and how the creation helpers placed a control, and the combo-box page data.
+struct ControlRecord {
+  int combo_selection = 0;
+  int page_step = 0;
+  int row = 0;
+  int column = 0;
+  int width = 0;
+  int height = 0;
+  ControlKind kind = ControlKind::label;
+  int flags = 0;
+};
+
+struct Mnemonic {
+  int shortcut = 0;
+  int window = 0;
+  bool skip = false;
+};
+
+// The parameters OpenDialog was called with.
+struct DialogParameters {
+  std::string mode;
+  int row = 0;
+  int column = 0;
+  int height = 0;
+  int width = 0;
+  std::string title;
+  int flags = 0;
+};
+
+// What a window looks like: kept by SaveDialog and brought back by RestoreDialog.
+struct DialogLook {
+  DialogParameters parameters;
+  std::string notice;  // one-shot text of the next "d" window
+  std::string ok_caption = "ok";
+  std::string cancel_caption = "annuler";
+  // Unless set, a window has the system's colours ("w" windows: white on dark blue).
+  std::uint32_t text_colour = 0;        // 0x00RRGGBB
+  std::uint32_t background_colour = 0;  // 0x00RRGGBB
+  bool colours_set = false;
+};
+
+// The dialog layer's process-wide state, touched only by the user-interface thread. Each
+// deliverable that compiles the dialog layer has its own.
+struct DialogState {
+  int window = 0;
+  DialogLook look;
+  int grid_height = 0;  // rows of the window's inside, the notice included
+  int grid_width = 0;
+  int ok_number = -1;
+  int cancel_number = -1;
+  std::array<int, 2> ok_place{};      // row and column given to AddOkButton
+  std::array<int, 2> cancel_place{};  // row and column given to AddCancelButton
+  int last_focused = 0;
+  std::string pending_announcement;
+  std::uint32_t quiet_deadline = 0;
+  bool key_consumed = false;
+  bool window_active = false;
+  int alt_state = 0;
+  bool option_step_lock = false;
+  bool focus_on_mnemonic = false;
+  int last_timer_id = 0;
+  std::string awaited;
+  CaretPosition program_caret;
+  std::array<DialogTimer, kTimerCount> timers{};
+  std::map<int, ControlRecord> records;
+  std::vector<int> registered;  // controls of the creation helpers, in creation order
+  std::map<int, Mnemonic> mnemonics;
+  int last_menu_number = 0;
+  bool inner_wait = false;  // a wait of the translation itself is running
+};
+
+DialogState& dialog_state();
+
+// Opens the window again with the current look and `extra_rows` more rows at the bottom (the
+// place of a notice that a restored snapshot shows again).
+void reopen_dialog(int extra_rows);
+
+// What every creation helper does: places the control on the grid and registers it.
+void place_registered_control(int number, ControlKind kind, std::string_view text, int row,
+                              int column, int width, int height, int flags);
+
+// Ends the program with an exit code; the program's entry catches it.
+struct ProgramEnd {
+  int code = 0;
+};
+
+}  // namespace tavelo

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <initializer_list>
+#include <span>
+#include <string_view>
+
+namespace tavelo {
+
+inline constexpr std::size_t kMenuItems = 24;
+
+// Adds a menu to the current window's menu bar. Item markup: "-" first adds a separator before
+// the item, "{" opens a sub-menu titled with the rest, "}" adds the last item of the sub-menu;
+// empty items are skipped. Items take consecutive menu numbers from `first` (above 0), or on
+// from the last number given. Only the first 24 items count.
+void BuildMenu(std::string_view title, int first, std::span<const std::string_view> items);
+void BuildMenu(std::string_view title, int first, std::initializer_list<std::string_view> items);
+// The same, filling the window's pop-up menu, emptied first.
+void BuildPopupMenu(std::string_view title, int first, std::span<const std::string_view> items);
+void BuildPopupMenu(std::string_view title, int first,
+                    std::initializer_list<std::string_view> items);
+
+// The edit menu at menu numbers base .. base + 7 (base 0 means 1); language 1 is English.
+void AddEditMenu(int base, int language);
+
+}  // namespace tavelo

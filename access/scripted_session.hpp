@@ -1,0 +1,63 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/clock.hpp"
+
+namespace tavelo {
+
+// One line of a session script. See the README for the commands.
+struct ScriptCommand {
+  enum class Kind {
+    now,
+    wait,
+    key,
+    type,
+    focus,
+    click,
+    select_index,
+    select_text,
+    check,
+    uncheck,
+    menu,
+    tray,
+    close,
+    answer
+  };
+  Kind kind = Kind::close;
+  int line = 0;
+  int number = 0;         // control, menu item or tray icon; milliseconds for "wait"
+  int index = 0;          // item index for "select N INDEX"
+  std::vector<int> keys;  // virtual-key codes for "key"
+  std::string text;       // "type", "select N \"TEXT\"", "answer"
+  LocalTime time;         // "now"
+};
+
+struct ScriptError {
+  std::string message;
+};
+
+// The commands of a script, or a message naming the first line that cannot be understood.
+std::variant<std::vector<ScriptCommand>, ScriptError> parse_script(std::string_view text);
+
+// Runs `program` on the simulated backends, fed by the script file, with the transcript written
+// to `transcript` (standard error when null). Returns the program's exit code, also written to
+// the transcript as "exit CODE"; a script that cannot be read or carried out gives a message on
+// standard error and the code 2.
+int run_scripted_session(const std::string& script_file, std::ostream* transcript,
+                         const std::function<int()>& program);
+
+// The script file named by TAVELO_UI=script:FILE, if any.
+std::optional<std::string> script_from_environment();
+
+// Runs the program as the environment asks: TAVELO_UI=script:FILE runs the scripted session,
+// with the transcript in TAVELO_TRANSCRIPT (standard error when unset). Nothing when the
+// environment asks for no scripted session.
+std::optional<int> run_session_from_environment(const std::function<int()>& program);
+
+}  // namespace tavelo

@@ -1,0 +1,27 @@
+#include "access/window_prompts.hpp"
+
+#include "platform/services.hpp"
+
+namespace tavelo {
+
+void WindowPrompts::notice(std::string_view text) {
+  std::string_view title = "Notice...";
+  std::string_view body = text;
+  const auto cut = text.find_first_of("\r|");
+  if (cut != std::string_view::npos) {
+    body = text.substr(cut + 1);
+    if (cut > 0) title = text.substr(0, cut);
+  }
+  window_system().message_box(title, body);
+}
+
+bool WindowPrompts::question(std::string_view text) {
+  return window_system().yes_no_box("Confirmation ??", text);
+}
+
+std::optional<std::string> WindowPrompts::input(std::string_view title, std::string_view prompt,
+                                                std::string_view proposed) {
+  return window_system().input_box(title, prompt, proposed);
+}
+
+}  // namespace tavelo

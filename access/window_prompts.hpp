@@ -1,0 +1,18 @@
+#pragma once
+
+#include "planning/prompts.hpp"
+
+namespace tavelo {
+
+// Notices and questions as message boxes of the window system. A notice is titled by the text
+// before its first carriage return or "|" ("Notice..." when there is none or it is empty);
+// questions are titled "Confirmation ??"; inputs are the window system's input box.
+class WindowPrompts final : public Prompts {
+ public:
+  void notice(std::string_view text) override;
+  bool question(std::string_view text) override;
+  std::optional<std::string> input(std::string_view title, std::string_view prompt,
+                                   std::string_view proposed) override;
+};
+
+}  // namespace tavelo

@@ -1,0 +1,232 @@
+#include "access/scripted_session.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+#include <sstream>
+
+#include "access/dialog.hpp"
+#include "access/window_prompts.hpp"
+#include "platform/services.hpp"
+#include "tests/support/temp_folder.hpp"
+
+namespace tavelo::testing {
+namespace {
+
+using Kind = ScriptCommand::Kind;
+
+std::vector<ScriptCommand> parsed(std::string_view text) {
+  auto result = parse_script(text);
+  if (const auto* error = std::get_if<ScriptError>(&result)) {
+    ADD_FAILURE() << error->message;
+    return {};
+  }
+  return std::get<std::vector<ScriptCommand>>(result);
+}
+
+std::string error_of(std::string_view text) {
+  auto result = parse_script(text);
+  const auto* error = std::get_if<ScriptError>(&result);
+  return error == nullptr ? std::string("(accepted)") : error->message;
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST(ScriptedSession, EveryCommandIsRead) {
+  const auto c = parsed(
+      "# début\n"
+      "now 2026-12-07 10:15:30\n"
+      "wait 250ms\n\n"
+      "wait 2s   # deux secondes\n"
+      "wait 3m\n"
+      "wait 1h\n"
+      "key control+shift+tab\n"
+      "key control++\n"
+      "key space\n"
+      "type Salle #4, \"B\"\n"
+      "focus 12\n"
+      "click ok\n"
+      "click cancel\n"
+      "select 5 3\n"
+      "select 5 \"mardi \\\"matin\\\"\"\n"
+      "check 31\n"
+      "uncheck 31\n"
+      "menu 34\n"
+      "tray 1\n"
+      "close\n"
+      "answer C:\\dossier\\fichier.txt\n");
+  ASSERT_EQ(c.size(), 20u);
+  EXPECT_EQ(c[0].kind, Kind::now);
+  EXPECT_EQ(c[0].time.second, 30);
+  EXPECT_EQ(c[0].line, 2);
+  EXPECT_EQ(c[1].number, 250);
+  EXPECT_EQ(c[2].number, 2000);
+  EXPECT_EQ(c[2].line, 5);
+  EXPECT_EQ(c[3].number, 180000);
+  EXPECT_EQ(c[4].number, 3600000);
+  EXPECT_EQ(c[5].keys, (std::vector<int>{17, 16, 9}));
+  EXPECT_EQ(c[6].keys, (std::vector<int>{17, 107}));
+  EXPECT_EQ(c[7].keys, (std::vector<int>{32}));
+  EXPECT_EQ(c[8].text, "Salle #4, \"B\"");
+  EXPECT_EQ(c[9].number, 12);
+  EXPECT_EQ(c[10].number, 1036);
+  EXPECT_EQ(c[11].number, 1035);
+  EXPECT_EQ(c[12].kind, Kind::select_index);
+  EXPECT_EQ(c[12].index, 3);
+  EXPECT_EQ(c[13].kind, Kind::select_text);
+  EXPECT_EQ(c[13].text, "mardi \"matin\"");
+  EXPECT_EQ(c[14].kind, Kind::check);
+  EXPECT_EQ(c[15].kind, Kind::uncheck);
+  EXPECT_EQ(c[16].kind, Kind::menu);
+  EXPECT_EQ(c[17].kind, Kind::tray);
+  EXPECT_EQ(c[18].kind, Kind::close);
+  EXPECT_EQ(c[19].text, "C:\\dossier\\fichier.txt");
+}
+
+TEST(ScriptedSession, MalformedLinesAreNamed) {
+  EXPECT_EQ(error_of("close\nsauter 3\n"), "script, ligne 2 : commande inconnue « sauter »");
+  EXPECT_EQ(error_of("wait 5"), "script, ligne 1 : durée attendue avec une unité ms, s, m ou h");
+  EXPECT_EQ(error_of("wait 5y"), "script, ligne 1 : unité inconnue « y »");
+  EXPECT_EQ(parsed("wait 168h")[0].number, 604800000);
+  EXPECT_EQ(error_of("wait 169h"), "script, ligne 1 : attente plus longue qu'une semaine");
+  EXPECT_EQ(error_of("wait 99999999999999999999ms"),
+            "script, ligne 1 : nombre attendu entre 0 et 604800000, trouvé « "
+            "99999999999999999999 »");
+  EXPECT_EQ(error_of("key control+"), "script, ligne 1 : nom de touche attendu après « + »");
+  EXPECT_EQ(error_of("key ctrl+f"), "script, ligne 1 : touche inconnue « ctrl »");
+  EXPECT_EQ(error_of("key"), "script, ligne 1 : nom de touche attendu");
+  EXPECT_EQ(error_of("now 2026-02-30 10:00"), "script, ligne 1 : cette date n'existe pas");
+  EXPECT_EQ(error_of("now 2026-02-03"),
+            "script, ligne 1 : date attendue sous la forme AAAA-MM-JJ HH:MM[:SS]");
+  EXPECT_EQ(error_of("select 3 \"abc"), "script, ligne 1 : texte entre guillemets attendu");
+  EXPECT_EQ(error_of("select 3 \"a\"b\""), "script, ligne 1 : guillemet non protégé dans le texte");
+  EXPECT_EQ(error_of("focus x"),
+            "script, ligne 1 : nombre attendu entre 0 et 1000000, trouvé « x »");
+  EXPECT_EQ(error_of("click"), "script, ligne 1 : nombre attendu entre 0 et 1000000, trouvé «  »");
+  EXPECT_EQ(error_of("type   "), "script, ligne 1 : texte à taper attendu");
+  EXPECT_EQ(error_of("close now"), "script, ligne 1 : texte en trop « now »");
+}
+
+TEST(ScriptedSession, ArbitraryBytesAreRefusedOrReadNeverCrash) {
+  std::mt19937 random(4);
+  const std::string pieces[] = {
+      "key ",    "wait ",      "select ", "now ",        "\"",
+      "+",       "\\",         "9",       "99999999999", "ms",
+      "\n",      "#",          " ",       "\xff",        std::string(1, '\0'),
+      "control", "2026-02-29", "12:60"};
+  for (int round = 0; round < 2000; ++round) {
+    std::string text;
+    for (int i = 0; i < 12; ++i) text += pieces[random() % std::size(pieces)];
+    const auto result = parse_script(text);
+    if (const auto* error = std::get_if<ScriptError>(&result)) {
+      EXPECT_EQ(error->message.rfind("script, ligne ", 0), 0u) << text;
+    }
+  }
+}
+
+// A program that asks with every standard dialog.
+int asking_program() {
+  OpenDialog("d", 0, 0, 6, 30, "questions");
+  WindowSystem& ws = window_system();
+  const auto name = ws.input_box("Tavelo", "Entrez la date d'échéance.", "jj/mm/aaaa");
+  const auto folder = ws.folder_dialog("dossier des fichiers journal");
+  const auto file = ws.open_file_dialog("récupérer", "*.agb", "");
+  const bool yes = ws.yes_no_box("Confirmation ??", "Voulez-vous continuer?");
+  WindowPrompts prompts;
+  prompts.notice("Tavelo\r" + name.value_or("?") + " " + folder.value_or("-") + " " +
+                 file.value_or("-") + (yes ? " oui" : " non"));
+  for (;;) {
+    if (WaitDialogEvent(-1) == "btnok") return 4;
+  }
+}
+
+TEST(ScriptedSession, StandardDialogsTakeAnswersInOrderOrTheirDefault) {
+  TempFolder folder;
+  const auto script = folder.path() / "questions.txt";
+  write_bytes(script,
+              "now 2026-03-01 08:00\n"
+              "answer 12/03/2026\n"
+              "answer cancel\n"
+              "wait 1s\n"
+              "click ok\n");
+  std::ostringstream transcript;
+  EXPECT_EQ(run_scripted_session(script.string(), &transcript, asking_program), 4);
+  EXPECT_EQ(lines_of(transcript.str()),
+            (std::vector<std::string>{
+                "08:00:00.000 window \"questions\"", "08:00:00.000 focus 1036 \"ok\"",
+                "08:00:00.000 input \"Tavelo\" \"Entrez la date d'échéance.\" -> \"12/03/2026\"",
+                "08:00:00.000 folder \"dossier des fichiers journal\" -> cancel",
+                "08:00:00.000 open-file \"récupérer\" -> cancel (default)",
+                "08:00:00.000 question \"Voulez-vous continuer?\" -> no (default)",
+                "08:00:00.000 notice \"Tavelo\" \"12/03/2026 - - non\"", "08:00:01.000 exit 4"}));
+}
+
+TEST(ScriptedSession, TheProgramEndsWhenTheScriptRunsOut) {
+  TempFolder folder;
+  const auto script = folder.path() / "attente.txt";
+  write_bytes(script, "now 2026-03-01 08:00\nwait 90s\n");
+  std::ostringstream transcript;
+  const auto program = [] {
+    OpenDialog("", 0, 0, 6, 30, "attente");
+    for (;;) WaitDialogEvent(800);
+    return 0;
+  };
+  EXPECT_EQ(run_scripted_session(script.string(), &transcript, program), 0);
+  EXPECT_EQ(lines_of(transcript.str()).back(), "08:01:30.000 exit 0");
+}
+
+TEST(ScriptedSession, BadScriptsAreToldAndEndTheSession) {
+  TempFolder folder;
+  const auto program = [] {
+    OpenDialog("", 0, 0, 6, 30, "fenêtre");
+    for (;;) WaitDialogEvent(-1);
+    return 0;
+  };
+  std::ostringstream transcript;
+  EXPECT_EQ(run_scripted_session((folder.path() / "absent.txt").string(), &transcript, program), 2);
+  write_bytes(folder.path() / "mauvais.txt", "wait 1s\nkey hyper\n");
+  EXPECT_EQ(run_scripted_session((folder.path() / "mauvais.txt").string(), &transcript, program),
+            2);
+  write_bytes(folder.path() / "long.txt", std::string(2u << 20, '#'));
+  EXPECT_EQ(run_scripted_session((folder.path() / "long.txt").string(), &transcript, program), 2);
+  EXPECT_TRUE(transcript.str().empty());  // the program never started
+
+  // A command that does not fit the window is told when it comes, and ends the session.
+  write_bytes(folder.path() / "controle.txt", "wait 1s\nclick 77\n");
+  EXPECT_EQ(run_scripted_session((folder.path() / "controle.txt").string(), &transcript, program),
+            2);
+  EXPECT_NE(transcript.str().find("script-error \"script, ligne 2 : aucun contrôle 77\""),
+            std::string::npos);
+}
+
+TEST(ScriptedSession, TheDemoDialogTakesATypedSubject) {
+  TempFolder folder;
+  const auto script = folder.path() / "saisie.txt";
+  const auto transcript = folder.path() / "transcript.txt";
+  write_bytes(script,
+              "# un sujet tapé puis confirmé\n"
+              "now 2026-12-07 10:15\n"
+              "wait 1s\n"
+              "type Réunion \"budget\"\n"
+              "key alt+r\n"
+              "wait 200ms\n"
+              "key enter\n");
+  const std::string command = "TAVELO_UI='script:" + script.string() + "' TAVELO_TRANSCRIPT='" +
+                              transcript.string() + "' " + TAVELO_SESSION_DEMO;
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(lines_of(read_bytes(transcript)),
+            (std::vector<std::string>{
+                "10:15:00.000 window \"essai de saisie\"", "10:15:00.000 focus 2 \"sujet\"",
+                "10:15:00.000 silence", "10:15:00.360 speak \"essai de saisie\"",
+                "10:15:01.260 notice \"Sujet enregistré\" \"Réunion \\\"budget\\\", avec rappel\"",
+                "10:15:01.260 exit 0"}));
+}
+
+}  // namespace
+}  // namespace tavelo::testing
