@@ -12,6 +12,8 @@
 #include "platform/files.hpp"
 #include "platform/services.hpp"
 #include "platform/sim/fixed_clock.hpp"
+#include "platform/sim/rendering_clock.hpp"
+#include "platform/sound_decoders.hpp"
 #include "platform/sim/sim_speech.hpp"
 #include "platform/sim/sim_window_system.hpp"
 
@@ -359,7 +361,7 @@ std::variant<std::vector<ScriptCommand>, ScriptError> parse_script(std::string_v
 }
 
 int run_scripted_session(const std::string& script_file, std::ostream* transcript_out,
-                         const std::function<int()>& program) {
+                         const std::function<int()>& program, const std::string& sound_out) {
   const std::optional<std::string> text = read_file(script_file, kScriptLimit);
   if (!text) {
     std::cerr << "script introuvable ou illisible : " << script_file << "\n";
@@ -374,17 +376,25 @@ int run_scripted_session(const std::string& script_file, std::ostream* transcrip
     std::cerr << error->message << "\n";
     return 2;
   }
-  FixedClock clock({2026, 1, 5, 9, 0, 0, 0});
+  Mixer mixer;
+  RenderingClock clock({2026, 1, 5, 9, 0, 0, 0}, mixer);
   Transcript transcript(clock, transcript_out != nullptr ? transcript_out : &std::cerr);
   SimWindowSystem windows(clock, transcript);
   SimSpeech speech(transcript);
-  ScriptInput input(std::move(std::get<std::vector<ScriptCommand>>(parsed)), clock);
+  ScriptInput input(std::move(std::get<std::vector<ScriptCommand>>(parsed)), clock.base());
   input.start_clock();
   windows.set_input(&input);
   install_interface_services(windows, speech, clock);
+  install_sound_services(mixer, [&transcript](std::string_view what, std::string_view file) {
+    transcript.write(file.empty() ? std::string(what) : std::string(what) + " " + in_quotes(file));
+  });
   reset_dialog_layer();
   const int code = run_program(program, transcript, windows);
   transcript.write("exit " + std::to_string(code));
+  if (!sound_out.empty() &&
+      !write_wav(sound_out, Pcm{clock.rate(), 2, clock.rendered()})) {
+    std::cerr << "impossible d'écrire le son de la session : " << sound_out << "\n";
+  }
   return code;
 }
 
@@ -399,16 +409,18 @@ std::optional<std::string> script_from_environment() {
 std::optional<int> run_session_from_environment(const std::function<int()>& program) {
   const std::optional<std::string> script = script_from_environment();
   if (!script) return std::nullopt;
+  const char* sound_variable = std::getenv("TAVELO_SOUND_OUT");
+  const std::string sound_out = sound_variable != nullptr ? sound_variable : "";
   const char* transcript_file = std::getenv("TAVELO_TRANSCRIPT");
   if (transcript_file == nullptr || *transcript_file == '\0') {
-    return run_scripted_session(*script, nullptr, program);
+    return run_scripted_session(*script, nullptr, program, sound_out);
   }
   std::ofstream transcript(transcript_file, std::ios::binary | std::ios::trunc);
   if (!transcript) {
     std::cerr << "impossible d'écrire le journal de session : " << transcript_file << "\n";
     return 2;
   }
-  return run_scripted_session(*script, &transcript, program);
+  return run_scripted_session(*script, &transcript, program, sound_out);
 }
 
 }  // namespace tavelo

@@ -48,15 +48,17 @@ std::variant<std::vector<ScriptCommand>, ScriptError> parse_script(std::string_v
 // Runs `program` on the simulated backends, fed by the script file, with the transcript written
 // to `transcript` (standard error when null). Returns the program's exit code, also written to
 // the transcript as "exit CODE"; a script that cannot be read or carried out gives a message on
-// standard error and the code 2.
+// standard error and the code 2. Everything the program sounded, rendered in simulated time,
+// goes to the WAV file `sound_out` when one is named.
 int run_scripted_session(const std::string& script_file, std::ostream* transcript,
-                         const std::function<int()>& program);
+                         const std::function<int()>& program, const std::string& sound_out = {});
 
 // The script file named by TAVELO_UI=script:FILE, if any.
 std::optional<std::string> script_from_environment();
 
 // Runs the program as the environment asks: TAVELO_UI=script:FILE runs the scripted session,
-// with the transcript in TAVELO_TRANSCRIPT (standard error when unset). Nothing when the
+// with the transcript in TAVELO_TRANSCRIPT (standard error when unset) and the rendered sound in
+// the WAV file TAVELO_SOUND_OUT (none when unset). Nothing when the
 // environment asks for no scripted session.
 std::optional<int> run_session_from_environment(const std::function<int()>& program);
 

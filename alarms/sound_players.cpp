@@ -13,8 +13,8 @@ namespace {
 
 using std::chrono::milliseconds;
 
-void report(const SoundPlayers& players, const std::string& line) {
-  if (players.report) players.report(line);
+void report(const SoundPlayers& players, std::string_view what, std::string_view file = {}) {
+  if (players.report) players.report(what, file);
 }
 
 // Volume 0..100 on a logarithmic curve (40 dB over the range), balance -100..100 attenuating the
@@ -108,7 +108,7 @@ void PlayWave(SoundPlayers& players, const std::string& file, int wait) {
     }
     return;
   }
-  report(players, "wave \"" + file + "\"");
+  report(players, "wave", file);
   const auto sound = decoded(players, file);
   if (!sound) return;
   players.wave = players.mixer.play(sound, settings_for(100, 0));
@@ -118,12 +118,12 @@ void PlayWave(SoundPlayers& players, const std::string& file, int wait) {
 }
 
 void PlayMedia(SoundPlayers& players, const std::string& file, int mode, int volume, int balance) {
-  if (!file.empty()) report(players, "media \"" + file + "\"");
+  if (!file.empty()) report(players, "media", file);
   play_in(players, players.media, file, mode, volume, balance);
 }
 
 void PlayOgg(SoundPlayers& players, const std::string& file, int mode, int volume, int balance) {
-  if (!file.empty()) report(players, "ogg \"" + file + "\"");
+  if (!file.empty()) report(players, "ogg", file);
   play_in(players, players.ogg, file, mode, volume, balance);
 }
 

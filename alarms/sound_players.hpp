@@ -9,6 +9,7 @@
 #include "alarms/ring.hpp"
 #include "platform/clock.hpp"
 #include "platform/mixer.hpp"
+#include "platform/services.hpp"
 
 namespace tavelo {
 
@@ -23,7 +24,7 @@ struct SoundPlayers {
   Clock& clock;
   fs::path program_folder;  // where "3520.wav" and "stop.wav" are, and relative sound files
   // Tells what is played, for the scripted session's transcript.
-  std::function<void(const std::string&)> report;
+  SoundReport report;
 
   bool tone_sample_tried = false;
   std::shared_ptr<const Pcm> tone_sample;

@@ -9,6 +9,8 @@ namespace {
 WindowSystem* installed_windows = nullptr;
 Speech* installed_speech = nullptr;
 Clock* installed_clock = nullptr;
+Mixer* installed_mixer = nullptr;
+SoundReport installed_report;
 
 template <typename T>
 T& installed(T* service, const char* name) {
@@ -33,5 +35,14 @@ Speech& speech_service() {
 Clock& interface_clock() {
   return installed(installed_clock, "clock");
 }
+
+void install_sound_services(Mixer& mixer, SoundReport report) {
+  installed_mixer = &mixer;
+  installed_report = std::move(report);
+}
+
+Mixer& sound_mixer() { return installed(installed_mixer, "sound output"); }
+
+const SoundReport& sound_report() { return installed_report; }
 
 }  // namespace tavelo

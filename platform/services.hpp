@@ -1,6 +1,10 @@
 #pragma once
 
+#include <functional>
+#include <string_view>
+
 #include "platform/clock.hpp"
+#include "platform/mixer.hpp"
 #include "platform/speech.hpp"
 #include "platform/window_system.hpp"
 
@@ -13,5 +17,13 @@ void install_interface_services(WindowSystem& windows, Speech& speech, Clock& cl
 WindowSystem& window_system();
 Speech& speech_service();
 Clock& interface_clock();
+
+// The one sound output of the process: every player mixes into it. `report` hears what the
+// players start ("tone 1760 50", "wave" with its file, "stop-sounds" ...); the scripted session
+// writes it to its transcript, the real program gives none.
+using SoundReport = std::function<void(std::string_view what, std::string_view file)>;
+void install_sound_services(Mixer& mixer, SoundReport report);
+Mixer& sound_mixer();
+const SoundReport& sound_report();
 
 }  // namespace tavelo

@@ -18,9 +18,16 @@ class RenderingClock final : public Clock {
   std::uint32_t tick() const override { return clock_.tick(); }
   void sleep(std::chrono::milliseconds duration) override;
 
-  // Stereo frames rendered so far, interleaved.
+  // Stereo frames rendered so far, interleaved; past the capture limit time goes on and the
+  // voices play on, but nothing more is kept.
   const std::vector<std::int16_t>& rendered() const { return rendered_; }
   void clear_rendered() { rendered_.clear(); }
+  int rate() const { return mixer_.output_rate(); }
+
+  // The clock under the rendering, for whoever sets the simulated date.
+  FixedClock& base() { return clock_; }
+
+  static constexpr std::size_t kCapturedFrames = 5u * 60u * 44100u;
 
  private:
   FixedClock clock_;

@@ -28,7 +28,10 @@ struct Bench {
     const auto built = running_program_folder();
     if (with_tone_sample) std::filesystem::copy(built / "3520.wav", program.path() / "3520.wav");
     std::filesystem::copy(built / "stop.wav", program.path() / "stop.wav");
-    players.report = [this](const std::string& line) { reported.push_back(line); };
+    players.report = [this](std::string_view what, std::string_view file) {
+      reported.push_back(file.empty() ? std::string(what)
+                                      : std::string(what) + " \"" + std::string(file) + "\"");
+    };
   }
   const std::vector<std::int16_t>& sound() const { return clock.rendered(); }
 

@@ -1,6 +1,8 @@
 #include "tests/support/sound_measure.hpp"
 
+#include <cmath>
 #include <cstdlib>
+#include <numbers>
 
 namespace tavelo::testing {
 
@@ -34,6 +36,20 @@ int peak_of(const std::vector<std::int16_t>& stereo) {
   int peak = 0;
   for (std::int16_t s : stereo) peak = std::max(peak, std::abs(static_cast<int>(s)));
   return peak;
+}
+
+double amplitude_at(const std::vector<std::int16_t>& stereo, int rate, double frequency) {
+  const double coefficient = 2 * std::cos(2 * std::numbers::pi * frequency / rate);
+  double previous = 0, before = 0;
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < stereo.size(); i += 2, ++n) {
+    const double current = stereo[i] + coefficient * previous - before;
+    before = previous;
+    previous = current;
+  }
+  if (n == 0) return 0;
+  const double power = previous * previous + before * before - coefficient * previous * before;
+  return 2 * std::sqrt(std::max(power, 0.0)) / static_cast<double>(n);
 }
 
 }  // namespace tavelo::testing

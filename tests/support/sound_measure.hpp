@@ -11,5 +11,7 @@ double frequency_of(const std::vector<std::int16_t>& stereo, int rate);
 double sounding_milliseconds(const std::vector<std::int16_t>& stereo, int rate,
                              int threshold = 200);
 int peak_of(const std::vector<std::int16_t>& stereo);
+// The amplitude of one frequency in the left channel (Goertzel), whatever else sounds with it.
+double amplitude_at(const std::vector<std::int16_t>& stereo, int rate, double frequency);
 
 }  // namespace tavelo::testing

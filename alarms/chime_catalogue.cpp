@@ -1,0 +1,96 @@
+#include "alarms/chime_catalogue.hpp"
+
+#include "alarms/chime_archive.hpp"
+#include "alarms/chime_profile.hpp"
+#include "planning/chain.hpp"
+#include "planning/text.hpp"
+#include "platform/files.hpp"
+
+namespace tavelo {
+
+namespace {
+
+// The catalogue: one name per carriage return, line feeds dropped. Fewer than four fields is
+// no catalogue (an error page, an empty answer).
+std::optional<std::vector<std::string>> catalogue_names(const ChimeSource& source) {
+  if (!source.server) return std::nullopt;
+  const auto text = source.network.get_to_memory(server_url(*source.server, "/carlist.txt"));
+  if (!text) return std::nullopt;
+  std::string list;
+  for (char c : utf8_from_cp1252(*text)) {
+    if (c != '\n') list += c;
+  }
+  const int fields = chaincount(list, "\r");
+  if (fields < 4) return std::nullopt;
+  std::vector<std::string> names;
+  for (int i = 1; i <= fields; ++i) {
+    std::string name = chain(list, "\r", i);
+    if (!name.empty()) names.push_back(std::move(name));
+  }
+  return names;
+}
+
+std::string catalogue_text(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += name + "\r\n";
+  return cp1252_from_utf8(text);
+}
+
+bool is_plain_name(const std::string& name) {
+  return name.find_first_of("\\/:") == std::string::npos && name != "." && name != "..";
+}
+
+}  // namespace
+
+std::vector<std::string> download_chime_profiles(const std::vector<std::string>& names,
+                                                 const fs::path& program_folder,
+                                                 const ChimeSource& source, Prompts& prompts) {
+  std::vector<std::string> imported;
+  if (!source.server) return imported;
+  const fs::path chimes = chime_folder(program_folder);
+  std::error_code error;
+  fs::create_directories(chimes, error);
+  for (const std::string& name : names) {
+    if (!is_plain_name(name)) continue;
+    const fs::path download = program_folder / (name + ".crx");
+    if (source.network.get_to_file(server_url(*source.server, "/" + name + ".crx"), download)) {
+      if (auto profile = ImportChimeProfile(download, chimes, prompts)) {
+        imported.push_back(std::move(*profile));
+      }
+    }
+    fs::remove(download, error);
+  }
+  return imported;
+}
+
+std::optional<std::vector<std::string>> FetchChimeCatalogue(
+    int mode, const fs::path& program_folder, const ChimeSource& source, Prompts& prompts,
+    const std::function<void()>& open_options) {
+  const auto names = catalogue_names(source);
+  if (!names) {
+    if (mode == 1) prompts.notice("Le serveur est inaccessible pour le moment.");
+    return std::nullopt;
+  }
+  const fs::path catalogue = program_folder / kCatalogueFile;
+  const std::string text = catalogue_text(*names);
+  if (mode != 1) {
+    write_file_atomically(catalogue, text);
+    return names;
+  }
+  const auto previous = read_file(catalogue);
+  if (!previous) {
+    write_file_atomically(catalogue, text);
+    download_chime_profiles(*names, program_folder, source, prompts);
+  } else if (previous->size() != text.size()) {
+    write_file_atomically(catalogue, text);
+    if (prompts.question("De nouveaux profile sont disponible. Souhaitez-vous les télcharger?")) {
+      open_options();
+    } else {
+      prompts.notice("Vous pouvez les télécharger à partir du calendrier, menu extra, options "
+                     "des carillons, onglet téléchargement.");
+    }
+  }
+  return names;
+}
+
+}  // namespace tavelo

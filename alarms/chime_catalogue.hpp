@@ -1,0 +1,37 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "planning/prompts.hpp"
+#include "platform/network.hpp"
+
+namespace tavelo {
+
+namespace fs = std::filesystem;
+
+inline constexpr const char* kCatalogueFile = "catalog.net";
+
+// Where the chime profiles come from: the maker's server (nothing when none is set).
+struct ChimeSource {
+  Network& network;
+  std::optional<std::string> server;
+};
+
+// Mode 0 refreshes "catalog.net" and gives the names for the download list. Mode 1 installs
+// every profile on the first run, and later tells when new ones are available, offering to
+// open the chime options (`open_options`). Nothing when the server cannot be reached.
+std::optional<std::vector<std::string>> FetchChimeCatalogue(
+    int mode, const fs::path& program_folder, const ChimeSource& source, Prompts& prompts,
+    const std::function<void()>& open_options);
+
+// Downloads and imports the named profiles; the name of each one imported. A name that is no
+// plain file name is passed over.
+std::vector<std::string> download_chime_profiles(const std::vector<std::string>& names,
+                                                 const fs::path& program_folder,
+                                                 const ChimeSource& source, Prompts& prompts);
+
+}  // namespace tavelo
