@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "planning/record_io.hpp"
+#include "planning/record_blocks.hpp"
 #include "platform/files.hpp"
 
 namespace tavelo {
@@ -37,23 +37,13 @@ int clamp_pause(long long typed) {
 
 std::string write_alarm_profile(const AlarmProfile& p) {
   RecordWriter out;
-  print8(out, p.kind);
-  printstring(out, p.sound_file);
-  for (int value : {p.frequency, p.length, p.pause, p.repetitions, p.tone_cycles_between_waves,
-                    p.wave_repetitions}) {
-    print16(out, value);
-  }
+  write_alarm_block(out, p, true);
   return std::move(out.bytes);
 }
 
 int read_alarm_profile(std::string_view record, AlarmProfile& p) {
   FieldReader in(record);
-  in.u8(p.kind);
-  in.text(p.sound_file);
-  for (int* value : {&p.frequency, &p.length, &p.pause, &p.repetitions,
-                     &p.tone_cycles_between_waves, &p.wave_repetitions}) {
-    in.i16(*value);
-  }
+  read_alarm_block(in, p, true);
   return in.in.readerror;
 }
 

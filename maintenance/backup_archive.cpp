@@ -11,6 +11,7 @@
 #include "planning/categories.hpp"
 #include "planning/planning_file.hpp"
 #include "planning/planning_names.hpp"
+#include "planning/record_blocks.hpp"
 #include "planning/settings.hpp"
 #include "platform/files.hpp"
 
@@ -178,13 +179,7 @@ void read_alarms(FieldReader& in, BackupContents& c) {
   for (int i = 0; i < count && !in.ended(); ++i) {
     BackupContents::NamedAlarm named;
     in.text(named.name);
-    in.u8(named.profile.kind);
-    in.text(named.profile.sound_file);
-    for (int* value : {&named.profile.frequency, &named.profile.length, &named.profile.pause,
-                       &named.profile.repetitions, &named.profile.tone_cycles_between_waves,
-                       &named.profile.wave_repetitions}) {
-      in.i16(*value);
-    }
+    read_alarm_block(in, named.profile, true);
     if (!in.ended()) c.alarms.push_back(std::move(named));
   }
 }

@@ -1,6 +1,7 @@
 #include "planning/planning_file.hpp"
 
 #include "planning/chain.hpp"
+#include "planning/record_blocks.hpp"
 #include "planning/text.hpp"
 #include "platform/files.hpp"
 
@@ -34,19 +35,6 @@ bool note_is_blank(std::string_view note) {
   return trim_spaces(flat).empty();
 }
 
-void read_alarm(FieldReader& in, AlarmProfile& alarm) {
-  in.u8(alarm.kind);
-  in.text(alarm.sound_file);
-  in.i16(alarm.frequency);
-  in.i16(alarm.length);
-  in.i16(alarm.pause);
-  in.i16(alarm.repetitions);
-  if (alarm.kind == 3) {
-    in.i16(alarm.tone_cycles_between_waves);
-    in.i16(alarm.wave_repetitions);
-  }
-}
-
 void read_group_a(FieldReader& in, Planning& p, const Settings& settings) {
   in.text(p.subject);
   p.subject = std::string(trim_spaces(p.subject));
@@ -67,7 +55,7 @@ void read_group_a(FieldReader& in, Planning& p, const Settings& settings) {
   }
   if (note_is_blank(p.note)) p.note_kind = 0;
   in.u8(p.alarm_state);
-  read_alarm(in, p.alarm);
+  read_alarm_block(in, p.alarm, false);
   if (in.ended()) p.alarm = settings.default_alarm;
 }
 
@@ -97,18 +85,6 @@ void read_group_c(FieldReader& in, Planning& p, const PlanningLayout& layout) {
   if (!p.series_link.empty()) in.i16(p.occurrence_number);
 }
 
-void read_mail(FieldReader& in, MailSettings& mail) {
-  in.text(mail.server);
-  in.text(mail.user);
-  in.text(mail.password);
-  in.i16(mail.port);
-  in.text(mail.recipients);
-  in.text(mail.reply_address);
-  in.text(mail.subject);
-  in.u8(mail.presence);
-  in.u8(mail.secure);
-}
-
 // Group D's defaults: spoken mode 0 and the plain voice, the rest from the settings.
 void default_group_d(Planning& p, const Settings& settings) {
   p.spoken = settings.default_spoken;
@@ -120,14 +96,10 @@ void default_group_d(Planning& p, const Settings& settings) {
 }
 
 void read_group_d(FieldReader& in, Planning& p, const Settings& settings) {
-  in.u8(p.spoken.mode);
-  in.voice(p.spoken.voice);
-  in.text(p.spoken.text);
-  in.u8(p.spoken.repetitions);
-  in.u8(p.spoken.interval);
+  read_spoken_block(in, p.spoken);
   in.text(p.url_task_link);
   in.u8(p.url_task_active);
-  read_mail(in, p.mail);
+  read_mail_block(in, p.mail);
   if (in.ended()) default_group_d(p, settings);
 }
 
@@ -176,19 +148,6 @@ Planning read_planning(std::string_view record, const Settings& settings, int& r
 
 namespace {
 
-void write_alarm(RecordWriter& out, const AlarmProfile& alarm) {
-  print8(out, alarm.kind);
-  printstring(out, alarm.sound_file);
-  print16(out, alarm.frequency);
-  print16(out, alarm.length);
-  print16(out, alarm.pause);
-  print16(out, alarm.repetitions);
-  if (alarm.kind == 3) {
-    print16(out, alarm.tone_cycles_between_waves);
-    print16(out, alarm.wave_repetitions);
-  }
-}
-
 void write_task(RecordWriter& out, const TaskSettings& task) {
   print8(out, task.active);
   printstring(out, task.program);
@@ -203,18 +162,6 @@ void write_task(RecordWriter& out, const TaskSettings& task) {
   print8(out, task.once);
   print8(out, task.state);
   print8(out, task.postponement_option);
-}
-
-void write_mail(RecordWriter& out, const MailSettings& mail) {
-  printstring(out, mail.server);
-  printstring(out, mail.user);
-  printstring(out, mail.password);
-  print16(out, mail.port);
-  printstring(out, mail.recipients);
-  printstring(out, mail.reply_address);
-  printstring(out, mail.subject);
-  print8(out, mail.presence);
-  print8(out, mail.secure);
 }
 
 }  // namespace
@@ -236,21 +183,17 @@ std::string write_planning(const Planning& p) {
     printstring(out, p.note);
   }
   print8(out, p.alarm_state);
-  write_alarm(out, p.alarm);
+  write_alarm_block(out, p.alarm, false);
   write_task(out, p.task);
   printstring(out, p.category);
   print16(out, p.number_of_times);
   print8(out, p.month_anchor);
   printstring(out, p.series_link);
   if (!p.series_link.empty()) print16(out, p.occurrence_number);
-  print8(out, p.spoken.mode);
-  printvoice(out, p.spoken.voice);
-  printstring(out, p.spoken.text);
-  print8(out, p.spoken.repetitions);
-  print8(out, p.spoken.interval);
+  write_spoken_block(out, p.spoken);
   printstring(out, p.url_task_link);
   print8(out, p.url_task_active);
-  write_mail(out, p.mail);
+  write_mail_block(out, p.mail);
   printstring(out, p.sharing_identifiers);
   printstring(out, p.unique_identifier);
   print8(out, p.mail_approved);

@@ -1,5 +1,6 @@
 #include "planning/settings.hpp"
 
+#include "planning/record_blocks.hpp"
 #include "planning/text.hpp"
 #include "platform/files.hpp"
 
@@ -13,37 +14,6 @@ Settings default_settings(int today, bool screen_reader_answered) {
 }
 
 namespace {
-
-void read_default_alarm(FieldReader& in, AlarmProfile& alarm, bool mixed_counts_always) {
-  in.u8(alarm.kind);
-  in.text(alarm.sound_file);
-  in.i16(alarm.frequency);
-  in.i16(alarm.length);
-  in.i16(alarm.pause);
-  in.i16(alarm.repetitions);
-  if (alarm.kind == 3 || mixed_counts_always) {
-    in.i16(alarm.tone_cycles_between_waves);
-    in.i16(alarm.wave_repetitions);
-  }
-}
-
-void read_spoken_and_mail(FieldReader& in, Settings& s) {
-  in.u8(s.default_spoken.mode);
-  in.voice(s.default_spoken.voice);
-  in.text(s.default_spoken.text);
-  in.u8(s.default_spoken.repetitions);
-  in.u8(s.default_spoken.interval);
-  MailSettings& m = s.default_mail;
-  in.text(m.server);
-  in.text(m.user);
-  in.text(m.password);
-  in.i16(m.port);
-  in.text(m.recipients);
-  in.text(m.reply_address);
-  in.text(m.subject);
-  in.u8(m.presence);
-  in.u8(m.secure);
-}
 
 // Columns `first`..`last` (from 0) of every row, row by row.
 void read_columns(FieldReader& in, Settings& s, std::size_t first, std::size_t last) {
@@ -106,7 +76,7 @@ void read_settings_first_block(FieldReader& in, Settings& s, const SettingsLayou
   in.i32(s.last_active_day);
   in.u8(s.background_mode);
   in.u8(s.realtime_running);
-  read_default_alarm(in, s.default_alarm, layout.mixed_counts_always);
+  read_alarm_block(in, s.default_alarm, layout.mixed_counts_always);
   in.u8(s.desktop_icon_option);
   if (layout.reader_wait_after_icon) {
     in.u8(s.screen_reader_wait);
@@ -144,7 +114,8 @@ void read_settings_second_block(FieldReader& in, Settings& s, const SettingsLayo
   }
   if (layout.notifications) {
     in.u8(s.pc_pulse_output);
-    read_spoken_and_mail(in, s);
+    read_spoken_block(in, s.default_spoken);
+    read_mail_block(in, s.default_mail);
   } else {
     absent_notifications(s);
   }
@@ -186,17 +157,7 @@ void write_settings_first_block(RecordWriter& out, const Settings& s, int last_a
   print32(out, last_active_day);
   print8(out, s.background_mode);
   print8(out, s.realtime_running);
-  const AlarmProfile& a = s.default_alarm;
-  print8(out, a.kind);
-  printstring(out, a.sound_file);
-  print16(out, a.frequency);
-  print16(out, a.length);
-  print16(out, a.pause);
-  print16(out, a.repetitions);
-  if (a.kind == 3 || mixed_counts_always) {
-    print16(out, a.tone_cycles_between_waves);
-    print16(out, a.wave_repetitions);
-  }
+  write_alarm_block(out, s.default_alarm, mixed_counts_always);
   print8(out, s.desktop_icon_option);
   print8(out, s.screen_reader_wait);
   print8(out, s.sound_control);
@@ -217,22 +178,8 @@ void write_settings_second_block(RecordWriter& out, const Settings& s) {
   printstring(out, s.night_alarm);
   print8(out, s.multiselect_sound_list);
   print8(out, s.pc_pulse_output);
-  const SpokenNotification& v = s.default_spoken;
-  print8(out, v.mode);
-  printvoice(out, v.voice);
-  printstring(out, v.text);
-  print8(out, v.repetitions);
-  print8(out, v.interval);
-  const MailSettings& m = s.default_mail;
-  printstring(out, m.server);
-  printstring(out, m.user);
-  printstring(out, m.password);
-  print16(out, m.port);
-  printstring(out, m.recipients);
-  printstring(out, m.reply_address);
-  printstring(out, m.subject);
-  print8(out, m.presence);
-  print8(out, m.secure);
+  write_spoken_block(out, s.default_spoken);
+  write_mail_block(out, s.default_mail);
   print16(out, static_cast<std::int64_t>(s.sharing_table.size()));
   write_columns(out, s, 0, 1);
   printstring(out, s.own_identifier);
