@@ -18,11 +18,12 @@ namespace tavelo {
 using namespace std::chrono_literals;
 
 void complete_sharing_row(SharingRow& row) {
-  const std::string& port = row.columns[kFtpPortColumn];
-  if (!trim_spaces(port).empty() && port != "0") return;
-  row.columns[kFtpPortColumn] = "21";
-  row.columns[kFtpPassiveColumn] = "1";
-  row.columns[kFtpActiveColumn] = "1";
+  const std::string_view port = trim_spaces(row.columns[kFtpPortColumn]);
+  if (!port.empty() && port != "0") return;
+  const std::string standard_port = "21", on = "1";
+  row.columns[kFtpPortColumn] = standard_port;
+  row.columns[kFtpPassiveColumn] = on;
+  row.columns[kFtpActiveColumn] = on;
 }
 
 void store_sharing_permissions(Settings& settings, std::string_view own_identifier,

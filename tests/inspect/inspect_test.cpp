@@ -6,6 +6,7 @@
 
 #include "alarms/alarm_profile.hpp"
 #include "alarms/chime_profile.hpp"
+#include "exchange/exchange_file.hpp"
 #include "planning/planning_file.hpp"
 #include "planning/settings.hpp"
 #include "tests/support/temp_folder.hpp"
@@ -106,6 +107,29 @@ TEST_F(Inspect, PrintsAlarmAndChimeProfiles) {
   const InspectRun car = inspect(program.path() / "big.car");
   ASSERT_EQ(car.status, 0) << car.output;
   EXPECT_EQ(nlohmann::json::parse(car.output)["fields"]["quarters"][0]["file"], "big\\q.wav");
+}
+
+TEST_F(Inspect, SummarisesAnExchangeFile) {
+  ExchangeContent content;
+  content.plannings = {{"45123 09-30.gnd", planning}};
+  content.categories = {{"travail.cat", planning}};
+  content.filter = std::vector<std::string>{"loisirs"};
+  std::string text = write_exchange_file(content);
+  text.insert(text.find("[cat"), "45124 09-30.gnd\r\ncoupé\r\n999\r\nendofplan\r\n");
+  write_bytes(program.path() / "envoi.txa", text);
+  const InspectRun run = inspect(program.path() / "envoi.txa");
+  ASSERT_EQ(run.status, 0) << run.output;
+  const auto json = nlohmann::json::parse(run.output);
+  EXPECT_EQ(json["kind"], "exchange");
+  EXPECT_EQ(json["plannings"][0]["subject"], "Café à 10 h");
+  EXPECT_EQ(json["plannings"][0]["type"], 2);
+  EXPECT_EQ(json["categories"][0]["name"], "travail.cat");
+  EXPECT_EQ(json["filter"], nlohmann::json::array({"loisirs"}));
+  EXPECT_EQ(json["refused"], nlohmann::json::array({"45124 09-30.gnd"}));
+
+  write_bytes(program.path() / "autre.txa", "[filtre]\r\n");
+  EXPECT_EQ(nlohmann::json::parse(inspect(program.path() / "autre.txa").output)["conforming"],
+            false);
 }
 
 TEST_F(Inspect, RefusesWhatItCannotRead) {
