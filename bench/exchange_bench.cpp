@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/bench_support.hpp"
 #include "exchange/receive.hpp"
 #include "planning/planning_file.hpp"
 #include "planning/planning_names.hpp"
@@ -24,27 +25,8 @@ namespace {
 
 using namespace tavelo;
 
-class QuietPrompts final : public Prompts {
- public:
-  void notice(std::string_view) override {}
-  bool question(std::string_view) override { return false; }
-  std::optional<std::string> input(std::string_view, std::string_view, std::string_view) override {
-    return std::nullopt;
-  }
-};
-
-struct TempFolder {
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "tavelo-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path = pattern;
-  }
-  ~TempFolder() {
-    std::error_code error;
-    fs::remove_all(path, error);
-  }
-  fs::path path;
-};
+using bench::ProgramFolder;
+using bench::QuietPrompts;
 
 using Files = std::vector<std::pair<std::string, std::string>>;
 
@@ -98,7 +80,7 @@ void write_all(const fs::path& folder, const Files& files) {
 
 void BM_ReceiveThousandCommandFiles(benchmark::State& state) {
   const Round round = make_round();
-  TempFolder program, shared;
+  ProgramFolder program, shared;
   Settings settings = default_settings(45000, false);
   settings.own_identifier = "paul";
   settings.import_allowed = 1;

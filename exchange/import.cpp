@@ -38,6 +38,9 @@ std::vector<ExchangeEntry> stage(const ImportContext& context, std::vector<Excha
   for (ExchangeEntry& entry : entries) {
     const auto file = file_in_folder(staging_folder(context), entry.name);
     if (file && saveplanning(*file, entry.planning, context.settings, context.clock, false)) {
+      // A name met twice holds the later planning, as its staged file does.
+      std::erase_if(staged,
+                    [&](const ExchangeEntry& earlier) { return earlier.name == entry.name; });
       staged.push_back(std::move(entry));
     } else {
       refused.push_back(entry.name);

@@ -198,6 +198,19 @@ TEST(Sharing, TwoAgendasSharingOneFolder) {
             std::vector<std::string>{"cmd_anne_1_2_45150 08-00.gnd"});
 }
 
+TEST(Sharing, OneCommandFileForEachIdentifierAndNoneForDeadlines) {
+  TempFolder paul_folder, anne_folder;
+  Agenda marc("marc");
+  marc.settings.sharing_table = {row("paul", paul_folder.path()), row("anne", anne_folder.path())};
+  marc.share("45123 09-30.gnd", "Réunion", "paul\tanne");
+  const auto names = list_files(paul_folder.path(), "*");
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_EQ(list_files(anne_folder.path(), "*"), names);
+  marc.share("45124 09-30.gnd limite", "LIMITE", "paul");
+  marc.share("45124 09-30.lmt;1700000000", "fin", "paul");
+  EXPECT_EQ(list_files(paul_folder.path(), "*"), names);
+}
+
 TEST(Sharing, CommandFileNamesThatLeaveTheirFolderAreLeftAlone) {
   EXPECT_FALSE(parse_command_file_name("cmd_marc_1_2"));
   EXPECT_FALSE(parse_command_file_name("cmd__1_2_45123 09-30.gnd"));
