@@ -265,6 +265,14 @@ TEST(ExchangeFile, AShortPlanningTakesTheDefaultsOfACutRecord) {
   EXPECT_EQ(p.subject, "Court");
   EXPECT_EQ(p.mail.server, "smtp.défaut");
   EXPECT_EQ(p.category, " ");
+
+  const auto inline_note = read_exchange_file(
+      "[planing]\r\n45123 09-30.gnd\r\nAncien\r\n1\r\n0\r\n0\r\n1\r\n0\r\n0\r\n2\r\n"
+      "0\r\nun\r\n0\r\ndeux\r\nendofplan\r\n",
+      to.settings);
+  ASSERT_TRUE(inline_note);
+  ASSERT_EQ(inline_note->content.plannings.size(), 1u);
+  EXPECT_EQ(inline_note->content.plannings[0].planning.note, "un\r\ndeux");
 }
 
 TEST(ExchangeFile, ReportListsPlanningsAndIndentedNotes) {

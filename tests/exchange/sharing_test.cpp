@@ -227,6 +227,13 @@ TEST(Sharing, CommandFileNamesThatLeaveTheirFolderAreLeftAlone) {
   paul.settings.sharing_table = {row("marc", shared.path()), row("mort", "/nulle/part")};
   write_bytes(shared.path() / "cmd_marc_1_2_..\\x.gnd", "x");
   write_bytes(shared.path() / "cmd_marc_1_3_45123 09-30.gnd", write_planning(Planning{}));
+  // Until "rdv" can be written, the command file waits.
+  fs::remove_all(paul.rdv());
+  write_bytes(paul.rdv(), "pas un dossier");
+  EXPECT_EQ(paul.receive(), 0);
+  EXPECT_EQ(list_files(shared.path(), "*").size(), 2u);
+  fs::remove(paul.rdv());
+  fs::create_directories(paul.rdv());
   EXPECT_EQ(paul.receive(), 1) << "an unreachable folder does not stop the others";
   EXPECT_EQ(list_files(shared.path(), "*"), std::vector<std::string>{"cmd_marc_1_2_..\\x.gnd"});
 }
