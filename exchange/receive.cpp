@@ -4,7 +4,6 @@
 #include <map>
 
 #include "exchange/exchange_file.hpp"
-#include "planning/chain.hpp"
 #include "planning/planning_names.hpp"
 #include "planning/text.hpp"
 #include "platform/files.hpp"
@@ -14,11 +13,20 @@ namespace tavelo {
 using namespace std::chrono_literals;
 
 std::optional<CommandFileName> parse_command_file_name(std::string_view name) {
-  if (!wildcard_match(kCommandPattern, name) || chaincount(name, "_") < 5) return std::nullopt;
-  CommandFileName parsed{chain(name, "_", 2, 1), "", rightchain(name, "_", 5)};
-  parsed.unique_identifier =
-      parsed.sender + "_" + chain(name, "_", 3, 1) + "_" + chain(name, "_", 4, 1);
-  if (parsed.sender.empty() || !wildcard_match(kPlanningPattern, parsed.planning_name) ||
+  // Read from both ends: the planning name holds no "_" and the unique identifier ends with
+  // two numbers, so an identifier that holds "_" still gives the right fields.
+  if (!wildcard_match(kCommandPattern, name)) return std::nullopt;
+  const std::string_view rest = name.substr(4);
+  const std::size_t planning_start = rest.rfind('_');
+  if (planning_start == std::string_view::npos) return std::nullopt;
+  const std::string_view unique = rest.substr(0, planning_start);
+  const std::size_t counter = unique.rfind('_');
+  const std::size_t seconds =
+      counter == std::string_view::npos || counter == 0 ? counter : unique.rfind('_', counter - 1);
+  if (seconds == std::string_view::npos || seconds == 0) return std::nullopt;
+  CommandFileName parsed{std::string(unique.substr(0, seconds)), std::string(unique),
+                         std::string(rest.substr(planning_start + 1))};
+  if (!wildcard_match(kPlanningPattern, parsed.planning_name) ||
       !file_in_folder(".", parsed.planning_name)) {
     return std::nullopt;
   }

@@ -13,7 +13,8 @@ namespace tavelo {
 inline constexpr const char* kReceivedIndexFile = "newplanings.idx";
 
 // What a command file name "cmd_" + sender + "_" + seconds + "_" + counter + "_" + planning file
-// carries. Nothing for a name not of that form or whose planning name would leave its folder.
+// carries: the sender (field 2), the unique identifier (fields 2 to 4) and the planning file
+// (field 5). Nothing for a name not of that form or whose planning name would leave its folder.
 struct CommandFileName {
   std::string sender;             // field 2
   std::string unique_identifier;  // fields 2 to 4

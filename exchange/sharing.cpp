@@ -61,10 +61,14 @@ struct PendingCheck {
   bool answer = false;
 };
 
-std::mutex pending_keys_mutex;
+// Never destroyed: a check that hangs past the end of the program may still reach them.
+std::mutex& pending_keys_mutex() {
+  static auto* mutex = new std::mutex;
+  return *mutex;
+}
 std::set<std::string>& pending_keys() {
-  static std::set<std::string> keys;
-  return keys;
+  static auto* keys = new std::set<std::string>;
+  return *keys;
 }
 
 }  // namespace
@@ -72,7 +76,7 @@ std::set<std::string>& pending_keys() {
 bool answers_within(const std::string& key, std::function<bool()> check,
                     std::chrono::milliseconds limit) {
   {
-    std::lock_guard lock(pending_keys_mutex);
+    std::lock_guard lock(pending_keys_mutex());
     if (!pending_keys().insert(key).second) return false;
   }
   auto state = std::make_shared<PendingCheck>();
@@ -80,7 +84,7 @@ bool answers_within(const std::string& key, std::function<bool()> check,
     const bool answer = check();
     {
       // The key is free before the caller learns the answer, so its next check may start.
-      std::lock_guard keys_lock(pending_keys_mutex);
+      std::lock_guard keys_lock(pending_keys_mutex());
       pending_keys().erase(key);
     }
     {

@@ -221,6 +221,10 @@ TEST(Sharing, CommandFileNamesThatLeaveTheirFolderAreLeftAlone) {
   EXPECT_EQ(parsed->sender, "marc");
   EXPECT_EQ(parsed->unique_identifier, "marc_1_2");
   EXPECT_EQ(parsed->planning_name, "45123 09-30.gnd;17");
+  const auto underscored = parse_command_file_name("cmd_jean_luc_1_2_45123 09-30.gnd");
+  ASSERT_TRUE(underscored) << "an identifier with \"_\" is still its sender's";
+  EXPECT_EQ(underscored->sender, "jean_luc");
+  EXPECT_EQ(underscored->unique_identifier, "jean_luc_1_2");
 
   TempFolder shared;
   Agenda paul("paul");
