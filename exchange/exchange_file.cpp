@@ -165,18 +165,18 @@ bool is_end_of_plan(std::string_view line) {
 struct LinesToRecord {
   ExchangeReader& reader;
   RecordWriter out;
-  bool ended = false;     // "endofplan" met, or the section or the file ended
+  bool ended = false;     // "endofplan" met, or the file ended
   bool complete = false;  // "endofplan" met
   bool valid = true;
 
   std::optional<std::string_view> next_value() {
     if (ended) return std::nullopt;
-    const std::string_view next = reader.peek_line();
-    if (reader.at_end() || next.starts_with('[')) {
+    // Only "endofplan" and the end of the file end a planning: a subject may begin with "[".
+    if (reader.at_end()) {
       ended = true;
       return std::nullopt;
     }
-    reader.next_line();
+    const std::string_view next = reader.next_line();
     if (is_end_of_plan(next)) {
       ended = complete = true;
       return std::nullopt;

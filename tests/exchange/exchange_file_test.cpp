@@ -78,7 +78,7 @@ ImportChoice all_of(const StagedImport& staged, bool filter) {
 TEST(ExchangeFile, ExportThenImportGivesTheSameRecordsFieldForField) {
   ProgramFolder from, to;
   Planning plain;
-  plain.subject = "Dentiste";
+  plain.subject = "[urgent] Dentiste";
   plain.alarm = {1, "", 1760, 50, 50, 120, 0, 0};
   from.save("45123 09-30.gnd", rich_planning());
   from.save("45124 14-00.gnd", plain);
