@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/bench_support.hpp"
 #include "planning/calendar.hpp"
 #include "planning/occurrences.hpp"
 #include "planning/planning_file.hpp"
@@ -26,27 +27,8 @@ using namespace tavelo;
 
 constexpr LocalTime kNow{2025, 1, 14, 10, 0, 0, 0};
 
-class QuietPrompts final : public Prompts {
- public:
-  void notice(std::string_view) override {}
-  bool question(std::string_view) override { return false; }
-  std::optional<std::string> input(std::string_view, std::string_view, std::string_view) override {
-    return std::nullopt;
-  }
-};
-
-struct ProgramFolder {
-  ProgramFolder() {
-    std::string pattern = (fs::temp_directory_path() / "tavelo-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path = pattern;
-  }
-  ~ProgramFolder() {
-    std::error_code error;
-    fs::remove_all(path, error);
-  }
-  fs::path path;
-};
+using bench::ProgramFolder;
+using bench::QuietPrompts;
 
 // The planning files, name and bytes, made once.
 std::vector<std::pair<std::string, std::string>> make_plannings(int count, int today) {

@@ -5,6 +5,7 @@
 
 #include "alarms/alarm_profile.hpp"
 #include "alarms/chime_profile.hpp"
+#include "exchange/exchange_file.hpp"
 #include "inspect/record_json.hpp"
 #include "maintenance/backup_archive.hpp"
 #include "planning/calendar.hpp"
@@ -52,8 +53,35 @@ Json backup_summary(std::string_view record, const Settings& settings) {
               {"settings", to_json(c.settings)}};
 }
 
+Json summary_of(const std::vector<ExchangeEntry>& entries) {
+  Json list = Json::array();
+  for (const ExchangeEntry& entry : entries) {
+    list.push_back({{"name", entry.name},
+                    {"subject", entry.planning.subject},
+                    {"type", entry.planning.type},
+                    {"category", entry.planning.category},
+                    {"note", entry.planning.note_kind != 0}});
+  }
+  return list;
+}
+
+// An exchange file in short: each planning's name, subject, type and category, the templates,
+// the filter, and what the import would refuse.
+Json exchange_summary(const std::string& bytes, const Settings& settings) {
+  const auto parsed = read_exchange_file(bytes, settings);
+  if (!parsed) return Json{{"kind", "exchange"}, {"conforming", false}};
+  const ExchangeContent& content = parsed->content;
+  return Json{{"kind", "exchange"},
+              {"conforming", true},
+              {"plannings", summary_of(content.plannings)},
+              {"categories", summary_of(content.categories)},
+              {"filter", content.filter ? Json(*content.filter) : Json(nullptr)},
+              {"refused", parsed->refused}};
+}
+
 int inspect(const fs::path& file) {
-  const auto record = read_file(file);
+  const bool exchange = contains(file.filename().string(), ".txa");
+  const auto record = read_file(file, exchange ? kExchangeFileLimit : kRecordFileLimit);
   if (!record) {
     std::cerr << "tavelo-inspect: impossible de lire " << file.string() << "\n";
     return 1;
@@ -61,7 +89,9 @@ int inspect(const fs::path& file) {
   const int today = todaynumber(SystemClock());
   const std::string name = file.filename().string();
   Json out;
-  if (name == kSettingsFile || name == kSettingsBackup) {
+  if (exchange) {
+    out = exchange_summary(*record, settings_near(file, today));
+  } else if (name == kSettingsFile || name == kSettingsBackup) {
     Settings settings = default_settings(today, false);
     const int readerror = read_settings(*record, settings);
     out = Json{{"kind", "settings"}, {"readerror", readerror}, {"fields", to_json(settings)}};

@@ -50,7 +50,11 @@ std::optional<std::vector<std::string>> read_filter(const fs::path& program_fold
   if (!file_exists(file)) return std::vector<std::string>{};
   const auto record = read_file(file);
   if (!record) return std::nullopt;
-  RecordReader in(*record);
+  return read_filter_record(*record);
+}
+
+std::optional<std::vector<std::string>> read_filter_record(std::string_view record) {
+  RecordReader in(record);
   const int count = read16(in);
   if (in.ended() || count < 0) return std::nullopt;
   // Entries are made as the file supplies them, never from the count alone.

@@ -28,6 +28,7 @@ std::vector<std::string> listcategories(const fs::path& program_folder);
 // cat.bin: a 16-bit count, then that many texts. A missing file is an empty filter; a file cut
 // short or with a negative count gives nothing (the real-time agenda deletes such a file).
 std::optional<std::vector<std::string>> read_filter(const fs::path& program_folder);
+std::optional<std::vector<std::string>> read_filter_record(std::string_view record);
 std::vector<std::string> loadfilter(const fs::path& program_folder);
 
 // The whole record of a filter.

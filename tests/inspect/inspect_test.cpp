@@ -6,10 +6,11 @@
 
 #include "alarms/alarm_profile.hpp"
 #include "alarms/chime_profile.hpp"
+#include "exchange/exchange_file.hpp"
 #include "maintenance/backup_archive.hpp"
 #include "planning/planning_file.hpp"
-#include "tests/support/scripted_prompts.hpp"
 #include "planning/settings.hpp"
+#include "tests/support/scripted_prompts.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo {
@@ -122,6 +123,29 @@ TEST_F(Inspect, SummarisesABackupArchive) {
   EXPECT_EQ(json["whole"], true);
   EXPECT_EQ(json["plannings"], nlohmann::json::array({"45123 09-30.gnd"}));
   EXPECT_EQ(json["settings"]["own_identifier"], "moi");
+}
+
+TEST_F(Inspect, SummarisesAnExchangeFile) {
+  ExchangeContent content;
+  content.plannings = {{"45123 09-30.gnd", planning}};
+  content.categories = {{"travail.cat", planning}};
+  content.filter = std::vector<std::string>{"loisirs"};
+  std::string text = write_exchange_file(content);
+  text.insert(text.find("[cat"), "45124 09-30.gnd\r\ncoupé\r\n999\r\nendofplan\r\n");
+  write_bytes(program.path() / "envoi.txa", text);
+  const InspectRun run = inspect(program.path() / "envoi.txa");
+  ASSERT_EQ(run.status, 0) << run.output;
+  const auto json = nlohmann::json::parse(run.output);
+  EXPECT_EQ(json["kind"], "exchange");
+  EXPECT_EQ(json["plannings"][0]["subject"], "Café à 10 h");
+  EXPECT_EQ(json["plannings"][0]["type"], 2);
+  EXPECT_EQ(json["categories"][0]["name"], "travail.cat");
+  EXPECT_EQ(json["filter"], nlohmann::json::array({"loisirs"}));
+  EXPECT_EQ(json["refused"], nlohmann::json::array({"45124 09-30.gnd"}));
+
+  write_bytes(program.path() / "autre.txa", "[filtre]\r\n");
+  EXPECT_EQ(nlohmann::json::parse(inspect(program.path() / "autre.txa").output)["conforming"],
+            false);
 }
 
 TEST_F(Inspect, RefusesWhatItCannotRead) {

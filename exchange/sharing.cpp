@@ -1,0 +1,239 @@
+#include "exchange/sharing.hpp"
+
+#include <algorithm>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include "exchange/exchange_file.hpp"
+#include "planning/chain.hpp"
+#include "planning/planning_names.hpp"
+#include "planning/text.hpp"
+#include "platform/files.hpp"
+
+namespace tavelo {
+
+using namespace std::chrono_literals;
+
+void complete_sharing_row(SharingRow& row) {
+  const std::string_view port = trim_spaces(row.columns[kFtpPortColumn]);
+  if (!port.empty() && port != "0") return;
+  const std::string standard_port = "21", on = "1";
+  row.columns[kFtpPortColumn] = standard_port;
+  row.columns[kFtpPassiveColumn] = on;
+  row.columns[kFtpActiveColumn] = on;
+}
+
+void store_sharing_permissions(Settings& settings, std::string_view own_identifier,
+                               bool import_allowed, bool export_allowed) {
+  settings.own_identifier = std::string(trim_spaces(own_identifier));
+  const bool possible = !settings.own_identifier.empty() && !settings.sharing_table.empty();
+  settings.import_allowed = possible && import_allowed ? 1 : 0;
+  settings.export_allowed = possible && export_allowed ? 1 : 0;
+}
+
+const SharingRow* sharing_row_of(const Settings& settings, std::string_view identifier) {
+  for (const SharingRow& row : settings.sharing_table) {
+    if (row.columns[kIdentifierColumn] == identifier) return &row;
+  }
+  return nullptr;
+}
+
+std::string SharedFolderOf(const Settings& settings, std::string_view sharing_identifiers, int n) {
+  if (n < 1 || n >= chaincount(sharing_identifiers, "\t")) return {};
+  const SharingRow* row = sharing_row_of(settings, chain(sharing_identifiers, "\t", n, 1));
+  return row ? row->columns[kFolderColumn] : std::string();
+}
+
+fs::path shared_folder_path(const fs::path& program_folder, std::string_view folder) {
+  return native_path(program_folder, folder);
+}
+
+namespace {
+
+// One check that may outlive its caller: the thread owns this state with the caller.
+struct PendingCheck {
+  std::mutex mutex;
+  std::condition_variable done_signal;
+  bool done = false;
+  bool answer = false;
+};
+
+// Never destroyed: a check that hangs past the end of the program may still reach them.
+std::mutex& pending_keys_mutex() {
+  static auto* mutex = new std::mutex;
+  return *mutex;
+}
+std::set<std::string>& pending_keys() {
+  static auto* keys = new std::set<std::string>;
+  return *keys;
+}
+
+}  // namespace
+
+bool answers_within(const std::string& key, std::function<bool()> check,
+                    std::chrono::milliseconds limit) {
+  {
+    std::lock_guard lock(pending_keys_mutex());
+    if (!pending_keys().insert(key).second) return false;
+  }
+  auto state = std::make_shared<PendingCheck>();
+  std::thread([state, key, check = std::move(check)] {
+    const bool answer = check();
+    {
+      // The key is free before the caller learns the answer, so its next check may start.
+      std::lock_guard keys_lock(pending_keys_mutex());
+      pending_keys().erase(key);
+    }
+    {
+      std::lock_guard lock(state->mutex);
+      state->done = true;
+      state->answer = answer;
+    }
+    state->done_signal.notify_all();
+  }).detach();
+  std::unique_lock lock(state->mutex);
+  return state->done_signal.wait_for(lock, limit, [&] { return state->done; }) && state->answer;
+}
+
+bool shared_folder_reachable(const ExchangeContext& context, const SharingRow& row) {
+  const std::string& folder = row.columns[kFolderColumn];
+  if (trim_spaces(folder).empty()) return false;
+  const fs::path path = shared_folder_path(context.program_folder, folder);
+  return answers_within(
+      path.string(),
+      [path] {
+        std::error_code error;
+        return fs::is_directory(path, error);
+      },
+      context.reachability_limit);
+}
+
+namespace {
+
+// Where a command file of an identifier goes; nothing without a reachable row or with a name
+// that would leave the folder.
+std::optional<fs::path> command_file_for(const ExchangeContext& context, const SharedCopy& copy) {
+  const SharingRow* row = sharing_row_of(context.settings, copy.identifier);
+  if (row == nullptr || !shared_folder_reachable(context, *row)) return std::nullopt;
+  return file_in_folder(shared_folder_path(context.program_folder, row->columns[kFolderColumn]),
+                        copy.file_name);
+}
+
+}  // namespace
+
+void send_shared_copies(const ExchangeContext& context, const std::vector<SharedCopy>& copies) {
+  for (const SharedCopy& copy : copies) {
+    // Written whole under a temporary name, so a receiver never reads half a command file.
+    if (const auto file = command_file_for(context, copy)) {
+      write_file_atomically(*file, write_planning(copy.planning));
+    }
+  }
+  RelayCommandFiles(context, false);
+}
+
+SendSharedCopies shared_copies_sender(const ExchangeContext& context) {
+  return [&context](const std::vector<SharedCopy>& copies) { send_shared_copies(context, copies); };
+}
+
+bool save_shared_planning(const ExchangeContext& context, const fs::path& file,
+                          Planning& planning) {
+  return saveplanning(file, planning, context.settings, context.clock, true,
+                      shared_copies_sender(context));
+}
+
+void SendDeletion(const ExchangeContext& context, const fs::path& file, const Planning& planning) {
+  if (planning.unique_identifier.empty() ||
+      !sharing_applies(file, planning, context.settings, true)) {
+    return;
+  }
+  for (const SharedCopy& copy : sharedcopies(file, planning)) {
+    if (const auto command = command_file_for(context, copy)) write_file_atomically(*command, "");
+  }
+  RelayCommandFiles(context, false);
+}
+
+FtpAccount ftp_account_of(const SharingRow& row) {
+  std::string_view server = trim_spaces(row.columns[kFtpServerColumn]);
+  if (server.starts_with("ftp://")) server.remove_prefix(6);
+  const std::int64_t port = leading_integer(row.columns[kFtpPortColumn]);
+  return FtpAccount{std::string(server), row.columns[kFtpUserColumn],
+                    row.columns[kFtpPasswordColumn],
+                    port > 0 && port <= 65535 ? static_cast<int>(port) : 21,
+                    row.columns[kFtpPassiveColumn] == "1"};
+}
+
+std::string ftp_folder_of(const SharingRow& row) {
+  std::string folder = row.columns[kFtpFolderColumn];
+  std::replace(folder.begin(), folder.end(), '\\', '/');
+  return folder;
+}
+
+std::unique_ptr<FtpSession> open_row_ftp(const ExchangeContext& context, const SharingRow& row,
+                                         bool show_errors) {
+  const std::string& identifier = row.columns[kIdentifierColumn];
+  auto session = context.network.open_ftp(ftp_account_of(row));
+  if (!session) {
+    if (show_errors) {
+      context.prompts.notice("le serveur FTP lié au profile " + identifier +
+                             " est indisponible...");
+    }
+    return nullptr;
+  }
+  const std::string folder = ftp_folder_of(row);
+  if (!trim_spaces(folder).empty() && !session->change_folder(folder)) {
+    if (show_errors) {
+      context.prompts.notice("le dossier " + folder + " du serveur FTP lié au profile " +
+                             identifier + " est introuvable...");
+    }
+    return nullptr;
+  }
+  return session;
+}
+
+void RelayCommandFiles(const ExchangeContext& context, bool show_errors) {
+  if (context.settings.export_allowed == 0) return;
+  for (const SharingRow& row : context.settings.sharing_table) {
+    if (row.columns[kFtpActiveColumn] != "1" || !shared_folder_reachable(context, row)) continue;
+    const fs::path folder = shared_folder_path(context.program_folder, row.columns[kFolderColumn]);
+    const std::vector<std::string> names = list_files(folder, kCommandPattern);
+    if (names.empty()) continue;
+    auto session = open_row_ftp(context, row, show_errors);
+    if (!session) continue;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      if (i > 0) context.clock.sleep(500ms);
+      // A file that did not go out stays for the next relay.
+      if (session->upload(folder / names[i], names[i])) {
+        std::error_code error;
+        fs::remove(folder / names[i], error);
+      }
+    }
+  }
+}
+
+std::string share_question(std::size_t count) {
+  const std::string plural = count > 1 ? "s" : "";
+  return "Souhaitez-vous partager " +
+         (count > 1 ? "les " + std::to_string(count) + " " : std::string("l'")) + "élément" +
+         plural + " sélectionné" + plural + "?";
+}
+
+void share_plannings(const ExchangeContext& context, const std::vector<std::string>& plannings,
+                     const std::vector<std::string>& recipients) {
+  std::string identifiers;
+  for (const std::string& recipient : recipients) identifiers += recipient + "\t";
+  const fs::path rdv = planning_folder(context.program_folder);
+  for (const std::string& name : plannings) {
+    const auto file = file_in_folder(rdv, name);
+    if (!file || !file_exists(*file)) continue;
+    int readerror = 0;
+    Planning planning = loadplanning(*file, context.program_folder, context.settings, readerror);
+    planning.sharing_identifiers = identifiers;
+    save_shared_planning(context, *file, planning);
+  }
+  RelayCommandFiles(context, false);
+}
+
+}  // namespace tavelo

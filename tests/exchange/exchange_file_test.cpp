@@ -1,0 +1,307 @@
+#include "exchange/exchange_file.hpp"
+
+#include <gtest/gtest.h>
+
+#include "exchange/import.hpp"
+#include "planning/categories.hpp"
+#include "planning/planning_file.hpp"
+#include "planning/planning_names.hpp"
+#include "planning/settings.hpp"
+#include "planning/text.hpp"
+#include "platform/files.hpp"
+#include "platform/sim/fixed_clock.hpp"
+#include "tests/support/scripted_prompts.hpp"
+#include "tests/support/temp_folder.hpp"
+
+namespace tavelo {
+namespace {
+
+using testing::read_bytes;
+using testing::ScriptedPrompts;
+using testing::TempFolder;
+using testing::write_bytes;
+
+// A planning that uses every conditional group of the record.
+Planning rich_planning() {
+  Planning p;
+  p.subject = "Réunion d'équipe";
+  p.type = 2;
+  p.weekday_ticks = {0, 1, 0, 1, 0, 0, 1};
+  p.journal = 1;
+  p.forewarning_days = 3;
+  p.note_kind = 2;
+  p.note = "ligne un\r\n[pas une section]\r\nendofplan\r\nœuvre à 5 €";
+  p.alarm = {3, "sons\\cloche.wav", 440, 80, -5, 7, 3, 2};
+  p.task = {1, "prog", "-x", 1, 15, 1, 2, 10, 1, 60, 1, 0, 1};
+  p.category = "travail";
+  p.number_of_times = 10;
+  p.month_anchor = 2;
+  p.series_link = "1700000000";
+  p.occurrence_number = 4;
+  p.spoken = {1, "2_80_-3_-2", "rappel", 2, 15};
+  p.url_task_link = "https://exemple.fr";
+  p.url_task_active = 1;
+  p.mail = {"smtp.exemple.fr", "moi", "secret", 587, "a@b.fr", "moi@b.fr", "sujet", 1, 1};
+  p.sharing_identifiers = "paul\t";
+  p.unique_identifier = "marc_1700000000_42";
+  p.mail_approved = 1;
+  return p;
+}
+
+struct ProgramFolder {
+  TempFolder folder;
+  Settings settings = default_settings(45000, false);
+  FixedClock clock{{2025, 3, 3, 9, 0, 0, 0}};
+  ScriptedPrompts prompts;
+
+  ProgramFolder() {
+    fs::create_directories(rdv());
+    fs::create_directories(folder.path() / "sons");
+    write_bytes(folder.path() / "sons" / "cloche.wav", "RIFF");
+  }
+  fs::path path() const { return folder.path(); }
+  fs::path rdv() const { return planning_folder(folder.path()); }
+  ImportContext import_context() { return {path(), settings, clock, prompts}; }
+  void save(const std::string& name, Planning p) {
+    ASSERT_TRUE(saveplanning(rdv() / name, p, settings, clock, false));
+  }
+};
+
+ImportChoice all_of(const StagedImport& staged, bool filter) {
+  ImportChoice choice;
+  for (const auto& entry : staged.plannings) choice.plannings.push_back(entry.name);
+  choice.category_files = true;
+  choice.category_filter = filter;
+  return choice;
+}
+
+TEST(ExchangeFile, ExportThenImportGivesTheSameRecordsFieldForField) {
+  ProgramFolder from, to;
+  Planning plain;
+  plain.subject = "[urgent] Dentiste";
+  plain.alarm = {1, "", 1760, 50, 50, 120, 0, 0};
+  from.save("45123 09-30.gnd", rich_planning());
+  from.save("45124 14-00.gnd", plain);
+  from.save("travail.cat", rich_planning());
+  write_bytes(from.path() / kFilterFile, write_filter({"loisirs", "travail"}));
+  const fs::path txa = from.path() / "export.txa";
+  ASSERT_TRUE(export_plannings(from.path(), from.settings,
+                               {{"45123 09-30.gnd", "45124 14-00.gnd"}, {"travail"}, true}, txa,
+                               from.prompts));
+
+  const std::string text = read_bytes(txa);
+  EXPECT_TRUE(text.starts_with(
+      "[planing]\r\n45123 09-30.gnd\r\nR\xe9union d'\xe9quipe\r\n2\r\n0\r\n1\r\n"));
+  EXPECT_NE(text.find("\r\n2\r\n0\r\n0\r\n51\r\nligne un\r\n[pas une section]\r\nendofplan\r\n"
+                      "\x9c"
+                      "uvre \xe0 5 \x80\r\n"),
+            std::string::npos)
+      << "the note is its length in characters, then its text";
+  EXPECT_NE(text.find("\r\n[cat\xe9gorie]\r\ntravail.cat\r\n"), std::string::npos);
+  EXPECT_TRUE(text.ends_with("endofplan\r\n[filtre]\r\n2\r\nloisirs\r\ntravail\r\n"));
+
+  write_bytes(to.path() / kFilterFile, write_filter({"sport", "travail"}));
+  ASSERT_TRUE(ImportExchangeFile(to.import_context(), txa, [](const StagedImport& staged) {
+    return std::optional(all_of(staged, true));
+  }));
+  for (const char* name : {"45123 09-30.gnd", "45124 14-00.gnd", "travail.cat"}) {
+    EXPECT_EQ(read_bytes(to.rdv() / name), read_bytes(from.rdv() / name)) << name;
+  }
+  EXPECT_EQ(loadfilter(to.path()), (std::vector<std::string>{"loisirs", "travail", "sport"}))
+      << "the imported filter, then the previous entries it lacks";
+  EXPECT_FALSE(fs::exists(to.path() / kPreviousFilterFile));
+  EXPECT_TRUE(fs::is_empty(to.path() / kStagingFolder));
+  EXPECT_TRUE(to.prompts.notices.empty());
+}
+
+TEST(ExchangeFile, TakenNamesGetAnAAndTheDeleteQuestionComesFirst) {
+  ProgramFolder from, to;
+  from.save("45123 09-30.gnd", rich_planning());
+  const fs::path txa = from.path() / "export.txa";
+  ASSERT_TRUE(export_plannings(from.path(), from.settings, {{"45123 09-30.gnd"}, {}, false}, txa,
+                               from.prompts));
+  auto take_all = [](const StagedImport& staged) { return std::optional(all_of(staged, false)); };
+  to.prompts = ScriptedPrompts({false, true});
+  ASSERT_TRUE(ImportExchangeFile(to.import_context(), txa, take_all));
+  ASSERT_TRUE(ImportExchangeFile(to.import_context(), txa, take_all));
+  ASSERT_TRUE(ImportExchangeFile(to.import_context(), txa, take_all));
+  EXPECT_EQ(list_plannings(to.rdv()), (std::vector<std::string>{"45123 09-30.gnd"}))
+      << "the third import deleted every planning first";
+  EXPECT_EQ(to.prompts.questions,
+            std::vector<std::string>(2, "supprimer toutes les plannifications avant d'importer?"));
+
+  to.prompts = ScriptedPrompts({false, false});
+  ASSERT_TRUE(ImportExchangeFile(to.import_context(), txa, take_all));
+  ASSERT_TRUE(ImportExchangeFile(to.import_context(), txa, take_all));
+  EXPECT_EQ(list_plannings(to.rdv()),
+            (std::vector<std::string>{"45123 09-30.gnd", "45123 09-30.gnda", "45123 09-30.gndaa"}));
+}
+
+TEST(ExchangeFile, ByCategoryDeletesOnlyThoseCategoriesAndAsksBeforeReplacingATemplate) {
+  ProgramFolder from, to;
+  Planning sport;
+  sport.subject = "Piscine";
+  sport.category = "sport";
+  from.save("45123 09-30.gnd", rich_planning());
+  from.save("45125 18-00.gnd", sport);
+  from.save("travail.cat", rich_planning());
+  const fs::path txa = from.path() / "export.txa";
+  ASSERT_TRUE(export_plannings(from.path(), from.settings,
+                               {{"45123 09-30.gnd", "45125 18-00.gnd"}, {"travail"}, false}, txa,
+                               from.prompts));
+  to.save("45000 08-00.gnd", rich_planning());  // travail
+  to.save("45001 08-00.gnd", sport);
+  Planning kept_template = sport;
+  to.save("travail.cat", kept_template);
+  to.prompts = ScriptedPrompts({true, false});
+  ASSERT_TRUE(ImportExchangeFile(to.import_context(), txa, [](const StagedImport&) {
+    ImportChoice choice;
+    choice.by_category = true;
+    choice.categories = {"travail"};
+    choice.category_files = true;
+    return std::optional(choice);
+  }));
+  EXPECT_EQ(list_plannings(to.rdv()),
+            (std::vector<std::string>{"45001 08-00.gnd", "45123 09-30.gnd"}));
+  EXPECT_EQ(to.prompts.questions,
+            (std::vector<std::string>{
+                "supprimer toutes les plannifications des catégories consernées avant d'importer?",
+                "remplacer la catégorie: travail?"}));
+  EXPECT_EQ(read_bytes(to.rdv() / "travail.cat"), write_planning(kept_template));
+}
+
+TEST(ExchangeFile, AFailureHalfWayPutsRdvBackAndACancelledFilterLeavesThePreviousOne) {
+  ProgramFolder from, to;
+  from.save("45123 09-30.gnd", rich_planning());
+  from.save("45124 09-30.gnd", rich_planning());
+  write_bytes(from.path() / kFilterFile, write_filter({"loisirs"}));
+  const fs::path txa = from.path() / "export.txa";
+  ASSERT_TRUE(export_plannings(from.path(), from.settings,
+                               {{"45123 09-30.gnd", "45124 09-30.gnd"}, {}, true}, txa,
+                               from.prompts));
+  to.save("45000 08-00.gnd", rich_planning());
+  const std::string before = read_bytes(to.rdv() / "45000 08-00.gnd");
+  to.prompts = ScriptedPrompts({true});
+  EXPECT_FALSE(ImportExchangeFile(to.import_context(), txa, [&](const StagedImport& staged) {
+    // The second staged planning vanishes before it is copied.
+    fs::remove(to.path() / kStagingFolder / "45124 09-30.gnd");
+    return std::optional(all_of(staged, false));
+  }));
+  EXPECT_EQ(list_plannings(to.rdv()), (std::vector<std::string>{"45000 08-00.gnd"}));
+  EXPECT_EQ(read_bytes(to.rdv() / "45000 08-00.gnd"), before);
+  EXPECT_EQ(to.prompts.notices.back(),
+            "L'importation a échoué, vos planifications sont restées inchangées.");
+  EXPECT_FALSE(fs::exists(to.path() / kFilterFile))
+      << "without a previous filter, an imported one not taken goes";
+
+  write_bytes(to.path() / kFilterFile, write_filter({"sport"}));
+  EXPECT_FALSE(ImportExchangeFile(
+      to.import_context(), txa, [](const StagedImport&) { return std::optional<ImportChoice>(); }));
+  EXPECT_EQ(loadfilter(to.path()), std::vector<std::string>{"sport"});
+  EXPECT_FALSE(fs::exists(to.path() / kPreviousFilterFile));
+}
+
+TEST(ExchangeFile, BadInputIsRefusedAndTheRestGoesOn) {
+  ProgramFolder to;
+  const fs::path txa = to.path() / "import.txa";
+  write_bytes(txa, "[planning]\r\n");
+  EXPECT_FALSE(ImportExchangeFile(to.import_context(), txa, [](const StagedImport&) {
+    ADD_FAILURE() << "no dialog for a refused file";
+    return std::optional<ImportChoice>();
+  }));
+  EXPECT_EQ(to.prompts.notices,
+            std::vector<std::string>{"le fichier spécifié n'est pas comforme."});
+
+  Planning p;
+  p.subject = "bon";
+  ExchangeContent content;
+  content.plannings = {{"45123 09-30.gnd", p},
+                       {"..\\agenda.bin", p},
+                       {"45124 09-30.gnd", p},
+                       {"45125 09-30.gnd", p}};
+  std::string text = write_exchange_file(content);
+  // The third planning's forewarning days do not fit one byte.
+  const std::string third = "45124 09-30.gnd\r\nbon\r\n1\r\n0\r\n0\r\n";
+  const auto at = text.find(third);
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, third.size(), "45124 09-30.gnd\r\nbon\r\n1\r\n0\r\n300\r\n");
+  text += "[filtre]\r\n99999\r\n";
+  const auto parsed = read_exchange_file(text, to.settings);
+  ASSERT_TRUE(parsed);
+  ASSERT_EQ(parsed->content.plannings.size(), 3u) << "the name is checked when it is staged";
+  EXPECT_EQ(parsed->refused, (std::vector<std::string>{"45124 09-30.gnd", "[filtre]"}));
+
+  // A note longer than the file and a filter count beyond its entries stop at the end.
+  const auto cut = read_exchange_file(
+      "[planing]\r\n45123 09-30.gnd\r\nx\r\n1\r\n0\r\n0\r\n2\r\n0\r\n0\r\n2000000000\r\nab",
+      to.settings);
+  ASSERT_TRUE(cut);
+  EXPECT_TRUE(cut->content.plannings.empty());
+  EXPECT_EQ(cut->refused, std::vector<std::string>{"45123 09-30.gnd"});
+  ExchangeReader filter("3\r\nun\r\ndeux");
+  EXPECT_EQ(parse_filter_section(filter), (std::vector<std::string>{"un", "deux"}));
+
+  content.plannings.erase(content.plannings.begin() + 2);  // keep the valid ones and the bad name
+  write_bytes(txa, write_exchange_file(content));
+  to.prompts = ScriptedPrompts();
+  ASSERT_TRUE(ImportExchangeFile(to.import_context(), txa, [](const StagedImport& staged) {
+    return std::optional(all_of(staged, false));
+  }));
+  EXPECT_EQ(list_plannings(to.rdv()),
+            (std::vector<std::string>{"45123 09-30.gnd", "45125 09-30.gnd"}));
+  EXPECT_FALSE(fs::exists(to.path() / "agenda.bin"));
+  EXPECT_EQ(to.prompts.notices,
+            std::vector<std::string>{refused_plannings_message({"..\\agenda.bin"})});
+}
+
+TEST(ExchangeFile, AShortPlanningTakesTheDefaultsOfACutRecord) {
+  ProgramFolder to;
+  to.settings.default_mail.server = "smtp.défaut";
+  const auto parsed = read_exchange_file(
+      "[planing]\r\n45123 09-30.gnd\r\nCourt\r\n1\r\n0\r\n0\r\n0\r\nendofplan\r\n", to.settings);
+  ASSERT_TRUE(parsed);
+  ASSERT_EQ(parsed->content.plannings.size(), 1u);
+  const Planning& p = parsed->content.plannings[0].planning;
+  EXPECT_EQ(p.subject, "Court");
+  EXPECT_EQ(p.mail.server, "smtp.défaut");
+  EXPECT_EQ(p.category, " ");
+
+  const auto inline_note = read_exchange_file(
+      "[planing]\r\n45123 09-30.gnd\r\nAncien\r\n1\r\n0\r\n0\r\n1\r\n0\r\n0\r\n2\r\n"
+      "0\r\nun\r\n0\r\ndeux\r\nendofplan\r\n",
+      to.settings);
+  ASSERT_TRUE(inline_note);
+  ASSERT_EQ(inline_note->content.plannings.size(), 1u);
+  EXPECT_EQ(inline_note->content.plannings[0].planning.note, "un\r\ndeux");
+}
+
+TEST(ExchangeFile, ReportListsPlanningsAndIndentedNotes) {
+  ProgramFolder program;
+  Planning p;
+  p.subject = "Dentiste";
+  p.note_kind = 2;
+  p.note = "apporter la carte\r\nà jeun";
+  p.number_of_times = 4;
+  program.save("45123 09-30.gnd", p);
+  const std::string report =
+      calendar_report(program.path(), program.settings, {"45123 09-30.gnd", "inconnu.gnd"}, true);
+  // Day 45123 is Wednesday 2024-07-17.
+  EXPECT_EQ(report,
+            "rapport des planifications de votre calendrier\r\n"
+            "Mercredi, le 17 Juillet 2024 à 09:30; Dentiste, (4 fois)\r\n"
+            "  note :\r\n  apporter la carte\r\n  à jeun\r\n");
+  const fs::path target = program.path() / "rapport.txt";
+  ASSERT_TRUE(write_calendar_report(program.path(), program.settings, {"45123 09-30.gnd"}, false,
+                                    target, program.prompts));
+  EXPECT_EQ(read_bytes(target),
+            "rapport des planifications de votre calendrier\r\n"
+            "Mercredi, le 17 Juillet 2024 \xe0 09:30; Dentiste, (4 fois)\r\n");
+  EXPECT_FALSE(export_plannings(program.path(), program.settings, {}, target, program.prompts));
+  EXPECT_FALSE(export_plannings(program.path(), program.settings, {{"absent.gnd"}, {}, false},
+                                target, program.prompts));
+  EXPECT_EQ(program.prompts.notices, (std::vector<std::string>{"Il n'y a rien à exporter.",
+                                                               "Aucune donnée n'a été exportée."}));
+}
+
+}  // namespace
+}  // namespace tavelo
