@@ -450,18 +450,18 @@ void open_window(DialogState& s, int extra_rows) {
   const bool notice = p.mode == "d" && !s.look.notice.empty();
   s.grid_height = p.height + (notice ? kNoticeRows : extra_rows);
   s.grid_width = p.width;
-  WindowSpec spec;
-  spec.title = p.title;
-  spec.rect = {GridX(p.column - 1), GridY(p.row - 1), GridX(s.grid_width + 2),
+  WindowSpec wanted;
+  wanted.title = p.title;
+  wanted.rect = {GridX(p.column - 1), GridY(p.row - 1), GridX(s.grid_width + 2),
                GridY(s.grid_height + 2)};
-  spec.centred = p.row == 0 || p.column == 0;
-  spec.maximised = has_letter(p.mode, 'm');
-  spec.custom_colours = s.look.colours_set || has_letter(p.mode, 'w');
+  wanted.centred = p.row == 0 || p.column == 0;
+  wanted.maximised = has_letter(p.mode, 'm');
+  wanted.custom_colours = s.look.colours_set || has_letter(p.mode, 'w');
   if (s.look.colours_set) {
-    spec.text_colour = s.look.text_colour;
-    spec.background_colour = s.look.background_colour;
+    wanted.text_colour = s.look.text_colour;
+    wanted.background_colour = s.look.background_colour;
   }
-  s.window = window_system().open_window(spec);
+  s.window = window_system().open_window(wanted);
   if (has_letter(p.mode, 'w')) s.program_caret = {1, 1};
   if (!has_letter(p.mode, 'd')) return;
   AddOkButton(0, 0);

@@ -104,7 +104,7 @@ class WindowSystem {
   virtual int desktop_width() const = 0;
   virtual int desktop_height() const = 0;
 
-  virtual int open_window(const WindowSpec& spec) = 0;
+  virtual int open_window(const WindowSpec& wanted) = 0;
   virtual void close_window(int window) = 0;
   virtual void set_window_title(int window, std::string_view title) = 0;
   // True when one of the program's windows is the active one.

@@ -90,12 +90,12 @@ SimWindowSystem::Window& SimWindowSystem::current() {
   return *w;
 }
 
-int SimWindowSystem::open_window(const WindowSpec& spec) {
+int SimWindowSystem::open_window(const WindowSpec& wanted) {
   const int number = next_window_++;
-  windows_[number].spec = spec;
+  windows_[number].shape = wanted;
   foreground_ = number;
   active_ = true;
-  transcript_.write("window " + in_quotes(spec.title));
+  transcript_.write("window " + in_quotes(wanted.title));
   post({.kind = RawEvent::Kind::activated, .window = number});
   return number;
 }
@@ -110,8 +110,8 @@ void SimWindowSystem::close_window(int window) {
 
 void SimWindowSystem::set_window_title(int window, std::string_view title) {
   Window* w = window_of(window);
-  if (w == nullptr || w->spec.title == title) return;
-  w->spec.title = title;
+  if (w == nullptr || w->shape.title == title) return;
+  w->shape.title = title;
   transcript_.write("window " + in_quotes(title));
 }
 
@@ -121,7 +121,7 @@ bool SimWindowSystem::program_in_foreground() const {
 
 std::string SimWindowSystem::window_title(int window) const {
   const Window* w = window_of(window);
-  return w == nullptr ? std::string() : w->spec.title;
+  return w == nullptr ? std::string() : w->shape.title;
 }
 
 void SimWindowSystem::place_control(int window, int number, ControlKind kind, const PixelRect& rect,

@@ -48,7 +48,7 @@ class SimWindowSystem final : public WindowSystem {
   int desktop_width() const override { return 1280; }
   int desktop_height() const override { return 1020; }
 
-  int open_window(const WindowSpec& spec) override;
+  int open_window(const WindowSpec& wanted) override;
   void close_window(int window) override;
   void set_window_title(int window, std::string_view title) override;
   bool program_in_foreground() const override;
@@ -146,7 +146,7 @@ class SimWindowSystem final : public WindowSystem {
     std::uint32_t due = 0;
   };
   struct Window {
-    WindowSpec spec;
+    WindowSpec shape;
     std::map<int, Control> controls;
     std::vector<int> creation_order;
     int focus = -1;
