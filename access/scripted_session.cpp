@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "access/dialog.hpp"
+#include "access/dialog_library.hpp"
 #include "access/key_names.hpp"
 #include "access/speech.hpp"
 #include "planning/fault.hpp"
@@ -383,7 +384,9 @@ int run_scripted_session(const std::string& script_file, std::ostream* transcrip
   windows.set_input(&input);
   install_interface_services(windows, speech, clock);
   reset_dialog_layer();
+  record_asks_in(&transcript);
   const int code = run_program(program, transcript, windows);
+  record_asks_in(nullptr);
   transcript.write("exit " + std::to_string(code));
   return code;
 }
