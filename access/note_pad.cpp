@@ -116,6 +116,13 @@ bool is_navigation_key(std::string_view key) {
                      [key](std::string_view part) { return contains(key, part); });
 }
 
+// Navigation keys, and events of focus and keys that come without a key of their own.
+bool keeps_pad_open(std::string_view key, std::string_view event) {
+  const bool quiet_event = event.empty() || contains(event, "key") ||
+                           contains(event, "focus") || contains(event, "g");
+  return quiet_event && (key.empty() || is_navigation_key(key));
+}
+
 // The item of the edit menu (0 to 7) an event chose, -1 for any other event.
 int edit_menu_item(std::string_view event, int base) {
   if (!event.starts_with("menu")) return -1;
@@ -231,7 +238,8 @@ void FindReplace(bool find_only, int start) {
     replace_all(f, start);
     return;
   }
-  search_once(f, start, !find_only);
+  // An empty replacement only finds: a search must not delete the text it finds.
+  search_once(f, start, !find_only && !f.replacement.empty());
   if (f.found == 0) WindowPrompts().notice("recherche infructueuse...");
 }
 
@@ -271,10 +279,7 @@ std::string EditInPad(int control, std::string_view title, std::string_view labe
       SelectAllText(control);
     } else if (event == "getfocus") {
       FocusControl(control);
-    } else if (mode == 2 && !(key.empty() && event.empty()) &&
-               !(is_navigation_key(key) &&
-                 (event.empty() || contains(event, "key") || contains(event, "focus") ||
-                  contains(event, "g")))) {
+    } else if (mode == 2 && !keeps_pad_open(key, event)) {
       const std::string typed = ControlText(control);
       if (typed != pad.text) pad.modified = true;
       pad.text = typed;

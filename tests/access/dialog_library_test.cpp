@@ -124,3 +124,133 @@ TEST(AskUser, MalformedChainsEndTheProgram) {
 
 }  // namespace
 }  // namespace tavelo::testing
+
+namespace tavelo::testing {
+namespace {
+
+// The find box filled by the script; the pad text searched from `start`.
+constexpr std::string_view kFindBackwards = "wait 1s\ntype bc\ncheck 5\nclick ok\n";
+
+TEST(FindReplace, BackwardSearchAndItsPositions) {
+  LoadedLibrary library;
+  std::vector<int> found;
+  const auto lines = library.session(
+      std::string(kFindBackwards) + std::string(kFindBackwards) + "wait 1s\nclick cancel\n", [&] {
+        pad_state().text = "abcabc";
+        FindReplace(true, 6);
+        found.push_back(find_state().found);
+        FindReplace(true, 4);
+        found.push_back(find_state().found);
+        FindNext(3);  // backwards from 3: "bc" ends at 3
+        found.push_back(find_state().found);
+        FindReplace(false, 1);  // cancelled: nothing changes, nothing found
+        found.push_back(find_state().found);
+        return 0;
+      });
+  EXPECT_EQ(found, std::vector<int>({5, 2, 2, 0})) << joined(lines);
+  EXPECT_EQ(pad_state().text, "abcabc");
+  EXPECT_TRUE(has(lines, "window \"recherche\""));
+}
+
+TEST(FindReplace, ReplaceAllOnBothEndsThenFindNextDoesNothing) {
+  LoadedLibrary library;
+  std::vector<std::string> texts;
+  const std::string replace_all = "wait 1s\ntype a\nfocus 4\ntype b\ncheck 6\n";
+  const auto lines = library.session(
+      replace_all + "click ok\n" + replace_all + "check 5\nclick ok\n" +
+          "wait 1s\ntype zz\nclick ok\nwait 1s\nfocus 4\ntype Y\nclick ok\n",
+      [&] {
+        pad_state().text = "aca";
+        FindReplace(false, 1);
+        texts.push_back(pad_state().text + " " + std::to_string(find_state().found));
+        pad_state().text = "aca";
+        FindReplace(false, 3);  // backwards from the end
+        texts.push_back(pad_state().text + " " + std::to_string(find_state().found));
+        FindNext(1);  // after a replace-all: nothing, not even a message
+        texts.push_back(pad_state().text + " " + std::to_string(find_state().found));
+        FindReplace(false, 1);  // "zz" is not there
+        pad_state().text = "xaxa";
+        FindReplace(false, 1);  // an empty search text finds nothing; then one replacement
+        return 0;
+      });
+  EXPECT_EQ(texts, std::vector<std::string>({"bcb 3", "bcb 1", "bcb 1"})) << joined(lines);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& l) { return l.starts_with("notice"); }),
+            2);
+  EXPECT_TRUE(has(lines, "notice \"Notice...\" \"recherche infructueuse...\""));
+}
+
+TEST(FindReplace, OneReplacementAndFindNextWithoutASearch) {
+  LoadedLibrary library;
+  find_state() = FindState();
+  const auto lines = library.session(
+      "wait 1s\ntype a\nfocus 4\ntype é\nclick ok\n", [&] {
+        FindNext(1);
+        pad_state().text = "xaxa";
+        FindReplace(false, 3);
+        return 0;
+      });
+  EXPECT_TRUE(has(lines, "notice \"Notice...\" \"occurence introuvable...\""));
+  EXPECT_EQ(pad_state().text, "xaxé");
+  EXPECT_EQ(find_state().found, 4);
+}
+
+// A window with an edit menu at 50 and the pad in editor 10.
+int pad_window(int mode) {
+  OpenDialog("", 1, 1, 20, 60, "planification");
+  AddEditMenu(50, 1);
+  const std::string ended = EditInPad(10, "note", "Note:", mode, false, 3, 1, 50, 10);
+  return ended.empty() ? 0 : (ended == "c" ? 9 : 7);
+}
+
+TEST(EditInPad, ExitQuestionFindAndMenu) {
+  LoadedLibrary library;
+  pad_state() = PadState();
+  find_state() = FindState();
+  pad_state().text = "bonjour";
+  const auto lines = library.session(
+      "wait 1s\nmenu 57\nwait 1s\n"
+      "type , le monde\nkey escape\nwait 1s\nkey escape\nwait 1s\n"
+      "key control+f\nwait 1s\ntype on\ncheck 5\nclick ok\nwait 1s\n"
+      "type  !\nclose\nwait 1s\nkey alt+o\n",
+      [] { return pad_window(0); });
+  const std::string q = "ask " + in_quotes(kPadQuestion);
+  // "annuler" keeps the pad open with the text as typed.
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), q + " -> 3"), 1) << joined(lines);
+  EXPECT_TRUE(has(lines, q + " -> 1")) << joined(lines);
+  EXPECT_TRUE(has(lines, "notice \"Notice...\" \"occurence introuvable...\""));
+  EXPECT_TRUE(has(lines, "selected 10 \"on\""));
+  // The search takes the typed text into the pad; the question keeps what came after it.
+  EXPECT_EQ(find_state().found, 14);
+  EXPECT_EQ(pad_state().text, "bonjour, le monde!");
+  EXPECT_TRUE(pad_state().modified);
+  EXPECT_FALSE(pad_state().open);
+}
+
+TEST(EditInPad, LeavingAnUnchangedPadAsksNothing) {
+  LoadedLibrary library;
+  pad_state() = PadState();
+  pad_state().text = "bonjour";
+  const auto lines = library.session("wait 1s\nkey escape\n", [] { return pad_window(0); });
+  EXPECT_EQ(lines.back(), "exit 0") << joined(lines);
+  EXPECT_FALSE(std::any_of(lines.begin(), lines.end(),
+                           [](const std::string& l) { return l.starts_with("ask"); }));
+  EXPECT_FALSE(pad_state().open);
+}
+
+TEST(EditInPad, ModeTwoEndsAtTheFirstKeyThatIsNotNavigation) {
+  LoadedLibrary library;
+  pad_state() = PadState();
+  pad_state().text = "a";
+  int code = -1;
+  library.session("wait 1s\nkey down\nkey f5\ntype b\nkey c\n", [&] {
+    code = pad_window(2);
+    return 0;
+  });
+  EXPECT_EQ(code, 9);  // ended by the key "c"
+  EXPECT_EQ(pad_state().text, "ab");
+  EXPECT_TRUE(pad_state().modified);
+}
+
+}  // namespace
+}  // namespace tavelo::testing
