@@ -113,6 +113,11 @@ TEST(Parlon, ElevenButtonsWrapAndTheLastAnswers) {
   EXPECT_EQ(s.windows.control_rect(s.window(), 6).x, GridX(64));
   EXPECT_EQ(s.windows.control_rect(s.window(), 7).x, GridX(4));
   EXPECT_EQ(s.windows.control_rect(s.window(), 7).y, GridY(16));
+
+  // A single caption makes no button: the dialog keeps its OK and answers nothing.
+  s.user({[](SimWindowSystem& w) { w.click(kOkButton); }});
+  EXPECT_EQ(run_parlon("choix", "", 0, "seul", 1, ""), "");
+  EXPECT_FALSE(s.windows.control_kind(s.window(), 1));
 }
 
 TEST(Parlon, CheckBoxesAreReportedAfterTheButton) {
@@ -152,6 +157,21 @@ TEST(Parlon, ReturnIsOkOnlyOnTextFieldsTreesCombosAndReadOnlyEditors) {
   s.windows.press(vk::enter);
   EXPECT_TRUE(has_ok(s.events()));
   s.windows.release(vk::enter);
+}
+
+TEST(LibrarySpeech, NoForegroundTestAndSilenceWithoutShiftTap) {
+  LibrarySession s;
+  OpenDialog("d", 1, 1, 10, 40, "essai");
+  s.events();
+  s.windows.activate(false);
+  s.events();
+  EXPECT_EQ(Speak("derrière", 0), 2);
+  EXPECT_EQ(s.heard().back(), "speak \"derrière\"");
+  // Silencing cancels the reader and taps no key: nothing reaches the window.
+  EXPECT_EQ(Speak("", 1), 2);
+  EXPECT_EQ(s.heard().back(), "silence");
+  EXPECT_FALSE(s.windows.events_pending());
+  EXPECT_EQ(s.windows.key_state(vk::shift), 0);
 }
 
 TEST(Findbox, AnswersWithItsFieldsOrNothing) {
