@@ -9,6 +9,7 @@
 #include "access/key_names.hpp"
 #include "access/speech.hpp"
 #include "access/window_prompts.hpp"
+#include "dialoglib/exports.hpp"
 #include "planning/chain.hpp"
 #include "planning/text.hpp"
 #include "platform/services.hpp"
@@ -17,7 +18,6 @@ namespace tavelo {
 
 namespace {
 
-constexpr std::string_view kFindSeparator = "\xC3\xBF";  // ÿ
 constexpr std::string_view kExitQuestion =
     "sortie du pad|Voulez-vous conserver vos moddifications?|0|&oui|&non|&annuler";
 

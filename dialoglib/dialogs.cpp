@@ -5,6 +5,7 @@
 
 #include "access/dialog.hpp"
 #include "access/speech.hpp"
+#include "dialoglib/exports.hpp"
 #include "planning/text.hpp"
 #include "platform/services.hpp"
 
@@ -20,7 +21,6 @@ constexpr int kButtonColumn = 5;
 constexpr int kLastButtonColumn = 75;
 // A window system that never activates the dialog must not keep the user waiting forever.
 constexpr int kForegroundTries = 20;
-constexpr std::string_view kSeparator = "\xC3\xBF";  // ÿ
 
 struct Item {
   std::string caption;
@@ -183,12 +183,12 @@ std::string run_findbox(bool find_only) {
     if (event != "btnok") continue;
     const auto flag = [](int number) { return ControlState(number) != 0 ? "1" : "0"; };
     std::string answer = ControlText(2);
-    answer += kSeparator;
+    answer += kFindSeparator;
     if (!find_only) answer += ControlText(4);
-    answer += kSeparator;
+    answer += kFindSeparator;
     answer += flag(5);
-    answer += kSeparator;
-    answer += find_only ? std::string(kSeparator) : std::string(flag(6));
+    answer += kFindSeparator;
+    answer += find_only ? std::string(kFindSeparator) : std::string(flag(6));
     return answer;
   }
 }

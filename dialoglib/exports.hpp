@@ -12,6 +12,8 @@ namespace tavelo {
 
 inline constexpr const char* kParlonExport = "parlon";
 inline constexpr const char* kFindboxExport = "findbox";
+// Between the fields of the find box's answer: U+00FF in UTF-8.
+inline constexpr std::string_view kFindSeparator = "\xC3\xBF";
 
 // parlon(title, message, countdown seconds, captions joined with "|", default button, sound
 // file) gives the number of the button that closed the dialog, then " N" for each checked box.
