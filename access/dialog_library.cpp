@@ -80,7 +80,10 @@ int call_parlon(std::string_view chain_text, std::string_view sound_file) {
   std::string title = field(chain_text, 1);
   if (buttons == 0 && title.empty()) title = "notice...";
   std::string captions;
-  for (int n = 4; n <= 3 + buttons; ++n) captions += (n == 4 ? "" : "|") + field(chain_text, n);
+  for (int n = 4; n <= 3 + buttons; ++n) {
+    if (n > 4) captions += '|';
+    captions += field(chain_text, n);
+  }
   const std::string answer = from_wide(
       lib.parlon(to_wide(title).c_str(), to_wide(field(chain_text, 2)).c_str(),
                  number_of(field(chain_text, 3)), to_wide(captions).c_str(), default_button,

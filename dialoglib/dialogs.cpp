@@ -110,6 +110,10 @@ std::string countdown_text(int seconds) {
   return std::to_string(seconds) + " seconde(s)...";
 }
 
+std::string button_event(int number) {
+  return std::string("btn") + std::to_string(number);
+}
+
 // Waits for a button; the countdown presses the default one when it reaches 0.
 std::string wait_for_button(int seconds, int default_button, int cancel) {
   int second = interface_clock().now().second;
@@ -122,9 +126,9 @@ std::string wait_for_button(int seconds, int default_button, int cancel) {
         second = now;
         AddLabel(kCountdownLabel, countdown_text(seconds), 30, 10);
       }
-      if (seconds == 0) event = "btn" + std::to_string(default_button);
+      if (seconds == 0) event = button_event(default_button);
     }
-    if (event == "btncancel" && cancel != 0) event = "btn" + std::to_string(cancel);
+    if (event == "btncancel" && cancel != 0) event = button_event(cancel);
     if (event.find("btn") != std::string::npos) return event;
   }
 }
@@ -158,7 +162,10 @@ std::string run_parlon(std::string_view title, std::string_view message, int sec
   std::string result = event.substr(3);
   for (std::size_t i = 0; i < items.size(); ++i) {
     const int number = static_cast<int>(i) + 1;
-    if (items[i].check_box && ControlState(number) != 0) result += " " + std::to_string(number);
+    if (items[i].check_box && ControlState(number) != 0) {
+      result += ' ';
+      result += std::to_string(number);
+    }
   }
   return result;
 }
