@@ -10,6 +10,7 @@
 #include "access/dialog.hpp"
 #include "access/menus.hpp"
 #include "access/note_pad.hpp"
+#include "access/speech.hpp"
 #include "access/scripted_session.hpp"
 #include "planning/fault.hpp"
 #include "platform/sim/transcript.hpp"
@@ -236,6 +237,25 @@ TEST(EditInPad, LeavingAnUnchangedPadAsksNothing) {
   EXPECT_FALSE(std::any_of(lines.begin(), lines.end(),
                            [](const std::string& l) { return l.starts_with("ask"); }));
   EXPECT_FALSE(pad_state().open);
+}
+
+TEST(EditInPad, AnExistingEditorTakesTheTextAndItsLabelIsSpokenOnce) {
+  LoadedLibrary library;
+  pad_state() = PadState();
+  std::vector<std::string> shown;
+  const auto lines = library.session("wait 1s\nkey c\nwait 1s\nkey c\n", [&] {
+    LoadSpeechLibraries();
+    OpenDialog("", 1, 1, 20, 60, "planification");
+    AddEditor(10, "ancien", 3, 1, 50, 10);
+    for (const char* text : {"premier", "second"}) {
+      pad_state().text = text;
+      EditInPad(10, "note", "Note:", 2, true, 3, 1, 50, 10);
+      shown.push_back(ControlText(10) + " " + ControlText(11));
+    }
+    return 0;
+  });
+  EXPECT_EQ(shown, std::vector<std::string>({"premier Note:", "second Note:"})) << joined(lines);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "speak \"Note:\""), 1);
 }
 
 TEST(EditInPad, ModeTwoEndsAtTheFirstKeyThatIsNotNavigation) {
