@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "access/key_names.hpp"
+#include "access/layer_variant.hpp"
 #include "access/speech.hpp"
 #include "planning/text.hpp"
 #include "platform/services.hpp"
@@ -140,11 +141,12 @@ bool takes_return_as_ok(int number) {
     case ControlKind::text_field:
     case ControlKind::tree:
     case ControlKind::combo_box:
+      return true;
     case ControlKind::check_box:
     case ControlKind::option:
     case ControlKind::multi_list:
     case ControlKind::list_box:
-      return true;
+      return !kDialogLibrary;
     case ControlKind::editor:
       return (window_system().control_flags(dialog_state().window, number) & kReadOnly) != 0;
     default:
@@ -171,7 +173,7 @@ std::optional<std::string> focus_change(DialogState& s) {
     ws.remove_shortcut(s.window, vk::enter);
   }
   if (is_kind(n, ControlKind::text_field)) ws.select_all_text(s.window, n);
-  if (is_kind(n, ControlKind::option)) {
+  if (!kDialogLibrary && is_kind(n, ControlKind::option)) {
     for (int before = n - 1; before >= 1; --before) {
       const std::optional<ControlKind> kind = kind_of(before);
       if (!kind || kind == ControlKind::option) continue;
@@ -232,7 +234,7 @@ std::optional<std::string> timer_event(DialogState& s, int id) {
 std::optional<std::string> option_step(DialogState& s) {
   WindowSystem& ws = window_system();
   const int n = ws.focused_control(s.window);
-  if (s.inner_wait || !is_kind(n, ControlKind::option)) return std::nullopt;
+  if (kDialogLibrary || s.inner_wait || !is_kind(n, ControlKind::option)) return std::nullopt;
   int next = 0;
   if (is_kind(n - 1, ControlKind::option) && (IsKeyDown(vk::up) || IsKeyDown(vk::left))) {
     next = n - 1;
@@ -267,9 +269,10 @@ std::optional<std::string> key_action(DialogState& s, int n) {
   // Return keeps its own meaning in an editor that can be written to.
   const bool editable_editor =
       kind == ControlKind::editor && (window_system().control_flags(s.window, n) & kReadOnly) == 0;
+  const bool return_is_ok = kDialogLibrary ? takes_return_as_ok(n) : !on_button && !editable_editor;
   std::optional<std::string> name;
   if (s.ok_number != -1 &&
-      (((space || enter) && n == s.ok_number) || (enter && !on_button && !editable_editor))) {
+      (((space || enter) && n == s.ok_number) || (enter && return_is_ok))) {
     name = "btnok";
   } else if (s.cancel_number != -1 &&
              (((space || enter) && n == s.cancel_number) || IsKeyDown(vk::escape))) {
@@ -295,7 +298,7 @@ void select_combo_item(DialogState& s, int n, int index, std::string& provisiona
 void combo_keys(DialogState& s, std::string& provisional) {
   WindowSystem& ws = window_system();
   const int n = ws.focused_control(s.window);
-  if (s.inner_wait || !is_kind(n, ControlKind::combo_box)) return;
+  if (kDialogLibrary || s.inner_wait || !is_kind(n, ControlKind::combo_box)) return;
   const int count = ws.item_count(s.window, n);
   const bool control = IsKeyDown(vk::control);
   if (control && (IsKeyDown(vk::end) || IsKeyDown(vk::home))) {
@@ -336,6 +339,9 @@ std::optional<std::string> control_event(DialogState& s, const RawEvent& event,
     if (take_consumed_key(s, provisional)) return std::nullopt;
     return g == s.ok_number ? "btnok" : "btncancel";
   }
+  if (kDialogLibrary && *kind != ControlKind::button && *kind != ControlKind::check_box) {
+    return std::nullopt;
+  }
   switch (*kind) {
     case ControlKind::tab_panel:
       return numbered("pnl", g);
@@ -375,7 +381,7 @@ std::string command_event(DialogState& s, int command) {
   std::string name = numbered("menu", command);
   if (is_kind(n, ControlKind::button)) {
     name = numbered("btn", n);
-  } else if (is_kind(n, ControlKind::option)) {
+  } else if (!kDialogLibrary && is_kind(n, ControlKind::option)) {
     ws.set_control_state(s.window, n, 1);
     name = numbered("rd", n);
   } else if (is_kind(n, ControlKind::check_box)) {
@@ -406,7 +412,7 @@ std::string translate(DialogState& s, const RawEvent& event) {
   }
   switch (event.kind) {
     case Kind::tray:
-      return numbered("tray", event.id);
+      return kDialogLibrary ? "" : numbered("tray", event.id);
     case Kind::activated:
       s.window_active = true;
       ReleaseStuckKeys();

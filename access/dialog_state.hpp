@@ -102,6 +102,7 @@ struct DialogState {
   std::vector<int> registered;  // controls of the creation helpers, in creation order
   std::map<int, Mnemonic> mnemonics;
   int last_menu_number = 0;
+  int edit_menu_base = 0;  // first item of the window's edit menu, 0 when it has none
   bool inner_wait = false;  // a wait of the translation itself is running
 };
 

@@ -69,7 +69,8 @@ void AddEditMenu(int base, int language) {
       "&Cut\tCTRL+X", "&Paste\tCTRL+V", "Select &all\tCTRL+A", "&Find/Replace\tCTRL+F",
       "Again\tF3"};
   const auto& texts = language == 1 ? english : french;
-  BuildMenu(texts[0], base == 0 ? 1 : base, std::span(texts).subspan(1));
+  dialog_state().edit_menu_base = base == 0 ? 1 : base;
+  BuildMenu(texts[0], dialog_state().edit_menu_base, std::span(texts).subspan(1));
 }
 
 }  // namespace tavelo

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "access/dialog.hpp"
+#include "access/dialog_library.hpp"
 #include "access/key_names.hpp"
 #include "access/speech.hpp"
 #include "planning/fault.hpp"
@@ -389,7 +390,9 @@ int run_scripted_session(const std::string& script_file, std::ostream* transcrip
     transcript.write(file.empty() ? std::string(what) : std::string(what) + " " + in_quotes(file));
   });
   reset_dialog_layer();
+  record_asks_in(&transcript);
   const int code = run_program(program, transcript, windows);
+  record_asks_in(nullptr);
   transcript.write("exit " + std::to_string(code));
   if (!sound_out.empty() &&
       !write_wav(sound_out, Pcm{clock.rate(), 2, clock.rendered()})) {

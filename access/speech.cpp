@@ -1,6 +1,7 @@
 #include "access/speech.hpp"
 
 #include "access/dialog.hpp"
+#include "access/layer_variant.hpp"
 #include "planning/chain.hpp"
 #include "planning/text.hpp"
 #include "platform/services.hpp"
@@ -9,9 +10,14 @@ namespace tavelo {
 
 namespace {
 
+// What silences the say-style reader: a blank, or in the dialog library an empty text.
+constexpr std::string_view kSilent = kDialogLibrary ? "" : " ";
+
 // Cuts the speak-style reader: cancel, a tap of Shift, then a tab, which it says as nothing.
+// The dialog library only cancels.
 void cut_speak_reader() {
   speech_service().cancel();
+  if constexpr (kDialogLibrary) return;
   SimulateKey(vk::shift, 0);
   speech_service().speak("\t");
 }
@@ -38,7 +44,7 @@ int announce_later(std::string_view text, int mode) {
   d.pending_announcement = text;
   d.quiet_deadline = interface_clock().tick() + static_cast<std::uint32_t>(mode);
   int result = 0;
-  if (s.say_reader_loaded) result = speech_service().say(" ", true) ? 1 : 0;
+  if (s.say_reader_loaded) result = speech_service().say(kSilent, true) ? 1 : 0;
   if (s.speak_reader_loaded && result == 0) {
     cut_speak_reader();
     result = 2;
@@ -62,9 +68,11 @@ void LoadSpeechLibraries() {
 
 int Speak(std::string_view text, int mode, int force) {
   const SpeechState& s = speech_state();
-  const std::string_view said = text.empty() ? std::string_view(" ") : text;
   if (!s.say_reader_loaded && !s.speak_reader_loaded) return 0;
   if (mode >= 2) return announce_later(text, mode);
+  // The dialog library speaks whatever window is in front, and says an empty text as it is.
+  if constexpr (kDialogLibrary) return speak_now(text, text, mode);
+  const std::string_view said = text.empty() ? std::string_view(" ") : text;
   if (force != 1 && !current_window_in_front()) return 0;
   return speak_now(text, said, mode);
 }
@@ -72,7 +80,7 @@ int Speak(std::string_view text, int mode, int force) {
 void SilenceScreenReaders() {
   const SpeechState& s = speech_state();
   bool said = false;
-  if (s.say_reader_loaded) said = speech_service().say(" ", true);
+  if (s.say_reader_loaded) said = speech_service().say(kSilent, true);
   if (s.speak_reader_loaded && !said) speech_service().cancel();
 }
 

@@ -1,6 +1,7 @@
 #include <iostream>
 #include <string>
 
+#include "access/dialog_library.hpp"
 #include "planning/calendar.hpp"
 #include "planning/fault.hpp"
 #include "planning/planning_names.hpp"
@@ -22,6 +23,7 @@ void show_fault(const Fault& fault) {
 }
 
 int run(const fs::path& program_folder) {
+  LoadDialogLibrary(program_folder);
   SystemClock clock;
   const int today = todaynumber(clock);
   Settings settings = default_settings(today, false);

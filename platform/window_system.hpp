@@ -129,6 +129,9 @@ class WindowSystem {
   virtual CaretPosition caret(int window, int number) const = 0;
   virtual void set_caret(int window, int number, CaretPosition position) = 0;
   virtual void select_all_text(int window, int number) = 0;
+  // Selects `length` characters from character `start` (0-based, every character counted, line
+  // ends included) and puts the caret after them.
+  virtual void select_text(int window, int number, int start, int length) = 0;
   virtual int focused_control(int window) const = 0;
   virtual void set_focus(int window, int number) = 0;
 
@@ -147,6 +150,10 @@ class WindowSystem {
 
   virtual void set_tray_icon(int icon, std::string_view image, std::string_view tooltip) = 0;
   virtual void remove_tray_icon(int icon) = 0;
+
+  // Plays a wave file without waiting; the empty name, or a file that cannot be played, plays
+  // the system's default sound.
+  virtual void play_sound(std::string_view file) = 0;
 
   // Standard dialogs; each waits for the user's answer.
   virtual void message_box(std::string_view title, std::string_view text) = 0;

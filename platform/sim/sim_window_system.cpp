@@ -1,6 +1,8 @@
 #include "platform/sim/sim_window_system.hpp"
 
 #include <algorithm>
+#include <climits>
+#include <filesystem>
 
 namespace tavelo {
 
@@ -229,6 +231,25 @@ void SimWindowSystem::set_caret(int window, int number, CaretPosition position) 
 
 void SimWindowSystem::select_all_text(int, int) {}
 
+void SimWindowSystem::select_text(int window, int number, int start, int length) {
+  Control* c = control_of(window, number);
+  if (c == nullptr || start < 0 || length < 0) return;
+  // Byte offset of a character index of the UTF-8 text, the end when it is beyond.
+  const auto offset_of = [&text = c->text](int index) {
+    std::size_t at = 0;
+    for (; at < text.size(); ++at) {
+      if ((static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) continue;
+      if (index-- == 0) return at;
+    }
+    return at;
+  };
+  const std::size_t from = offset_of(start);
+  const std::size_t to = std::max(from, offset_of(start + std::min(length, INT_MAX - start)));
+  c->caret = end_of(std::string_view(c->text).substr(0, to));
+  transcript_.write("selected " + std::to_string(number) + " " +
+                    in_quotes(std::string_view(c->text).substr(from, to - from)));
+}
+
 int SimWindowSystem::focused_control(int window) const {
   const Window* w = window_of(window);
   return w == nullptr ? -1 : w->focus;
@@ -381,6 +402,12 @@ std::optional<std::string> SimWindowSystem::take_answer() {
   std::string answer = std::move(answers_.front());
   answers_.pop_front();
   return answer;
+}
+
+void SimWindowSystem::play_sound(std::string_view file) {
+  std::error_code error;
+  const bool playable = !file.empty() && std::filesystem::is_regular_file(file, error);
+  transcript_.write(playable ? "sound " + in_quotes(file) : std::string("sound default"));
 }
 
 void SimWindowSystem::message_box(std::string_view title, std::string_view text) {

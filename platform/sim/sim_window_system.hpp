@@ -70,6 +70,7 @@ class SimWindowSystem final : public WindowSystem {
   CaretPosition caret(int window, int number) const override;
   void set_caret(int window, int number, CaretPosition position) override;
   void select_all_text(int window, int number) override;
+  void select_text(int window, int number, int start, int length) override;
   int focused_control(int window) const override;
   void set_focus(int window, int number) override;
 
@@ -88,6 +89,7 @@ class SimWindowSystem final : public WindowSystem {
   void set_tray_icon(int icon, std::string_view image, std::string_view tooltip) override;
   void remove_tray_icon(int icon) override;
 
+  void play_sound(std::string_view file) override;
   void message_box(std::string_view title, std::string_view text) override;
   bool yes_no_box(std::string_view title, std::string_view text) override;
   std::optional<std::string> input_box(std::string_view title, std::string_view prompt,

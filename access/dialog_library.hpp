@@ -1,0 +1,32 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace tavelo {
+
+class Transcript;
+
+// The dialog library's file in the program folder.
+inline constexpr const char* kDialogLibraryFile = "libparlon.so";
+
+// Loads the dialog library from the program folder and looks up its two exports. A library that
+// is missing, or lacks an export, is reported only when a dialog needs it.
+bool LoadDialogLibrary(const std::filesystem::path& program_folder);
+bool DialogLibraryLoaded();
+
+// The advanced message dialog: a chain "title|text|seconds|caption|…[|default]" and a sound file
+// ("" for the system's sound). Returns the pressed button's number, 0 without buttons. A
+// malformed chain is a programming fault.
+int AskUser(std::string_view chain, std::string_view sound_file = {});
+// The numbers of the check boxes checked when the last AskUser closed, separated by spaces.
+const std::string& AskUserCheckBoxes();
+
+// The find box's answer (fields separated by "ÿ"; empty when cancelled).
+std::string FindBoxAnswer(bool find_only);
+
+// A scripted session writes each AskUser as `ask "CHAIN" -> N` to its transcript; null stops.
+void record_asks_in(Transcript* transcript);
+
+}  // namespace tavelo
