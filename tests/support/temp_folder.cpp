@@ -2,8 +2,10 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
+#include <limits>
 #include <stdexcept>
+
+#include "platform/files.hpp"
 
 namespace tavelo::testing {
 
@@ -24,8 +26,7 @@ void write_bytes(const std::filesystem::path& file, std::string_view bytes) {
 }
 
 std::string read_bytes(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return read_file(file, std::numeric_limits<std::size_t>::max()).value_or(std::string());
 }
 
 }  // namespace tavelo::testing
