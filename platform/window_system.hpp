@@ -24,6 +24,8 @@ enum class ControlKind {
 
 // Style flags of a control.
 inline constexpr int kReadOnly = 1;
+inline constexpr int kPassword = 4;    // text fields: the text is not shown
+inline constexpr int kDigitsOnly = 8;  // text fields: only digits can be typed
 
 // A keyboard shortcut: a Windows virtual-key code combined with modifier bits.
 inline constexpr int kShortcutShift = 0x1000;

@@ -1,0 +1,78 @@
+#include "tests/platform/gui_session.hpp"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+namespace tavelo::testing {
+
+namespace {
+
+constexpr int kStartTimeoutMs = 20000;
+
+// Runs a program that writes one line (a display number, a bus address) once it is ready.
+std::string start_and_read(std::unique_ptr<ChildProcess>& child,
+                           std::vector<std::string> words, bool line_on_fd) {
+  int pipe_ends[2];
+  if (::pipe(pipe_ends) != 0) throw std::runtime_error("pipe failed");
+  if (line_on_fd) words.push_back(std::to_string(pipe_ends[1]));
+  child = std::make_unique<ChildProcess>(words, line_on_fd ? -1 : pipe_ends[1], pipe_ends[1]);
+  ::close(pipe_ends[1]);
+  std::string line = first_line_of(pipe_ends[0], kStartTimeoutMs);
+  ::close(pipe_ends[0]);
+  if (line.empty()) throw std::runtime_error(words.front() + " did not start");
+  return line;
+}
+
+std::string accessibility_bus_launcher() {
+  for (const char* path : {"/usr/libexec/at-spi-bus-launcher",
+                           "/usr/lib/at-spi2-core/at-spi-bus-launcher"}) {
+    if (std::filesystem::exists(path)) return path;
+  }
+  throw std::runtime_error("at-spi-bus-launcher is missing (package at-spi2-core)");
+}
+
+}  // namespace
+
+GuiSession::GuiSession() {
+  // A long auto-repeat delay: a key the test holds while the program answers is not repeated.
+  display_ = ":" + start_and_read(server_,
+                                  {"Xvfb", "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                                   "-ardelay", "10000", "-displayfd"},
+                                  true);
+  ::setenv("DISPLAY", display_.c_str(), 1);
+  const std::string bus = start_and_read(
+      bus_, {"dbus-daemon", "--session", "--nofork", "--nosyslog", "--print-address"}, false);
+  ::setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
+  ::unsetenv("NO_AT_BRIDGE");
+  accessibility_bus_ =
+      std::make_unique<ChildProcess>(std::vector<std::string>{accessibility_bus_launcher(),
+                                                              "--launch-immediately"});
+}
+
+GtkWindowSystem& gui_windows() {
+  static GuiSession session;
+  static GtkWindowSystem windows;
+  return windows;
+}
+
+}  // namespace tavelo::testing
+
+// GTK, GLib, fontconfig and the accessibility bridge keep caches until the process ends; only
+// their own allocations are left out of the leak report, never the program's.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libgtk-3.so\n"
+         "leak:libgdk-3.so\n"
+         "leak:libglib-2.0.so\n"
+         "leak:libgobject-2.0.so\n"
+         "leak:libgio-2.0.so\n"
+         "leak:libfontconfig.so\n"
+         "leak:libpango\n"
+         "leak:libcairo.so\n"
+         "leak:libatk\n"
+         "leak:libatspi.so\n"
+         "leak:libdbus-1.so\n"
+         "leak:libX11.so\n";
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/linux/gtk_window_system.hpp"
+#include "tests/support/child_process.hpp"
+
+namespace tavelo::testing {
+
+// A private desktop for the GUI tests of one test program: an Xvfb server on a free display, a
+// session bus and the accessibility bus, with DISPLAY and DBUS_SESSION_BUS_ADDRESS set for this
+// process and its children. Everything is stopped when the test program ends.
+class GuiSession {
+ public:
+  GuiSession();
+  const std::string& display() const { return display_; }
+
+ private:
+  std::string display_;
+  std::unique_ptr<ChildProcess> server_;
+  std::unique_ptr<ChildProcess> bus_;
+  std::unique_ptr<ChildProcess> accessibility_bus_;
+};
+
+// The session and the one GTK window system of the test program, started on first use.
+GtkWindowSystem& gui_windows();
+
+}  // namespace tavelo::testing
