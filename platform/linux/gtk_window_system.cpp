@@ -1135,6 +1135,7 @@ bool GtkWindowSystem::yes_no_box(std::string_view title, std::string_view text) 
   GtkWidget* dialog = message_dialog(GTK_MESSAGE_QUESTION, text);
   gtk_dialog_add_buttons(GTK_DIALOG(dialog), "_Oui", GTK_RESPONSE_YES, "_Non", GTK_RESPONSE_NO,
                          nullptr);
+  gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_YES);
   return run_dialog(*state_, dialog, title) == GTK_RESPONSE_YES;
 }
 

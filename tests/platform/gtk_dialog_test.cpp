@@ -13,6 +13,7 @@
 #include "platform/services.hpp"
 #include "platform/sim/sim_speech.hpp"
 #include "tests/platform/gui_session.hpp"
+#include "tests/support/temp_folder.hpp"
 
 namespace tavelo {
 namespace {
@@ -183,6 +184,62 @@ TEST_F(GtkDialogTest, ScreenshotOfADialogForPeopleToLookAt) {
   ASSERT_EQ(std::system(command.c_str()), 0);
   ASSERT_TRUE(std::filesystem::exists(picture));
   EXPECT_GT(std::filesystem::file_size(picture), 1000U);
+}
+
+// A user at the keyboard, in another process: waits for the window of that title to show,
+// gives it the keyboard, types the text, then presses the key (an xdotool key name).
+std::unique_ptr<testing::ChildProcess> user_answers(const std::string& title,
+                                                    const std::string& text,
+                                                    const std::string& key) {
+  return std::make_unique<testing::ChildProcess>(std::vector<std::string>{
+      "sh", "-c",
+      "xdotool search --sync --onlyvisible --name \"^$0$\" windowfocus --sync %1 "
+      "type --delay 30 \"$1\" && xdotool key --delay 30 \"$2\"",
+      title, text, key});
+}
+
+TEST_F(GtkDialogTest, StandardDialogsAnswerTheKeyboard) {
+  open_sample_dialog(true);
+  // The preset is selected, so typing replaces it; Return is OK.
+  auto user = user_answers("rendez-vous", "dentiste", "Return");
+  EXPECT_EQ(windows_->input_box("rendez-vous", "sujet du rendez-vous", "réunion"), "dentiste");
+  user = user_answers("rendez-vous", "", "Escape");
+  EXPECT_EQ(windows_->input_box("rendez-vous", "sujet du rendez-vous", "réunion"), std::nullopt);
+  // Yes is the default answer, as in the Windows box; Escape says no.
+  user = user_answers("question", "", "Return");
+  EXPECT_TRUE(windows_->yes_no_box("question", "supprimer la planification?"));
+  user = user_answers("question", "", "Escape");
+  EXPECT_FALSE(windows_->yes_no_box("question", "supprimer la planification?"));
+  user = user_answers("information", "", "Return");
+  windows_->message_box("information", "planification enregistrée");
+
+  testing::TempFolder folder;
+  testing::write_bytes(folder.path() / "copie.agb", "x");
+  // A typed "/" opens the chooser's location field.
+  const std::string wanted = (folder.path() / "copie.agb").string();
+  user = user_answers("récupérer", wanted, "Return");
+  EXPECT_EQ(windows_->open_file_dialog("récupérer", "*.agb", folder.path().string()), wanted);
+
+  // The dialog's window has the keyboard again afterwards.
+  EXPECT_TRUE(contains(events_until("getfocus"), "getfocus"));
+}
+
+TEST_F(GtkDialogTest, MenuItemsAreChosenWithTheirLetters) {
+  open_sample_dialog(true);
+  const int menu = windows_->add_menu(dialog_state().window, 0, "&Fichier");
+  windows_->add_menu_item(menu, 42, "&Ouvrir");
+  windows_->add_menu_separator(menu);
+  windows_->add_menu_item(menu, 43, "&Quitter");
+  events_for(200);
+  press(vk::alt);
+  press('F');
+  release('F');
+  release(vk::alt);
+  press('Q');
+  const Events events = events_until("menu43");
+  release('Q');
+  EXPECT_TRUE(contains(events, "menu43"));
+  EXPECT_FALSE(contains(events, "menu42"));
 }
 
 }  // namespace

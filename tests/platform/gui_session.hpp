@@ -14,6 +14,9 @@ namespace tavelo::testing {
 class GuiSession {
  public:
   GuiSession();
+  ~GuiSession();
+  GuiSession(const GuiSession&) = delete;
+  GuiSession& operator=(const GuiSession&) = delete;
   const std::string& display() const { return display_; }
 
  private:

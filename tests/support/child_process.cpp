@@ -38,8 +38,11 @@ ChildProcess::ChildProcess(const std::vector<std::string>& words, int output, in
 
 ChildProcess::~ChildProcess() {
   if (exited_) return;
-  ::kill(pid_, SIGTERM);
   int status = 0;
+  // A child already gone, or already collected by a library's own child watch, is not
+  // signalled: its number may belong to another process by now.
+  if (::waitpid(pid_, &status, WNOHANG) != 0) return;
+  ::kill(pid_, SIGTERM);
   ::waitpid(pid_, &status, 0);
 }
 
