@@ -33,17 +33,6 @@ int tag_of(gpointer object, const char* key) {
   return GPOINTER_TO_INT(g_object_get_data(G_OBJECT(object), key)) - 1;
 }
 
-bool types_character(int key) {
-  return key == vk::space || key == vk::enter || key == vk::escape || key == vk::back ||
-         (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z') || (key >= 96 && key <= 111) ||
-         (key >= 186 && key <= 192) || (key >= 219 && key <= 222) || key == 226;
-}
-
-bool is_modifier(int key) {
-  return key == vk::shift || key == vk::control || key == vk::alt ||
-         (key >= vk::left_shift && key <= 165);
-}
-
 bool is_arrow(int key) {
   return key >= vk::left && key <= vk::down;
 }
@@ -60,14 +49,6 @@ bool has_caption(ControlKind kind) {
 bool has_rows(ControlKind kind) {
   return kind == ControlKind::list_box || kind == ControlKind::multi_list ||
          kind == ControlKind::tree;
-}
-
-std::string without_ampersands(std::string_view caption) {
-  std::string out;
-  for (const char c : caption) {
-    if (c != '&') out += c;
-  }
-  return out;
 }
 
 // Windows captions mark their mnemonic with "&"; GTK menus with "_".
@@ -589,7 +570,7 @@ bool State::key_pressed(int window, int key, guint state) {
   const int modifiers = modifiers_of(state, key);
   const bool alt = (modifiers & kShortcutAlt) != 0;
   if (alt) post({.kind = RawEvent::Kind::system_key_down, .window = window, .key = key});
-  if (is_modifier(key)) return false;
+  if (vk::is_modifier(key)) return false;
   const auto shortcut = w->shortcuts.find(key | modifiers);
   if (shortcut != w->shortcuts.end()) {
     post({.kind = RawEvent::Kind::command, .window = window, .id = shortcut->second});
@@ -606,7 +587,7 @@ bool State::key_pressed(int window, int key, guint state) {
         .window = window,
         .id = focus,
         .key = key,
-        .character = types_character(key) && !control});
+        .character = vk::types_character(key) && !control});
   // The dialog layer walks through option groups itself, one step per lock.
   const Control* c = control_of(window, focus);
   return is_arrow(key) && c != nullptr && c->kind == ControlKind::option;

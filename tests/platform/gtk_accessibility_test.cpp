@@ -46,21 +46,7 @@ TEST(GtkAccessibility, EveryFocusableControlHasANameAndOptionsTheirGroupLabel) {
   SimSpeech speech(transcript);
   install_interface_services(windows, speech, clock);
   reset_dialog_layer();
-  OpenDialog("", 0, 0, 12, 40, "fiche");
-  AddLabel(1, "sujet", 1, 1);
-  AddTextField(2, "", 1, 12, 26);
-  AddCheckBox(3, "&rappel", 3, 1, 14);
-  AddLabel(4, "priorité", 5, 1);
-  AddOption(5, "&basse", true, 5, 12, 10);
-  AddOption(6, "&haute", false, 5, 24, 10);
-  AddLabel(7, "catégorie", 7, 1);
-  AddCombo(8, 7, 12, 20);
-  AddItem(8, "travail");
-  AddLabel(9, "rendez-vous", 9, 1);
-  AddList(10, 9, 14, 20, 2);
-  AddItem(10, "lundi");
-  AddOkButton(0, 0);
-  AddCancelButton(0, 0);
+  testing::open_sample_dialog(true);
 
   // The names the backend gives, as GTK holds them.
   EXPECT_EQ(windows.accessible_name(dialog_state().window, 2), "sujet");

@@ -1,5 +1,7 @@
 #include "tests/platform/gui_session.hpp"
 
+#include "access/dialog.hpp"
+
 #include <signal.h>
 #include <unistd.h>
 
@@ -63,6 +65,28 @@ GtkWindowSystem& gui_windows() {
   static GuiSession session;
   static GtkWindowSystem windows;
   return windows;
+}
+
+void open_sample_dialog(bool with_cancel) {
+  OpenDialog("", 0, 0, 12, 40, "essai de saisie");
+  AddLabel(1, "sujet", 1, 1);
+  AddTextField(2, "", 1, 12, 26);
+  AddCheckBox(3, "&rappel", 3, 1, 14);
+  AddLabel(4, "priorité", 5, 1);
+  AddOption(5, "&basse", true, 5, 12, 10);
+  AddOption(6, "&haute", false, 5, 24, 10);
+  AddLabel(7, "catégorie", 7, 1);
+  AddCombo(8, 7, 12, 20);
+  AddItem(8, "travail");
+  AddItem(8, "famille");
+  AddLabel(9, "rendez-vous", 9, 1);
+  AddList(10, 9, 14, 20, 2);
+  AddItem(10, "lundi");
+  AddItem(10, "mardi");
+  AddButton(11, "&test", 11, 1, 8);
+  AddMnemonics(11);
+  AddOkButton(0, 0);
+  if (with_cancel) AddCancelButton(0, 0);
 }
 
 }  // namespace tavelo::testing

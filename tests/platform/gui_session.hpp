@@ -29,4 +29,9 @@ class GuiSession {
 // The session and the one GTK window system of the test program, started on first use.
 GtkWindowSystem& gui_windows();
 
+// Opens the dialog the GUI tests drive: a labelled text field (2), a check box (3), an option
+// group (5, 6) under its label, a combo box (8) and a list (10) after their labels, a button
+// (11), the mnemonics, OK and, when asked, Cancel.
+void open_sample_dialog(bool with_cancel);
+
 }  // namespace tavelo::testing
