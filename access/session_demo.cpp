@@ -1,12 +1,19 @@
 // A small dialog run on the scripted session until the program's start-up takes the session
-// over: TAVELO_UI=script:FILE tavelo-session-demo
+// over: TAVELO_UI=script:FILE tavelo-session-demo; with TAVELO_UI=gtk it opens a real window
+// and speaks through speech-dispatcher.
+#include <cstdlib>
 #include <iostream>
+#include <string_view>
 
 #include "access/dialog.hpp"
 #include "access/key_names.hpp"
 #include "access/scripted_session.hpp"
 #include "access/speech.hpp"
 #include "access/window_prompts.hpp"
+#include "platform/linux/gtk_window_system.hpp"
+#include "platform/linux/speechd_speech.hpp"
+#include "platform/linux/system_clock.hpp"
+#include "platform/services.hpp"
 
 namespace {
 
@@ -36,11 +43,28 @@ int subject_dialog() {
   }
 }
 
+int on_real_windows() {
+  GtkWindowSystem windows;
+  SpeechdSpeech speech;
+  SystemClock clock;
+  install_interface_services(windows, speech, clock);
+  return subject_dialog();
+}
+
 }  // namespace
 
 int main() {
+  const char* ui = std::getenv("TAVELO_UI");
+  if (ui != nullptr && std::string_view(ui) == "gtk") {
+    try {
+      return on_real_windows();
+    } catch (const std::exception& error) {
+      std::cerr << "tavelo-session-demo : " << error.what() << "\n";
+      return 2;
+    }
+  }
   if (const std::optional<int> code = run_session_from_environment(subject_dialog)) return *code;
-  std::cerr << "tavelo-session-demo ne fonctionne qu'en session scriptée : "
-               "TAVELO_UI=script:FICHIER\n";
+  std::cerr << "tavelo-session-demo ne fonctionne qu'en session scriptée "
+               "(TAVELO_UI=script:FICHIER) ou en fenêtres réelles (TAVELO_UI=gtk)\n";
   return 2;
 }

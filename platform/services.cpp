@@ -43,6 +43,8 @@ void install_sound_services(Mixer& mixer, SoundReport report) {
 
 Mixer& sound_mixer() { return installed(installed_mixer, "sound output"); }
 
+Mixer* installed_sound_mixer() { return installed_mixer; }
+
 const SoundReport& sound_report() { return installed_report; }
 
 }  // namespace tavelo

@@ -24,6 +24,8 @@ Clock& interface_clock();
 using SoundReport = std::function<void(std::string_view what, std::string_view file)>;
 void install_sound_services(Mixer& mixer, SoundReport report);
 Mixer& sound_mixer();
+// The sound output when one is installed, else nothing.
+Mixer* installed_sound_mixer();
 const SoundReport& sound_report();
 
 }  // namespace tavelo

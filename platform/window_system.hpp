@@ -24,6 +24,17 @@ enum class ControlKind {
 
 // Style flags of a control.
 inline constexpr int kReadOnly = 1;
+inline constexpr int kPassword = 4;    // text fields: the text is not shown
+inline constexpr int kDigitsOnly = 8;  // text fields: only digits can be typed
+
+// A caption as it reads: Windows captions mark their mnemonic letter with "&".
+inline std::string without_ampersands(std::string_view caption) {
+  std::string out;
+  for (const char c : caption) {
+    if (c != '&') out += c;
+  }
+  return out;
+}
 
 // A keyboard shortcut: a Windows virtual-key code combined with modifier bits.
 inline constexpr int kShortcutShift = 0x1000;
@@ -36,7 +47,19 @@ inline constexpr int back = 8, tab = 9, enter = 13, shift = 16, control = 17, al
                      space = 32, page_up = 33, page_down = 34, end = 35, home = 36, left = 37,
                      up = 38, right = 39, down = 40, left_shift = 160, right_shift = 161,
                      left_control = 162, right_control = 163;
+
+// True for the keys that type a character where a text could take it (Windows' WM_CHAR keys).
+inline bool types_character(int key) {
+  return key == space || key == enter || key == escape || key == back ||
+         (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z') || (key >= 96 && key <= 111) ||
+         (key >= 186 && key <= 192) || (key >= 219 && key <= 222) || key == 226;
 }
+
+// Shift, Control and Alt, common or of one side.
+inline bool is_modifier(int key) {
+  return key == shift || key == control || key == alt || (key >= left_shift && key <= 165);
+}
+}  // namespace vk
 
 struct PixelRect {
   int x = 0;

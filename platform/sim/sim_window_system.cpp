@@ -8,17 +8,6 @@ namespace tavelo {
 
 namespace {
 
-bool types_character(int key) {
-  return key == vk::space || key == vk::enter || key == vk::escape || key == vk::back ||
-         (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z') || (key >= 96 && key <= 111) ||
-         (key >= 186 && key <= 192) || (key >= 219 && key <= 222) || key == 226;
-}
-
-bool is_modifier(int key) {
-  return key == vk::shift || key == vk::control || key == vk::alt ||
-         (key >= vk::left_shift && key <= 165);
-}
-
 bool is_editable(ControlKind kind) {
   return kind == ControlKind::text_field || kind == ControlKind::editor ||
          kind == ControlKind::combo_box;
@@ -26,14 +15,6 @@ bool is_editable(ControlKind kind) {
 
 bool can_take_focus(ControlKind kind) {
   return kind != ControlKind::label;
-}
-
-std::string without_ampersands(std::string_view caption) {
-  std::string out;
-  for (const char c : caption) {
-    if (c != '&') out += c;
-  }
-  return out;
 }
 
 // Line and column (1-based) just after the text.
@@ -509,7 +490,7 @@ void SimWindowSystem::press(int key) {
   const int modifiers = held_modifiers();
   const bool alt = (modifiers & kShortcutAlt) != 0;
   if (alt) post({.kind = RawEvent::Kind::system_key_down, .window = window, .key = key});
-  if (is_modifier(key)) return;
+  if (vk::is_modifier(key)) return;
   const auto shortcut = w->shortcuts.find(key | modifiers);
   if (shortcut != w->shortcuts.end()) {
     pressed_on_[key] = {window, -2};
@@ -526,7 +507,7 @@ void SimWindowSystem::press(int key) {
     move_focus((modifiers & kShortcutShift) ? -1 : 1);
     return;
   }
-  const bool character = types_character(key) && !(modifiers & kShortcutControl);
+  const bool character = vk::types_character(key) && !(modifiers & kShortcutControl);
   post({.kind = RawEvent::Kind::key_down,
         .window = window,
         .id = w->focus,

@@ -1,0 +1,33 @@
+# Lists the focusable controls of an application as AT-SPI shows them to a screen reader:
+# one line "role<TAB>name<TAB>description" each. Run by Debian's /usr/bin/python3.
+import sys
+import time
+
+import pyatspi
+
+
+def application(name):
+    deadline = time.time() + 20
+    while time.time() < deadline:
+        desktop = pyatspi.Registry.getDesktop(0)
+        for app in desktop:
+            if app is not None and app.name == name:
+                return app
+        time.sleep(0.2)
+    sys.exit("application %s not found on the accessibility bus" % name)
+
+
+def focusable(node):
+    try:
+        states = node.getState()
+    except Exception:
+        return
+    if states.contains(pyatspi.STATE_FOCUSABLE) and states.contains(pyatspi.STATE_SHOWING):
+        yield node
+    for child in node:
+        if child is not None:
+            yield from focusable(child)
+
+
+for node in focusable(application(sys.argv[1])):
+    print("%s\t%s\t%s" % (node.getRoleName(), node.name or "", node.description or ""))

@@ -1,0 +1,228 @@
+// Real dialogs of the dialog layer on an X server, driven by real key presses (XTest).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+
+#include "access/dialog.hpp"
+#include "access/speech.hpp"
+#include "platform/linux/system_clock.hpp"
+#include "platform/services.hpp"
+#include "platform/sim/sim_speech.hpp"
+#include "tests/platform/gui_session.hpp"
+#include "tests/support/temp_folder.hpp"
+
+namespace tavelo {
+namespace {
+
+using Events = std::vector<std::string>;
+constexpr int kPatienceMs = 15000;  // generous: the machine may be loaded
+
+class GtkDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    windows_ = &testing::gui_windows();
+    install_interface_services(*windows_, speech_, clock_);
+    reset_dialog_layer();
+    LoadSpeechLibraries();
+  }
+
+  // Event names until one satisfies `done` (included) or the patience runs out.
+  Events events_until(const std::function<bool(const std::string&)>& done,
+                      int patience_ms = kPatienceMs) {
+    Events seen;
+    const std::uint32_t start = clock_.tick();
+    while (clock_.tick() - start < static_cast<std::uint32_t>(patience_ms)) {
+      const std::string name = WaitDialogEvent(50);
+      if (name.empty()) continue;
+      seen.push_back(name);
+      if (done(name)) break;
+    }
+    return seen;
+  }
+  Events events_until(const std::string& wanted) {
+    return events_until([&](const std::string& name) { return name == wanted; });
+  }
+  // Everything the dialog reports during a short quiet time.
+  Events events_for(int ms) {
+    return events_until([](const std::string&) { return false; }, ms);
+  }
+  void press(int key) { windows_->synthesize_key(key, true); }
+  void release(int key) { windows_->synthesize_key(key, false); }
+
+  void open_sample_dialog(bool with_cancel) {
+    testing::open_sample_dialog(with_cancel);
+    ASSERT_TRUE(contains(events_until("getfocus"), "getfocus")) << "the window never became active";
+  }
+
+  static bool contains(const Events& events, const std::string& name) {
+    return std::find(events.begin(), events.end(), name) != events.end();
+  }
+  static long count(const Events& events, const std::string& name) {
+    return std::count(events.begin(), events.end(), name);
+  }
+
+  SystemClock clock_;
+  Transcript transcript_{clock_};
+  SimSpeech speech_{transcript_};
+  GtkWindowSystem* windows_ = nullptr;
+};
+
+TEST_F(GtkDialogTest, KeysOnRealControlsGiveTheDialogEvents) {
+  open_sample_dialog(true);
+
+  // Typed letters reach the field; Return there is OK once, its release is only a release.
+  FocusControl(2);
+  EXPECT_TRUE(contains(events_until("g2"), "g2"));
+  press('A');
+  release('A');
+  EXPECT_TRUE(contains(events_until("key_pressed"), "key_pressed"));
+  press(vk::enter);
+  Events events = events_until("btnok");
+  release(vk::enter);
+  Events after = events_until("key_released");
+  const Events quiet = events_for(300);
+  after.insert(after.end(), quiet.begin(), quiet.end());
+  EXPECT_EQ(count(events, "btnok"), 1);
+  EXPECT_EQ(count(after, "btnok"), 0);
+  EXPECT_TRUE(contains(after, "key_released"));
+  EXPECT_EQ(ControlText(2), "a");
+
+  // Space on an unchecked box: the coming state first, then the box's own click is a release.
+  FocusControl(3);
+  EXPECT_TRUE(contains(events_until("g3"), "g3"));
+  press(vk::space);
+  events = events_until("chk3-set");
+  release(vk::space);
+  after = events_until("key_released");
+  const Events settled = events_for(300);
+  after.insert(after.end(), settled.begin(), settled.end());
+  EXPECT_TRUE(contains(events, "chk3-set"));
+  EXPECT_FALSE(contains(after, "chk3-set"));
+  EXPECT_FALSE(contains(after, "chk3-unset"));
+  EXPECT_EQ(ControlState(3), 1);
+
+  // Down in the option group selects and focuses the next option, one step per press.
+  SetControlState(5, 1);
+  FocusControl(5);
+  EXPECT_TRUE(contains(events_until("rd5"), "rd5"));
+  press(vk::down);
+  events = events_until("rd6");
+  release(vk::down);
+  events_until("key_released");
+  EXPECT_TRUE(contains(events, "rd6"));
+  EXPECT_EQ(ControlState(6), 1);
+  EXPECT_EQ(ControlState(5), 0);
+  EXPECT_EQ(windows_->focused_control(dialog_state().window), 6);
+
+  // Alt+letter acts on its control: the checked box is unchecked, the button is pressed.
+  press(vk::alt);
+  press('R');
+  events = events_until("chk3-unset");
+  release('R');
+  press('T');
+  Events button = events_until("btn11");
+  release('T');
+  release(vk::alt);
+  EXPECT_TRUE(contains(events, "chk3-unset"));
+  EXPECT_TRUE(contains(button, "btn11"));
+  EXPECT_EQ(ControlState(3), 0);
+  EXPECT_TRUE(contains(events_until("getfocus"), "getfocus")) << "Alt release re-announces";
+
+  // A one-shot timer of the dialog.
+  StartDialogTimer(7, 100, 0);
+  EXPECT_TRUE(contains(events_until("timer7"), "timer7"));
+
+  // Escape with a Cancel button is Cancel.
+  press(vk::escape);
+  events = events_until("btncancel");
+  release(vk::escape);
+  EXPECT_TRUE(contains(events, "btncancel"));
+}
+
+TEST_F(GtkDialogTest, EscapeWithoutCancelButtonIsAnOrdinaryKey) {
+  open_sample_dialog(false);
+  FocusControl(2);
+  events_until("g2");
+  press(vk::escape);
+  Events events = events_until("key_pressed");
+  release(vk::escape);
+  const Events after = events_for(300);
+  events.insert(events.end(), after.begin(), after.end());
+  EXPECT_TRUE(contains(events, "key_pressed"));
+  EXPECT_FALSE(contains(events, "btncancel"));
+}
+
+TEST_F(GtkDialogTest, ScreenshotOfADialogForPeopleToLookAt) {
+  open_sample_dialog(true);
+  SetControlText(2, "réunion d'équipe");
+  events_for(500);  // lets the window draw itself
+  const std::filesystem::path picture = std::filesystem::path(TAVELO_BUILD_DIR) / "gtk_dialog.png";
+  std::filesystem::remove(picture);
+  const std::string command = "import -window root '" + picture.string() + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  ASSERT_TRUE(std::filesystem::exists(picture));
+  EXPECT_GT(std::filesystem::file_size(picture), 1000U);
+}
+
+// A user at the keyboard, in another process: waits for the window of that title to show,
+// gives it the keyboard, types the text, then presses the key (an xdotool key name).
+std::unique_ptr<testing::ChildProcess> user_answers(const std::string& title,
+                                                    const std::string& text,
+                                                    const std::string& key) {
+  return std::make_unique<testing::ChildProcess>(std::vector<std::string>{
+      "sh", "-c",
+      "xdotool search --sync --onlyvisible --name \"^$0$\" windowfocus --sync %1 "
+      "type --delay 30 \"$1\" && xdotool key --delay 30 \"$2\"",
+      title, text, key});
+}
+
+TEST_F(GtkDialogTest, StandardDialogsAnswerTheKeyboard) {
+  open_sample_dialog(true);
+  // The preset is selected, so typing replaces it; Return is OK.
+  auto user = user_answers("rendez-vous", "dentiste", "Return");
+  EXPECT_EQ(windows_->input_box("rendez-vous", "sujet du rendez-vous", "réunion"), "dentiste");
+  user = user_answers("rendez-vous", "", "Escape");
+  EXPECT_EQ(windows_->input_box("rendez-vous", "sujet du rendez-vous", "réunion"), std::nullopt);
+  // Yes is the default answer, as in the Windows box; Escape says no.
+  user = user_answers("question", "", "Return");
+  EXPECT_TRUE(windows_->yes_no_box("question", "supprimer la planification?"));
+  user = user_answers("question", "", "Escape");
+  EXPECT_FALSE(windows_->yes_no_box("question", "supprimer la planification?"));
+  user = user_answers("information", "", "Return");
+  windows_->message_box("information", "planification enregistrée");
+
+  testing::TempFolder folder;
+  testing::write_bytes(folder.path() / "copie.agb", "x");
+  // A typed "/" opens the chooser's location field.
+  const std::string wanted = (folder.path() / "copie.agb").string();
+  user = user_answers("récupérer", wanted, "Return");
+  EXPECT_EQ(windows_->open_file_dialog("récupérer", "*.agb", folder.path().string()), wanted);
+
+  // The dialog's window has the keyboard again afterwards.
+  EXPECT_TRUE(contains(events_until("getfocus"), "getfocus"));
+}
+
+TEST_F(GtkDialogTest, MenuItemsAreChosenWithTheirLetters) {
+  open_sample_dialog(true);
+  const int menu = windows_->add_menu(dialog_state().window, 0, "&Fichier");
+  windows_->add_menu_item(menu, 42, "&Ouvrir");
+  windows_->add_menu_separator(menu);
+  windows_->add_menu_item(menu, 43, "&Quitter");
+  events_for(200);
+  press(vk::alt);
+  press('F');
+  release('F');
+  release(vk::alt);
+  press('Q');
+  const Events events = events_until("menu43");
+  release('Q');
+  EXPECT_TRUE(contains(events, "menu43"));
+  EXPECT_FALSE(contains(events, "menu42"));
+}
+
+}  // namespace
+}  // namespace tavelo

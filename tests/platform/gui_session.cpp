@@ -1,0 +1,109 @@
+#include "tests/platform/gui_session.hpp"
+
+#include "access/dialog.hpp"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+namespace tavelo::testing {
+
+namespace {
+
+constexpr int kStartTimeoutMs = 20000;
+
+// Runs a program that writes one line (a display number, a bus address) once it is ready.
+std::string start_and_read(std::unique_ptr<ChildProcess>& child,
+                           std::vector<std::string> words, bool line_on_fd) {
+  int pipe_ends[2];
+  if (::pipe(pipe_ends) != 0) throw std::runtime_error("pipe failed");
+  if (line_on_fd) words.push_back(std::to_string(pipe_ends[1]));
+  child = std::make_unique<ChildProcess>(words, line_on_fd ? -1 : pipe_ends[1], pipe_ends[1]);
+  ::close(pipe_ends[1]);
+  std::string line = first_line_of(pipe_ends[0], kStartTimeoutMs);
+  ::close(pipe_ends[0]);
+  if (line.empty()) throw std::runtime_error(words.front() + " did not start");
+  return line;
+}
+
+std::string accessibility_bus_launcher() {
+  for (const char* path : {"/usr/libexec/at-spi-bus-launcher",
+                           "/usr/lib/at-spi2-core/at-spi-bus-launcher"}) {
+    if (std::filesystem::exists(path)) return path;
+  }
+  throw std::runtime_error("at-spi-bus-launcher is missing (package at-spi2-core)");
+}
+
+}  // namespace
+
+GuiSession::GuiSession() {
+  // A long auto-repeat delay: a key the test holds while the program answers is not repeated.
+  display_ = ":" + start_and_read(server_,
+                                  {"Xvfb", "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                                   "-ardelay", "10000", "-displayfd"},
+                                  true);
+  ::setenv("DISPLAY", display_.c_str(), 1);
+  const std::string bus = start_and_read(
+      bus_, {"dbus-daemon", "--session", "--nofork", "--nosyslog", "--print-address"}, false);
+  ::setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
+  ::unsetenv("NO_AT_BRIDGE");
+  accessibility_bus_ =
+      std::make_unique<ChildProcess>(std::vector<std::string>{accessibility_bus_launcher(),
+                                                              "--launch-immediately"});
+}
+
+// GIO's session-bus connection raises SIGTERM in its own process when the bus goes away; the
+// test program is ending by then and must end with its own status.
+GuiSession::~GuiSession() {
+  ::signal(SIGTERM, SIG_IGN);
+}
+
+GtkWindowSystem& gui_windows() {
+  static GuiSession session;
+  static GtkWindowSystem windows;
+  return windows;
+}
+
+void open_sample_dialog(bool with_cancel) {
+  OpenDialog("", 0, 0, 12, 40, "essai de saisie");
+  AddLabel(1, "sujet", 1, 1);
+  AddTextField(2, "", 1, 12, 26);
+  AddCheckBox(3, "&rappel", 3, 1, 14);
+  AddLabel(4, "priorité", 5, 1);
+  AddOption(5, "&basse", true, 5, 12, 10);
+  AddOption(6, "&haute", false, 5, 24, 10);
+  AddLabel(7, "catégorie", 7, 1);
+  AddCombo(8, 7, 12, 20);
+  AddItem(8, "travail");
+  AddItem(8, "famille");
+  AddLabel(9, "rendez-vous", 9, 1);
+  AddList(10, 9, 14, 20, 2);
+  AddItem(10, "lundi");
+  AddItem(10, "mardi");
+  AddButton(11, "&test", 11, 1, 8);
+  AddMnemonics(11);
+  AddOkButton(0, 0);
+  if (with_cancel) AddCancelButton(0, 0);
+}
+
+}  // namespace tavelo::testing
+
+// GTK, GLib, fontconfig and the accessibility bridge keep caches until the process ends; only
+// their own allocations are left out of the leak report, never the program's.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libgtk-3.so\n"
+         "leak:libgdk-3.so\n"
+         "leak:libglib-2.0.so\n"
+         "leak:libgobject-2.0.so\n"
+         "leak:libgio-2.0.so\n"
+         "leak:libfontconfig.so\n"
+         "leak:libpango\n"
+         "leak:libcairo.so\n"
+         "leak:libatk\n"
+         "leak:libatspi.so\n"
+         "leak:libdbus-1.so\n"
+         "leak:libX11.so\n";
+}

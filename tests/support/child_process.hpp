@@ -1,0 +1,36 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tavelo::testing {
+
+// A program the test starts (an X server, a bus, a daemon, a script). It is stopped when this
+// object goes, including when the test fails, and the kernel stops it if the test program dies.
+class ChildProcess {
+ public:
+  // `output`, when not -1, becomes the child's standard output; `kept_fd` stays open in it.
+  explicit ChildProcess(const std::vector<std::string>& words, int output = -1,
+                        int kept_fd = -1);
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // Runs `pump` until the child exits or `timeout_ms` passes; its exit status, -1 on time-out.
+  int wait(int timeout_ms, const std::function<void()>& pump);
+
+ private:
+  pid_t pid_ = -1;
+  bool exited_ = false;
+};
+
+// The first line written to `fd` within the time, without its line feed.
+std::string first_line_of(int fd, int timeout_ms);
+
+// Polls `ready` (sleeping 20 ms between tries) until it holds or the time runs out.
+bool eventually(const std::function<bool()>& ready, int timeout_ms);
+
+}  // namespace tavelo::testing
