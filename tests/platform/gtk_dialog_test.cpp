@@ -168,6 +168,41 @@ TEST_F(GtkDialogTest, ScreenshotOfADialogForPeopleToLookAt) {
   EXPECT_GT(std::filesystem::file_size(picture), 1000U);
 }
 
+TEST_F(GtkDialogTest, ListsAndEditorsFollowTheKeys) {
+  open_sample_dialog(true);
+  AddEditor(12, "première ligne\nseconde ligne", 1, 1, 10, 2, kReadOnly);
+
+  // Down in the list selects the next row and the list reports it.
+  SetControlState(10, 0);
+  FocusControl(10);
+  EXPECT_TRUE(contains(events_until("g10"), "g10"));
+  press(vk::down);
+  Events events = events_until("lst10");
+  release(vk::down);
+  EXPECT_TRUE(contains(events, "lst10"));
+  EXPECT_EQ(ControlState(10), 1);
+
+  // A combo box shows the item chosen for it.
+  SetControlState(8, 1);
+  EXPECT_EQ(ControlText(8), "famille");
+
+  // The caret of a read-only editor moves, its text does not change. An editor with the focus
+  // waits without limit, so a repeating timer keeps the test's waits bounded.
+  StartDialogTimer(5, 100, 1);
+  const int window = dialog_state().window;
+  windows_->set_caret(window, 12, {2, 4});
+  EXPECT_EQ(EditorCaret(12), (CaretPosition{2, 4}));
+  FocusControl(12);
+  events_for(100);
+  press('X');
+  release('X');
+  press(vk::down);
+  release(vk::down);
+  events_for(300);
+  EXPECT_EQ(ControlText(12), "première ligne\nseconde ligne");
+  EXPECT_EQ(EditorCaret(12).line, 2);
+}
+
 // A user at the keyboard, in another process: waits for the window of that title to show,
 // gives it the keyboard, types the text, then presses the key (an xdotool key name).
 std::unique_ptr<testing::ChildProcess> user_answers(const std::string& title,
