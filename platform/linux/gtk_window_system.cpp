@@ -446,12 +446,12 @@ std::string css_colour(std::uint32_t colour) {
   return text;
 }
 
-void apply_colours(Window& w, const WindowSpec& spec, int number) {
+void apply_colours(Window& w, const WindowSpec& wanted, int number) {
   const std::string name = "tavelo-window-" + std::to_string(number);
   gtk_widget_set_name(w.gtk, name.c_str());
   const std::string css = "#" + name + ", #" + name + " * { color: " +
-                          css_colour(spec.text_colour) +
-                          "; background-color: " + css_colour(spec.background_colour) +
+                          css_colour(wanted.text_colour) +
+                          "; background-color: " + css_colour(wanted.background_colour) +
                           "; background-image: none; }";
   w.colours = gtk_css_provider_new();
   gtk_css_provider_load_from_data(w.colours, css.c_str(), -1, nullptr);
@@ -631,26 +631,26 @@ int GtkWindowSystem::desktop_height() const {
   return desktop().height;
 }
 
-int GtkWindowSystem::open_window(const WindowSpec& spec) {
+int GtkWindowSystem::open_window(const WindowSpec& wanted) {
   State& s = *state_;
   const int number = s.next_window++;
   Window& w = s.windows[number];
   w.gtk = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   tag(w.gtk, kWindowTag, number);
-  gtk_window_set_title(GTK_WINDOW(w.gtk), spec.title.c_str());
-  gtk_window_set_default_size(GTK_WINDOW(w.gtk), std::max(spec.rect.width, 1),
-                              std::max(spec.rect.height, 1));
-  if (spec.centred) {
+  gtk_window_set_title(GTK_WINDOW(w.gtk), wanted.title.c_str());
+  gtk_window_set_default_size(GTK_WINDOW(w.gtk), std::max(wanted.rect.width, 1),
+                              std::max(wanted.rect.height, 1));
+  if (wanted.centred) {
     gtk_window_set_position(GTK_WINDOW(w.gtk), GTK_WIN_POS_CENTER);
   } else {
-    gtk_window_move(GTK_WINDOW(w.gtk), spec.rect.x, spec.rect.y);
+    gtk_window_move(GTK_WINDOW(w.gtk), wanted.rect.x, wanted.rect.y);
   }
-  if (spec.maximised) gtk_window_maximize(GTK_WINDOW(w.gtk));
+  if (wanted.maximised) gtk_window_maximize(GTK_WINDOW(w.gtk));
   w.box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
   w.fixed = gtk_fixed_new();
   gtk_box_pack_end(GTK_BOX(w.box), w.fixed, TRUE, TRUE, 0);
   gtk_container_add(GTK_CONTAINER(w.gtk), w.box);
-  if (spec.custom_colours) apply_colours(w, spec, number);
+  if (wanted.custom_colours) apply_colours(w, wanted, number);
   g_signal_connect(w.gtk, "key-press-event", G_CALLBACK(on_key), &s);
   g_signal_connect(w.gtk, "key-release-event", G_CALLBACK(on_key), &s);
   g_signal_connect(w.gtk, "notify::is-active", G_CALLBACK(on_active), &s);

@@ -23,7 +23,7 @@ class GtkWindowSystem final : public WindowSystem {
   int desktop_width() const override;
   int desktop_height() const override;
 
-  int open_window(const WindowSpec& spec) override;
+  int open_window(const WindowSpec& wanted) override;
   void close_window(int window) override;
   void set_window_title(int window, std::string_view title) override;
   bool program_in_foreground() const override;
