@@ -430,8 +430,10 @@ std::string translate(DialogState& s, const RawEvent& event) {
   if (std::optional<std::string> name = option_step(s)) return *name;
   std::string provisional;
   if (event.kind == Kind::key_up) {
-    if (!s.inner_wait) {
-      while (any_arrow_held()) inner_wait(30);
+    // A release the window system never reports (a key held by another window's grab) must not
+    // hold the dialog: the wait gives up after three seconds.
+    for (int round = 0; !s.inner_wait && round < 100 && any_arrow_held(); ++round) {
+      inner_wait(30);
     }
     provisional = "key_released";
   }

@@ -50,6 +50,21 @@ TEST(Dialog, ReturnInTextFieldGivesOkOnce) {
   EXPECT_EQ(sim.events(), (Names{"key_released", "key_released"}));
 }
 
+TEST(Dialog, AnArrowThatIsNeverReleasedDoesNotHoldTheDialog) {
+  SimSession sim;
+  open_form();
+  sim.windows.user_focus(2);
+  sim.events();
+  sim.windows.press(vk::down);
+  sim.windows.press('A');
+  sim.windows.release('A');
+  const std::uint32_t before = sim.clock.tick();
+  sim.events();
+  EXPECT_TRUE(sim.windows.key_state(vk::down) != 0);
+  EXPECT_LE(sim.clock.tick() - before, 3100u);
+  EXPECT_GE(sim.clock.tick() - before, 2900u);
+}
+
 TEST(Dialog, SpaceOnOkReportsOkAndTheClickOnlyReleases) {
   SimSession sim;
   open_form();
