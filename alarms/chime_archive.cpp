@@ -130,23 +130,12 @@ bool ExportChimeProfile(const fs::path& archive, const fs::path& profile_file,
 
 namespace {
 
-bool is_plain_name(const std::string& name) {
-  return name.find_first_of("\\/:") == std::string::npos && name != "." && name != ".." &&
-         !name.empty();
-}
-
-std::string without_extension(const std::string& name) {
-  const std::size_t dot = name.rfind('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
 // Where the profile goes: over the one of that name if the user agrees, else under a name the
 // user gives that is still free. Nothing when the user cancels.
-std::optional<fs::path> profile_target(const fs::path& chimes, const std::string& name,
+std::optional<fs::path> profile_target(const fs::path& chimes, const fs::path& target,
                                        Prompts& prompts) {
-  const fs::path target = chimes / name;
   if (!file_exists(target)) return target;
-  const std::string current = without_extension(name);
+  const std::string current = target.stem().string();
   if (prompts.question("Le profile " + current +
                        " est déjà présent dans le dossier des carillons. Souhaitez-vous le "
                        "remplacer?")) {
@@ -154,9 +143,10 @@ std::optional<fs::path> profile_target(const fs::path& chimes, const std::string
   }
   for (;;) {
     const auto answer = prompts.input("importer sous", "nom du profile", current);
-    if (!answer || answer->empty() || !is_plain_name(*answer)) return std::nullopt;
-    const fs::path renamed = chimes / (*answer + ".car");
-    if (!file_exists(renamed)) return renamed;
+    const auto renamed = answer && !answer->empty() ? file_in_folder(chimes, *answer + ".car")
+                                                    : std::nullopt;
+    if (!renamed) return std::nullopt;
+    if (!file_exists(*renamed)) return renamed;
   }
 }
 
@@ -206,11 +196,12 @@ std::optional<std::string> ImportChimeProfile(const fs::path& archive, const fs:
     return std::nullopt;
   }
   const ArchiveEntry& profile = contents.entries.front();
-  if (!is_plain_name(profile.name)) {
+  const auto named = file_in_folder(chimes, profile.name);
+  if (!named) {
     prompts.notice(leaves_folder(profile.name));
     return std::nullopt;
   }
-  const auto target = profile_target(chimes, profile.name, prompts);
+  const auto target = profile_target(chimes, *named, prompts);
   if (!target) return std::nullopt;
   std::vector<std::string> problems = contents.problems;
   if (!extract(*target, profile.data)) {

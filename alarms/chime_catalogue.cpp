@@ -36,10 +36,6 @@ std::string catalogue_text(const std::vector<std::string>& names) {
   return cp1252_from_utf8(text);
 }
 
-bool is_plain_name(const std::string& name) {
-  return name.find_first_of("\\/:") == std::string::npos && name != "." && name != "..";
-}
-
 }  // namespace
 
 std::vector<std::string> download_chime_profiles(const std::vector<std::string>& names,
@@ -51,14 +47,14 @@ std::vector<std::string> download_chime_profiles(const std::vector<std::string>&
   std::error_code error;
   fs::create_directories(chimes, error);
   for (const std::string& name : names) {
-    if (!is_plain_name(name)) continue;
-    const fs::path download = program_folder / (name + ".crx");
-    if (source.network.get_to_file(server_url(*source.server, "/" + name + ".crx"), download)) {
-      if (auto profile = ImportChimeProfile(download, chimes, prompts)) {
+    const auto download = file_in_folder(program_folder, name + ".crx");
+    if (!download) continue;
+    if (source.network.get_to_file(server_url(*source.server, "/" + name + ".crx"), *download)) {
+      if (auto profile = ImportChimeProfile(*download, chimes, prompts)) {
         imported.push_back(std::move(*profile));
       }
     }
-    fs::remove(download, error);
+    fs::remove(*download, error);
   }
   return imported;
 }

@@ -111,7 +111,7 @@ std::optional<fs::path> SaveChimeProfile(const fs::path& file, const fs::path& c
   while (file_exists(target) && !prompts.question("carillon existant, le remplacer?")) {
     const auto name = prompts.input("enregistrer sous", "nom du profile:", "");
     if (!name || name->empty()) return std::nullopt;
-    const auto renamed = contained_path(chimes, *name + ".car");
+    const auto renamed = file_in_folder(chimes, *name + ".car");
     if (!renamed) return std::nullopt;
     target = *renamed;
   }

@@ -347,11 +347,6 @@ std::string refused_plannings_message(const std::vector<std::string>& names) {
          list;
 }
 
-std::optional<fs::path> file_in_folder(const fs::path& folder, std::string_view name) {
-  if (name.find_first_of("\\/") != std::string_view::npos) return std::nullopt;
-  return contained_path(folder, name);
-}
-
 // ---- export ----
 
 namespace {

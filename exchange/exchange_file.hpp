@@ -108,8 +108,4 @@ bool write_calendar_report(const fs::path& program_folder, const Settings& setti
                            const std::vector<std::string>& plannings, bool notes,
                            const fs::path& target, Prompts& prompts);
 
-// A name read from outside used as a file of one folder: nothing with a separator, "..", a
-// drive letter or an absolute path.
-std::optional<fs::path> file_in_folder(const fs::path& folder, std::string_view name);
-
 }  // namespace tavelo

@@ -227,9 +227,7 @@ void delete_matching(const fs::path& folder, std::string_view pattern) {
 // Names come from the archive: only plain names inside the folder are written.
 std::optional<fs::path> inside(const fs::path& folder, const std::string& name,
                                std::vector<std::string>& problems) {
-  const auto path = name.find_first_of("\\/") == std::string::npos
-                        ? contained_path(folder, name)
-                        : std::nullopt;
+  const auto path = file_in_folder(folder, name);
   if (!path) problems.push_back("Le nom " + name + " de l'archive est refusé.");
   return path;
 }

@@ -127,4 +127,9 @@ std::optional<fs::path> contained_path(const fs::path& folder, std::string_view 
   return path;
 }
 
+std::optional<fs::path> file_in_folder(const fs::path& folder, std::string_view name) {
+  if (name.find_first_of("\\/") != std::string_view::npos) return std::nullopt;
+  return contained_path(folder, name);
+}
+
 }  // namespace tavelo

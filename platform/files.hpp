@@ -42,4 +42,8 @@ fs::path native_path(const fs::path& base, std::string_view stored);
 // "." or ".." parts, or empty.
 std::optional<fs::path> contained_path(const fs::path& folder, std::string_view stored);
 
+// A single file name from outside (no separator at all) as a path in `folder`; nothing for any
+// other name.
+std::optional<fs::path> file_in_folder(const fs::path& folder, std::string_view name);
+
 }  // namespace tavelo
