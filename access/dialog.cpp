@@ -526,10 +526,7 @@ std::string wait_rounds(int duration_ms, int poll_ms, bool sides, bool silenced)
     if (silenced) Speak(" ", 1);
     const std::string event = WaitDialogEvent(poll_ms);
     const std::string key = s.window_active ? ReadKeyName(sides, false, event) : "";
-    std::string text;
-    for (const char c : key + event) {
-      text += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    }
+    const std::string text = lower_ascii(key + event);
     if (!s.awaited.empty() && ((s.awaited == "any" && !text.empty()) || text == s.awaited)) {
       return text;
     }

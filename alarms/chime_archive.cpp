@@ -161,10 +161,7 @@ std::string leaves_folder(const std::string& name) {
 }
 
 void tell_problems(const std::vector<std::string>& problems, Prompts& prompts) {
-  if (problems.empty()) return;
-  std::string text;
-  for (const std::string& p : problems) text += (text.empty() ? "" : "\r") + p;
-  prompts.notice(text);
+  if (!problems.empty()) prompts.notice(joined(problems, "\r"));
 }
 
 }  // namespace

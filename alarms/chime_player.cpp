@@ -1,16 +1,15 @@
 #include "alarms/chime_player.hpp"
 
 #include <algorithm>
-#include <cctype>
+
+#include "planning/text.hpp"
 
 namespace tavelo {
 
 namespace {
 
 bool is_mp3(const std::string& file) {
-  std::string name = file;
-  std::transform(name.begin(), name.end(), name.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const std::string name = lower_ascii(file);
   return name.size() >= 4 && name.compare(name.size() - 4, 4, ".mp3") == 0;
 }
 

@@ -1,14 +1,13 @@
 #include "alarms/ring.hpp"
 
 #include <algorithm>
-#include <cctype>
+
+#include "planning/text.hpp"
 
 namespace tavelo {
 
 AlarmFilePlayers alarm_file_players(const std::string& file) {
-  std::string name = file;
-  std::transform(name.begin(), name.end(), name.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const std::string name = lower_ascii(file);
   return {name.find(".wav") != std::string::npos, name.find(".mp3") != std::string::npos,
           name.find(".ogg") != std::string::npos};
 }

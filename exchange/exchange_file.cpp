@@ -340,11 +340,9 @@ std::optional<ParsedExchange> read_exchange_file(std::string_view bytes, const S
 }
 
 std::string refused_plannings_message(const std::vector<std::string>& names) {
-  std::string list;
-  for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
   return "Importation\rCes éléments du fichier ne sont pas conformes et n'ont pas été "
          "importés: " +
-         list;
+         joined(names, ", ");
 }
 
 // ---- export ----

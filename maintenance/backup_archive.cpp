@@ -13,6 +13,7 @@
 #include "planning/planning_names.hpp"
 #include "planning/record_blocks.hpp"
 #include "planning/settings.hpp"
+#include "planning/text.hpp"
 #include "platform/files.hpp"
 
 namespace tavelo {
@@ -293,11 +294,7 @@ bool readarchive(const fs::path& archive, const fs::path& program_folder, Settin
   if (!savesettings(program_folder, settings, today)) {
     problems.push_back("impossible d'écrire le fichier " + std::string(kSettingsFile));
   }
-  if (!problems.empty()) {
-    std::string text;
-    for (const std::string& p : problems) text += (text.empty() ? "" : "\r") + p;
-    prompts.notice(text);
-  }
+  if (!problems.empty()) prompts.notice(joined(problems, "\r"));
   return true;
 }
 

@@ -130,6 +130,23 @@ View trim_spaces_of(View text) {
 std::string_view trim_spaces(std::string_view text) { return trim_spaces_of(text); }
 std::u32string_view trim_spaces(std::u32string_view text) { return trim_spaces_of(text); }
 
+std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
+  std::string text;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) text += separator;
+    text += parts[i];
+  }
+  return text;
+}
+
+std::string lower_ascii(std::string_view text) {
+  std::string lowered(text);
+  for (char& c : lowered) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lowered;
+}
+
 std::int64_t leading_integer(std::string_view text) {
   text = trim_spaces(text);
   bool negative = false;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tavelo {
 
@@ -21,6 +22,12 @@ std::size_t character_count(std::string_view text);
 // Leading and trailing spaces removed (spaces only, as the records trim them).
 std::string_view trim_spaces(std::string_view text);
 std::u32string_view trim_spaces(std::u32string_view text);
+
+// The parts with the separator between them.
+std::string joined(const std::vector<std::string>& parts, std::string_view separator);
+
+// ASCII letters lowered, every other byte kept: file names and key names compare this way.
+std::string lower_ascii(std::string_view text);
 
 // The number a text starts with, after optional spaces and a sign; 0 when there is none.
 // Digits past the 64-bit range are ignored rather than overflowing.

@@ -29,5 +29,11 @@ TEST(Text, LeadingIntegerReadsLikeTheOldValFunction) {
   EXPECT_EQ(trim_spaces("  a b  "), "a b");
 }
 
+TEST(Text, JoiningAndLowering) {
+  EXPECT_EQ(joined({"", "b", ""}, "\r"), "\rb\r");
+  EXPECT_EQ(joined({}, ", "), "");
+  EXPECT_EQ(lower_ascii("Cloche.WAV É"), "cloche.wav É");
+}
+
 }  // namespace
 }  // namespace tavelo
