@@ -27,11 +27,6 @@ bool is_valid_date(int year, int month, int day);
 
 int todaynumber(const Clock& clock);
 
-// Minutes since day 0: the scheduler's and sleep mode's time stamps.
-constexpr long minutestamp(int daynumber, int hour, int minute) {
-  return static_cast<long>(daynumber) * 1440 + hour * 60 + minute;
-}
-
 // Every date the program shows or speaks uses these names.
 inline constexpr std::array<std::string_view, 7> kDayNames = {
     "Dimanche", "Lundi", "Mardi", "Mercredi", "Jeudi", "Vendredi", "Samedi"};

@@ -59,8 +59,6 @@ char32_t decode_one(std::string_view text, std::size_t& i) {
   return value;
 }
 
-}  // namespace
-
 void append_utf8(std::string& out, char32_t c) {
   if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = kReplacement;
   if (c < 0x80) {
@@ -79,6 +77,8 @@ void append_utf8(std::string& out, char32_t c) {
     out += static_cast<char>(0x80 | (c & 0x3F));
   }
 }
+
+}  // namespace
 
 std::u32string to_codepoints(std::string_view text) {
   std::u32string out;

@@ -15,7 +15,6 @@ std::string utf8_from_cp1252(std::string_view bytes);
 // Code points of a UTF-8 text; an ill-formed byte counts as one U+FFFD.
 std::u32string to_codepoints(std::string_view text);
 std::string to_utf8(std::u32string_view codepoints);
-void append_utf8(std::string& out, char32_t codepoint);
 
 std::size_t character_count(std::string_view text);
 
