@@ -129,9 +129,11 @@ bool apply(ReceiveRound& round, const SharingRow& row, const fs::path& file,
   if (error) return false;
   if (size == 0) return delete_copies(round, command.unique_identifier, "");
   const ExchangeContext& context = round.context;
-  if (!read_file(file)) return false;
+  const auto record = read_file(file);
+  if (!record) return false;
   int readerror = 0;
-  Planning planning = loadplanning(file, context.program_folder, context.settings, readerror);
+  Planning planning = read_planning(*record, context.settings, readerror);
+  drop_missing_sound(planning, context.program_folder, context.settings);
   planning.sharing_identifiers = row.columns[kIdentifierColumn] + "\t";
   planning.unique_identifier = command.unique_identifier;
   const std::string name = free_name_for(round, command);

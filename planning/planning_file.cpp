@@ -204,12 +204,16 @@ Planning loadplanning(const fs::path& file, const fs::path& program_folder,
                       const Settings& settings, int& readerror) {
   const std::string record = read_file(file).value_or(std::string());
   Planning p = read_planning(record, settings, readerror);
-  if (!p.alarm.sound_file.empty()) {
-    if (!file_exists(native_path(program_folder, p.alarm.sound_file))) {
-      p.alarm = settings.default_alarm;
-    }
-  }
+  drop_missing_sound(p, program_folder, settings);
   return p;
+}
+
+void drop_missing_sound(Planning& planning, const fs::path& program_folder,
+                        const Settings& settings) {
+  if (planning.alarm.sound_file.empty()) return;
+  if (!file_exists(native_path(program_folder, planning.alarm.sound_file))) {
+    planning.alarm = settings.default_alarm;
+  }
 }
 
 bool sharing_applies(const fs::path& file, const Planning& planning, const Settings& settings,

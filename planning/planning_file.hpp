@@ -41,6 +41,11 @@ std::string write_planning(const Planning& planning);
 Planning loadplanning(const fs::path& file, const fs::path& program_folder,
                       const Settings& settings, int& readerror);
 
+// The fallback of a loaded planning, for a record already in memory: a sound file that no
+// longer exists gives way to the settings' default alarm.
+void drop_missing_sound(Planning& planning, const fs::path& program_folder,
+                        const Settings& settings);
+
 // A copy of a shared planning on its way to another user's agenda.
 struct SharedCopy {
   std::string identifier;  // whose agenda receives it
