@@ -1,13 +1,14 @@
 #pragma once
 
-#include <sys/types.h>
-
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/network.hpp"
 
 namespace tavelo::testing {
+
+class ChildProcess;
 
 // One of the servers of tests/servers, run by Debian's /usr/bin/python3 on 127.0.0.1. The
 // server prints its port when it listens; it is stopped when this object goes, including when
@@ -23,7 +24,7 @@ class LocalServer {
   std::string address() const;  // "127.0.0.1:port"
 
  private:
-  pid_t pid_ = -1;
+  std::unique_ptr<ChildProcess> process_;
   int port_ = 0;
 };
 
