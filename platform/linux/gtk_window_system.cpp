@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/linux/x11_keys.hpp"
+#include "platform/list_kinds.hpp"
 #include "platform/services.hpp"
 #include "platform/sound_decoders.hpp"
 
@@ -27,6 +28,15 @@ constexpr const char* kWindowTag = "tavelo-window";
 constexpr const char* kControlTag = "tavelo-control";
 constexpr const char* kCommandTag = "tavelo-command";
 constexpr const char* kIconTag = "tavelo-icon";
+constexpr const char* kViewKey = "tavelo-view";  // the list a tick renderer draws in
+
+// The columns of a list's rows: the text, the index among the control's items, the tick.
+constexpr gint kTextColumn = 0;
+constexpr gint kIndexColumn = 1;
+constexpr gint kTickColumn = 2;
+
+// A multi-column list puts as many items on a line as its width holds.
+constexpr guint kMostColumns = 1000;
 
 void tag(gpointer object, const char* key, int value) {
   g_object_set_data(G_OBJECT(object), key, GINT_TO_POINTER(value + 1));
@@ -49,9 +59,9 @@ bool has_caption(ControlKind kind) {
          kind == ControlKind::option || kind == ControlKind::label;
 }
 
+// Lists and trees are tree views; a multi-column list is a grid of cells.
 bool has_rows(ControlKind kind) {
-  return kind == ControlKind::list_box || kind == ControlKind::multi_list ||
-         kind == ControlKind::tree;
+  return kind == ControlKind::list_box || kind == ControlKind::tree;
 }
 
 // Windows captions mark their mnemonic with "&"; GTK menus with "_".
@@ -108,7 +118,24 @@ struct Control {
   int flags = 0;
   std::vector<ListItem> items;
   std::vector<std::string> paths;  // tree paths of the rows of `items`
+  // `items` keep the ticks of a check list; the marks of a list of several are its selection.
 };
+
+bool is_check_list(const Control& c) {
+  return is_check_list(c.kind, c.flags);
+}
+
+bool selects_several(const Control& c) {
+  return selects_several(c.kind, c.flags);
+}
+
+// The text field of an editable combo box, null for any other control.
+GtkWidget* combo_entry(const Control& c) {
+  if (c.kind != ControlKind::combo_box || !gtk_combo_box_get_has_entry(GTK_COMBO_BOX(c.inner))) {
+    return nullptr;
+  }
+  return gtk_bin_get_child(GTK_BIN(c.inner));
+}
 
 struct Window {
   GtkWidget* gtk = nullptr;
@@ -165,6 +192,7 @@ struct GtkWindowSystem::State {
     return -1;
   }
   bool key_pressed(int window, int key, guint state);
+  void toggle_tick(Control& c, int index);
   void key_released(int window, int key, guint state);
   void present_top_window();
 };
@@ -236,6 +264,23 @@ void on_selection_changed(GtkTreeSelection* selection, gpointer data) {
   on_changed(GTK_WIDGET(gtk_tree_selection_get_tree_view(selection)), data);
 }
 
+// Typing in an editable combo box leaves no item chosen; only choosing an item is a change.
+void on_combo_changed(GtkComboBox* combo, gpointer data) {
+  if (gtk_combo_box_get_active(combo) >= 0) on_changed(GTK_WIDGET(combo), data);
+}
+
+void on_tick_clicked(GtkCellRendererToggle* renderer, gchar* path, gpointer data) {
+  State& s = *static_cast<State*>(data);
+  GtkWidget* view = GTK_WIDGET(g_object_get_data(G_OBJECT(renderer), kViewKey));
+  Control* c = s.control_of(tag_of(view, kWindowTag), tag_of(view, kControlTag));
+  GtkTreeIter iter;
+  GtkTreeModel* model = gtk_tree_view_get_model(GTK_TREE_VIEW(view));
+  if (c == nullptr || !gtk_tree_model_get_iter_from_string(model, &iter, path)) return;
+  gint index = -1;
+  gtk_tree_model_get(model, &iter, kIndexColumn, &index, -1);
+  s.toggle_tick(*c, index);
+}
+
 void on_page(GtkNotebook* notebook, GtkWidget*, guint, gpointer data) {
   post_notification(*static_cast<State*>(data), GTK_WIDGET(notebook), Notification::click);
 }
@@ -280,21 +325,44 @@ GtkWidget* scrolled(GtkWidget* inner) {
   return outer;
 }
 
-// Rows hold their text and their index among the control's items.
-GtkWidget* make_rows(bool tree, State& s) {
+// A check list draws a tick box before each text; a click on it ticks or unticks it.
+void add_tick_column(GtkWidget* view, State& s) {
+  GtkCellRenderer* tick = gtk_cell_renderer_toggle_new();
+  g_object_set_data(G_OBJECT(tick), kViewKey, view);
+  g_signal_connect(tick, "toggled", G_CALLBACK(on_tick_clicked), &s);
+  gtk_tree_view_append_column(
+      GTK_TREE_VIEW(view),
+      gtk_tree_view_column_new_with_attributes("", tick, "active", kTickColumn, nullptr));
+}
+
+GtkWidget* make_rows(bool tree, bool ticks, State& s) {
   GtkTreeModel* model =
-      tree ? GTK_TREE_MODEL(gtk_tree_store_new(2, G_TYPE_STRING, G_TYPE_INT))
-           : GTK_TREE_MODEL(gtk_list_store_new(2, G_TYPE_STRING, G_TYPE_INT));
+      tree ? GTK_TREE_MODEL(gtk_tree_store_new(3, G_TYPE_STRING, G_TYPE_INT, G_TYPE_BOOLEAN))
+           : GTK_TREE_MODEL(gtk_list_store_new(3, G_TYPE_STRING, G_TYPE_INT, G_TYPE_BOOLEAN));
   GtkWidget* view = gtk_tree_view_new_with_model(model);
   g_object_unref(model);
   gtk_tree_view_set_headers_visible(GTK_TREE_VIEW(view), FALSE);
+  if (ticks) add_tick_column(view, s);
   gtk_tree_view_append_column(
       GTK_TREE_VIEW(view),
-      gtk_tree_view_column_new_with_attributes("", gtk_cell_renderer_text_new(), "text", 0,
-                                               nullptr));
+      gtk_tree_view_column_new_with_attributes("", gtk_cell_renderer_text_new(), "text",
+                                               kTextColumn, nullptr));
   g_signal_connect(gtk_tree_view_get_selection(GTK_TREE_VIEW(view)), "changed",
                    G_CALLBACK(on_selection_changed), &s);
   return view;
+}
+
+// Cells of equal width, placed line by line, as many on a line as the width holds.
+GtkWidget* make_grid(State& s) {
+  GtkWidget* grid = gtk_flow_box_new();
+  gtk_flow_box_set_homogeneous(GTK_FLOW_BOX(grid), TRUE);
+  gtk_flow_box_set_min_children_per_line(GTK_FLOW_BOX(grid), 1);
+  gtk_flow_box_set_max_children_per_line(GTK_FLOW_BOX(grid), kMostColumns);
+  gtk_flow_box_set_column_spacing(GTK_FLOW_BOX(grid), 0);
+  gtk_flow_box_set_row_spacing(GTK_FLOW_BOX(grid), 0);
+  gtk_widget_set_valign(grid, GTK_ALIGN_START);
+  g_signal_connect(grid, "selected-children-changed", G_CALLBACK(on_changed), &s);
+  return grid;
 }
 
 GtkWidget* make_inner(ControlKind kind, int flags, GtkWidget* group, State& s) {
@@ -321,12 +389,14 @@ GtkWidget* make_inner(ControlKind kind, int flags, GtkWidget* group, State& s) {
       return label;
     }
     case ControlKind::list_box:
+      return make_rows(false, is_check_list(kind, flags), s);
     case ControlKind::multi_list:
-      return make_rows(false, s);
+      return make_grid(s);
     case ControlKind::tree:
-      return make_rows(true, s);
+      return make_rows(true, false, s);
     case ControlKind::combo_box:
-      return gtk_combo_box_text_new();
+      return is_editable_combo(kind, flags) ? gtk_combo_box_text_new_with_entry()
+                                            : gtk_combo_box_text_new();
     case ControlKind::editor: {
       GtkWidget* view = gtk_text_view_new();
       gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);
@@ -346,7 +416,7 @@ void connect_notifications(Control& c, State& s) {
       g_signal_connect(c.inner, "clicked", G_CALLBACK(on_clicked), &s);
       break;
     case ControlKind::combo_box:
-      g_signal_connect(c.inner, "changed", G_CALLBACK(on_changed), &s);
+      g_signal_connect(c.inner, "changed", G_CALLBACK(on_combo_changed), &s);
       break;
     case ControlKind::tab_panel:
       g_signal_connect(c.inner, "switch-page", G_CALLBACK(on_page), &s);
@@ -363,6 +433,13 @@ void apply_flags(Control& c) {
     gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(c.inner), TRUE);
   } else if (c.kind == ControlKind::text_field) {
     gtk_editable_set_editable(GTK_EDITABLE(c.inner), (c.flags & kReadOnly) != 0 ? FALSE : TRUE);
+  } else if (has_rows(c.kind)) {
+    gtk_tree_selection_set_mode(gtk_tree_view_get_selection(GTK_TREE_VIEW(c.inner)),
+                                selects_several(c) ? GTK_SELECTION_MULTIPLE : GTK_SELECTION_SINGLE);
+  } else if (c.kind == ControlKind::multi_list) {
+    gtk_flow_box_set_selection_mode(GTK_FLOW_BOX(c.inner), selects_several(c)
+                                                              ? GTK_SELECTION_MULTIPLE
+                                                              : GTK_SELECTION_SINGLE);
   }
 }
 
@@ -390,6 +467,8 @@ void show_text(Control& c) {
     gtk_entry_set_text(GTK_ENTRY(c.inner), c.text.c_str());
   } else if (c.kind == ControlKind::editor) {
     gtk_text_buffer_set_text(buffer_of(c), c.text.c_str(), -1);
+  } else if (GtkWidget* entry = combo_entry(c)) {
+    gtk_entry_set_text(GTK_ENTRY(entry), c.text.c_str());
   }
 }
 
@@ -424,6 +503,11 @@ void name_control(const Window& w, int number) {
              before != w.controls.end() && before->second.kind == ControlKind::label) {
     atk_object_set_name(object, without_ampersands(before->second.text).c_str());
     relate(before->second.inner, c.inner);
+  }
+  // The text field of an editable combo box takes the keyboard: it carries the same name.
+  if (GtkWidget* entry = combo_entry(c)) {
+    const char* name = atk_object_get_name(object);
+    atk_object_set_name(gtk_widget_get_accessible(entry), name == nullptr ? "" : name);
   }
   if (c.kind != ControlKind::option) return;
   if (const Control* label = group_label(w, number)) {
@@ -475,16 +559,46 @@ bool tree_iter(const Control& c, int index, GtkTreeIter* iter) {
                                              iter, c.paths[static_cast<std::size_t>(index)].c_str()) != FALSE;
 }
 
+GtkTreeSelection* selection_of(const Control& c) {
+  return gtk_tree_view_get_selection(GTK_TREE_VIEW(c.inner));
+}
+
+int row_index(GtkTreeModel* model, GtkTreeIter* iter) {
+  gint index = -1;
+  gtk_tree_model_get(model, iter, kIndexColumn, &index, -1);
+  return index;
+}
+
+int row_at(const Control& c, GtkTreePath* path) {
+  GtkTreeIter iter;
+  return gtk_tree_model_get_iter(model_of(c), &iter, path) ? row_index(model_of(c), &iter) : -1;
+}
+
 int selected_row(const Control& c) {
   GtkTreeModel* model = nullptr;
   GtkTreeIter iter;
-  if (!gtk_tree_selection_get_selected(gtk_tree_view_get_selection(GTK_TREE_VIEW(c.inner)),
-                                       &model, &iter)) {
-    return -1;
-  }
-  gint index = -1;
-  gtk_tree_model_get(model, &iter, 1, &index, -1);
+  if (!gtk_tree_selection_get_selected(selection_of(c), &model, &iter)) return -1;
+  return row_index(model, &iter);
+}
+
+// The row of the keyboard's cursor, -1 without one.
+int cursor_row(const Control& c) {
+  GtkTreePath* path = nullptr;
+  gtk_tree_view_get_cursor(GTK_TREE_VIEW(c.inner), &path, nullptr);
+  if (path == nullptr) return -1;
+  const int index = row_at(c, path);
+  gtk_tree_path_free(path);
   return index;
+}
+
+// A list of several gives its cursor row while any row is selected, -1 when none is.
+int focused_row(const Control& c) {
+  GList* rows = gtk_tree_selection_get_selected_rows(selection_of(c), nullptr);
+  if (rows == nullptr) return -1;
+  const int first = row_at(c, static_cast<GtkTreePath*>(rows->data));
+  g_list_free_full(rows, reinterpret_cast<GDestroyNotify>(gtk_tree_path_free));
+  const int cursor = cursor_row(c);
+  return cursor >= 0 ? cursor : first;
 }
 
 void select_row(const Control& c, int index) {
@@ -506,8 +620,8 @@ std::string append_row(Control& c, const ListItem& item) {
   GtkTreeIter iter;
   const gint index = static_cast<gint>(c.items.size());
   if (GTK_IS_LIST_STORE(model)) {
-    gtk_list_store_insert_with_values(GTK_LIST_STORE(model), &iter, -1, 0, item.text.c_str(), 1,
-                                      index, -1);
+    gtk_list_store_insert_with_values(GTK_LIST_STORE(model), &iter, -1, kTextColumn,
+                                      item.text.c_str(), kIndexColumn, index, -1);
   } else {
     GtkTreeIter parent;
     bool has_parent = false;
@@ -518,7 +632,7 @@ std::string append_row(Control& c, const ListItem& item) {
       }
     }
     gtk_tree_store_insert_with_values(GTK_TREE_STORE(model), &iter, has_parent ? &parent : nullptr,
-                                      -1, 0, item.text.c_str(), 1, index, -1);
+                                      -1, kTextColumn, item.text.c_str(), kIndexColumn, index, -1);
   }
   return taken_string(gtk_tree_model_get_string_from_iter(model, &iter));
 }
@@ -529,6 +643,100 @@ void clear_rows(Control& c) {
     gtk_list_store_clear(GTK_LIST_STORE(model));
   } else {
     gtk_tree_store_clear(GTK_TREE_STORE(model));
+  }
+}
+
+GtkFlowBoxChild* cell_at(const Control& c, int index) {
+  return index < 0 ? nullptr : gtk_flow_box_get_child_at_index(GTK_FLOW_BOX(c.inner), index);
+}
+
+bool holds_focus(GtkWidget* widget) {
+  GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(gtk_widget_get_toplevel(widget)));
+  return focus != nullptr && (focus == widget || gtk_widget_is_ancestor(focus, widget));
+}
+
+// The selected cell; in a grid of several, the focused cell while any cell is selected.
+int grid_state(const Control& c) {
+  GList* selected = gtk_flow_box_get_selected_children(GTK_FLOW_BOX(c.inner));
+  if (selected == nullptr) return -1;
+  int index = gtk_flow_box_child_get_index(GTK_FLOW_BOX_CHILD(selected->data));
+  g_list_free(selected);
+  GtkWidget* focus = gtk_container_get_focus_child(GTK_CONTAINER(c.inner));
+  if (selects_several(c) && focus != nullptr) {
+    index = gtk_flow_box_child_get_index(GTK_FLOW_BOX_CHILD(focus));
+  }
+  return index;
+}
+
+void select_cell(const Control& c, int index) {
+  gtk_flow_box_unselect_all(GTK_FLOW_BOX(c.inner));
+  GtkFlowBoxChild* cell = cell_at(c, index);
+  if (cell == nullptr) return;
+  gtk_flow_box_select_child(GTK_FLOW_BOX(c.inner), cell);
+  // The arrow keys go on from the chosen cell.
+  if (holds_focus(c.inner)) gtk_widget_grab_focus(GTK_WIDGET(cell));
+}
+
+// A cell is named by its text, so that a screen reader says it.
+void append_cell(const Control& c, const ListItem& item) {
+  GtkWidget* label = gtk_label_new(item.text.c_str());
+  gtk_flow_box_insert(GTK_FLOW_BOX(c.inner), label, -1);
+  GtkWidget* cell = gtk_widget_get_parent(label);
+  atk_object_set_name(gtk_widget_get_accessible(cell), item.text.c_str());
+  gtk_widget_show_all(cell);
+}
+
+void clear_cells(const Control& c) {
+  GList* cells = gtk_container_get_children(GTK_CONTAINER(c.inner));
+  for (GList* cell = cells; cell != nullptr; cell = cell->next) {
+    gtk_widget_destroy(GTK_WIDGET(cell->data));
+  }
+  g_list_free(cells);
+}
+
+// The widget that takes the keyboard for the control: a grid gives it to its selected cell, or
+// to its first.
+GtkWidget* focus_target(const Control& c) {
+  if (c.kind != ControlKind::multi_list) return c.inner;
+  GtkFlowBoxChild* cell = cell_at(c, std::max(grid_state(c), 0));
+  return cell == nullptr ? c.inner : GTK_WIDGET(cell);
+}
+
+void set_tick(Control& c, int index, bool ticked) {
+  GtkTreeIter iter;
+  if (!tree_iter(c, index, &iter)) return;
+  c.items[static_cast<std::size_t>(index)].marked = ticked;
+  gtk_list_store_set(GTK_LIST_STORE(model_of(c)), &iter, kTickColumn, ticked ? TRUE : FALSE, -1);
+}
+
+bool is_marked(const Control& c, int index) {
+  if (is_check_list(c)) return c.items[static_cast<std::size_t>(index)].marked;
+  if (!selects_several(c)) return false;
+  if (c.kind == ControlKind::multi_list) {
+    GtkFlowBoxChild* cell = cell_at(c, index);
+    return cell != nullptr && gtk_flow_box_child_is_selected(cell);
+  }
+  GtkTreeIter iter;
+  return tree_iter(c, index, &iter) && gtk_tree_selection_iter_is_selected(selection_of(c), &iter);
+}
+
+void set_mark(Control& c, int index, bool marked) {
+  if (is_check_list(c)) {
+    set_tick(c, index, marked);
+  } else if (selects_several(c) && c.kind == ControlKind::multi_list) {
+    if (GtkFlowBoxChild* cell = cell_at(c, index)) {
+      if (marked) {
+        gtk_flow_box_select_child(GTK_FLOW_BOX(c.inner), cell);
+      } else {
+        gtk_flow_box_unselect_child(GTK_FLOW_BOX(c.inner), cell);
+      }
+    }
+  } else if (GtkTreeIter iter; selects_several(c) && tree_iter(c, index, &iter)) {
+    if (marked) {
+      gtk_tree_selection_select_iter(selection_of(c), &iter);
+    } else {
+      gtk_tree_selection_unselect_iter(selection_of(c), &iter);
+    }
   }
 }
 
@@ -591,9 +799,20 @@ bool State::key_pressed(int window, int key, guint state) {
         .id = focus,
         .key = key,
         .character = vk::types_character(key) && !control});
+  Control* c = control_of(window, focus);
+  // Space ticks the focused row of a check list when it goes down, as on Windows.
+  if (key == vk::space && modifiers == 0 && c != nullptr && is_check_list(*c)) {
+    toggle_tick(*c, cursor_row(*c));
+    return true;
+  }
   // The dialog layer walks through option groups itself, one step per lock.
-  const Control* c = control_of(window, focus);
   return is_arrow(key) && c != nullptr && c->kind == ControlKind::option;
+}
+
+void State::toggle_tick(Control& c, int index) {
+  if (index < 0 || index >= static_cast<int>(c.items.size())) return;
+  set_tick(c, index, !c.items[static_cast<std::size_t>(index)].marked);
+  post_notification(*this, c.inner, Notification::change);
 }
 
 void State::key_released(int window, int key, guint state) {
@@ -709,8 +928,14 @@ void GtkWindowSystem::place_control(int window, int number, ControlKind kind,
     GtkWidget* group =
         before != nullptr && before->kind == ControlKind::option ? before->inner : nullptr;
     c.inner = make_inner(kind, flags, group, s);
-    const bool scrolls = has_rows(kind) || kind == ControlKind::editor;
+    const bool grid = kind == ControlKind::multi_list;
+    const bool scrolls = has_rows(kind) || grid || kind == ControlKind::editor;
     c.outer = scrolls ? scrolled(c.inner) : c.inner;
+    // A grid wraps its cells at its own width.
+    if (grid) {
+      gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(c.outer), GTK_POLICY_NEVER,
+                                     GTK_POLICY_AUTOMATIC);
+    }
     tag(c.inner, kWindowTag, window);
     tag(c.inner, kControlTag, number);
     connect_notifications(c, s);
@@ -748,6 +973,7 @@ std::string GtkWindowSystem::control_text(int window, int number) const {
       return taken_string(gtk_text_buffer_get_text(buffer_of(*c), &start, &end, TRUE));
     }
     case ControlKind::combo_box: {
+      if (GtkWidget* entry = combo_entry(*c)) return gtk_entry_get_text(GTK_ENTRY(entry));
       const int selected = gtk_combo_box_get_active(GTK_COMBO_BOX(c->inner));
       return selected < 0 ? c->text : c->items[static_cast<std::size_t>(selected)].text;
     }
@@ -786,9 +1012,10 @@ int GtkWindowSystem::control_state(int window, int number) const {
     case ControlKind::option:
       return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(c->inner)) ? 1 : 0;
     case ControlKind::list_box:
-    case ControlKind::multi_list:
     case ControlKind::tree:
-      return selected_row(*c);
+      return selects_several(*c) ? focused_row(*c) : selected_row(*c);
+    case ControlKind::multi_list:
+      return grid_state(*c);
     case ControlKind::combo_box:
       return gtk_combo_box_get_active(GTK_COMBO_BOX(c->inner));
     case ControlKind::tab_panel:
@@ -809,9 +1036,11 @@ void GtkWindowSystem::set_control_state(int window, int number, int state) {
       gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(c->inner), state != 0 ? TRUE : FALSE);
       break;
     case ControlKind::list_box:
-    case ControlKind::multi_list:
     case ControlKind::tree:
       select_row(*c, std::clamp(state, -1, last));
+      break;
+    case ControlKind::multi_list:
+      select_cell(*c, std::clamp(state, -1, last));
       break;
     case ControlKind::combo_box:
       gtk_combo_box_set_active(GTK_COMBO_BOX(c->inner), std::clamp(state, -1, last));
@@ -828,20 +1057,25 @@ void GtkWindowSystem::set_control_state(int window, int number, int state) {
 void GtkWindowSystem::add_item(int window, int number, const ListItem& item) {
   Control* c = state_->control_of(window, number);
   if (c == nullptr) return;
+  state_->programmatic = true;
   if (has_rows(c->kind)) {
     c->paths.push_back(append_row(*c, item));
+  } else if (c->kind == ControlKind::multi_list) {
+    append_cell(*c, item);
   } else if (c->kind == ControlKind::combo_box) {
     gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(c->inner), item.text.c_str());
   } else if (c->kind == ControlKind::tab_panel) {
     GtkWidget* page = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     gtk_widget_show(page);
-    state_->programmatic = true;
     gtk_notebook_append_page(GTK_NOTEBOOK(c->inner), page, gtk_label_new(item.text.c_str()));
-    state_->programmatic = false;
-  } else {
-    return;
   }
-  c->items.push_back(item);
+  if (has_rows(c->kind) || c->kind == ControlKind::multi_list ||
+      c->kind == ControlKind::combo_box || c->kind == ControlKind::tab_panel) {
+    c->items.push_back(item);
+    c->items.back().marked = false;
+    set_mark(*c, static_cast<int>(c->items.size()) - 1, item.marked);
+  }
+  state_->programmatic = false;
 }
 
 void GtkWindowSystem::clear_items(int window, int number) {
@@ -850,6 +1084,8 @@ void GtkWindowSystem::clear_items(int window, int number) {
   state_->programmatic = true;
   if (has_rows(c->kind)) {
     clear_rows(*c);
+  } else if (c->kind == ControlKind::multi_list) {
+    clear_cells(*c);
   } else if (c->kind == ControlKind::combo_box) {
     gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(c->inner));
   } else if (c->kind == ControlKind::tab_panel) {
@@ -870,7 +1106,17 @@ int GtkWindowSystem::item_count(int window, int number) const {
 ListItem GtkWindowSystem::item(int window, int number, int index) const {
   const Control* c = state_->control_of(window, number);
   if (c == nullptr || index < 0 || index >= static_cast<int>(c->items.size())) return {};
-  return c->items[static_cast<std::size_t>(index)];
+  ListItem item = c->items[static_cast<std::size_t>(index)];
+  item.marked = is_marked(*c, index);
+  return item;
+}
+
+void GtkWindowSystem::set_item_marked(int window, int number, int index, bool marked) {
+  Control* c = state_->control_of(window, number);
+  if (c == nullptr || index < 0 || index >= static_cast<int>(c->items.size())) return;
+  state_->programmatic = true;
+  set_mark(*c, index, marked);
+  state_->programmatic = false;
 }
 
 CaretPosition GtkWindowSystem::caret(int window, int number) const {
@@ -940,7 +1186,9 @@ int GtkWindowSystem::focused_control(int window) const {
 }
 
 void GtkWindowSystem::set_focus(int window, int number) {
-  if (const Control* c = state_->control_of(window, number)) gtk_widget_grab_focus(c->inner);
+  if (const Control* c = state_->control_of(window, number)) {
+    gtk_widget_grab_focus(focus_target(*c));
+  }
 }
 
 int GtkWindowSystem::add_menu(int window, int parent, std::string_view title) {
@@ -1264,6 +1512,19 @@ std::string GtkWindowSystem::accessible_name(int window, int number) const {
   if (c == nullptr) return {};
   const char* name = atk_object_get_name(gtk_widget_get_accessible(c->inner));
   return name == nullptr ? "" : name;
+}
+
+PixelRect GtkWindowSystem::item_rect(int window, int number, int index) const {
+  const Control* c = state_->control_of(window, number);
+  if (c == nullptr || c->kind != ControlKind::multi_list) return {};
+  GtkFlowBoxChild* cell = cell_at(*c, index);
+  if (cell == nullptr) return {};
+  GtkAllocation size;
+  gtk_widget_get_allocation(GTK_WIDGET(cell), &size);
+  int x = 0;
+  int y = 0;
+  gtk_widget_translate_coordinates(GTK_WIDGET(cell), c->inner, 0, 0, &x, &y);
+  return {x, y, size.width, size.height};
 }
 
 std::string GtkWindowSystem::accessible_description(int window, int number) const {
