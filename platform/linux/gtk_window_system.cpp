@@ -35,9 +35,6 @@ constexpr gint kTextColumn = 0;
 constexpr gint kIndexColumn = 1;
 constexpr gint kTickColumn = 2;
 
-// A multi-column list puts as many items on a line as its width holds.
-constexpr guint kMostColumns = 1000;
-
 void tag(gpointer object, const char* key, int value) {
   g_object_set_data(G_OBJECT(object), key, GINT_TO_POINTER(value + 1));
 }
@@ -59,9 +56,10 @@ bool has_caption(ControlKind kind) {
          kind == ControlKind::option || kind == ControlKind::label;
 }
 
-// Lists and trees are tree views; a multi-column list is a grid of cells.
+// Lists and trees are tree views; a multi-column list is an icon view, a grid of text cells.
 bool has_rows(ControlKind kind) {
-  return kind == ControlKind::list_box || kind == ControlKind::tree;
+  return kind == ControlKind::list_box || kind == ControlKind::multi_list ||
+         kind == ControlKind::tree;
 }
 
 // Windows captions mark their mnemonic with "&"; GTK menus with "_".
@@ -120,6 +118,10 @@ struct Control {
   std::vector<std::string> paths;  // tree paths of the rows of `items`
   // `items` keep the ticks of a check list; the marks of a list of several are its selection.
 };
+
+bool is_grid(const Control& c) {
+  return c.kind == ControlKind::multi_list;
+}
 
 bool is_check_list(const Control& c) {
   return is_check_list(c.kind, c.flags);
@@ -335,10 +337,13 @@ void add_tick_column(GtkWidget* view, State& s) {
       gtk_tree_view_column_new_with_attributes("", tick, "active", kTickColumn, nullptr));
 }
 
+GtkTreeModel* new_rows(bool tree) {
+  return tree ? GTK_TREE_MODEL(gtk_tree_store_new(3, G_TYPE_STRING, G_TYPE_INT, G_TYPE_BOOLEAN))
+              : GTK_TREE_MODEL(gtk_list_store_new(3, G_TYPE_STRING, G_TYPE_INT, G_TYPE_BOOLEAN));
+}
+
 GtkWidget* make_rows(bool tree, bool ticks, State& s) {
-  GtkTreeModel* model =
-      tree ? GTK_TREE_MODEL(gtk_tree_store_new(3, G_TYPE_STRING, G_TYPE_INT, G_TYPE_BOOLEAN))
-           : GTK_TREE_MODEL(gtk_list_store_new(3, G_TYPE_STRING, G_TYPE_INT, G_TYPE_BOOLEAN));
+  GtkTreeModel* model = new_rows(tree);
   GtkWidget* view = gtk_tree_view_new_with_model(model);
   g_object_unref(model);
   gtk_tree_view_set_headers_visible(GTK_TREE_VIEW(view), FALSE);
@@ -352,16 +357,29 @@ GtkWidget* make_rows(bool tree, bool ticks, State& s) {
   return view;
 }
 
-// Cells of equal width, placed line by line, as many on a line as the width holds.
+// GTK 3 works out whether a cell of an icon view shows on the screen when the view scrolls, not
+// when it lays its cells out: after each layout the view is told that it scrolled, so that a
+// screen reader finds the cells that show.
+void on_grid_allocated(GtkWidget* grid, GdkRectangle*, gpointer) {
+  GtkAdjustment* adjustment = gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(grid));
+  if (adjustment != nullptr) g_signal_emit_by_name(adjustment, "value-changed");
+}
+
+// Cells of equal width, placed line by line, as many on a line as the width holds. Unlike a
+// flow box, an icon view tells a screen reader which of its cells are selected.
 GtkWidget* make_grid(State& s) {
-  GtkWidget* grid = gtk_flow_box_new();
-  gtk_flow_box_set_homogeneous(GTK_FLOW_BOX(grid), TRUE);
-  gtk_flow_box_set_min_children_per_line(GTK_FLOW_BOX(grid), 1);
-  gtk_flow_box_set_max_children_per_line(GTK_FLOW_BOX(grid), kMostColumns);
-  gtk_flow_box_set_column_spacing(GTK_FLOW_BOX(grid), 0);
-  gtk_flow_box_set_row_spacing(GTK_FLOW_BOX(grid), 0);
-  gtk_widget_set_valign(grid, GTK_ALIGN_START);
-  g_signal_connect(grid, "selected-children-changed", G_CALLBACK(on_changed), &s);
+  GtkTreeModel* model = new_rows(false);
+  GtkWidget* grid = gtk_icon_view_new_with_model(model);
+  g_object_unref(model);
+  GtkIconView* icons = GTK_ICON_VIEW(grid);
+  gtk_icon_view_set_text_column(icons, kTextColumn);
+  gtk_icon_view_set_columns(icons, -1);
+  gtk_icon_view_set_margin(icons, 0);
+  gtk_icon_view_set_spacing(icons, 0);
+  gtk_icon_view_set_row_spacing(icons, 0);
+  gtk_icon_view_set_column_spacing(icons, 0);
+  g_signal_connect(grid, "selection-changed", G_CALLBACK(on_changed), &s);
+  g_signal_connect_after(grid, "size-allocate", G_CALLBACK(on_grid_allocated), nullptr);
   return grid;
 }
 
@@ -433,13 +451,13 @@ void apply_flags(Control& c) {
     gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(c.inner), TRUE);
   } else if (c.kind == ControlKind::text_field) {
     gtk_editable_set_editable(GTK_EDITABLE(c.inner), (c.flags & kReadOnly) != 0 ? FALSE : TRUE);
+  } else if (is_grid(c)) {
+    gtk_icon_view_set_selection_mode(GTK_ICON_VIEW(c.inner), selects_several(c)
+                                                                 ? GTK_SELECTION_MULTIPLE
+                                                                 : GTK_SELECTION_SINGLE);
   } else if (has_rows(c.kind)) {
     gtk_tree_selection_set_mode(gtk_tree_view_get_selection(GTK_TREE_VIEW(c.inner)),
                                 selects_several(c) ? GTK_SELECTION_MULTIPLE : GTK_SELECTION_SINGLE);
-  } else if (c.kind == ControlKind::multi_list) {
-    gtk_flow_box_set_selection_mode(GTK_FLOW_BOX(c.inner), selects_several(c)
-                                                              ? GTK_SELECTION_MULTIPLE
-                                                              : GTK_SELECTION_SINGLE);
   }
 }
 
@@ -448,7 +466,8 @@ GtkTextBuffer* buffer_of(const Control& c) {
 }
 
 GtkTreeModel* model_of(const Control& c) {
-  return gtk_tree_view_get_model(GTK_TREE_VIEW(c.inner));
+  return is_grid(c) ? gtk_icon_view_get_model(GTK_ICON_VIEW(c.inner))
+                    : gtk_tree_view_get_model(GTK_TREE_VIEW(c.inner));
 }
 
 void show_caption(Control& c) {
@@ -574,43 +593,93 @@ int row_at(const Control& c, GtkTreePath* path) {
   return gtk_tree_model_get_iter(model_of(c), &iter, path) ? row_index(model_of(c), &iter) : -1;
 }
 
-int selected_row(const Control& c) {
-  GtkTreeModel* model = nullptr;
-  GtkTreeIter iter;
-  if (!gtk_tree_selection_get_selected(selection_of(c), &model, &iter)) return -1;
-  return row_index(model, &iter);
+
+// Every selected row, the grid's included; the caller frees the list.
+GList* selected_paths(const Control& c) {
+  if (is_grid(c)) return gtk_icon_view_get_selected_items(GTK_ICON_VIEW(c.inner));
+  return gtk_tree_selection_get_selected_rows(selection_of(c), nullptr);
+}
+
+void free_paths(GList* paths) {
+  g_list_free_full(paths, reinterpret_cast<GDestroyNotify>(gtk_tree_path_free));
+}
+
+int first_selected_row(const Control& c) {
+  GList* paths = selected_paths(c);
+  int first = -1;
+  for (GList* path = paths; path != nullptr; path = path->next) {
+    const int index = row_at(c, static_cast<GtkTreePath*>(path->data));
+    if (index >= 0 && (first < 0 || index < first)) first = index;
+  }
+  free_paths(paths);
+  return first;
 }
 
 // The row of the keyboard's cursor, -1 without one.
 int cursor_row(const Control& c) {
   GtkTreePath* path = nullptr;
-  gtk_tree_view_get_cursor(GTK_TREE_VIEW(c.inner), &path, nullptr);
+  if (is_grid(c)) {
+    gtk_icon_view_get_cursor(GTK_ICON_VIEW(c.inner), &path, nullptr);
+  } else {
+    gtk_tree_view_get_cursor(GTK_TREE_VIEW(c.inner), &path, nullptr);
+  }
   if (path == nullptr) return -1;
   const int index = row_at(c, path);
   gtk_tree_path_free(path);
   return index;
 }
 
-// A list of several gives its cursor row while any row is selected, -1 when none is.
-int focused_row(const Control& c) {
-  GList* rows = gtk_tree_selection_get_selected_rows(selection_of(c), nullptr);
-  if (rows == nullptr) return -1;
-  const int first = row_at(c, static_cast<GtkTreePath*>(rows->data));
-  g_list_free_full(rows, reinterpret_cast<GDestroyNotify>(gtk_tree_path_free));
+// The selected row; a list of several gives its cursor row while any row is selected.
+int selected_row(const Control& c) {
+  const int first = first_selected_row(c);
+  if (first < 0 || !selects_several(c)) return first;
   const int cursor = cursor_row(c);
   return cursor >= 0 ? cursor : first;
 }
 
+bool path_selected(const Control& c, GtkTreePath* path) {
+  if (is_grid(c)) return gtk_icon_view_path_is_selected(GTK_ICON_VIEW(c.inner), path) != FALSE;
+  return gtk_tree_selection_path_is_selected(selection_of(c), path) != FALSE;
+}
+
+void select_path(const Control& c, GtkTreePath* path, bool selected) {
+  if (is_grid(c) && selected) {
+    gtk_icon_view_select_path(GTK_ICON_VIEW(c.inner), path);
+  } else if (is_grid(c)) {
+    gtk_icon_view_unselect_path(GTK_ICON_VIEW(c.inner), path);
+  } else if (selected) {
+    gtk_tree_selection_select_path(selection_of(c), path);
+  } else {
+    gtk_tree_selection_unselect_path(selection_of(c), path);
+  }
+}
+
+void unselect_rows(const Control& c) {
+  if (is_grid(c)) {
+    gtk_icon_view_unselect_all(GTK_ICON_VIEW(c.inner));
+  } else {
+    gtk_tree_selection_unselect_all(selection_of(c));
+  }
+}
+
+// The row alone is selected, and the arrow keys go on from it.
 void select_row(const Control& c, int index) {
-  GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(c.inner));
   GtkTreeIter iter;
   if (!tree_iter(c, index, &iter)) {
-    gtk_tree_selection_unselect_all(selection);
+    unselect_rows(c);
     return;
   }
   GtkTreePath* path = gtk_tree_model_get_path(model_of(c), &iter);
-  gtk_tree_view_expand_to_path(GTK_TREE_VIEW(c.inner), path);
-  gtk_tree_view_set_cursor(GTK_TREE_VIEW(c.inner), path, nullptr, FALSE);
+  if (is_grid(c)) {
+    GtkIconView* grid = GTK_ICON_VIEW(c.inner);
+    gtk_icon_view_unselect_all(grid);
+    gtk_icon_view_set_cursor(grid, path, nullptr, FALSE);
+    gtk_icon_view_select_path(grid, path);
+    gtk_icon_view_scroll_to_path(grid, path, FALSE, 0, 0);
+  } else {
+    gtk_tree_view_expand_to_path(GTK_TREE_VIEW(c.inner), path);
+    gtk_tree_view_set_cursor(GTK_TREE_VIEW(c.inner), path, nullptr, FALSE);
+  }
   gtk_tree_path_free(path);
 }
 
@@ -637,6 +706,18 @@ std::string append_row(Control& c, const ListItem& item) {
   return taken_string(gtk_tree_model_get_string_from_iter(model, &iter));
 }
 
+// A screen reader names a cell of the grid, or a row of a check list from its focused cell, the
+// tick, by the accessible name of that cell, which GTK leaves empty: it takes the item's text.
+// The tick cell tells the tick itself.
+void name_item_cell(const Control& c, int index, const std::string& text) {
+  AtkObject* view = gtk_widget_get_accessible(c.inner);
+  AtkObject* cell = is_grid(c) ? atk_object_ref_accessible_child(view, index)
+                               : atk_table_ref_at(ATK_TABLE(view), index, 0);
+  if (cell == nullptr) return;
+  atk_object_set_name(cell, text.c_str());
+  g_object_unref(cell);
+}
+
 void clear_rows(Control& c) {
   GtkTreeModel* model = model_of(c);
   if (GTK_IS_LIST_STORE(model)) {
@@ -644,62 +725,6 @@ void clear_rows(Control& c) {
   } else {
     gtk_tree_store_clear(GTK_TREE_STORE(model));
   }
-}
-
-GtkFlowBoxChild* cell_at(const Control& c, int index) {
-  return index < 0 ? nullptr : gtk_flow_box_get_child_at_index(GTK_FLOW_BOX(c.inner), index);
-}
-
-bool holds_focus(GtkWidget* widget) {
-  GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(gtk_widget_get_toplevel(widget)));
-  return focus != nullptr && (focus == widget || gtk_widget_is_ancestor(focus, widget));
-}
-
-// The selected cell; in a grid of several, the focused cell while any cell is selected.
-int grid_state(const Control& c) {
-  GList* selected = gtk_flow_box_get_selected_children(GTK_FLOW_BOX(c.inner));
-  if (selected == nullptr) return -1;
-  int index = gtk_flow_box_child_get_index(GTK_FLOW_BOX_CHILD(selected->data));
-  g_list_free(selected);
-  GtkWidget* focus = gtk_container_get_focus_child(GTK_CONTAINER(c.inner));
-  if (selects_several(c) && focus != nullptr) {
-    index = gtk_flow_box_child_get_index(GTK_FLOW_BOX_CHILD(focus));
-  }
-  return index;
-}
-
-void select_cell(const Control& c, int index) {
-  gtk_flow_box_unselect_all(GTK_FLOW_BOX(c.inner));
-  GtkFlowBoxChild* cell = cell_at(c, index);
-  if (cell == nullptr) return;
-  gtk_flow_box_select_child(GTK_FLOW_BOX(c.inner), cell);
-  // The arrow keys go on from the chosen cell.
-  if (holds_focus(c.inner)) gtk_widget_grab_focus(GTK_WIDGET(cell));
-}
-
-// A cell is named by its text, so that a screen reader says it.
-void append_cell(const Control& c, const ListItem& item) {
-  GtkWidget* label = gtk_label_new(item.text.c_str());
-  gtk_flow_box_insert(GTK_FLOW_BOX(c.inner), label, -1);
-  GtkWidget* cell = gtk_widget_get_parent(label);
-  atk_object_set_name(gtk_widget_get_accessible(cell), item.text.c_str());
-  gtk_widget_show_all(cell);
-}
-
-void clear_cells(const Control& c) {
-  GList* cells = gtk_container_get_children(GTK_CONTAINER(c.inner));
-  for (GList* cell = cells; cell != nullptr; cell = cell->next) {
-    gtk_widget_destroy(GTK_WIDGET(cell->data));
-  }
-  g_list_free(cells);
-}
-
-// The widget that takes the keyboard for the control: a grid gives it to its selected cell, or
-// to its first.
-GtkWidget* focus_target(const Control& c) {
-  if (c.kind != ControlKind::multi_list) return c.inner;
-  GtkFlowBoxChild* cell = cell_at(c, std::max(grid_state(c), 0));
-  return cell == nullptr ? c.inner : GTK_WIDGET(cell);
 }
 
 void set_tick(Control& c, int index, bool ticked) {
@@ -711,32 +736,22 @@ void set_tick(Control& c, int index, bool ticked) {
 
 bool is_marked(const Control& c, int index) {
   if (is_check_list(c)) return c.items[static_cast<std::size_t>(index)].marked;
-  if (!selects_several(c)) return false;
-  if (c.kind == ControlKind::multi_list) {
-    GtkFlowBoxChild* cell = cell_at(c, index);
-    return cell != nullptr && gtk_flow_box_child_is_selected(cell);
-  }
   GtkTreeIter iter;
-  return tree_iter(c, index, &iter) && gtk_tree_selection_iter_is_selected(selection_of(c), &iter);
+  if (!selects_several(c) || !tree_iter(c, index, &iter)) return false;
+  GtkTreePath* path = gtk_tree_model_get_path(model_of(c), &iter);
+  const bool selected = path_selected(c, path);
+  gtk_tree_path_free(path);
+  return selected;
 }
 
 void set_mark(Control& c, int index, bool marked) {
+  GtkTreeIter iter;
   if (is_check_list(c)) {
     set_tick(c, index, marked);
-  } else if (selects_several(c) && c.kind == ControlKind::multi_list) {
-    if (GtkFlowBoxChild* cell = cell_at(c, index)) {
-      if (marked) {
-        gtk_flow_box_select_child(GTK_FLOW_BOX(c.inner), cell);
-      } else {
-        gtk_flow_box_unselect_child(GTK_FLOW_BOX(c.inner), cell);
-      }
-    }
-  } else if (GtkTreeIter iter; selects_several(c) && tree_iter(c, index, &iter)) {
-    if (marked) {
-      gtk_tree_selection_select_iter(selection_of(c), &iter);
-    } else {
-      gtk_tree_selection_unselect_iter(selection_of(c), &iter);
-    }
+  } else if (selects_several(c) && tree_iter(c, index, &iter)) {
+    GtkTreePath* path = gtk_tree_model_get_path(model_of(c), &iter);
+    select_path(c, path, marked);
+    gtk_tree_path_free(path);
   }
 }
 
@@ -928,11 +943,10 @@ void GtkWindowSystem::place_control(int window, int number, ControlKind kind,
     GtkWidget* group =
         before != nullptr && before->kind == ControlKind::option ? before->inner : nullptr;
     c.inner = make_inner(kind, flags, group, s);
-    const bool grid = kind == ControlKind::multi_list;
-    const bool scrolls = has_rows(kind) || grid || kind == ControlKind::editor;
+    const bool scrolls = has_rows(kind) || kind == ControlKind::editor;
     c.outer = scrolls ? scrolled(c.inner) : c.inner;
     // A grid wraps its cells at its own width.
-    if (grid) {
+    if (kind == ControlKind::multi_list) {
       gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(c.outer), GTK_POLICY_NEVER,
                                      GTK_POLICY_AUTOMATIC);
     }
@@ -1012,10 +1026,9 @@ int GtkWindowSystem::control_state(int window, int number) const {
     case ControlKind::option:
       return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(c->inner)) ? 1 : 0;
     case ControlKind::list_box:
-    case ControlKind::tree:
-      return selects_several(*c) ? focused_row(*c) : selected_row(*c);
     case ControlKind::multi_list:
-      return grid_state(*c);
+    case ControlKind::tree:
+      return selected_row(*c);
     case ControlKind::combo_box:
       return gtk_combo_box_get_active(GTK_COMBO_BOX(c->inner));
     case ControlKind::tab_panel:
@@ -1036,11 +1049,9 @@ void GtkWindowSystem::set_control_state(int window, int number, int state) {
       gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(c->inner), state != 0 ? TRUE : FALSE);
       break;
     case ControlKind::list_box:
+    case ControlKind::multi_list:
     case ControlKind::tree:
       select_row(*c, std::clamp(state, -1, last));
-      break;
-    case ControlKind::multi_list:
-      select_cell(*c, std::clamp(state, -1, last));
       break;
     case ControlKind::combo_box:
       gtk_combo_box_set_active(GTK_COMBO_BOX(c->inner), std::clamp(state, -1, last));
@@ -1060,8 +1071,9 @@ void GtkWindowSystem::add_item(int window, int number, const ListItem& item) {
   state_->programmatic = true;
   if (has_rows(c->kind)) {
     c->paths.push_back(append_row(*c, item));
-  } else if (c->kind == ControlKind::multi_list) {
-    append_cell(*c, item);
+    if (is_check_list(*c) || is_grid(*c)) {
+      name_item_cell(*c, static_cast<int>(c->items.size()), item.text);
+    }
   } else if (c->kind == ControlKind::combo_box) {
     gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(c->inner), item.text.c_str());
   } else if (c->kind == ControlKind::tab_panel) {
@@ -1069,8 +1081,8 @@ void GtkWindowSystem::add_item(int window, int number, const ListItem& item) {
     gtk_widget_show(page);
     gtk_notebook_append_page(GTK_NOTEBOOK(c->inner), page, gtk_label_new(item.text.c_str()));
   }
-  if (has_rows(c->kind) || c->kind == ControlKind::multi_list ||
-      c->kind == ControlKind::combo_box || c->kind == ControlKind::tab_panel) {
+  if (has_rows(c->kind) || c->kind == ControlKind::combo_box ||
+      c->kind == ControlKind::tab_panel) {
     c->items.push_back(item);
     c->items.back().marked = false;
     set_mark(*c, static_cast<int>(c->items.size()) - 1, item.marked);
@@ -1084,8 +1096,6 @@ void GtkWindowSystem::clear_items(int window, int number) {
   state_->programmatic = true;
   if (has_rows(c->kind)) {
     clear_rows(*c);
-  } else if (c->kind == ControlKind::multi_list) {
-    clear_cells(*c);
   } else if (c->kind == ControlKind::combo_box) {
     gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(c->inner));
   } else if (c->kind == ControlKind::tab_panel) {
@@ -1186,9 +1196,7 @@ int GtkWindowSystem::focused_control(int window) const {
 }
 
 void GtkWindowSystem::set_focus(int window, int number) {
-  if (const Control* c = state_->control_of(window, number)) {
-    gtk_widget_grab_focus(focus_target(*c));
-  }
+  if (const Control* c = state_->control_of(window, number)) gtk_widget_grab_focus(c->inner);
 }
 
 int GtkWindowSystem::add_menu(int window, int parent, std::string_view title) {
@@ -1516,15 +1524,13 @@ std::string GtkWindowSystem::accessible_name(int window, int number) const {
 
 PixelRect GtkWindowSystem::item_rect(int window, int number, int index) const {
   const Control* c = state_->control_of(window, number);
-  if (c == nullptr || c->kind != ControlKind::multi_list) return {};
-  GtkFlowBoxChild* cell = cell_at(*c, index);
-  if (cell == nullptr) return {};
-  GtkAllocation size;
-  gtk_widget_get_allocation(GTK_WIDGET(cell), &size);
-  int x = 0;
-  int y = 0;
-  gtk_widget_translate_coordinates(GTK_WIDGET(cell), c->inner, 0, 0, &x, &y);
-  return {x, y, size.width, size.height};
+  GtkTreeIter iter;
+  if (c == nullptr || !is_grid(*c) || !tree_iter(*c, index, &iter)) return {};
+  GtkTreePath* path = gtk_tree_model_get_path(model_of(*c), &iter);
+  GdkRectangle cell{};
+  gtk_icon_view_get_cell_rect(GTK_ICON_VIEW(c->inner), path, nullptr, &cell);
+  gtk_tree_path_free(path);
+  return {cell.x, cell.y, cell.width, cell.height};
 }
 
 std::string GtkWindowSystem::accessible_description(int window, int number) const {

@@ -290,6 +290,21 @@ TEST_F(GtkDialogTest, AnEditableComboTakesTheTypedText) {
   EXPECT_EQ(ControlText(6), "salle 3");
   SetControlState(6, 1);
   EXPECT_EQ(ControlText(6), "maison");
+
+  // A rebuilt window has the typed text, the ticks, the selections and the grid's day again.
+  SetControlText(6, "gare du nord");
+  MarkItem(2, 3, true);
+  SetControlState(4, 4);
+  MarkItem(4, 0, true);
+  SetControlState(8, 9);
+  SaveDialog(4);
+  OpenDialog("", 0, 0, 5, 20, "autre");
+  RestoreDialog(4);
+  EXPECT_EQ(ControlText(6), "gare du nord");
+  EXPECT_EQ(MarkedItems(2), (std::vector<int>{3}));
+  EXPECT_EQ(MarkedItems(4), (std::vector<int>{0, 4}));
+  EXPECT_EQ(ControlState(4), 4);
+  EXPECT_EQ(ControlState(8), 9);
 }
 
 TEST_F(GtkDialogTest, AMultiColumnListFillsItsLinesAndFollowsTheArrows) {
