@@ -62,6 +62,10 @@ bool has_rows(ControlKind kind) {
          kind == ControlKind::tree;
 }
 
+bool takes_items(ControlKind kind) {
+  return has_rows(kind) || kind == ControlKind::combo_box || kind == ControlKind::tab_panel;
+}
+
 // Windows captions mark their mnemonic with "&"; GTK menus with "_".
 std::string menu_label(std::string_view text) {
   std::string out;
@@ -114,9 +118,9 @@ struct Control {
   GtkWidget* inner = nullptr;  // the widget that takes the focus and carries the name
   std::string text;
   int flags = 0;
+  // The ticks of a check list are kept here; the marks of a list of several are its selection.
   std::vector<ListItem> items;
   std::vector<std::string> paths;  // tree paths of the rows of `items`
-  // `items` keep the ticks of a check list; the marks of a list of several are its selection.
 };
 
 bool is_grid(const Control& c) {
@@ -332,9 +336,8 @@ void add_tick_column(GtkWidget* view, State& s) {
   GtkCellRenderer* tick = gtk_cell_renderer_toggle_new();
   g_object_set_data(G_OBJECT(tick), kViewKey, view);
   g_signal_connect(tick, "toggled", G_CALLBACK(on_tick_clicked), &s);
-  gtk_tree_view_append_column(
-      GTK_TREE_VIEW(view),
-      gtk_tree_view_column_new_with_attributes("", tick, "active", kTickColumn, nullptr));
+  gtk_tree_view_append_column(GTK_TREE_VIEW(view), gtk_tree_view_column_new_with_attributes(
+                                                       "", tick, "active", kTickColumn, nullptr));
 }
 
 GtkTreeModel* new_rows(bool tree) {
@@ -348,10 +351,9 @@ GtkWidget* make_rows(bool tree, bool ticks, State& s) {
   g_object_unref(model);
   gtk_tree_view_set_headers_visible(GTK_TREE_VIEW(view), FALSE);
   if (ticks) add_tick_column(view, s);
-  gtk_tree_view_append_column(
-      GTK_TREE_VIEW(view),
-      gtk_tree_view_column_new_with_attributes("", gtk_cell_renderer_text_new(), "text",
-                                               kTextColumn, nullptr));
+  gtk_tree_view_append_column(GTK_TREE_VIEW(view),
+                              gtk_tree_view_column_new_with_attributes(
+                                  "", gtk_cell_renderer_text_new(), "text", kTextColumn, nullptr));
   g_signal_connect(gtk_tree_view_get_selection(GTK_TREE_VIEW(view)), "changed",
                    G_CALLBACK(on_selection_changed), &s);
   return view;
@@ -452,9 +454,8 @@ void apply_flags(Control& c) {
   } else if (c.kind == ControlKind::text_field) {
     gtk_editable_set_editable(GTK_EDITABLE(c.inner), (c.flags & kReadOnly) != 0 ? FALSE : TRUE);
   } else if (is_grid(c)) {
-    gtk_icon_view_set_selection_mode(GTK_ICON_VIEW(c.inner), selects_several(c)
-                                                                 ? GTK_SELECTION_MULTIPLE
-                                                                 : GTK_SELECTION_SINGLE);
+    gtk_icon_view_set_selection_mode(
+        GTK_ICON_VIEW(c.inner), selects_several(c) ? GTK_SELECTION_MULTIPLE : GTK_SELECTION_SINGLE);
   } else if (has_rows(c.kind)) {
     gtk_tree_selection_set_mode(gtk_tree_view_get_selection(GTK_TREE_VIEW(c.inner)),
                                 selects_several(c) ? GTK_SELECTION_MULTIPLE : GTK_SELECTION_SINGLE);
@@ -593,7 +594,6 @@ int row_at(const Control& c, GtkTreePath* path) {
   return gtk_tree_model_get_iter(model_of(c), &iter, path) ? row_index(model_of(c), &iter) : -1;
 }
 
-
 // Every selected row, the grid's included; the caller frees the list.
 GList* selected_paths(const Control& c) {
   if (is_grid(c)) return gtk_icon_view_get_selected_items(GTK_ICON_VIEW(c.inner));
@@ -706,9 +706,9 @@ std::string append_row(Control& c, const ListItem& item) {
   return taken_string(gtk_tree_model_get_string_from_iter(model, &iter));
 }
 
-// A screen reader names a cell of the grid, or a row of a check list from its focused cell, the
-// tick, by the accessible name of that cell, which GTK leaves empty: it takes the item's text.
-// The tick cell tells the tick itself.
+// GTK leaves a grid cell and the tick cell of a check-list row without accessible name, and the
+// tick cell is the one that has the focus in its row: both take the item's text, so that a
+// screen reader says the item. The tick cell tells the tick itself.
 void name_item_cell(const Control& c, int index, const std::string& text) {
   AtkObject* view = gtk_widget_get_accessible(c.inner);
   AtkObject* cell = is_grid(c) ? atk_object_ref_accessible_child(view, index)
@@ -1067,7 +1067,7 @@ void GtkWindowSystem::set_control_state(int window, int number, int state) {
 
 void GtkWindowSystem::add_item(int window, int number, const ListItem& item) {
   Control* c = state_->control_of(window, number);
-  if (c == nullptr) return;
+  if (c == nullptr || !takes_items(c->kind)) return;
   state_->programmatic = true;
   if (has_rows(c->kind)) {
     c->paths.push_back(append_row(*c, item));
@@ -1081,12 +1081,9 @@ void GtkWindowSystem::add_item(int window, int number, const ListItem& item) {
     gtk_widget_show(page);
     gtk_notebook_append_page(GTK_NOTEBOOK(c->inner), page, gtk_label_new(item.text.c_str()));
   }
-  if (has_rows(c->kind) || c->kind == ControlKind::combo_box ||
-      c->kind == ControlKind::tab_panel) {
-    c->items.push_back(item);
-    c->items.back().marked = false;
-    set_mark(*c, static_cast<int>(c->items.size()) - 1, item.marked);
-  }
+  c->items.push_back(item);
+  c->items.back().marked = false;  // until the control has taken the mark
+  set_mark(*c, static_cast<int>(c->items.size()) - 1, item.marked);
   state_->programmatic = false;
 }
 

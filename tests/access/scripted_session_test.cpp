@@ -268,9 +268,9 @@ TEST(ScriptedSession, ItemsAreTickedByIndexOrText) {
   for (const std::string& line : lines_of(transcript.str())) {
     if (line.find(" notice ") != std::string::npos) notices.push_back(line.substr(13));
   }
-  EXPECT_EQ(notices, (std::vector<std::string>{"notice \"cochés\" \"2\"",
-                                               "notice \"cochés\" \"02\"",
-                                               "notice \"cochés\" \"0\""}));
+  EXPECT_EQ(notices,
+            (std::vector<std::string>{"notice \"cochés\" \"2\"", "notice \"cochés\" \"02\"",
+                                      "notice \"cochés\" \"0\""}));
 
   // Marking a control that keeps no marks is told and ends the session.
   write_bytes(script, "mark 1036 0\n");

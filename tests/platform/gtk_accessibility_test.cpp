@@ -129,13 +129,13 @@ TEST_F(GtkAccessibility, ListsAreNamedAndTellTheirTicksAndSelections) {
     if (has_word(c.states, "selected")) selected.push_back(c.name);
   }
   // Each list is named by its label; the typing field of the combo box too.
-  for (const char* name : {"table jours", "table invités", "text lieu", "layered pane quinzaine",
-                           "icon 14"}) {
+  for (const char* name :
+       {"table jours", "table invités", "text lieu", "layered pane quinzaine", "icon 14"}) {
     EXPECT_NE(std::find(named.begin(), named.end(), name), named.end()) << name;
   }
   // The tick cell of each check-list row tells its tick; selected items tell that they are.
-  EXPECT_EQ(ticks, (std::vector<std::string>{"lundi non coché", "mardi coché",
-                                             "mercredi non coché", "jeudi non coché"}));
+  EXPECT_EQ(ticks, (std::vector<std::string>{"lundi non coché", "mardi coché", "mercredi non coché",
+                                             "jeudi non coché"}));
   EXPECT_EQ(selected, (std::vector<std::string>{"Bruno", "David", "4"}));
 }
 

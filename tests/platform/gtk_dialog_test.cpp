@@ -170,16 +170,32 @@ TEST_F(GtkDialogTest, EscapeWithoutCancelButtonIsAnOrdinaryKey) {
   EXPECT_FALSE(contains(events, "btncancel"));
 }
 
-TEST_F(GtkDialogTest, ScreenshotOfADialogForPeopleToLookAt) {
-  open_sample_dialog(true);
-  SetControlText(2, "réunion d'équipe");
-  events_for(500);  // lets the window draw itself
-  const std::filesystem::path picture = std::filesystem::path(TAVELO_BUILD_DIR) / "gtk_dialog.png";
+// Writes a picture of the screen into the build folder.
+void take_screenshot(const std::string& name) {
+  const std::filesystem::path picture = std::filesystem::path(TAVELO_BUILD_DIR) / name;
   std::filesystem::remove(picture);
   const std::string command = "import -window root '" + picture.string() + "'";
   ASSERT_EQ(std::system(command.c_str()), 0);
   ASSERT_TRUE(std::filesystem::exists(picture));
   EXPECT_GT(std::filesystem::file_size(picture), 1000U);
+}
+
+TEST_F(GtkDialogTest, ScreenshotsOfDialogsForPeopleToLookAt) {
+  open_sample_dialog(true);
+  SetControlText(2, "réunion d'équipe");
+  events_for(500);  // lets the window draw itself
+  take_screenshot("gtk_dialog.png");
+
+  open_lists_dialog();  // in the place of the first
+
+  MarkItem(2, 1, true);
+  MarkItem(2, 3, true);
+  SetControlState(4, 1);
+  MarkItem(4, 3, true);
+  SetControlText(6, "gare du nord");
+  SetControlState(8, 9);
+  events_for(500);
+  take_screenshot("gtk_lists.png");
 }
 
 TEST_F(GtkDialogTest, ListsAndEditorsFollowTheKeys) {
