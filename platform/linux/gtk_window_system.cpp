@@ -1522,11 +1522,19 @@ std::string GtkWindowSystem::accessible_name(int window, int number) const {
 PixelRect GtkWindowSystem::item_rect(int window, int number, int index) const {
   const Control* c = state_->control_of(window, number);
   GtkTreeIter iter;
-  if (c == nullptr || !is_grid(*c) || !tree_iter(*c, index, &iter)) return {};
+  if (c == nullptr || !has_rows(c->kind) || !tree_iter(*c, index, &iter)) return {};
   GtkTreePath* path = gtk_tree_model_get_path(model_of(*c), &iter);
   GdkRectangle cell{};
-  gtk_icon_view_get_cell_rect(GTK_ICON_VIEW(c->inner), path, nullptr, &cell);
+  if (is_grid(*c)) {
+    gtk_icon_view_get_cell_rect(GTK_ICON_VIEW(c->inner), path, nullptr, &cell);
+  } else {
+    GtkTreeView* view = GTK_TREE_VIEW(c->inner);
+    gtk_tree_view_get_cell_area(view, path, gtk_tree_view_get_column(view, 0), &cell);
+    gtk_tree_view_convert_bin_window_to_widget_coords(view, cell.x, cell.y, &cell.x, &cell.y);
+  }
   gtk_tree_path_free(path);
+  gtk_widget_translate_coordinates(c->inner, gtk_widget_get_toplevel(c->inner), cell.x, cell.y,
+                                   &cell.x, &cell.y);
   return {cell.x, cell.y, cell.width, cell.height};
 }
 

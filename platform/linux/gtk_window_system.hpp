@@ -88,7 +88,8 @@ class GtkWindowSystem final : public WindowSystem {
   std::string accessible_name(int window, int number) const;
   std::string accessible_description(int window, int number) const;
   std::optional<std::string> tray_tooltip(int icon) const;
-  // Where a cell of a multi-column list lies inside the list.
+  // Where an item of a list lies in its window: a cell of a grid, the first cell of a row (the
+  // tick of a check list).
   PixelRect item_rect(int window, int number, int index) const;
 
   struct State;
