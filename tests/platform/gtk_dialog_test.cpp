@@ -312,6 +312,14 @@ TEST_F(GtkDialogTest, AnEditableComboTakesTheTypedText) {
   EXPECT_FALSE(contains(events, "cmb6"));
   EXPECT_EQ(ControlText(6), "gare");
   EXPECT_EQ(ControlState(6), -1);
+  // Down chooses the next item, which the dialog hears of.
+  tap(vk::down);
+  EXPECT_TRUE(contains(events_until("cmb6"), "cmb6"));
+  EXPECT_EQ(ControlText(6), "bureau");
+  tap(vk::down);
+  EXPECT_TRUE(contains(events_until("cmb6"), "cmb6"));
+  EXPECT_EQ(ControlState(6), 1);
+  EXPECT_EQ(ControlText(6), "maison");
   SetControlText(6, "salle 3");
   EXPECT_EQ(ControlText(6), "salle 3");
   SetControlState(6, 1);
