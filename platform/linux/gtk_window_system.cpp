@@ -373,8 +373,13 @@ GtkWidget* make_grid(State& s) {
   GtkTreeModel* model = new_rows(false);
   GtkWidget* grid = gtk_icon_view_new_with_model(model);
   g_object_unref(model);
+  // A text column of the icon view's own would wrap every text at 50 pixels, and so make every
+  // cell that wide; a plain text cell is as wide as the longest text.
+  GtkCellRenderer* text = gtk_cell_renderer_text_new();
+  g_object_set(text, "xalign", 0.5F, nullptr);
+  gtk_cell_layout_pack_start(GTK_CELL_LAYOUT(grid), text, TRUE);
+  gtk_cell_layout_add_attribute(GTK_CELL_LAYOUT(grid), text, "text", kTextColumn);
   GtkIconView* icons = GTK_ICON_VIEW(grid);
-  gtk_icon_view_set_text_column(icons, kTextColumn);
   gtk_icon_view_set_columns(icons, -1);
   gtk_icon_view_set_margin(icons, 0);
   gtk_icon_view_set_spacing(icons, 0);

@@ -102,7 +102,7 @@ void open_lists_dialog() {
   AddItem(6, "bureau");
   AddItem(6, "maison");
   AddLabel(7, "quinzaine", 15, 1);
-  AddMultiList(8, 15, 12, 40, 5);
+  AddMultiList(8, 15, 12, 15, 5);  // a week a line with this machine's fonts
   for (int day = 1; day <= 14; ++day) AddItem(8, std::to_string(day));
   AddOkButton(0, 0);
 }
