@@ -602,6 +602,23 @@ void AddItem(int number, std::string_view text, std::int64_t data, int level) {
   window_system().add_item(dialog_state().window, number, {std::string(text), data, level});
 }
 
+bool ItemMarked(int number, int index) {
+  return window_system().item(dialog_state().window, number, index).marked;
+}
+
+void MarkItem(int number, int index, bool marked) {
+  window_system().set_item_marked(dialog_state().window, number, index, marked);
+}
+
+std::vector<int> MarkedItems(int number) {
+  std::vector<int> marked;
+  const int count = window_system().item_count(dialog_state().window, number);
+  for (int index = 0; index < count; ++index) {
+    if (ItemMarked(number, index)) marked.push_back(index);
+  }
+  return marked;
+}
+
 void ClearItems(int number) {
   window_system().clear_items(dialog_state().window, number);
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "access/dialog_state.hpp"
 #include "platform/window_system.hpp"
@@ -43,6 +44,12 @@ void AddEditor(int number, std::string_view text, int row, int column, int width
                int flags = 0);
 void AddTabPanel(int number, int row, int column, int width, int height);
 void AddItem(int number, std::string_view text, std::int64_t data = 0, int level = 0);
+// Marks: the selected items of a list of several (kSeveral), the ticked items of a check list
+// (kCheckList). MarkItem changes a mark without reporting it as the user's; the user's own
+// changes are reported as "lst"+number. Other controls keep no marks.
+bool ItemMarked(int number, int index);
+void MarkItem(int number, int index, bool marked);
+std::vector<int> MarkedItems(int number);
 void ClearItems(int number);
 void SetComboPageStep(int number, int step);
 

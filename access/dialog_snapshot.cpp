@@ -69,6 +69,10 @@ void recreate(const SavedControl& saved) {
   for (const ListItem& item : saved.items) ws.add_item(s.window, n, item);
   ws.set_control_flags(s.window, n, saved.flags);
   ws.set_control_state(s.window, n, saved.state);
+  // Selecting the focused item of a list of several selected it alone; the marks come back after.
+  for (std::size_t i = 0; i < saved.items.size(); ++i) {
+    ws.set_item_marked(s.window, n, static_cast<int>(i), saved.items[i].marked);
+  }
   ws.set_caret(s.window, n, saved.caret);
   s.records[n].combo_selection = r.combo_selection;
   s.records[n].page_step = r.page_step;

@@ -171,16 +171,19 @@ ScriptCommand parse_line(std::string_view line) {
              : word == "check" ? Kind::check
                                : Kind::uncheck;
     c.number = control_number(next_word(rest));
-  } else if (word == "select") {
+  } else if (word == "select" || word == "mark" || word == "unmark") {
     c.number = control_number(next_word(rest));
-    if (!rest.empty() && rest.front() == '"') {
-      c.kind = Kind::select_text;
+    c.by_text = !rest.empty() && rest.front() == '"';
+    if (c.by_text) {
       c.text = quoted_text(rest);
       rest = {};
     } else {
-      c.kind = Kind::select_index;
       c.index = static_cast<int>(whole_number(next_word(rest), 0, 1000000));
     }
+    c.kind = word == "mark"     ? Kind::mark
+             : word == "unmark" ? Kind::unmark
+             : c.by_text        ? Kind::select_text
+                                : Kind::select_index;
   } else if (word == "menu" || word == "tray") {
     c.kind = word == "menu" ? Kind::menu : Kind::tray;
     c.number = static_cast<int>(whole_number(next_word(rest), 0, 1000000));
@@ -280,6 +283,10 @@ class ScriptInput final : public SimInput {
         return true;
       case Kind::select_text:
         windows.select(c.number, item_index(windows, c));
+        return true;
+      case Kind::mark:
+      case Kind::unmark:
+        windows.mark(c.number, c.by_text ? item_index(windows, c) : c.index, c.kind == Kind::mark);
         return true;
       case Kind::check:
         windows.set_checked(c.number, true);

@@ -22,6 +22,8 @@ struct ScriptCommand {
     click,
     select_index,
     select_text,
+    mark,
+    unmark,
     check,
     uncheck,
     menu,
@@ -32,9 +34,10 @@ struct ScriptCommand {
   Kind kind = Kind::close;
   int line = 0;
   int number = 0;         // control, menu item or tray icon; milliseconds for "wait"
-  int index = 0;          // item index for "select N INDEX"
+  int index = 0;          // item index for "select N INDEX", "mark N INDEX"
+  bool by_text = false;   // "mark N \"TEXT\"": the item is named by its text
   std::vector<int> keys;  // virtual-key codes for "key"
-  std::string text;       // "type", "select N \"TEXT\"", "answer"
+  std::string text;       // "type", "select N \"TEXT\"", "mark N \"TEXT\"", "answer"
   LocalTime time;         // "now"
 };
 

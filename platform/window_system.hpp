@@ -26,6 +26,9 @@ enum class ControlKind {
 inline constexpr int kReadOnly = 1;
 inline constexpr int kPassword = 4;    // text fields: the text is not shown
 inline constexpr int kDigitsOnly = 8;  // text fields: only digits can be typed
+inline constexpr int kSeveral = 16;   // list boxes and multi-column lists: several items can be selected
+inline constexpr int kCheckList = 32;  // list boxes: every item has a tick box
+inline constexpr int kEditable = 64;  // combo boxes: the user may type a text of his own
 
 // A caption as it reads: Windows captions mark their mnemonic letter with "&".
 inline std::string without_ampersands(std::string_view caption) {
@@ -89,6 +92,7 @@ struct ListItem {
   std::string text;
   std::int64_t data = 0;
   int level = 0;  // nesting depth in a tree
+  bool marked = false;  // selected in a list of several, ticked in a check list
 };
 
 enum class Notification { click, change, focus, lost_focus };
@@ -149,6 +153,7 @@ class WindowSystem {
   virtual void clear_items(int window, int number) = 0;
   virtual int item_count(int window, int number) const = 0;
   virtual ListItem item(int window, int number, int index) const = 0;
+  virtual void set_item_marked(int window, int number, int index, bool marked) = 0;
   virtual CaretPosition caret(int window, int number) const = 0;
   virtual void set_caret(int window, int number, CaretPosition position) = 0;
   virtual void select_all_text(int window, int number) = 0;

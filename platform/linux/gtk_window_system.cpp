@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/linux/x11_keys.hpp"
+#include "platform/list_kinds.hpp"
 #include "platform/services.hpp"
 #include "platform/sound_decoders.hpp"
 
@@ -27,6 +28,12 @@ constexpr const char* kWindowTag = "tavelo-window";
 constexpr const char* kControlTag = "tavelo-control";
 constexpr const char* kCommandTag = "tavelo-command";
 constexpr const char* kIconTag = "tavelo-icon";
+constexpr const char* kViewKey = "tavelo-view";  // the list a tick renderer draws in
+
+// The columns of a list's rows: the text, the index among the control's items, the tick.
+constexpr gint kTextColumn = 0;
+constexpr gint kIndexColumn = 1;
+constexpr gint kTickColumn = 2;
 
 void tag(gpointer object, const char* key, int value) {
   g_object_set_data(G_OBJECT(object), key, GINT_TO_POINTER(value + 1));
@@ -49,9 +56,14 @@ bool has_caption(ControlKind kind) {
          kind == ControlKind::option || kind == ControlKind::label;
 }
 
+// Lists and trees are tree views; a multi-column list is an icon view, a grid of text cells.
 bool has_rows(ControlKind kind) {
   return kind == ControlKind::list_box || kind == ControlKind::multi_list ||
          kind == ControlKind::tree;
+}
+
+bool takes_items(ControlKind kind) {
+  return has_rows(kind) || kind == ControlKind::combo_box || kind == ControlKind::tab_panel;
 }
 
 // Windows captions mark their mnemonic with "&"; GTK menus with "_".
@@ -106,9 +118,30 @@ struct Control {
   GtkWidget* inner = nullptr;  // the widget that takes the focus and carries the name
   std::string text;
   int flags = 0;
+  // The ticks of a check list are kept here; the marks of a list of several are its selection.
   std::vector<ListItem> items;
   std::vector<std::string> paths;  // tree paths of the rows of `items`
 };
+
+bool is_grid(const Control& c) {
+  return c.kind == ControlKind::multi_list;
+}
+
+bool is_check_list(const Control& c) {
+  return is_check_list(c.kind, c.flags);
+}
+
+bool selects_several(const Control& c) {
+  return selects_several(c.kind, c.flags);
+}
+
+// The text field of an editable combo box, null for any other control.
+GtkWidget* combo_entry(const Control& c) {
+  if (c.kind != ControlKind::combo_box || !gtk_combo_box_get_has_entry(GTK_COMBO_BOX(c.inner))) {
+    return nullptr;
+  }
+  return gtk_bin_get_child(GTK_BIN(c.inner));
+}
 
 struct Window {
   GtkWidget* gtk = nullptr;
@@ -165,6 +198,7 @@ struct GtkWindowSystem::State {
     return -1;
   }
   bool key_pressed(int window, int key, guint state);
+  void toggle_tick(Control& c, int index);
   void key_released(int window, int key, guint state);
   void present_top_window();
 };
@@ -236,6 +270,23 @@ void on_selection_changed(GtkTreeSelection* selection, gpointer data) {
   on_changed(GTK_WIDGET(gtk_tree_selection_get_tree_view(selection)), data);
 }
 
+// Typing in an editable combo box leaves no item chosen; only choosing an item is a change.
+void on_combo_changed(GtkComboBox* combo, gpointer data) {
+  if (gtk_combo_box_get_active(combo) >= 0) on_changed(GTK_WIDGET(combo), data);
+}
+
+void on_tick_clicked(GtkCellRendererToggle* renderer, gchar* path, gpointer data) {
+  State& s = *static_cast<State*>(data);
+  GtkWidget* view = GTK_WIDGET(g_object_get_data(G_OBJECT(renderer), kViewKey));
+  Control* c = s.control_of(tag_of(view, kWindowTag), tag_of(view, kControlTag));
+  GtkTreeIter iter;
+  GtkTreeModel* model = gtk_tree_view_get_model(GTK_TREE_VIEW(view));
+  if (c == nullptr || !gtk_tree_model_get_iter_from_string(model, &iter, path)) return;
+  gint index = -1;
+  gtk_tree_model_get(model, &iter, kIndexColumn, &index, -1);
+  s.toggle_tick(*c, index);
+}
+
 void on_page(GtkNotebook* notebook, GtkWidget*, guint, gpointer data) {
   post_notification(*static_cast<State*>(data), GTK_WIDGET(notebook), Notification::click);
 }
@@ -280,21 +331,63 @@ GtkWidget* scrolled(GtkWidget* inner) {
   return outer;
 }
 
-// Rows hold their text and their index among the control's items.
-GtkWidget* make_rows(bool tree, State& s) {
-  GtkTreeModel* model =
-      tree ? GTK_TREE_MODEL(gtk_tree_store_new(2, G_TYPE_STRING, G_TYPE_INT))
-           : GTK_TREE_MODEL(gtk_list_store_new(2, G_TYPE_STRING, G_TYPE_INT));
+// A check list draws a tick box before each text; a click on it ticks or unticks it.
+void add_tick_column(GtkWidget* view, State& s) {
+  GtkCellRenderer* tick = gtk_cell_renderer_toggle_new();
+  g_object_set_data(G_OBJECT(tick), kViewKey, view);
+  g_signal_connect(tick, "toggled", G_CALLBACK(on_tick_clicked), &s);
+  gtk_tree_view_append_column(GTK_TREE_VIEW(view), gtk_tree_view_column_new_with_attributes(
+                                                       "", tick, "active", kTickColumn, nullptr));
+}
+
+GtkTreeModel* new_rows(bool tree) {
+  return tree ? GTK_TREE_MODEL(gtk_tree_store_new(3, G_TYPE_STRING, G_TYPE_INT, G_TYPE_BOOLEAN))
+              : GTK_TREE_MODEL(gtk_list_store_new(3, G_TYPE_STRING, G_TYPE_INT, G_TYPE_BOOLEAN));
+}
+
+GtkWidget* make_rows(bool tree, bool ticks, State& s) {
+  GtkTreeModel* model = new_rows(tree);
   GtkWidget* view = gtk_tree_view_new_with_model(model);
   g_object_unref(model);
   gtk_tree_view_set_headers_visible(GTK_TREE_VIEW(view), FALSE);
-  gtk_tree_view_append_column(
-      GTK_TREE_VIEW(view),
-      gtk_tree_view_column_new_with_attributes("", gtk_cell_renderer_text_new(), "text", 0,
-                                               nullptr));
+  if (ticks) add_tick_column(view, s);
+  gtk_tree_view_append_column(GTK_TREE_VIEW(view),
+                              gtk_tree_view_column_new_with_attributes(
+                                  "", gtk_cell_renderer_text_new(), "text", kTextColumn, nullptr));
   g_signal_connect(gtk_tree_view_get_selection(GTK_TREE_VIEW(view)), "changed",
                    G_CALLBACK(on_selection_changed), &s);
   return view;
+}
+
+// GTK 3 works out whether a cell of an icon view shows on the screen when the view scrolls, not
+// when it lays its cells out: after each layout the view is told that it scrolled, so that a
+// screen reader finds the cells that show.
+void on_grid_allocated(GtkWidget* grid, GdkRectangle*, gpointer) {
+  GtkAdjustment* adjustment = gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(grid));
+  if (adjustment != nullptr) g_signal_emit_by_name(adjustment, "value-changed");
+}
+
+// Cells of equal width, placed line by line, as many on a line as the width holds. Unlike a
+// flow box, an icon view tells a screen reader which of its cells are selected.
+GtkWidget* make_grid(State& s) {
+  GtkTreeModel* model = new_rows(false);
+  GtkWidget* grid = gtk_icon_view_new_with_model(model);
+  g_object_unref(model);
+  // A text column of the icon view's own would wrap every text at 50 pixels, and so make every
+  // cell that wide; a plain text cell is as wide as the longest text.
+  GtkCellRenderer* text = gtk_cell_renderer_text_new();
+  g_object_set(text, "xalign", 0.5F, nullptr);
+  gtk_cell_layout_pack_start(GTK_CELL_LAYOUT(grid), text, TRUE);
+  gtk_cell_layout_add_attribute(GTK_CELL_LAYOUT(grid), text, "text", kTextColumn);
+  GtkIconView* icons = GTK_ICON_VIEW(grid);
+  gtk_icon_view_set_columns(icons, -1);
+  gtk_icon_view_set_margin(icons, 0);
+  gtk_icon_view_set_spacing(icons, 0);
+  gtk_icon_view_set_row_spacing(icons, 0);
+  gtk_icon_view_set_column_spacing(icons, 0);
+  g_signal_connect(grid, "selection-changed", G_CALLBACK(on_changed), &s);
+  g_signal_connect_after(grid, "size-allocate", G_CALLBACK(on_grid_allocated), nullptr);
+  return grid;
 }
 
 GtkWidget* make_inner(ControlKind kind, int flags, GtkWidget* group, State& s) {
@@ -321,12 +414,14 @@ GtkWidget* make_inner(ControlKind kind, int flags, GtkWidget* group, State& s) {
       return label;
     }
     case ControlKind::list_box:
+      return make_rows(false, is_check_list(kind, flags), s);
     case ControlKind::multi_list:
-      return make_rows(false, s);
+      return make_grid(s);
     case ControlKind::tree:
-      return make_rows(true, s);
+      return make_rows(true, false, s);
     case ControlKind::combo_box:
-      return gtk_combo_box_text_new();
+      return is_editable_combo(kind, flags) ? gtk_combo_box_text_new_with_entry()
+                                            : gtk_combo_box_text_new();
     case ControlKind::editor: {
       GtkWidget* view = gtk_text_view_new();
       gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);
@@ -346,7 +441,7 @@ void connect_notifications(Control& c, State& s) {
       g_signal_connect(c.inner, "clicked", G_CALLBACK(on_clicked), &s);
       break;
     case ControlKind::combo_box:
-      g_signal_connect(c.inner, "changed", G_CALLBACK(on_changed), &s);
+      g_signal_connect(c.inner, "changed", G_CALLBACK(on_combo_changed), &s);
       break;
     case ControlKind::tab_panel:
       g_signal_connect(c.inner, "switch-page", G_CALLBACK(on_page), &s);
@@ -363,6 +458,12 @@ void apply_flags(Control& c) {
     gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(c.inner), TRUE);
   } else if (c.kind == ControlKind::text_field) {
     gtk_editable_set_editable(GTK_EDITABLE(c.inner), (c.flags & kReadOnly) != 0 ? FALSE : TRUE);
+  } else if (is_grid(c)) {
+    gtk_icon_view_set_selection_mode(
+        GTK_ICON_VIEW(c.inner), selects_several(c) ? GTK_SELECTION_MULTIPLE : GTK_SELECTION_SINGLE);
+  } else if (has_rows(c.kind)) {
+    gtk_tree_selection_set_mode(gtk_tree_view_get_selection(GTK_TREE_VIEW(c.inner)),
+                                selects_several(c) ? GTK_SELECTION_MULTIPLE : GTK_SELECTION_SINGLE);
   }
 }
 
@@ -371,7 +472,8 @@ GtkTextBuffer* buffer_of(const Control& c) {
 }
 
 GtkTreeModel* model_of(const Control& c) {
-  return gtk_tree_view_get_model(GTK_TREE_VIEW(c.inner));
+  return is_grid(c) ? gtk_icon_view_get_model(GTK_ICON_VIEW(c.inner))
+                    : gtk_tree_view_get_model(GTK_TREE_VIEW(c.inner));
 }
 
 void show_caption(Control& c) {
@@ -390,6 +492,8 @@ void show_text(Control& c) {
     gtk_entry_set_text(GTK_ENTRY(c.inner), c.text.c_str());
   } else if (c.kind == ControlKind::editor) {
     gtk_text_buffer_set_text(buffer_of(c), c.text.c_str(), -1);
+  } else if (GtkWidget* entry = combo_entry(c)) {
+    gtk_entry_set_text(GTK_ENTRY(entry), c.text.c_str());
   }
 }
 
@@ -424,6 +528,11 @@ void name_control(const Window& w, int number) {
              before != w.controls.end() && before->second.kind == ControlKind::label) {
     atk_object_set_name(object, without_ampersands(before->second.text).c_str());
     relate(before->second.inner, c.inner);
+  }
+  // The text field of an editable combo box takes the keyboard: it carries the same name.
+  if (GtkWidget* entry = combo_entry(c)) {
+    const char* name = atk_object_get_name(object);
+    atk_object_set_name(gtk_widget_get_accessible(entry), name == nullptr ? "" : name);
   }
   if (c.kind != ControlKind::option) return;
   if (const Control* label = group_label(w, number)) {
@@ -475,28 +584,107 @@ bool tree_iter(const Control& c, int index, GtkTreeIter* iter) {
                                              iter, c.paths[static_cast<std::size_t>(index)].c_str()) != FALSE;
 }
 
-int selected_row(const Control& c) {
-  GtkTreeModel* model = nullptr;
-  GtkTreeIter iter;
-  if (!gtk_tree_selection_get_selected(gtk_tree_view_get_selection(GTK_TREE_VIEW(c.inner)),
-                                       &model, &iter)) {
-    return -1;
-  }
+GtkTreeSelection* selection_of(const Control& c) {
+  return gtk_tree_view_get_selection(GTK_TREE_VIEW(c.inner));
+}
+
+int row_index(GtkTreeModel* model, GtkTreeIter* iter) {
   gint index = -1;
-  gtk_tree_model_get(model, &iter, 1, &index, -1);
+  gtk_tree_model_get(model, iter, kIndexColumn, &index, -1);
   return index;
 }
 
+int row_at(const Control& c, GtkTreePath* path) {
+  GtkTreeIter iter;
+  return gtk_tree_model_get_iter(model_of(c), &iter, path) ? row_index(model_of(c), &iter) : -1;
+}
+
+// Every selected row, the grid's included; the caller frees the list.
+GList* selected_paths(const Control& c) {
+  if (is_grid(c)) return gtk_icon_view_get_selected_items(GTK_ICON_VIEW(c.inner));
+  return gtk_tree_selection_get_selected_rows(selection_of(c), nullptr);
+}
+
+void free_paths(GList* paths) {
+  g_list_free_full(paths, reinterpret_cast<GDestroyNotify>(gtk_tree_path_free));
+}
+
+int first_selected_row(const Control& c) {
+  GList* paths = selected_paths(c);
+  int first = -1;
+  for (GList* path = paths; path != nullptr; path = path->next) {
+    const int index = row_at(c, static_cast<GtkTreePath*>(path->data));
+    if (index >= 0 && (first < 0 || index < first)) first = index;
+  }
+  free_paths(paths);
+  return first;
+}
+
+// The row of the keyboard's cursor, -1 without one.
+int cursor_row(const Control& c) {
+  GtkTreePath* path = nullptr;
+  if (is_grid(c)) {
+    gtk_icon_view_get_cursor(GTK_ICON_VIEW(c.inner), &path, nullptr);
+  } else {
+    gtk_tree_view_get_cursor(GTK_TREE_VIEW(c.inner), &path, nullptr);
+  }
+  if (path == nullptr) return -1;
+  const int index = row_at(c, path);
+  gtk_tree_path_free(path);
+  return index;
+}
+
+// The selected row; a list of several gives its cursor row while any row is selected.
+int selected_row(const Control& c) {
+  const int first = first_selected_row(c);
+  if (first < 0 || !selects_several(c)) return first;
+  const int cursor = cursor_row(c);
+  return cursor >= 0 ? cursor : first;
+}
+
+bool path_selected(const Control& c, GtkTreePath* path) {
+  if (is_grid(c)) return gtk_icon_view_path_is_selected(GTK_ICON_VIEW(c.inner), path) != FALSE;
+  return gtk_tree_selection_path_is_selected(selection_of(c), path) != FALSE;
+}
+
+void select_path(const Control& c, GtkTreePath* path, bool selected) {
+  if (is_grid(c) && selected) {
+    gtk_icon_view_select_path(GTK_ICON_VIEW(c.inner), path);
+  } else if (is_grid(c)) {
+    gtk_icon_view_unselect_path(GTK_ICON_VIEW(c.inner), path);
+  } else if (selected) {
+    gtk_tree_selection_select_path(selection_of(c), path);
+  } else {
+    gtk_tree_selection_unselect_path(selection_of(c), path);
+  }
+}
+
+void unselect_rows(const Control& c) {
+  if (is_grid(c)) {
+    gtk_icon_view_unselect_all(GTK_ICON_VIEW(c.inner));
+  } else {
+    gtk_tree_selection_unselect_all(selection_of(c));
+  }
+}
+
+// The row alone is selected, and the arrow keys go on from it.
 void select_row(const Control& c, int index) {
-  GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(c.inner));
   GtkTreeIter iter;
   if (!tree_iter(c, index, &iter)) {
-    gtk_tree_selection_unselect_all(selection);
+    unselect_rows(c);
     return;
   }
   GtkTreePath* path = gtk_tree_model_get_path(model_of(c), &iter);
-  gtk_tree_view_expand_to_path(GTK_TREE_VIEW(c.inner), path);
-  gtk_tree_view_set_cursor(GTK_TREE_VIEW(c.inner), path, nullptr, FALSE);
+  if (is_grid(c)) {
+    GtkIconView* grid = GTK_ICON_VIEW(c.inner);
+    gtk_icon_view_unselect_all(grid);
+    gtk_icon_view_set_cursor(grid, path, nullptr, FALSE);
+    gtk_icon_view_select_path(grid, path);
+    gtk_icon_view_scroll_to_path(grid, path, FALSE, 0, 0);
+  } else {
+    gtk_tree_view_expand_to_path(GTK_TREE_VIEW(c.inner), path);
+    gtk_tree_view_set_cursor(GTK_TREE_VIEW(c.inner), path, nullptr, FALSE);
+  }
   gtk_tree_path_free(path);
 }
 
@@ -506,8 +694,8 @@ std::string append_row(Control& c, const ListItem& item) {
   GtkTreeIter iter;
   const gint index = static_cast<gint>(c.items.size());
   if (GTK_IS_LIST_STORE(model)) {
-    gtk_list_store_insert_with_values(GTK_LIST_STORE(model), &iter, -1, 0, item.text.c_str(), 1,
-                                      index, -1);
+    gtk_list_store_insert_with_values(GTK_LIST_STORE(model), &iter, -1, kTextColumn,
+                                      item.text.c_str(), kIndexColumn, index, -1);
   } else {
     GtkTreeIter parent;
     bool has_parent = false;
@@ -518,9 +706,21 @@ std::string append_row(Control& c, const ListItem& item) {
       }
     }
     gtk_tree_store_insert_with_values(GTK_TREE_STORE(model), &iter, has_parent ? &parent : nullptr,
-                                      -1, 0, item.text.c_str(), 1, index, -1);
+                                      -1, kTextColumn, item.text.c_str(), kIndexColumn, index, -1);
   }
   return taken_string(gtk_tree_model_get_string_from_iter(model, &iter));
+}
+
+// GTK leaves a grid cell and the tick cell of a check-list row without accessible name, and the
+// tick cell is the one that has the focus in its row: both take the item's text, so that a
+// screen reader says the item. The tick cell tells the tick itself.
+void name_item_cell(const Control& c, int index, const std::string& text) {
+  AtkObject* view = gtk_widget_get_accessible(c.inner);
+  AtkObject* cell = is_grid(c) ? atk_object_ref_accessible_child(view, index)
+                               : atk_table_ref_at(ATK_TABLE(view), index, 0);
+  if (cell == nullptr) return;
+  atk_object_set_name(cell, text.c_str());
+  g_object_unref(cell);
 }
 
 void clear_rows(Control& c) {
@@ -529,6 +729,34 @@ void clear_rows(Control& c) {
     gtk_list_store_clear(GTK_LIST_STORE(model));
   } else {
     gtk_tree_store_clear(GTK_TREE_STORE(model));
+  }
+}
+
+void set_tick(Control& c, int index, bool ticked) {
+  GtkTreeIter iter;
+  if (!tree_iter(c, index, &iter)) return;
+  c.items[static_cast<std::size_t>(index)].marked = ticked;
+  gtk_list_store_set(GTK_LIST_STORE(model_of(c)), &iter, kTickColumn, ticked ? TRUE : FALSE, -1);
+}
+
+bool is_marked(const Control& c, int index) {
+  if (is_check_list(c)) return c.items[static_cast<std::size_t>(index)].marked;
+  GtkTreeIter iter;
+  if (!selects_several(c) || !tree_iter(c, index, &iter)) return false;
+  GtkTreePath* path = gtk_tree_model_get_path(model_of(c), &iter);
+  const bool selected = path_selected(c, path);
+  gtk_tree_path_free(path);
+  return selected;
+}
+
+void set_mark(Control& c, int index, bool marked) {
+  GtkTreeIter iter;
+  if (is_check_list(c)) {
+    set_tick(c, index, marked);
+  } else if (selects_several(c) && tree_iter(c, index, &iter)) {
+    GtkTreePath* path = gtk_tree_model_get_path(model_of(c), &iter);
+    select_path(c, path, marked);
+    gtk_tree_path_free(path);
   }
 }
 
@@ -591,9 +819,20 @@ bool State::key_pressed(int window, int key, guint state) {
         .id = focus,
         .key = key,
         .character = vk::types_character(key) && !control});
+  Control* c = control_of(window, focus);
+  // Space ticks the focused row of a check list when it goes down, as on Windows.
+  if (key == vk::space && modifiers == 0 && c != nullptr && is_check_list(*c)) {
+    toggle_tick(*c, cursor_row(*c));
+    return true;
+  }
   // The dialog layer walks through option groups itself, one step per lock.
-  const Control* c = control_of(window, focus);
   return is_arrow(key) && c != nullptr && c->kind == ControlKind::option;
+}
+
+void State::toggle_tick(Control& c, int index) {
+  if (index < 0 || index >= static_cast<int>(c.items.size())) return;
+  set_tick(c, index, !c.items[static_cast<std::size_t>(index)].marked);
+  post_notification(*this, c.inner, Notification::change);
 }
 
 void State::key_released(int window, int key, guint state) {
@@ -711,6 +950,11 @@ void GtkWindowSystem::place_control(int window, int number, ControlKind kind,
     c.inner = make_inner(kind, flags, group, s);
     const bool scrolls = has_rows(kind) || kind == ControlKind::editor;
     c.outer = scrolls ? scrolled(c.inner) : c.inner;
+    // A grid wraps its cells at its own width.
+    if (kind == ControlKind::multi_list) {
+      gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(c.outer), GTK_POLICY_NEVER,
+                                     GTK_POLICY_AUTOMATIC);
+    }
     tag(c.inner, kWindowTag, window);
     tag(c.inner, kControlTag, number);
     connect_notifications(c, s);
@@ -748,6 +992,7 @@ std::string GtkWindowSystem::control_text(int window, int number) const {
       return taken_string(gtk_text_buffer_get_text(buffer_of(*c), &start, &end, TRUE));
     }
     case ControlKind::combo_box: {
+      if (GtkWidget* entry = combo_entry(*c)) return gtk_entry_get_text(GTK_ENTRY(entry));
       const int selected = gtk_combo_box_get_active(GTK_COMBO_BOX(c->inner));
       return selected < 0 ? c->text : c->items[static_cast<std::size_t>(selected)].text;
     }
@@ -827,21 +1072,24 @@ void GtkWindowSystem::set_control_state(int window, int number, int state) {
 
 void GtkWindowSystem::add_item(int window, int number, const ListItem& item) {
   Control* c = state_->control_of(window, number);
-  if (c == nullptr) return;
+  if (c == nullptr || !takes_items(c->kind)) return;
+  state_->programmatic = true;
   if (has_rows(c->kind)) {
     c->paths.push_back(append_row(*c, item));
+    if (is_check_list(*c) || is_grid(*c)) {
+      name_item_cell(*c, static_cast<int>(c->items.size()), item.text);
+    }
   } else if (c->kind == ControlKind::combo_box) {
     gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(c->inner), item.text.c_str());
   } else if (c->kind == ControlKind::tab_panel) {
     GtkWidget* page = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     gtk_widget_show(page);
-    state_->programmatic = true;
     gtk_notebook_append_page(GTK_NOTEBOOK(c->inner), page, gtk_label_new(item.text.c_str()));
-    state_->programmatic = false;
-  } else {
-    return;
   }
   c->items.push_back(item);
+  c->items.back().marked = false;  // until the control has taken the mark
+  set_mark(*c, static_cast<int>(c->items.size()) - 1, item.marked);
+  state_->programmatic = false;
 }
 
 void GtkWindowSystem::clear_items(int window, int number) {
@@ -870,7 +1118,17 @@ int GtkWindowSystem::item_count(int window, int number) const {
 ListItem GtkWindowSystem::item(int window, int number, int index) const {
   const Control* c = state_->control_of(window, number);
   if (c == nullptr || index < 0 || index >= static_cast<int>(c->items.size())) return {};
-  return c->items[static_cast<std::size_t>(index)];
+  ListItem item = c->items[static_cast<std::size_t>(index)];
+  item.marked = is_marked(*c, index);
+  return item;
+}
+
+void GtkWindowSystem::set_item_marked(int window, int number, int index, bool marked) {
+  Control* c = state_->control_of(window, number);
+  if (c == nullptr || index < 0 || index >= static_cast<int>(c->items.size())) return;
+  state_->programmatic = true;
+  set_mark(*c, index, marked);
+  state_->programmatic = false;
 }
 
 CaretPosition GtkWindowSystem::caret(int window, int number) const {
@@ -1264,6 +1522,25 @@ std::string GtkWindowSystem::accessible_name(int window, int number) const {
   if (c == nullptr) return {};
   const char* name = atk_object_get_name(gtk_widget_get_accessible(c->inner));
   return name == nullptr ? "" : name;
+}
+
+PixelRect GtkWindowSystem::item_rect(int window, int number, int index) const {
+  const Control* c = state_->control_of(window, number);
+  GtkTreeIter iter;
+  if (c == nullptr || !has_rows(c->kind) || !tree_iter(*c, index, &iter)) return {};
+  GtkTreePath* path = gtk_tree_model_get_path(model_of(*c), &iter);
+  GdkRectangle cell{};
+  if (is_grid(*c)) {
+    gtk_icon_view_get_cell_rect(GTK_ICON_VIEW(c->inner), path, nullptr, &cell);
+  } else {
+    GtkTreeView* view = GTK_TREE_VIEW(c->inner);
+    gtk_tree_view_get_cell_area(view, path, gtk_tree_view_get_column(view, 0), &cell);
+    gtk_tree_view_convert_bin_window_to_widget_coords(view, cell.x, cell.y, &cell.x, &cell.y);
+  }
+  gtk_tree_path_free(path);
+  gtk_widget_translate_coordinates(c->inner, gtk_widget_get_toplevel(c->inner), cell.x, cell.y,
+                                   &cell.x, &cell.y);
+  return {cell.x, cell.y, cell.width, cell.height};
 }
 
 std::string GtkWindowSystem::accessible_description(int window, int number) const {

@@ -12,6 +12,9 @@ namespace tavelo {
 // key handler turns them into the same raw events as the sim backend: a character message while
 // the key is held, then the control's click notification; registered shortcuts take their key
 // instead. Key state comes from the X server's key map, synthesised keys go through XTest.
+// Lists are tree views (a check list with a tick column, a list of several with a multiple
+// selection); a multi-column list is a grid of equal cells filled line by line; an editable
+// combo box has a text field.
 // Throws std::runtime_error when no X display can be opened.
 class GtkWindowSystem final : public WindowSystem {
  public:
@@ -42,6 +45,7 @@ class GtkWindowSystem final : public WindowSystem {
   void clear_items(int window, int number) override;
   int item_count(int window, int number) const override;
   ListItem item(int window, int number, int index) const override;
+  void set_item_marked(int window, int number, int index, bool marked) override;
   CaretPosition caret(int window, int number) const override;
   void set_caret(int window, int number, CaretPosition position) override;
   void select_all_text(int window, int number) override;
@@ -84,6 +88,9 @@ class GtkWindowSystem final : public WindowSystem {
   std::string accessible_name(int window, int number) const;
   std::string accessible_description(int window, int number) const;
   std::optional<std::string> tray_tooltip(int icon) const;
+  // Where an item of a list lies in its window: a cell of a grid, the first cell of a row (the
+  // tick of a check list).
+  PixelRect item_rect(int window, int number, int index) const;
 
   struct State;
 

@@ -4,13 +4,20 @@
 #include <climits>
 #include <filesystem>
 
+#include "platform/list_kinds.hpp"
+
 namespace tavelo {
 
 namespace {
 
-bool is_editable(ControlKind kind) {
+bool is_editable(ControlKind kind, int flags) {
   return kind == ControlKind::text_field || kind == ControlKind::editor ||
-         kind == ControlKind::combo_box;
+         is_editable_combo(kind, flags);
+}
+
+bool has_items(ControlKind kind) {
+  return kind == ControlKind::combo_box || kind == ControlKind::list_box ||
+         kind == ControlKind::multi_list || kind == ControlKind::tree;
 }
 
 bool can_take_focus(ControlKind kind) {
@@ -115,10 +122,7 @@ void SimWindowSystem::place_control(int window, int number, ControlKind kind, co
   Control& c = w->controls[number];
   if (!exists) {
     c.kind = kind;
-    c.state = (kind == ControlKind::combo_box || kind == ControlKind::list_box ||
-               kind == ControlKind::multi_list || kind == ControlKind::tree)
-                  ? -1
-                  : 0;
+    c.state = has_items(kind) ? -1 : 0;
     w->creation_order.push_back(number);
   }
   c.rect = rect;
@@ -138,7 +142,11 @@ std::string SimWindowSystem::control_text(int window, int number) const {
 }
 
 void SimWindowSystem::set_control_text(int window, int number, std::string_view text) {
-  if (Control* c = control_of(window, number)) c->text = text;
+  Control* c = control_of(window, number);
+  if (c == nullptr) return;
+  c->text = text;
+  // A text of its own in an editable combo box is none of its items.
+  if (is_editable_combo(c->kind, c->flags)) c->state = -1;
 }
 
 int SimWindowSystem::control_flags(int window, int number) const {
@@ -150,9 +158,15 @@ void SimWindowSystem::set_control_flags(int window, int number, int flags) {
   if (Control* c = control_of(window, number)) c->flags = flags;
 }
 
+// A list of several gives its focused item while any item is selected, -1 when none is.
 int SimWindowSystem::control_state(int window, int number) const {
   const Control* c = control_of(window, number);
-  return c == nullptr ? 0 : c->state;
+  if (c == nullptr) return 0;
+  if (!selects_several(c->kind, c->flags)) return c->state;
+  const auto marked = std::find_if(c->items.begin(), c->items.end(),
+                                   [](const ListItem& item) { return item.marked; });
+  if (marked == c->items.end()) return -1;
+  return c->state >= 0 ? c->state : static_cast<int>(marked - c->items.begin());
 }
 
 void SimWindowSystem::set_control_state(int window, int number, int state) {
@@ -170,9 +184,11 @@ void SimWindowSystem::set_control_state(int window, int number, int state) {
     }
   }
   const int count = static_cast<int>(c->items.size());
-  const bool has_items = c->kind == ControlKind::combo_box || c->kind == ControlKind::list_box ||
-                         c->kind == ControlKind::multi_list || c->kind == ControlKind::tree;
-  c->state = has_items ? std::clamp(state, -1, count - 1) : state;
+  c->state = has_items(c->kind) ? std::clamp(state, -1, count - 1) : state;
+  // Selecting an item of a list of several selects that item alone, as a click does.
+  if (selects_several(c->kind, c->flags)) {
+    for (int i = 0; i < count; ++i) c->items[static_cast<std::size_t>(i)].marked = i == c->state;
+  }
   // A combo box shows its selected item in its field.
   if (c->kind == ControlKind::combo_box && c->state >= 0) {
     c->text = c->items[static_cast<std::size_t>(c->state)].text;
@@ -180,7 +196,10 @@ void SimWindowSystem::set_control_state(int window, int number, int state) {
 }
 
 void SimWindowSystem::add_item(int window, int number, const ListItem& item) {
-  if (Control* c = control_of(window, number)) c->items.push_back(item);
+  Control* c = control_of(window, number);
+  if (c == nullptr) return;
+  c->items.push_back(item);
+  c->items.back().marked = item.marked && keeps_marks(c->kind, c->flags);
 }
 
 void SimWindowSystem::clear_items(int window, int number) {
@@ -199,6 +218,15 @@ ListItem SimWindowSystem::item(int window, int number, int index) const {
   const Control* c = control_of(window, number);
   if (c == nullptr || index < 0 || index >= static_cast<int>(c->items.size())) return {};
   return c->items[static_cast<std::size_t>(index)];
+}
+
+void SimWindowSystem::set_item_marked(int window, int number, int index, bool marked) {
+  Control* c = control_of(window, number);
+  if (c == nullptr || !keeps_marks(c->kind, c->flags) || index < 0 ||
+      index >= static_cast<int>(c->items.size())) {
+    return;
+  }
+  c->items[static_cast<std::size_t>(index)].marked = marked;
 }
 
 CaretPosition SimWindowSystem::caret(int window, int number) const {
@@ -513,6 +541,11 @@ void SimWindowSystem::press(int key) {
         .id = w->focus,
         .key = key,
         .character = character});
+  const Control* c = control_of(window, w->focus);
+  if (key == vk::space && modifiers == 0 && c != nullptr && is_check_list(c->kind, c->flags) &&
+      c->state >= 0) {
+    mark(w->focus, c->state, !c->items[static_cast<std::size_t>(c->state)].marked);
+  }
 }
 
 void SimWindowSystem::release(int key) {
@@ -578,9 +611,10 @@ void SimWindowSystem::move_focus(int step) {
 void SimWindowSystem::type_text(std::string_view text) {
   Window& w = current();
   Control* c = control_of(foreground_, w.focus);
-  if (c != nullptr && is_editable(c->kind) && !(c->flags & kReadOnly)) {
+  if (c != nullptr && is_editable(c->kind, c->flags) && !(c->flags & kReadOnly)) {
     c->text += text;
     c->caret = end_of(c->text);
+    if (c->kind == ControlKind::combo_box) c->state = -1;
   }
   for (std::size_t i = 0; i < text.size(); ++i) {
     if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
@@ -606,18 +640,41 @@ void SimWindowSystem::click(int number) {
   post_click(number);
 }
 
-void SimWindowSystem::select(int number, int index) {
+SimWindowSystem::Control& SimWindowSystem::control_with_item(int number, int index) {
   Control* c = control_of(foreground_, number);
   if (c == nullptr) throw std::invalid_argument("aucun contrôle " + std::to_string(number));
   if (index < 0 || index >= static_cast<int>(c->items.size())) {
     throw std::invalid_argument("le contrôle " + std::to_string(number) + " n'a pas d'élément " +
                                 std::to_string(index));
   }
-  set_control_state(foreground_, number, index);
+  return *c;
+}
+
+void SimWindowSystem::post_change(int number) {
   post({.kind = RawEvent::Kind::control,
         .window = foreground_,
         .id = number,
         .notification = Notification::change});
+}
+
+void SimWindowSystem::select(int number, int index) {
+  control_with_item(number, index);
+  set_control_state(foreground_, number, index);
+  post_change(number);
+}
+
+// Marking an item of a list of several also makes it the focused item, as Control+click does.
+void SimWindowSystem::mark(int number, int index, bool marked) {
+  Control& c = control_with_item(number, index);
+  if (!keeps_marks(c.kind, c.flags)) {
+    throw std::invalid_argument("le contrôle " + std::to_string(number) +
+                                " n'est ni une liste à choix multiple ni une liste à cocher");
+  }
+  ListItem& item = c.items[static_cast<std::size_t>(index)];
+  if (item.marked == marked) return;
+  item.marked = marked;
+  if (selects_several(c.kind, c.flags)) c.state = index;
+  post_change(number);
 }
 
 void SimWindowSystem::set_checked(int number, bool checked) {

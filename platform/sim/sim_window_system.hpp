@@ -38,9 +38,10 @@ struct SimSessionOver : std::runtime_error {
 // An in-memory window system that behaves like native controls: a key pressed on a control gives
 // a character message while it is held; on release, Space on a button, check box or option and
 // Return on a button give that control's click, Return elsewhere clicks the OK button (1036) and
-// Escape the Cancel button (1035), as a dialog's default buttons do. A registered shortcut takes
-// its key instead. Time moves only while the program waits: a wait with nothing due advances the
-// clock by its timeout, or to the next timer or input.
+// Escape the Cancel button (1035), as a dialog's default buttons do. Space going down on a check
+// list ticks or unticks its focused (selected) item, as a native check list does. A registered
+// shortcut takes its key instead. Time moves only while the program waits: a wait with nothing
+// due advances the clock by its timeout, or to the next timer or input.
 class SimWindowSystem final : public WindowSystem {
  public:
   SimWindowSystem(Clock& clock, Transcript& transcript);
@@ -67,6 +68,7 @@ class SimWindowSystem final : public WindowSystem {
   void clear_items(int window, int number) override;
   int item_count(int window, int number) const override;
   ListItem item(int window, int number, int index) const override;
+  void set_item_marked(int window, int number, int index, bool marked) override;
   CaretPosition caret(int window, int number) const override;
   void set_caret(int window, int number, CaretPosition position) override;
   void select_all_text(int window, int number) override;
@@ -113,6 +115,8 @@ class SimWindowSystem final : public WindowSystem {
   void user_focus(int number);
   void click(int number);
   void select(int number, int index);
+  // Selects or unselects an item of a list of several, ticks or unticks one of a check list.
+  void mark(int number, int index, bool marked);
   void set_checked(int number, bool checked);
   void choose_menu(int command);
   void click_tray(int icon);
@@ -166,6 +170,8 @@ class SimWindowSystem final : public WindowSystem {
   const Window* window_of(int window) const;
   Control* control_of(int window, int number);
   const Control* control_of(int window, int number) const;
+  Control& control_with_item(int number, int index);
+  void post_change(int number);
   Window& current();
   void post(RawEvent event);
   void post_click(int number);

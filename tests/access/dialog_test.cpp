@@ -400,5 +400,129 @@ TEST(Dialog, WaitWithEventsStopsAtTheAwaitedName) {
   SetAwaitedName("");
 }
 
+// A check list 41 of days and a list of several 43 of people under their labels.
+void add_lists() {
+  AddLabel(40, "jours", 8, 1);
+  AddList(41, 8, 10, 20, 4, kCheckList);
+  for (const char* day : {"lundi", "mardi", "mercredi"}) AddItem(41, day);
+  AddLabel(42, "invités", 12, 1);
+  AddList(43, 12, 10, 20, 4, kSeveral);
+  for (const char* name : {"Anne", "Bruno", "Chloé", "David"}) AddItem(43, name);
+}
+
+TEST(Dialog, SpaceTicksACheckListAndMarksAreReportedAsTheUsers) {
+  SimSession sim;
+  open_form();
+  add_lists();
+  SetControlState(41, 1);
+  sim.events();
+  sim.windows.user_focus(41);
+  EXPECT_EQ(WaitDialogEvent(0), "g41");
+  sim.windows.press(vk::space);
+  EXPECT_EQ(sim.events(), (Names{"key_pressed", "lst41"}));
+  sim.windows.release(vk::space);
+  EXPECT_EQ(sim.events(), (Names{"key_released"}));
+  EXPECT_EQ(MarkedItems(41), (std::vector<int>{1}));
+  EXPECT_EQ(ControlState(41), 1);  // ticking selects nothing else
+  sim.windows.press(vk::space);
+  sim.windows.release(vk::space);
+  EXPECT_EQ(sim.events(), (Names{"key_pressed", "lst41", "key_released"}));
+  EXPECT_FALSE(ItemMarked(41, 1));
+
+  // The user's ticks are reported; the program's are not.
+  sim.windows.mark(41, 2, true);
+  EXPECT_EQ(sim.events(), (Names{"lst41"}));
+  MarkItem(41, 0, true);
+  EXPECT_EQ(sim.events(), Names{});
+  EXPECT_EQ(MarkedItems(41), (std::vector<int>{0, 2}));
+  MarkItem(41, 7, true);  // no such item
+  EXPECT_EQ(MarkedItems(41), (std::vector<int>{0, 2}));
+
+  // A plain list keeps no marks, and the simulated user cannot give it any.
+  AddList(44, 16, 10, 20, 2);
+  AddItem(44, "seul");
+  MarkItem(44, 0, true);
+  EXPECT_FALSE(ItemMarked(44, 0));
+  EXPECT_THROW(sim.windows.mark(44, 0, true), std::invalid_argument);
+}
+
+TEST(Dialog, AListOfSeveralGivesItsFocusedItemWhileAnyIsSelected) {
+  SimSession sim;
+  open_form();
+  add_lists();
+  sim.events();
+  EXPECT_EQ(ControlState(43), -1);
+  // Selecting an item selects it alone.
+  MarkItem(43, 3, true);
+  SetControlState(43, 2);
+  EXPECT_EQ(MarkedItems(43), (std::vector<int>{2}));
+  EXPECT_EQ(ControlState(43), 2);
+  sim.windows.mark(43, 0, true);
+  EXPECT_EQ(sim.events(), (Names{"lst43"}));
+  EXPECT_EQ(MarkedItems(43), (std::vector<int>{0, 2}));
+  EXPECT_EQ(ControlState(43), 0);
+  sim.windows.mark(43, 0, false);
+  EXPECT_EQ(ControlState(43), 0);
+  sim.windows.mark(43, 2, false);
+  EXPECT_EQ(sim.events(), (Names{"lst43", "lst43"}));
+  EXPECT_EQ(ControlState(43), -1);
+  sim.windows.select(43, 1);
+  EXPECT_EQ(sim.events(), (Names{"lst43"}));
+  EXPECT_EQ(MarkedItems(43), (std::vector<int>{1}));
+}
+
+TEST(Dialog, AnEditableComboTakesATextOfItsOwn) {
+  SimSession sim;
+  open_form();
+  AddCombo(8, 8, 1, 20, 2, kEditable);
+  AddItem(8, "bureau");
+  AddItem(8, "maison");
+  AddCombo(9, 10, 1, 20);
+  AddItem(9, "oui");
+  sim.events();
+  sim.windows.user_focus(8);
+  sim.windows.type_text("gare");
+  const Names typed = sim.events();
+  EXPECT_EQ(std::count(typed.begin(), typed.end(), "key_pressed"), 4);
+  EXPECT_FALSE(contains(typed, "cmb8"));
+  EXPECT_EQ(ControlText(8), "gare");
+  EXPECT_EQ(ControlState(8), -1);
+  sim.windows.select(8, 1);
+  EXPECT_EQ(WaitDialogEvent(0), "cmb8");
+  EXPECT_EQ(ControlText(8), "maison");
+  SetControlText(8, "salle 3");
+  EXPECT_EQ(ControlText(8), "salle 3");
+  EXPECT_EQ(ControlState(8), -1);
+  // A combo box that is not editable keeps its item whatever is typed.
+  sim.windows.user_focus(9);
+  SetControlState(9, 0);
+  sim.windows.type_text("x");
+  EXPECT_EQ(ControlText(9), "oui");
+  EXPECT_EQ(ControlState(9), 0);
+}
+
+TEST(Dialog, SnapshotsKeepTicksSelectionsAndTypedTexts) {
+  SimSession sim;
+  open_form();
+  add_lists();
+  AddCombo(8, 16, 1, 20, 2, kEditable);
+  AddItem(8, "bureau");
+  SetControlState(41, 1);
+  MarkItem(41, 0, true);
+  MarkItem(41, 2, true);
+  SetControlState(43, 3);
+  MarkItem(43, 1, true);
+  SetControlText(8, "gare du nord");
+  SaveDialog(3);
+  OpenDialog("", 0, 0, 5, 20, "autre");
+  RestoreDialog(3);
+  EXPECT_EQ(MarkedItems(41), (std::vector<int>{0, 2}));
+  EXPECT_EQ(ControlState(41), 1);
+  EXPECT_EQ(MarkedItems(43), (std::vector<int>{1, 3}));
+  EXPECT_EQ(ControlState(43), 3);
+  EXPECT_EQ(ControlText(8), "gare du nord");
+  EXPECT_EQ(sim.windows.control_flags(sim.window(), 41), kCheckList);
+}
+
 }  // namespace
 }  // namespace tavelo::testing

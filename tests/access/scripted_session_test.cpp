@@ -228,5 +228,54 @@ TEST(ScriptedSession, TheDemoDialogTakesATypedSubject) {
                 "10:15:01.260 exit 0"}));
 }
 
+// A program with a check list 2 that tells the ticked items at each change, until OK.
+int ticking_program() {
+  OpenDialog("d", 0, 0, 8, 30, "jours");
+  AddList(2, 1, 1, 20, 5, kCheckList);
+  for (const char* day : {"lundi", "mardi", "mercredi"}) AddItem(2, day);
+  for (;;) {
+    const std::string event = WaitDialogEvent(-1);
+    if (event == "btnok") return 5;
+    if (event != "lst2") continue;
+    std::string ticked;
+    for (const int index : MarkedItems(2)) ticked += std::to_string(index);
+    window_system().message_box("cochés", ticked);
+  }
+}
+
+TEST(ScriptedSession, ItemsAreTickedByIndexOrText) {
+  const auto c = parsed("mark 2 1\nunmark 2 \"mardi\"\n");
+  ASSERT_EQ(c.size(), 2u);
+  EXPECT_EQ(c[0].kind, Kind::mark);
+  EXPECT_EQ(c[0].index, 1);
+  EXPECT_FALSE(c[0].by_text);
+  EXPECT_EQ(c[1].kind, Kind::unmark);
+  EXPECT_EQ(c[1].text, "mardi");
+  EXPECT_EQ(error_of("mark 2"), "script, ligne 1 : nombre attendu entre 0 et 1000000, trouvé «  »");
+
+  TempFolder folder;
+  const auto script = folder.path() / "jours.txt";
+  write_bytes(script,
+              "now 2026-03-01 08:00\n"
+              "mark 2 2\n"
+              "mark 2 \"lundi\"\n"
+              "mark 2 0\n"  // already ticked: nothing happens
+              "unmark 2 2\n"
+              "click ok\n");
+  std::ostringstream transcript;
+  EXPECT_EQ(run_scripted_session(script.string(), &transcript, ticking_program), 5);
+  std::vector<std::string> notices;
+  for (const std::string& line : lines_of(transcript.str())) {
+    if (line.find(" notice ") != std::string::npos) notices.push_back(line.substr(13));
+  }
+  EXPECT_EQ(notices,
+            (std::vector<std::string>{"notice \"cochés\" \"2\"", "notice \"cochés\" \"02\"",
+                                      "notice \"cochés\" \"0\""}));
+
+  // Marking a control that keeps no marks is told and ends the session.
+  write_bytes(script, "mark 1036 0\n");
+  EXPECT_EQ(run_scripted_session(script.string(), &transcript, ticking_program), 2);
+}
+
 }  // namespace
 }  // namespace tavelo::testing

@@ -1,5 +1,5 @@
 # Lists the focusable controls of an application as AT-SPI shows them to a screen reader:
-# one line "role<TAB>name<TAB>description" each. Run by Debian's /usr/bin/python3.
+# one line "role<TAB>name<TAB>description<TAB>states" each. Run by Debian's /usr/bin/python3.
 import sys
 import time
 
@@ -29,5 +29,26 @@ def focusable(node):
             yield from focusable(child)
 
 
+def toggles(node):
+    try:
+        action = node.queryAction()
+    except NotImplementedError:
+        return False
+    return any(action.getName(i) == "toggle" for i in range(action.nActions))
+
+
+# What a screen reader says of the node's state: "checked" or "unchecked" for what can be
+# ticked (a check box, the tick cell of a check list), "selected" for a selected item.
+def states(node):
+    words = []
+    state = node.getState()
+    if state.contains(pyatspi.STATE_CHECKABLE) or toggles(node):
+        words.append("checked" if state.contains(pyatspi.STATE_CHECKED) else "unchecked")
+    if state.contains(pyatspi.STATE_SELECTED):
+        words.append("selected")
+    return " ".join(words)
+
+
 for node in focusable(application(sys.argv[1])):
-    print("%s\t%s\t%s" % (node.getRoleName(), node.name or "", node.description or ""))
+    print("%s\t%s\t%s\t%s" % (node.getRoleName(), node.name or "", node.description or "",
+                             states(node)))

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -22,6 +23,7 @@ struct AccessibleControl {
   std::string role;
   std::string name;
   std::string description;
+  std::string states;  // "checked", "unchecked", "selected", with spaces between
 };
 
 std::vector<AccessibleControl> parse(const std::string& listing) {
@@ -34,18 +36,48 @@ std::vector<AccessibleControl> parse(const std::string& listing) {
     std::getline(fields, c.role, '\t');
     std::getline(fields, c.name, '\t');
     std::getline(fields, c.description, '\t');
+    std::getline(fields, c.states, '\t');
     controls.push_back(c);
   }
   return controls;
 }
 
-TEST(GtkAccessibility, EveryFocusableControlHasANameAndOptionsTheirGroupLabel) {
-  GtkWindowSystem& windows = testing::gui_windows();
-  SystemClock clock;
-  Transcript transcript(clock);
-  SimSpeech speech(transcript);
-  install_interface_services(windows, speech, clock);
-  reset_dialog_layer();
+// The focusable controls of the program as a screen reader reads them over the accessibility
+// bus; the dialog keeps answering while the reader looks.
+std::vector<AccessibleControl> controls_on_the_bus() {
+  testing::TempFolder folder;
+  const std::string listing = (folder.path() / "controls.txt").string();
+  const int out = ::open(listing.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (out < 0) {
+    ADD_FAILURE() << "cannot write " << listing;
+    return {};
+  }
+  testing::ChildProcess script(
+      {"/usr/bin/python3", std::string(TAVELO_SOURCE_DIR) + "/tests/platform/atspi_names.py",
+       "tavelo"},
+      out);
+  ::close(out);
+  EXPECT_EQ(script.wait(60000, [] { WaitDialogEvent(50); }), 0);
+  std::ifstream in(listing);
+  return parse(std::string(std::istreambuf_iterator<char>(in), {}));
+}
+
+class GtkAccessibility : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // A reader lists every window of the program: the previous test's goes first.
+    if (dialog_state().window != 0) windows_.close_window(dialog_state().window);
+    install_interface_services(windows_, speech_, clock_);
+    reset_dialog_layer();
+  }
+  GtkWindowSystem& windows_ = testing::gui_windows();
+  SystemClock clock_;
+  Transcript transcript_{clock_};
+  SimSpeech speech_{transcript_};
+};
+
+TEST_F(GtkAccessibility, EveryFocusableControlHasANameAndOptionsTheirGroupLabel) {
+  GtkWindowSystem& windows = windows_;
   testing::open_sample_dialog(true);
 
   // The names the backend gives, as GTK holds them.
@@ -55,19 +87,7 @@ TEST(GtkAccessibility, EveryFocusableControlHasANameAndOptionsTheirGroupLabel) {
   EXPECT_EQ(windows.accessible_description(dialog_state().window, 6), "priorité");
 
   // The same as a screen reader reads them over the accessibility bus.
-  testing::TempFolder folder;
-  const std::string listing = (folder.path() / "controls.txt").string();
-  const int out = ::open(listing.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  ASSERT_GE(out, 0);
-  testing::ChildProcess script(
-      {"/usr/bin/python3", std::string(TAVELO_SOURCE_DIR) + "/tests/platform/atspi_names.py",
-       "tavelo"},
-      out);
-  ::close(out);
-  ASSERT_EQ(script.wait(60000, [] { WaitDialogEvent(50); }), 0);
-  std::ifstream in(listing);
-  const std::vector<AccessibleControl> controls =
-      parse(std::string(std::istreambuf_iterator<char>(in), {}));
+  const std::vector<AccessibleControl> controls = controls_on_the_bus();
 
   ASSERT_GE(controls.size(), 8U) << "the dialog's controls are not all on the bus";
   int options = 0;
@@ -79,6 +99,44 @@ TEST(GtkAccessibility, EveryFocusableControlHasANameAndOptionsTheirGroupLabel) {
     }
   }
   EXPECT_EQ(options, 2);
+}
+
+bool has_word(const std::string& words, const std::string& word) {
+  std::istringstream in(words);
+  for (std::string one; in >> one;) {
+    if (one == word) return true;
+  }
+  return false;
+}
+
+TEST_F(GtkAccessibility, ListsAreNamedAndTellTheirTicksAndSelections) {
+  testing::open_lists_dialog();
+  MarkItem(2, 1, true);
+  MarkItem(4, 1, true);
+  MarkItem(4, 3, true);
+  SetControlState(8, 3);
+  const std::vector<AccessibleControl> controls = controls_on_the_bus();
+
+  ASSERT_GE(controls.size(), 30U) << "the dialog's controls are not all on the bus";
+  std::vector<std::string> named;
+  std::vector<std::string> ticks;
+  std::vector<std::string> selected;
+  for (const AccessibleControl& c : controls) {
+    EXPECT_FALSE(c.name.empty()) << "a " << c.role << " has no name";
+    named.push_back(c.role + " " + c.name);
+    if (has_word(c.states, "checked")) ticks.push_back(c.name + " coché");
+    if (has_word(c.states, "unchecked")) ticks.push_back(c.name + " non coché");
+    if (has_word(c.states, "selected")) selected.push_back(c.name);
+  }
+  // Each list is named by its label; the typing field of the combo box too.
+  for (const char* name :
+       {"table jours", "table invités", "text lieu", "layered pane quinzaine", "icon 14"}) {
+    EXPECT_NE(std::find(named.begin(), named.end(), name), named.end()) << name;
+  }
+  // The tick cell of each check-list row tells its tick; selected items tell that they are.
+  EXPECT_EQ(ticks, (std::vector<std::string>{"lundi non coché", "mardi coché", "mercredi non coché",
+                                             "jeudi non coché"}));
+  EXPECT_EQ(selected, (std::vector<std::string>{"Bruno", "David", "4"}));
 }
 
 }  // namespace

@@ -53,9 +53,23 @@ class GtkDialogTest : public ::testing::Test {
   void press(int key) { windows_->synthesize_key(key, true); }
   void release(int key) { windows_->synthesize_key(key, false); }
 
+  void tap(int key) {
+    press(key);
+    release(key);
+  }
+
   void open_sample_dialog(bool with_cancel) {
     testing::open_sample_dialog(with_cancel);
     ASSERT_TRUE(contains(events_until("getfocus"), "getfocus")) << "the window never became active";
+  }
+  void open_lists_dialog() {
+    testing::open_lists_dialog();
+    ASSERT_TRUE(contains(events_until("getfocus"), "getfocus")) << "the window never became active";
+  }
+  // Focuses the control and waits until the dialog has reported it.
+  void focus(int number) {
+    FocusControl(number);
+    ASSERT_TRUE(contains(events_until("g" + std::to_string(number)), "g" + std::to_string(number)));
   }
 
   static bool contains(const Events& events, const std::string& name) {
@@ -156,16 +170,32 @@ TEST_F(GtkDialogTest, EscapeWithoutCancelButtonIsAnOrdinaryKey) {
   EXPECT_FALSE(contains(events, "btncancel"));
 }
 
-TEST_F(GtkDialogTest, ScreenshotOfADialogForPeopleToLookAt) {
-  open_sample_dialog(true);
-  SetControlText(2, "réunion d'équipe");
-  events_for(500);  // lets the window draw itself
-  const std::filesystem::path picture = std::filesystem::path(TAVELO_BUILD_DIR) / "gtk_dialog.png";
+// Writes a picture of the screen into the build folder.
+void take_screenshot(const std::string& name) {
+  const std::filesystem::path picture = std::filesystem::path(TAVELO_BUILD_DIR) / name;
   std::filesystem::remove(picture);
   const std::string command = "import -window root '" + picture.string() + "'";
   ASSERT_EQ(std::system(command.c_str()), 0);
   ASSERT_TRUE(std::filesystem::exists(picture));
   EXPECT_GT(std::filesystem::file_size(picture), 1000U);
+}
+
+TEST_F(GtkDialogTest, ScreenshotsOfDialogsForPeopleToLookAt) {
+  open_sample_dialog(true);
+  SetControlText(2, "réunion d'équipe");
+  events_for(500);  // lets the window draw itself
+  take_screenshot("gtk_dialog.png");
+
+  open_lists_dialog();  // in the place of the first
+
+  MarkItem(2, 1, true);
+  MarkItem(2, 3, true);
+  SetControlState(4, 1);
+  MarkItem(4, 3, true);
+  SetControlText(6, "gare du nord");
+  SetControlState(8, 9);
+  events_for(500);
+  take_screenshot("gtk_lists.png");
 }
 
 TEST_F(GtkDialogTest, ListsAndEditorsFollowTheKeys) {
@@ -201,6 +231,161 @@ TEST_F(GtkDialogTest, ListsAndEditorsFollowTheKeys) {
   events_for(300);
   EXPECT_EQ(ControlText(12), "première ligne\nseconde ligne");
   EXPECT_EQ(EditorCaret(12).line, 2);
+}
+
+TEST_F(GtkDialogTest, SpaceTicksACheckListAndShiftOrControlMarkAListOfSeveral) {
+  open_lists_dialog();
+
+  // Space on the focused row of a check list ticks it, and again unticks it.
+  SetControlState(2, 1);
+  focus(2);
+  press(vk::space);
+  Events events = events_until("lst2");
+  release(vk::space);
+  events_until("key_released");
+  EXPECT_TRUE(contains(events, "lst2"));
+  EXPECT_EQ(MarkedItems(2), (std::vector<int>{1}));
+  EXPECT_EQ(ControlState(2), 1);
+  tap(vk::down);
+  events_until("lst2");
+  tap(vk::space);
+  events_until("lst2");
+  tap(vk::up);
+  events_until("lst2");
+  tap(vk::space);
+  events_until("lst2");
+  events_for(200);
+  EXPECT_EQ(MarkedItems(2), (std::vector<int>{2}));
+  EXPECT_EQ(ControlState(2), 1);
+
+  // A click on a tick ticks its row.
+  const PixelRect tick = windows_->item_rect(dialog_state().window, 2, 0);
+  testing::ChildProcess user({"xdotool", "search", "--sync", "--onlyvisible", "--name",
+                              "^essai des listes$", "mousemove", "--window", "%1",
+                              std::to_string(tick.x + tick.width / 2),
+                              std::to_string(tick.y + tick.height / 2), "click", "1"});
+  EXPECT_TRUE(contains(events_until("lst2"), "lst2"));
+  events_for(300);
+  EXPECT_EQ(MarkedItems(2), (std::vector<int>{0, 2}));
+
+  // Shift extends the selection of a list of several; Control moves without selecting and
+  // Control+Space adds the row; a plain arrow selects one row again.
+  SetControlState(4, 0);
+  focus(4);
+  press(vk::shift);
+  tap(vk::down);
+  tap(vk::down);
+  release(vk::shift);
+  EXPECT_TRUE(contains(events_until("lst4"), "lst4"));
+  events_for(300);
+  EXPECT_EQ(MarkedItems(4), (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(ControlState(4), 2);
+  press(vk::control);
+  tap(vk::down);
+  tap(vk::down);
+  tap(vk::space);
+  release(vk::control);
+  events_for(300);
+  EXPECT_EQ(MarkedItems(4), (std::vector<int>{0, 1, 2, 4}));
+  EXPECT_EQ(ControlState(4), 4);
+  tap(vk::up);
+  events_until("lst4");
+  events_for(200);
+  EXPECT_EQ(MarkedItems(4), (std::vector<int>{3}));
+
+  // The program's own marks are not the user's.
+  MarkItem(4, 0, true);
+  MarkItem(2, 3, true);
+  EXPECT_FALSE(contains(events_for(300), "lst4"));
+  EXPECT_EQ(MarkedItems(4), (std::vector<int>{0, 3}));
+  EXPECT_EQ(MarkedItems(2), (std::vector<int>{0, 2, 3}));
+}
+
+TEST_F(GtkDialogTest, AnEditableComboTakesTheTypedText) {
+  open_lists_dialog();
+  SetControlState(6, 0);
+  EXPECT_EQ(ControlText(6), "bureau");
+  focus(6);
+  for (const int key : {'G', 'A', 'R', 'E'}) tap(key);
+  const Events events = events_for(500);
+  EXPECT_EQ(count(events, "key_pressed"), 4);
+  EXPECT_FALSE(contains(events, "cmb6"));
+  EXPECT_EQ(ControlText(6), "gare");
+  EXPECT_EQ(ControlState(6), -1);
+  // Down chooses the next item, which the dialog hears of.
+  tap(vk::down);
+  EXPECT_TRUE(contains(events_until("cmb6"), "cmb6"));
+  EXPECT_EQ(ControlText(6), "bureau");
+  tap(vk::down);
+  EXPECT_TRUE(contains(events_until("cmb6"), "cmb6"));
+  EXPECT_EQ(ControlState(6), 1);
+  EXPECT_EQ(ControlText(6), "maison");
+  SetControlText(6, "salle 3");
+  EXPECT_EQ(ControlText(6), "salle 3");
+  SetControlState(6, 1);
+  EXPECT_EQ(ControlText(6), "maison");
+
+  // A rebuilt window has the typed text, the ticks, the selections and the grid's day again.
+  SetControlText(6, "gare du nord");
+  MarkItem(2, 3, true);
+  SetControlState(4, 4);
+  MarkItem(4, 0, true);
+  SetControlState(8, 9);
+  SaveDialog(4);
+  OpenDialog("", 0, 0, 5, 20, "autre");
+  RestoreDialog(4);
+  EXPECT_EQ(ControlText(6), "gare du nord");
+  EXPECT_EQ(MarkedItems(2), (std::vector<int>{3}));
+  EXPECT_EQ(MarkedItems(4), (std::vector<int>{0, 4}));
+  EXPECT_EQ(ControlState(4), 4);
+  EXPECT_EQ(ControlState(8), 9);
+}
+
+TEST_F(GtkDialogTest, AMultiColumnListFillsItsLinesAndFollowsTheArrows) {
+  open_lists_dialog();
+  const int window = dialog_state().window;
+  // Squeezed to nothing, the grid shows one cell a line: that cell's own width.
+  const PixelRect place{GridX(11), GridY(14), 1, GridY(5)};
+  windows_->place_control(window, 8, ControlKind::multi_list, place, "", 0);
+  events_for(300);
+  const int cell = windows_->item_rect(window, 8, 0).width;
+  ASSERT_GT(cell, 0);
+  EXPECT_GT(windows_->item_rect(window, 8, 1).y, windows_->item_rect(window, 8, 0).y);
+
+  // Seven and a half cells wide, it shows seven equal cells a line, line after line.
+  windows_->place_control(window, 8, ControlKind::multi_list,
+                          {place.x, place.y, cell * 15 / 2, place.height}, "", 0);
+  events_for(300);
+  const PixelRect first = windows_->item_rect(window, 8, 0);
+  const PixelRect second_line = windows_->item_rect(window, 8, 7);
+  EXPECT_GT(second_line.y, first.y);
+  // The width left over is shared out a pixel at a time.
+  for (int i = 0; i < 14; ++i) {
+    const PixelRect r = windows_->item_rect(window, 8, i);
+    const PixelRect above = windows_->item_rect(window, 8, i % 7);
+    EXPECT_EQ(r.y, i < 7 ? first.y : second_line.y) << i;
+    EXPECT_EQ(r.x, above.x) << i;
+    EXPECT_NEAR(r.width, first.width, 1) << i;
+    if (i % 7 != 0) {
+      const PixelRect before = windows_->item_rect(window, 8, i - 1);
+      EXPECT_EQ(r.x, before.x + before.width) << i;
+    }
+  }
+
+  // Right goes to the next day, Down to the same day a week later.
+  SetControlState(8, 2);
+  focus(8);
+  tap(vk::right);
+  EXPECT_TRUE(contains(events_until("lst8"), "lst8"));
+  EXPECT_EQ(ControlState(8), 3);
+  tap(vk::down);
+  EXPECT_TRUE(contains(events_until("lst8"), "lst8"));
+  EXPECT_EQ(ControlState(8), 10);
+  EXPECT_EQ(ControlText(8), "");
+  EXPECT_EQ(windows_->item(window, 8, 10).text, "11");
+  ClearItems(8);
+  EXPECT_EQ(windows_->item_count(window, 8), 0);
+  EXPECT_EQ(ControlState(8), -1);
 }
 
 // A user at the keyboard, in another process: waits for the window of that title to show,

@@ -89,6 +89,24 @@ void open_sample_dialog(bool with_cancel) {
   if (with_cancel) AddCancelButton(0, 0);
 }
 
+void open_lists_dialog() {
+  OpenDialog("", 0, 0, 22, 60, "essai des listes");
+  AddLabel(1, "jours", 1, 1);
+  AddList(2, 1, 12, 20, 4, kCheckList);
+  for (const char* day : {"lundi", "mardi", "mercredi", "jeudi"}) AddItem(2, day);
+  AddLabel(3, "invités", 6, 1);
+  AddList(4, 6, 12, 20, 5, kSeveral);
+  for (const char* name : {"Anne", "Bruno", "Chloé", "David", "Émile"}) AddItem(4, name);
+  AddLabel(5, "lieu", 12, 1);
+  AddCombo(6, 12, 12, 20, 2, kEditable);
+  AddItem(6, "bureau");
+  AddItem(6, "maison");
+  AddLabel(7, "quinzaine", 15, 1);
+  AddMultiList(8, 15, 12, 15, 5);  // a week a line with this machine's fonts
+  for (int day = 1; day <= 14; ++day) AddItem(8, std::to_string(day));
+  AddOkButton(0, 0);
+}
+
 }  // namespace tavelo::testing
 
 // GTK, GLib, fontconfig and the accessibility bridge keep caches until the process ends; only

@@ -34,4 +34,9 @@ GtkWindowSystem& gui_windows();
 // (11), the mnemonics, OK and, when asked, Cancel.
 void open_sample_dialog(bool with_cancel);
 
+// Opens the dialog of the list-like controls, each after its label: a check list of days (2), a
+// list of several guests (4), an editable combo box of places (6), a multi-column list of the
+// fourteen days of a fortnight (8), and OK.
+void open_lists_dialog();
+
 }  // namespace tavelo::testing

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/window_system.hpp"
+
+namespace tavelo {
+
+// What the flags make of a list, the same for every window system.
+
+inline bool is_check_list(ControlKind kind, int flags) {
+  return kind == ControlKind::list_box && (flags & kCheckList) != 0;
+}
+
+// A check list selects one item whatever its flags; its marks are the ticks.
+inline bool selects_several(ControlKind kind, int flags) {
+  return (kind == ControlKind::list_box || kind == ControlKind::multi_list) &&
+         (flags & kSeveral) != 0 && !is_check_list(kind, flags);
+}
+
+inline bool keeps_marks(ControlKind kind, int flags) {
+  return selects_several(kind, flags) || is_check_list(kind, flags);
+}
+
+inline bool is_editable_combo(ControlKind kind, int flags) {
+  return kind == ControlKind::combo_box && (flags & kEditable) != 0;
+}
+
+}  // namespace tavelo
