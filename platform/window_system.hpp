@@ -26,9 +26,9 @@ enum class ControlKind {
 inline constexpr int kReadOnly = 1;
 inline constexpr int kPassword = 4;    // text fields: the text is not shown
 inline constexpr int kDigitsOnly = 8;  // text fields: only digits can be typed
-inline constexpr int kSeveral = 16;   // list boxes and multi-column lists: several items can be selected
+inline constexpr int kSeveral = 16;    // lists and multi-column lists: several items selected
 inline constexpr int kCheckList = 32;  // list boxes: every item has a tick box
-inline constexpr int kEditable = 64;  // combo boxes: the user may type a text of his own
+inline constexpr int kEditable = 64;   // combo boxes: the user may type a text of his own
 
 // A caption as it reads: Windows captions mark their mnemonic letter with "&".
 inline std::string without_ampersands(std::string_view caption) {
@@ -91,7 +91,7 @@ struct CaretPosition {
 struct ListItem {
   std::string text;
   std::int64_t data = 0;
-  int level = 0;  // nesting depth in a tree
+  int level = 0;        // nesting depth in a tree
   bool marked = false;  // selected in a list of several, ticked in a check list
 };
 
