@@ -1110,9 +1110,21 @@ GtkWidget* message_dialog(GtkMessageType type, std::string_view text) {
                                 with_line_feeds(text).c_str());
 }
 
-std::optional<std::string> run_chooser(State& s, std::string_view title,
-                                       GtkFileChooserAction action, const char* accept,
-                                       std::string_view pattern, std::string_view folder) {
+void take_chosen_files(GtkDialog* dialog, gint response, gpointer out) {
+  if (response != GTK_RESPONSE_ACCEPT) return;
+  auto& chosen = *static_cast<std::vector<std::string>*>(out);
+  GSList* names = gtk_file_chooser_get_filenames(GTK_FILE_CHOOSER(dialog));
+  for (GSList* name = names; name != nullptr; name = name->next) {
+    chosen.push_back(taken_string(static_cast<gchar*>(name->data)));
+  }
+  g_slist_free(names);
+}
+
+// The files chosen, in the chooser's order; none when the user cancels.
+std::vector<std::string> run_chooser(State& s, std::string_view title,
+                                     GtkFileChooserAction action, const char* accept,
+                                     std::string_view pattern, std::string_view folder,
+                                     bool several) {
   GtkWidget* dialog = gtk_file_chooser_dialog_new(nullptr, nullptr, action, "_Annuler",
                                                   GTK_RESPONSE_CANCEL, accept,
                                                   GTK_RESPONSE_ACCEPT, nullptr);
@@ -1120,19 +1132,20 @@ std::optional<std::string> run_chooser(State& s, std::string_view title,
   if (!folder.empty()) gtk_file_chooser_set_current_folder(chooser, std::string(folder).c_str());
   add_filters(chooser, pattern);
   gtk_file_chooser_set_do_overwrite_confirmation(chooser, TRUE);
+  gtk_file_chooser_set_select_multiple(chooser, several ? TRUE : FALSE);
   gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
-  std::optional<std::string> chosen;
-  gtk_window_set_title(GTK_WINDOW(dialog), std::string(title).c_str());
-  g_signal_connect(dialog, "response", G_CALLBACK(+[](GtkDialog* d, gint response, gpointer out) {
-                     if (response != GTK_RESPONSE_ACCEPT) return;
-                     gchar* name = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(d));
-                     if (name != nullptr) {
-                       *static_cast<std::optional<std::string>*>(out) = taken_string(name);
-                     }
-                   }),
-                   &chosen);
+  std::vector<std::string> chosen;
+  g_signal_connect(dialog, "response", G_CALLBACK(take_chosen_files), &chosen);
   run_dialog(s, dialog, title);
   return chosen;
+}
+
+std::optional<std::string> run_single_chooser(State& s, std::string_view title,
+                                              GtkFileChooserAction action, const char* accept,
+                                              std::string_view pattern, std::string_view folder) {
+  std::vector<std::string> chosen = run_chooser(s, title, action, accept, pattern, folder, false);
+  if (chosen.empty()) return std::nullopt;
+  return std::move(chosen.front());
 }
 
 }  // namespace
@@ -1183,18 +1196,27 @@ std::optional<std::string> GtkWindowSystem::input_box(std::string_view title,
 std::optional<std::string> GtkWindowSystem::open_file_dialog(std::string_view title,
                                                              std::string_view pattern,
                                                              std::string_view folder) {
-  return run_chooser(*state_, title, GTK_FILE_CHOOSER_ACTION_OPEN, "_Ouvrir", pattern, folder);
+  return run_single_chooser(*state_, title, GTK_FILE_CHOOSER_ACTION_OPEN, "_Ouvrir", pattern,
+                            folder);
+}
+
+std::vector<std::string> GtkWindowSystem::open_files_dialog(std::string_view title,
+                                                            std::string_view pattern,
+                                                            std::string_view folder) {
+  return run_chooser(*state_, title, GTK_FILE_CHOOSER_ACTION_OPEN, "_Ouvrir", pattern, folder,
+                     true);
 }
 
 std::optional<std::string> GtkWindowSystem::save_file_dialog(std::string_view title,
                                                              std::string_view pattern,
                                                              std::string_view folder) {
-  return run_chooser(*state_, title, GTK_FILE_CHOOSER_ACTION_SAVE, "_Enregistrer", pattern,
-                     folder);
+  return run_single_chooser(*state_, title, GTK_FILE_CHOOSER_ACTION_SAVE, "_Enregistrer",
+                            pattern, folder);
 }
 
 std::optional<std::string> GtkWindowSystem::folder_dialog(std::string_view title) {
-  return run_chooser(*state_, title, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "_Choisir", "", "");
+  return run_single_chooser(*state_, title, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "_Choisir", "",
+                            "");
 }
 
 std::uint16_t GtkWindowSystem::key_state(int key) const {

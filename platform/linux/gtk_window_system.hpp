@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/window_system.hpp"
 
@@ -71,6 +72,8 @@ class GtkWindowSystem final : public WindowSystem {
                                        std::string_view preset) override;
   std::optional<std::string> open_file_dialog(std::string_view title, std::string_view pattern,
                                               std::string_view folder) override;
+  std::vector<std::string> open_files_dialog(std::string_view title, std::string_view pattern,
+                                             std::string_view folder) override;
   std::optional<std::string> save_file_dialog(std::string_view title, std::string_view pattern,
                                               std::string_view folder) override;
   std::optional<std::string> folder_dialog(std::string_view title) override;
