@@ -120,6 +120,11 @@ struct Window {
   std::map<int, int> shortcuts;
   std::map<int, guint> timers;
   int popup = 0;
+  // A combo box's list is open, or has just closed and the window has not yet had the keyboard
+  // back: the list's grab does not take the window out of the foreground.
+  bool list_shown = false;
+  bool list_grab = false;
+  guint list_settle = 0;  // the check that ends `list_grab` when the keyboard went elsewhere
 };
 
 struct Menu {
@@ -190,10 +195,69 @@ gboolean on_key(GtkWidget* widget, GdkEventKey* event, gpointer data) {
 }
 
 void on_active(GObject* object, GParamSpec*, gpointer data) {
+  State& s = *static_cast<State*>(data);
+  const int window = tag_of(object, kWindowTag);
   const bool active = gtk_window_is_active(GTK_WINDOW(object)) != FALSE;
-  static_cast<State*>(data)->post({.kind = active ? RawEvent::Kind::activated
-                                                  : RawEvent::Kind::deactivated,
-                                   .window = tag_of(object, kWindowTag)});
+  if (Window* w = s.window_of(window); w != nullptr && w->list_grab) {
+    if (active && !w->list_shown) w->list_grab = false;
+    return;
+  }
+  s.post({.kind = active ? RawEvent::Kind::activated : RawEvent::Kind::deactivated,
+          .window = window});
+}
+
+// When the list closed and the keyboard did not come back to the window, another window took
+// it: the window leaves the foreground now.
+gboolean settle_list_grab(gpointer data) {
+  State& s = *static_cast<State*>(data);
+  for (auto& [number, w] : s.windows) {
+    if (w.list_settle == 0) continue;
+    w.list_settle = 0;
+    if (!w.list_grab || w.list_shown) continue;
+    w.list_grab = false;
+    if (!gtk_window_is_active(GTK_WINDOW(w.gtk))) {
+      s.post({.kind = RawEvent::Kind::deactivated, .window = number});
+    }
+  }
+  return G_SOURCE_REMOVE;
+}
+
+// The keys released while the list has the keyboard are released in the dialog all the same.
+gboolean on_list_key_release(GtkWidget* list, GdkEventKey* event, gpointer data) {
+  State& s = *static_cast<State*>(data);
+  const int key = s.keys->key_of(event->hardware_keycode);
+  if (key != 0) s.key_released(tag_of(list, kWindowTag), key, event->state);
+  return FALSE;
+}
+
+// The list's own window: its key handler sees each key once, the list inside may see it twice.
+void follow_list_keys(State& s, GtkWidget* combo, int window) {
+  AtkObject* popup = gtk_combo_box_get_popup_accessible(GTK_COMBO_BOX(combo));
+  GtkWidget* inside = popup == nullptr ? nullptr : gtk_accessible_get_widget(GTK_ACCESSIBLE(popup));
+  GtkWidget* list = inside == nullptr ? nullptr : gtk_widget_get_toplevel(inside);
+  if (list == nullptr || tag_of(list, kWindowTag) >= 0) return;
+  tag(list, kWindowTag, window);
+  g_signal_connect(list, "key-release-event", G_CALLBACK(on_list_key_release), &s);
+}
+
+// A combo box's list grabs the keyboard, which GTK reports as the window losing it; a Windows
+// combo box's list leaves the dialog in the foreground, its keys and its choice the dialog's.
+void on_list_shown(GObject* combo, GParamSpec*, gpointer data) {
+  State& s = *static_cast<State*>(data);
+  const int window = tag_of(combo, kWindowTag);
+  Window* w = s.window_of(window);
+  if (w == nullptr) return;
+  gboolean shown = FALSE;
+  g_object_get(combo, "popup-shown", &shown, nullptr);
+  w->list_shown = shown != FALSE;
+  if (w->list_shown) {
+    w->list_grab = true;
+    follow_list_keys(s, GTK_WIDGET(combo), window);
+  } else if (gtk_window_is_active(GTK_WINDOW(w->gtk))) {
+    w->list_grab = false;
+  } else if (w->list_settle == 0) {
+    w->list_settle = g_timeout_add(250, settle_list_grab, &s);
+  }
 }
 
 gboolean on_delete(GtkWidget* widget, GdkEvent*, gpointer data) {
@@ -347,6 +411,7 @@ void connect_notifications(Control& c, State& s) {
       break;
     case ControlKind::combo_box:
       g_signal_connect(c.inner, "changed", G_CALLBACK(on_changed), &s);
+      g_signal_connect(c.inner, "notify::popup-shown", G_CALLBACK(on_list_shown), &s);
       break;
     case ControlKind::tab_panel:
       g_signal_connect(c.inner, "switch-page", G_CALLBACK(on_page), &s);
@@ -666,6 +731,7 @@ void GtkWindowSystem::close_window(int window) {
   Window* w = s.window_of(window);
   if (w == nullptr) return;
   for (const auto& [id, source] : w->timers) g_source_remove(source);
+  if (w->list_settle != 0) g_source_remove(w->list_settle);
   if (w->colours != nullptr) {
     gtk_style_context_remove_provider_for_screen(gdk_screen_get_default(),
                                                  GTK_STYLE_PROVIDER(w->colours));
@@ -692,7 +758,7 @@ bool GtkWindowSystem::program_in_foreground() const {
 
 int GtkWindowSystem::foreground_window() const {
   for (const auto& [number, w] : state_->windows) {
-    if (gtk_window_is_active(GTK_WINDOW(w.gtk))) return number;
+    if (w.list_grab || gtk_window_is_active(GTK_WINDOW(w.gtk))) return number;
   }
   return 0;
 }

@@ -43,8 +43,8 @@ class GtkDialogTest : public ::testing::Test {
     }
     return seen;
   }
-  Events events_until(const std::string& wanted) {
-    return events_until([&](const std::string& name) { return name == wanted; });
+  Events events_until(const std::string& wanted, int patience_ms = kPatienceMs) {
+    return events_until([&](const std::string& name) { return name == wanted; }, patience_ms);
   }
   // Everything the dialog reports during a short quiet time.
   Events events_for(int ms) {
@@ -204,14 +204,15 @@ TEST_F(GtkDialogTest, ListsAndEditorsFollowTheKeys) {
 }
 
 // A user at the keyboard, in another process: waits for the window of that title to show,
-// gives it the keyboard, types the text, then presses the key (an xdotool key name).
+// gives it the keyboard, types the text, then presses the keys (xdotool key names, separated by
+// spaces).
 std::unique_ptr<testing::ChildProcess> user_answers(const std::string& title,
                                                     const std::string& text,
                                                     const std::string& key) {
   return std::make_unique<testing::ChildProcess>(std::vector<std::string>{
       "sh", "-c",
       "xdotool search --sync --onlyvisible --name \"^$0$\" windowfocus --sync %1 "
-      "type --delay 30 \"$1\" && xdotool key --delay 30 \"$2\"",
+      "type --delay 30 \"$1\" && xdotool key --delay 30 $2",
       title, text, key});
 }
 
@@ -239,6 +240,103 @@ TEST_F(GtkDialogTest, StandardDialogsAnswerTheKeyboard) {
 
   // The dialog's window has the keyboard again afterwards.
   EXPECT_TRUE(contains(events_until("getfocus"), "getfocus"));
+}
+
+TEST_F(GtkDialogTest, BoxesAnswerToTheirLettersReturnAndEscape) {
+  open_sample_dialog(true);
+  // The yes/no box: Alt+O is "Oui", Alt+N "Non", Return the default "Oui", Escape "Non".
+  auto user = user_answers("question", "", "alt+n");
+  EXPECT_FALSE(windows_->yes_no_box("question", "supprimer la planification?"));
+  user = user_answers("question", "", "alt+o");
+  EXPECT_TRUE(windows_->yes_no_box("question", "supprimer la planification?"));
+  user = user_answers("question", "", "Return");
+  EXPECT_TRUE(windows_->yes_no_box("question", "supprimer la planification?"));
+  user = user_answers("question", "", "Escape");
+  EXPECT_FALSE(windows_->yes_no_box("question", "supprimer la planification?"));
+  // The message box closes with Return or Escape (the test would wait otherwise).
+  user = user_answers("information", "", "Return");
+  windows_->message_box("information", "planification enregistrée");
+  user = user_answers("information", "", "Escape");
+  windows_->message_box("information", "planification enregistrée");
+  EXPECT_TRUE(contains(events_until("getfocus"), "getfocus"));
+}
+
+TEST_F(GtkDialogTest, SeveralFilesAreChosenInTheOpenDialog) {
+  open_sample_dialog(true);
+  testing::TempFolder folder;
+  for (const char* name : {"cloche.wav", "gong à midi.ogg", "lisez-moi.txt"}) {
+    testing::write_bytes(folder.path() / name, "x");
+  }
+  // Home then Shift+End select every row the filter shows; the text file is not among them.
+  auto user = user_answers("ajouter des sons", "", "Home shift+End Return");
+  EXPECT_EQ(windows_->open_files_dialog("ajouter des sons", "*.wav;*.ogg;*.mp3",
+                                        folder.path().string()),
+            (std::vector<std::string>{(folder.path() / "cloche.wav").string(),
+                                      (folder.path() / "gong à midi.ogg").string()}));
+  user = user_answers("ajouter des sons", "", "Home shift+End Escape");
+  EXPECT_TRUE(windows_->open_files_dialog("ajouter des sons", "*.wav;*.ogg;*.mp3",
+                                          folder.path().string())
+                  .empty());
+  EXPECT_TRUE(contains(events_until("getfocus"), "getfocus"));
+}
+
+TEST_F(GtkDialogTest, ArrowsAndTheListOfAComboBoxChooseItsItem) {
+  open_sample_dialog(true);
+  SetControlState(8, 0);
+  FocusControl(8);
+  EXPECT_TRUE(contains(events_until("g8"), "g8"));
+
+  // Down on the closed combo box chooses the next item, reported once and said.
+  press(vk::down);
+  Events events = events_until("cmb8");
+  release(vk::down);
+  Events after = events_until("key_released");
+  const Events quiet = events_for(400);
+  after.insert(after.end(), quiet.begin(), quiet.end());
+  EXPECT_EQ(count(events, "cmb8"), 1);
+  EXPECT_EQ(count(after, "cmb8"), 0);
+  EXPECT_EQ(ControlState(8), 1);
+  EXPECT_EQ(transcript_.lines().back().substr(13), "speak \"famille\"");
+
+  // Alt+Down opens the list without taking the dialog out of the foreground; the keys released
+  // there are the dialog's, and the item chosen with Return is reported.
+  press(vk::alt);
+  press(vk::down);
+  release(vk::down);
+  release(vk::alt);
+  events = events_until("getfocus");  // the Alt release, as for any Alt key
+  press(vk::up);
+  release(vk::up);
+  events_for(200);
+  press(vk::enter);
+  after = events_until("cmb8");
+  release(vk::enter);
+  const Events settled = events_for(400);
+  after.insert(after.end(), settled.begin(), settled.end());
+  EXPECT_FALSE(contains(events, "lostfocus"));
+  EXPECT_EQ(count(after, "cmb8"), 1);
+  EXPECT_FALSE(contains(after, "btnok"));
+  EXPECT_EQ(ControlState(8), 0);
+  EXPECT_EQ(transcript_.lines().back().substr(13), "speak \"travail\"");
+
+  // Escape closes the open list and leaves the dialog as it was; the keys work on afterwards.
+  press(vk::alt);
+  press(vk::down);
+  release(vk::down);
+  release(vk::alt);
+  events = events_until("getfocus");
+  press(vk::escape);
+  release(vk::escape);
+  const Events closed = events_for(300);
+  events.insert(events.end(), closed.begin(), closed.end());
+  EXPECT_FALSE(contains(events, "btncancel"));
+  EXPECT_FALSE(contains(events, "lostfocus"));
+  EXPECT_EQ(windows_->foreground_window(), dialog_state().window);
+  press(vk::down);
+  events = events_until("cmb8");
+  release(vk::down);
+  EXPECT_TRUE(contains(events, "cmb8"));
+  EXPECT_EQ(ControlState(8), 1);
 }
 
 TEST_F(GtkDialogTest, MenuItemsAreChosenWithTheirLetters) {
