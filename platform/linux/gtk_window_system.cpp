@@ -144,7 +144,6 @@ struct GtkWindowSystem::State {
   std::map<int, Menu> menus;
   int next_menu = 1;
   std::map<int, GtkStatusIcon*> tray;
-  std::map<int, std::string> tray_tips;
   std::deque<RawEvent> queue;
   bool programmatic = false;  // signals raised by our own changes are not the user's
   bool focus_moved = false;
@@ -1127,7 +1126,6 @@ void GtkWindowSystem::set_tray_icon(int icon, std::string_view image, std::strin
   } else {
     gtk_status_icon_set_from_icon_name(status, "x-office-calendar");
   }
-  s.tray_tips[icon] = tooltip;
   gtk_status_icon_set_tooltip_text(status, std::string(tooltip).c_str());
   gtk_status_icon_set_visible(status, TRUE);
 }
@@ -1139,16 +1137,25 @@ void GtkWindowSystem::remove_tray_icon(int icon) {
   gtk_status_icon_set_visible(found->second, FALSE);
   g_object_unref(found->second);
   s.tray.erase(found);
-  s.tray_tips.erase(icon);
+}
+
+std::optional<std::string> GtkWindowSystem::tray_tooltip(int icon) const {
+  const auto found = state_->tray.find(icon);
+  if (found == state_->tray.end()) return std::nullopt;
+  return taken_string(gtk_status_icon_get_tooltip_text(found->second));
+}
+
+std::optional<PixelRect> GtkWindowSystem::tray_geometry(int icon) const {
+  const auto found = state_->tray.find(icon);
+  if (found == state_->tray.end() || !gtk_status_icon_is_embedded(found->second)) {
+    return std::nullopt;
+  }
+  GdkRectangle area;
+  if (!gtk_status_icon_get_geometry(found->second, nullptr, &area, nullptr)) return std::nullopt;
+  return PixelRect{area.x, area.y, area.width, area.height};
 }
 
 #pragma GCC diagnostic pop
-
-std::optional<std::string> GtkWindowSystem::tray_tooltip(int icon) const {
-  const auto found = state_->tray_tips.find(icon);
-  if (found == state_->tray_tips.end()) return std::nullopt;
-  return found->second;
-}
 
 namespace {
 

@@ -87,6 +87,8 @@ class GtkWindowSystem final : public WindowSystem {
   std::string accessible_name(int window, int number) const;
   std::string accessible_description(int window, int number) const;
   std::optional<std::string> tray_tooltip(int icon) const;
+  // Where a notification area shows the tray icon; nothing while none has taken it in.
+  std::optional<PixelRect> tray_geometry(int icon) const;
 
   struct State;
 

@@ -339,6 +339,48 @@ TEST_F(GtkDialogTest, ArrowsAndTheListOfAComboBoxChooseItsItem) {
   EXPECT_EQ(ControlState(8), 1);
 }
 
+// A click of the first mouse button at the middle of the area, from another process.
+std::unique_ptr<testing::ChildProcess> user_clicks(const PixelRect& area) {
+  return std::make_unique<testing::ChildProcess>(std::vector<std::string>{
+      "xdotool", "mousemove", std::to_string(area.x + area.width / 2),
+      std::to_string(area.y + area.height / 2), "click", "1"});
+}
+
+TEST_F(GtkDialogTest, AClickOnTheTrayIconReachesTheDialog) {
+  open_sample_dialog(true);
+  // Xvfb has no notification area of its own: Debian's trayer is one (package trayer).
+  const testing::ChildProcess area({"trayer", "--edge", "top", "--align", "right", "--widthtype",
+                                    "pixel", "--width", "120", "--height", "32"});
+  const std::string tip = "Tavelo : 2 rendez-vous aujourd'hui";
+  windows_->set_tray_icon(3, "", tip);
+  std::optional<PixelRect> icon;
+  const std::uint32_t start = clock_.tick();
+  while (!icon && clock_.tick() - start < static_cast<std::uint32_t>(kPatienceMs)) {
+    WaitDialogEvent(50);
+    icon = windows_->tray_geometry(3);
+  }
+  ASSERT_TRUE(icon) << "the notification area never took the icon in";
+  EXPECT_EQ(windows_->tray_tooltip(3), tip);
+
+  // The window system reports the click as the sim does: a tray event with the icon number.
+  auto user = user_clicks(*icon);
+  RawEvent raw;
+  const std::uint32_t clicked = clock_.tick();
+  while (raw.kind != RawEvent::Kind::tray &&
+         clock_.tick() - clicked < static_cast<std::uint32_t>(kPatienceMs)) {
+    raw = windows_->wait_event(50);
+  }
+  EXPECT_EQ(raw.kind, RawEvent::Kind::tray);
+  EXPECT_EQ(raw.id, 3);
+
+  // The dialog layer names it after the icon. A pause first, or the click would be a double one.
+  events_for(600);
+  user = user_clicks(*icon);
+  EXPECT_TRUE(contains(events_until("tray3"), "tray3"));
+  windows_->remove_tray_icon(3);
+  EXPECT_EQ(windows_->tray_tooltip(3), std::nullopt);
+}
+
 TEST_F(GtkDialogTest, MenuItemsAreChosenWithTheirLetters) {
   open_sample_dialog(true);
   const int menu = windows_->add_menu(dialog_state().window, 0, "&Fichier");
