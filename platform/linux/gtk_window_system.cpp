@@ -183,6 +183,10 @@ struct TimerTag {
   int id;
 };
 
+void delete_timer_tag(gpointer data) {
+  delete static_cast<TimerTag*>(data);
+}
+
 gboolean on_key(GtkWidget* widget, GdkEventKey* event, gpointer data) {
   State& s = *static_cast<State*>(data);
   const int key = s.keys->key_of(event->hardware_keycode);
@@ -208,15 +212,14 @@ void on_active(GObject* object, GParamSpec*, gpointer data) {
 // When the list closed and the keyboard did not come back to the window, another window took
 // it: the window leaves the foreground now.
 gboolean settle_list_grab(gpointer data) {
-  State& s = *static_cast<State*>(data);
-  for (auto& [number, w] : s.windows) {
-    if (w.list_settle == 0) continue;
-    w.list_settle = 0;
-    if (!w.list_grab || w.list_shown) continue;
-    w.list_grab = false;
-    if (!gtk_window_is_active(GTK_WINDOW(w.gtk))) {
-      s.post({.kind = RawEvent::Kind::deactivated, .window = number});
-    }
+  const TimerTag& settle = *static_cast<TimerTag*>(data);
+  Window* w = settle.state->window_of(settle.window);
+  if (w == nullptr) return G_SOURCE_REMOVE;
+  w->list_settle = 0;
+  if (!w->list_grab || w->list_shown) return G_SOURCE_REMOVE;
+  w->list_grab = false;
+  if (!gtk_window_is_active(GTK_WINDOW(w->gtk))) {
+    settle.state->post({.kind = RawEvent::Kind::deactivated, .window = settle.window});
   }
   return G_SOURCE_REMOVE;
 }
@@ -255,7 +258,8 @@ void on_list_shown(GObject* combo, GParamSpec*, gpointer data) {
   } else if (gtk_window_is_active(GTK_WINDOW(w->gtk))) {
     w->list_grab = false;
   } else if (w->list_settle == 0) {
-    w->list_settle = g_timeout_add(250, settle_list_grab, &s);
+    w->list_settle = g_timeout_add_full(G_PRIORITY_DEFAULT, 250, settle_list_grab,
+                                        new TimerTag{&s, window, 0}, delete_timer_tag);
   }
 }
 
@@ -313,10 +317,6 @@ gboolean on_timer(gpointer data) {
   const TimerTag& timer = *static_cast<TimerTag*>(data);
   timer.state->post({.kind = RawEvent::Kind::timer, .window = timer.window, .id = timer.id});
   return G_SOURCE_CONTINUE;
-}
-
-void delete_timer_tag(gpointer data) {
-  delete static_cast<TimerTag*>(data);
 }
 
 void on_tray(GtkStatusIcon* icon, gpointer data) {

@@ -339,6 +339,33 @@ TEST_F(GtkDialogTest, ArrowsAndTheListOfAComboBoxChooseItsItem) {
   EXPECT_EQ(ControlState(8), 1);
 }
 
+TEST_F(GtkDialogTest, AnotherProgramTakingTheKeyboardFromAnOpenListTakesTheDialogsFocus) {
+  open_sample_dialog(true);
+  // trayer's window stands for another program's.
+  const testing::ChildProcess other({"trayer", "--edge", "top", "--align", "right",
+                                     "--widthtype", "pixel", "--width", "120", "--height", "32"});
+  events_for(500);
+  FocusControl(8);
+  events_until("g8");
+  press(vk::alt);
+  press(vk::down);
+  release(vk::down);
+  release(vk::alt);
+  events_until("getfocus");
+  {
+    const testing::ChildProcess focus(
+        {"sh", "-c", "xdotool search --class trayer | tail -1 | xargs -I{} xdotool windowfocus {}"});
+    events_for(500);
+  }
+  EXPECT_EQ(windows_->foreground_window(), dialog_state().window) << "the list has the keys";
+  press(vk::escape);
+  release(vk::escape);
+  const Events events = events_until("lostfocus");
+  EXPECT_TRUE(contains(events, "lostfocus"));
+  EXPECT_FALSE(contains(events, "btncancel"));
+  EXPECT_EQ(windows_->foreground_window(), 0);
+}
+
 // A click of the first mouse button at the middle of the area, from another process.
 std::unique_ptr<testing::ChildProcess> user_clicks(const PixelRect& area) {
   return std::make_unique<testing::ChildProcess>(std::vector<std::string>{
