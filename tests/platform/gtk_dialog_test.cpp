@@ -275,12 +275,12 @@ TEST_F(GtkDialogTest, SeveralFilesAreChosenInTheOpenDialog) {
     testing::write_bytes(folder.path() / name, "x");
   }
   // Home then Shift+End select every row the filter shows; the text file is not among them.
-  auto user = user_answers("ajouter des sons", "", "Home shift+End Return");
+  auto user = user_presses("ajouter des sons", "Home shift+End Return", "Escape");
   EXPECT_EQ(windows_->open_files_dialog("ajouter des sons", "*.wav;*.ogg;*.mp3",
                                         folder.path().string()),
             (std::vector<std::string>{(folder.path() / "cloche.wav").string(),
                                       (folder.path() / "gong à midi.ogg").string()}));
-  user = user_answers("ajouter des sons", "", "Home shift+End Escape");
+  user = user_presses("ajouter des sons", "Home shift+End Escape", "Return");
   EXPECT_TRUE(windows_->open_files_dialog("ajouter des sons", "*.wav;*.ogg;*.mp3",
                                           folder.path().string())
                   .empty());
