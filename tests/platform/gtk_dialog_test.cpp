@@ -64,6 +64,8 @@ class GtkDialogTest : public ::testing::Test {
   static long count(const Events& events, const std::string& name) {
     return std::count(events.begin(), events.end(), name);
   }
+  // The last thing spoken or cut, without its time.
+  std::string last_heard() const { return transcript_.lines().back().substr(13); }
 
   SystemClock clock_;
   Transcript transcript_{clock_};
@@ -303,7 +305,7 @@ TEST_F(GtkDialogTest, ArrowsAndTheListOfAComboBoxChooseItsItem) {
   EXPECT_EQ(count(events, "cmb8"), 1);
   EXPECT_EQ(count(after, "cmb8"), 0);
   EXPECT_EQ(ControlState(8), 1);
-  EXPECT_EQ(transcript_.lines().back().substr(13), "speak \"famille\"");
+  EXPECT_EQ(last_heard(), "speak \"famille\"");
 
   // Alt+Down opens the list without taking the dialog out of the foreground; the keys released
   // there are the dialog's, and the item chosen with Return is reported.
@@ -324,7 +326,7 @@ TEST_F(GtkDialogTest, ArrowsAndTheListOfAComboBoxChooseItsItem) {
   EXPECT_EQ(count(after, "cmb8"), 1);
   EXPECT_FALSE(contains(after, "btnok"));
   EXPECT_EQ(ControlState(8), 0);
-  EXPECT_EQ(transcript_.lines().back().substr(13), "speak \"travail\"");
+  EXPECT_EQ(last_heard(), "speak \"travail\"");
 
   // Escape closes the open list and leaves the dialog as it was; the keys work on afterwards.
   press(vk::alt);
