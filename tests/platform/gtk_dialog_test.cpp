@@ -363,7 +363,8 @@ TEST_F(GtkDialogTest, AnotherProgramTakingTheKeyboardFromAnOpenListTakesTheDialo
   events_until("getfocus");
   {
     const testing::ChildProcess focus(
-        {"sh", "-c", "xdotool search --class trayer | tail -1 | xargs -I{} xdotool windowfocus {}"});
+        {"sh", "-c",
+         "xdotool search --class trayer | tail -1 | xargs -I{} xdotool windowfocus {}"});
     events_for(500);
   }
   EXPECT_EQ(windows_->foreground_window(), dialog_state().window) << "the list has the keys";
