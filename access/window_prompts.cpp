@@ -24,4 +24,10 @@ std::optional<std::string> WindowPrompts::input(std::string_view title, std::str
   return window_system().input_box(title, prompt, proposed);
 }
 
+std::vector<std::string> WindowPrompts::open_files(std::string_view title,
+                                                  std::string_view pattern,
+                                                  std::string_view folder) {
+  return window_system().open_files_dialog(title, pattern, folder);
+}
+
 }  // namespace tavelo

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "planning/prompts.hpp"
 
 namespace tavelo {
@@ -13,6 +16,10 @@ class WindowPrompts final : public Prompts {
   bool question(std::string_view text) override;
   std::optional<std::string> input(std::string_view title, std::string_view prompt,
                                    std::string_view proposed) override;
+  // The window system's open dialog where several files may be chosen (pattern like
+  // "*.wav;*.ogg"); the empty list when the user cancels.
+  std::vector<std::string> open_files(std::string_view title, std::string_view pattern,
+                                      std::string_view folder);
 };
 
 }  // namespace tavelo

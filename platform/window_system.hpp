@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tavelo {
 
@@ -191,6 +192,8 @@ class WindowSystem {
   virtual std::optional<std::string> open_file_dialog(std::string_view title,
                                                       std::string_view pattern,
                                                       std::string_view folder) = 0;
+  // Several files may be chosen; nothing chosen (cancelled) gives the empty list.
+  virtual std::vector<std::string> open_files_dialog(std::string_view title, std::string_view pattern, std::string_view folder) = 0;
   virtual std::optional<std::string> save_file_dialog(std::string_view title,
                                                       std::string_view pattern,
                                                       std::string_view folder) = 0;

@@ -153,6 +153,11 @@ struct Window {
   std::map<int, int> shortcuts;
   std::map<int, guint> timers;
   int popup = 0;
+  // A combo box's list is open, or has just closed and the window has not yet had the keyboard
+  // back: the list's grab does not take the window out of the foreground.
+  bool list_shown = false;
+  bool list_grab = false;
+  guint list_settle = 0;  // the check that ends `list_grab` when the keyboard went elsewhere
 };
 
 struct Menu {
@@ -172,7 +177,6 @@ struct GtkWindowSystem::State {
   std::map<int, Menu> menus;
   int next_menu = 1;
   std::map<int, GtkStatusIcon*> tray;
-  std::map<int, std::string> tray_tips;
   std::deque<RawEvent> queue;
   bool programmatic = false;  // signals raised by our own changes are not the user's
   bool focus_moved = false;
@@ -213,6 +217,10 @@ struct TimerTag {
   int id;
 };
 
+void delete_timer_tag(gpointer data) {
+  delete static_cast<TimerTag*>(data);
+}
+
 gboolean on_key(GtkWidget* widget, GdkEventKey* event, gpointer data) {
   State& s = *static_cast<State*>(data);
   const int key = s.keys->key_of(event->hardware_keycode);
@@ -224,10 +232,69 @@ gboolean on_key(GtkWidget* widget, GdkEventKey* event, gpointer data) {
 }
 
 void on_active(GObject* object, GParamSpec*, gpointer data) {
+  State& s = *static_cast<State*>(data);
+  const int window = tag_of(object, kWindowTag);
   const bool active = gtk_window_is_active(GTK_WINDOW(object)) != FALSE;
-  static_cast<State*>(data)->post({.kind = active ? RawEvent::Kind::activated
-                                                  : RawEvent::Kind::deactivated,
-                                   .window = tag_of(object, kWindowTag)});
+  if (Window* w = s.window_of(window); w != nullptr && w->list_grab) {
+    if (active && !w->list_shown) w->list_grab = false;
+    return;
+  }
+  s.post({.kind = active ? RawEvent::Kind::activated : RawEvent::Kind::deactivated,
+          .window = window});
+}
+
+// When the list closed and the keyboard did not come back to the window, another window took
+// it: the window leaves the foreground now.
+gboolean settle_list_grab(gpointer data) {
+  const TimerTag& settle = *static_cast<TimerTag*>(data);
+  Window* w = settle.state->window_of(settle.window);
+  if (w == nullptr) return G_SOURCE_REMOVE;
+  w->list_settle = 0;
+  if (!w->list_grab || w->list_shown) return G_SOURCE_REMOVE;
+  w->list_grab = false;
+  if (!gtk_window_is_active(GTK_WINDOW(w->gtk))) {
+    settle.state->post({.kind = RawEvent::Kind::deactivated, .window = settle.window});
+  }
+  return G_SOURCE_REMOVE;
+}
+
+// The keys released while the list has the keyboard are released in the dialog all the same.
+gboolean on_list_key_release(GtkWidget* list, GdkEventKey* event, gpointer data) {
+  State& s = *static_cast<State*>(data);
+  const int key = s.keys->key_of(event->hardware_keycode);
+  if (key != 0) s.key_released(tag_of(list, kWindowTag), key, event->state);
+  return FALSE;
+}
+
+// The list's own window: its key handler sees each key once, the list inside may see it twice.
+void follow_list_keys(State& s, GtkWidget* combo, int window) {
+  AtkObject* popup = gtk_combo_box_get_popup_accessible(GTK_COMBO_BOX(combo));
+  GtkWidget* inside = popup == nullptr ? nullptr : gtk_accessible_get_widget(GTK_ACCESSIBLE(popup));
+  GtkWidget* list = inside == nullptr ? nullptr : gtk_widget_get_toplevel(inside);
+  if (list == nullptr || tag_of(list, kWindowTag) >= 0) return;
+  tag(list, kWindowTag, window);
+  g_signal_connect(list, "key-release-event", G_CALLBACK(on_list_key_release), &s);
+}
+
+// A combo box's list grabs the keyboard, which GTK reports as the window losing it; a Windows
+// combo box's list leaves the dialog in the foreground, its keys and its choice the dialog's.
+void on_list_shown(GObject* combo, GParamSpec*, gpointer data) {
+  State& s = *static_cast<State*>(data);
+  const int window = tag_of(combo, kWindowTag);
+  Window* w = s.window_of(window);
+  if (w == nullptr) return;
+  gboolean shown = FALSE;
+  g_object_get(combo, "popup-shown", &shown, nullptr);
+  w->list_shown = shown != FALSE;
+  if (w->list_shown) {
+    w->list_grab = true;
+    follow_list_keys(s, GTK_WIDGET(combo), window);
+  } else if (gtk_window_is_active(GTK_WINDOW(w->gtk))) {
+    w->list_grab = false;
+  } else if (w->list_settle == 0) {
+    w->list_settle = g_timeout_add_full(G_PRIORITY_DEFAULT, 250, settle_list_grab,
+                                        new TimerTag{&s, window, 0}, delete_timer_tag);
+  }
 }
 
 gboolean on_delete(GtkWidget* widget, GdkEvent*, gpointer data) {
@@ -301,10 +368,6 @@ gboolean on_timer(gpointer data) {
   const TimerTag& timer = *static_cast<TimerTag*>(data);
   timer.state->post({.kind = RawEvent::Kind::timer, .window = timer.window, .id = timer.id});
   return G_SOURCE_CONTINUE;
-}
-
-void delete_timer_tag(gpointer data) {
-  delete static_cast<TimerTag*>(data);
 }
 
 void on_tray(GtkStatusIcon* icon, gpointer data) {
@@ -442,6 +505,7 @@ void connect_notifications(Control& c, State& s) {
       break;
     case ControlKind::combo_box:
       g_signal_connect(c.inner, "changed", G_CALLBACK(on_combo_changed), &s);
+      g_signal_connect(c.inner, "notify::popup-shown", G_CALLBACK(on_list_shown), &s);
       break;
     case ControlKind::tab_panel:
       g_signal_connect(c.inner, "switch-page", G_CALLBACK(on_page), &s);
@@ -905,6 +969,7 @@ void GtkWindowSystem::close_window(int window) {
   Window* w = s.window_of(window);
   if (w == nullptr) return;
   for (const auto& [id, source] : w->timers) g_source_remove(source);
+  if (w->list_settle != 0) g_source_remove(w->list_settle);
   if (w->colours != nullptr) {
     gtk_style_context_remove_provider_for_screen(gdk_screen_get_default(),
                                                  GTK_STYLE_PROVIDER(w->colours));
@@ -931,7 +996,7 @@ bool GtkWindowSystem::program_in_foreground() const {
 
 int GtkWindowSystem::foreground_window() const {
   for (const auto& [number, w] : state_->windows) {
-    if (gtk_window_is_active(GTK_WINDOW(w.gtk))) return number;
+    if (w.list_grab || gtk_window_is_active(GTK_WINDOW(w.gtk))) return number;
   }
   return 0;
 }
@@ -1319,7 +1384,6 @@ void GtkWindowSystem::set_tray_icon(int icon, std::string_view image, std::strin
   } else {
     gtk_status_icon_set_from_icon_name(status, "x-office-calendar");
   }
-  s.tray_tips[icon] = tooltip;
   gtk_status_icon_set_tooltip_text(status, std::string(tooltip).c_str());
   gtk_status_icon_set_visible(status, TRUE);
 }
@@ -1331,16 +1395,25 @@ void GtkWindowSystem::remove_tray_icon(int icon) {
   gtk_status_icon_set_visible(found->second, FALSE);
   g_object_unref(found->second);
   s.tray.erase(found);
-  s.tray_tips.erase(icon);
+}
+
+std::optional<std::string> GtkWindowSystem::tray_tooltip(int icon) const {
+  const auto found = state_->tray.find(icon);
+  if (found == state_->tray.end()) return std::nullopt;
+  return taken_string(gtk_status_icon_get_tooltip_text(found->second));
+}
+
+std::optional<PixelRect> GtkWindowSystem::tray_geometry(int icon) const {
+  const auto found = state_->tray.find(icon);
+  if (found == state_->tray.end() || !gtk_status_icon_is_embedded(found->second)) {
+    return std::nullopt;
+  }
+  GdkRectangle area;
+  if (!gtk_status_icon_get_geometry(found->second, nullptr, &area, nullptr)) return std::nullopt;
+  return PixelRect{area.x, area.y, area.width, area.height};
 }
 
 #pragma GCC diagnostic pop
-
-std::optional<std::string> GtkWindowSystem::tray_tooltip(int icon) const {
-  const auto found = state_->tray_tips.find(icon);
-  if (found == state_->tray_tips.end()) return std::nullopt;
-  return found->second;
-}
 
 namespace {
 
@@ -1368,9 +1441,21 @@ GtkWidget* message_dialog(GtkMessageType type, std::string_view text) {
                                 with_line_feeds(text).c_str());
 }
 
-std::optional<std::string> run_chooser(State& s, std::string_view title,
-                                       GtkFileChooserAction action, const char* accept,
-                                       std::string_view pattern, std::string_view folder) {
+void take_chosen_files(GtkDialog* dialog, gint response, gpointer out) {
+  if (response != GTK_RESPONSE_ACCEPT) return;
+  auto& chosen = *static_cast<std::vector<std::string>*>(out);
+  GSList* names = gtk_file_chooser_get_filenames(GTK_FILE_CHOOSER(dialog));
+  for (GSList* name = names; name != nullptr; name = name->next) {
+    chosen.push_back(taken_string(static_cast<gchar*>(name->data)));
+  }
+  g_slist_free(names);
+}
+
+// The files chosen, in the chooser's order; none when the user cancels.
+std::vector<std::string> run_chooser(State& s, std::string_view title,
+                                     GtkFileChooserAction action, const char* accept,
+                                     std::string_view pattern, std::string_view folder,
+                                     bool several) {
   GtkWidget* dialog = gtk_file_chooser_dialog_new(nullptr, nullptr, action, "_Annuler",
                                                   GTK_RESPONSE_CANCEL, accept,
                                                   GTK_RESPONSE_ACCEPT, nullptr);
@@ -1378,19 +1463,20 @@ std::optional<std::string> run_chooser(State& s, std::string_view title,
   if (!folder.empty()) gtk_file_chooser_set_current_folder(chooser, std::string(folder).c_str());
   add_filters(chooser, pattern);
   gtk_file_chooser_set_do_overwrite_confirmation(chooser, TRUE);
+  gtk_file_chooser_set_select_multiple(chooser, several ? TRUE : FALSE);
   gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
-  std::optional<std::string> chosen;
-  gtk_window_set_title(GTK_WINDOW(dialog), std::string(title).c_str());
-  g_signal_connect(dialog, "response", G_CALLBACK(+[](GtkDialog* d, gint response, gpointer out) {
-                     if (response != GTK_RESPONSE_ACCEPT) return;
-                     gchar* name = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(d));
-                     if (name != nullptr) {
-                       *static_cast<std::optional<std::string>*>(out) = taken_string(name);
-                     }
-                   }),
-                   &chosen);
+  std::vector<std::string> chosen;
+  g_signal_connect(dialog, "response", G_CALLBACK(take_chosen_files), &chosen);
   run_dialog(s, dialog, title);
   return chosen;
+}
+
+std::optional<std::string> run_single_chooser(State& s, std::string_view title,
+                                              GtkFileChooserAction action, const char* accept,
+                                              std::string_view pattern, std::string_view folder) {
+  std::vector<std::string> chosen = run_chooser(s, title, action, accept, pattern, folder, false);
+  if (chosen.empty()) return std::nullopt;
+  return std::move(chosen.front());
 }
 
 }  // namespace
@@ -1441,18 +1527,27 @@ std::optional<std::string> GtkWindowSystem::input_box(std::string_view title,
 std::optional<std::string> GtkWindowSystem::open_file_dialog(std::string_view title,
                                                              std::string_view pattern,
                                                              std::string_view folder) {
-  return run_chooser(*state_, title, GTK_FILE_CHOOSER_ACTION_OPEN, "_Ouvrir", pattern, folder);
+  return run_single_chooser(*state_, title, GTK_FILE_CHOOSER_ACTION_OPEN, "_Ouvrir", pattern,
+                            folder);
+}
+
+std::vector<std::string> GtkWindowSystem::open_files_dialog(std::string_view title,
+                                                            std::string_view pattern,
+                                                            std::string_view folder) {
+  return run_chooser(*state_, title, GTK_FILE_CHOOSER_ACTION_OPEN, "_Ouvrir", pattern, folder,
+                     true);
 }
 
 std::optional<std::string> GtkWindowSystem::save_file_dialog(std::string_view title,
                                                              std::string_view pattern,
                                                              std::string_view folder) {
-  return run_chooser(*state_, title, GTK_FILE_CHOOSER_ACTION_SAVE, "_Enregistrer", pattern,
-                     folder);
+  return run_single_chooser(*state_, title, GTK_FILE_CHOOSER_ACTION_SAVE, "_Enregistrer",
+                            pattern, folder);
 }
 
 std::optional<std::string> GtkWindowSystem::folder_dialog(std::string_view title) {
-  return run_chooser(*state_, title, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "_Choisir", "", "");
+  return run_single_chooser(*state_, title, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "_Choisir", "",
+                            "");
 }
 
 std::uint16_t GtkWindowSystem::key_state(int key) const {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/window_system.hpp"
 
@@ -75,6 +76,8 @@ class GtkWindowSystem final : public WindowSystem {
                                        std::string_view preset) override;
   std::optional<std::string> open_file_dialog(std::string_view title, std::string_view pattern,
                                               std::string_view folder) override;
+  std::vector<std::string> open_files_dialog(std::string_view title, std::string_view pattern,
+                                             std::string_view folder) override;
   std::optional<std::string> save_file_dialog(std::string_view title, std::string_view pattern,
                                               std::string_view folder) override;
   std::optional<std::string> folder_dialog(std::string_view title) override;
@@ -91,6 +94,8 @@ class GtkWindowSystem final : public WindowSystem {
   // Where an item of a list lies in its window: a cell of a grid, the first cell of a row (the
   // tick of a check list).
   PixelRect item_rect(int window, int number, int index) const;
+  // Where a notification area shows the tray icon; nothing while none has taken it in.
+  std::optional<PixelRect> tray_geometry(int icon) const;
 
   struct State;
 

@@ -38,6 +38,18 @@ CaretPosition end_of(std::string_view text) {
   return at;
 }
 
+// The paths of an answer naming several files; empty pieces name nothing.
+std::vector<std::string> chosen_paths(std::string_view answer) {
+  std::vector<std::string> paths;
+  std::size_t start = 0;
+  while (start <= answer.size()) {
+    const std::size_t end = std::min(answer.find('|', start), answer.size());
+    if (end > start) paths.emplace_back(answer.substr(start, end - start));
+    start = end + 1;
+  }
+  return paths;
+}
+
 int virtual_key_of(char32_t c) {
   if (c >= 'a' && c <= 'z') return static_cast<int>(c - 'a' + 'A');
   if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return static_cast<int>(c);
@@ -467,6 +479,18 @@ std::optional<std::string> SimWindowSystem::file_answer(std::string_view kind,
 std::optional<std::string> SimWindowSystem::open_file_dialog(std::string_view title,
                                                              std::string_view, std::string_view) {
   return file_answer("open-file", title);
+}
+
+std::vector<std::string> SimWindowSystem::open_files_dialog(std::string_view title,
+                                                            std::string_view, std::string_view) {
+  const std::optional<std::string> answer = take_answer();
+  std::vector<std::string> chosen;
+  if (answer && *answer != "cancel") chosen = chosen_paths(*answer);
+  std::string line = "open-files " + in_quotes(title) + " ->";
+  if (chosen.empty()) line += answer ? " cancel" : " cancel (default)";
+  for (const std::string& path : chosen) line += " " + in_quotes(path);
+  transcript_.write(line);
+  return chosen;
 }
 
 std::optional<std::string> SimWindowSystem::save_file_dialog(std::string_view title,

@@ -98,6 +98,9 @@ class SimWindowSystem final : public WindowSystem {
                                        std::string_view preset) override;
   std::optional<std::string> open_file_dialog(std::string_view title, std::string_view pattern,
                                               std::string_view folder) override;
+  // One answer names every file chosen, the paths separated by "|".
+  std::vector<std::string> open_files_dialog(std::string_view title, std::string_view pattern,
+                                             std::string_view folder) override;
   std::optional<std::string> save_file_dialog(std::string_view title, std::string_view pattern,
                                               std::string_view folder) override;
   std::optional<std::string> folder_dialog(std::string_view title) override;

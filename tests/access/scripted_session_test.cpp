@@ -167,6 +167,44 @@ TEST(ScriptedSession, StandardDialogsTakeAnswersInOrderOrTheirDefault) {
                 "08:00:00.000 notice \"Tavelo\" \"12/03/2026 - - non\"", "08:00:01.000 exit 4"}));
 }
 
+// A program that asks three times for sound files, several allowed, and tells what it got.
+int choosing_program() {
+  OpenDialog("d", 0, 0, 6, 30, "sons");
+  WindowPrompts prompts;
+  std::string told;
+  for (int round = 0; round < 3; ++round) {
+    const std::vector<std::string> files =
+        prompts.open_files("ajouter des sons", "*.wav;*.ogg;*.mp3", "");
+    told += std::to_string(files.size()) + (files.empty() ? "" : " " + files.back()) + ";";
+  }
+  prompts.notice("sons\r" + told);
+  for (;;) {
+    if (WaitDialogEvent(-1) == "btnok") return 5;
+  }
+}
+
+TEST(ScriptedSession, OneAnswerChoosesSeveralFiles) {
+  TempFolder folder;
+  const auto script = folder.path() / "sons.txt";
+  write_bytes(script,
+              "now 2026-03-01 08:00\n"
+              "answer /sons/cloche.wav|/sons/gong à midi.ogg\n"
+              "answer cancel\n"
+              "wait 1s\n"
+              "click ok\n");
+  std::ostringstream transcript;
+  EXPECT_EQ(run_scripted_session(script.string(), &transcript, choosing_program), 5);
+  EXPECT_EQ(lines_of(transcript.str()),
+            (std::vector<std::string>{
+                "08:00:00.000 window \"sons\"", "08:00:00.000 focus 1036 \"ok\"",
+                "08:00:00.000 open-files \"ajouter des sons\" -> \"/sons/cloche.wav\" "
+                "\"/sons/gong à midi.ogg\"",
+                "08:00:00.000 open-files \"ajouter des sons\" -> cancel",
+                "08:00:00.000 open-files \"ajouter des sons\" -> cancel (default)",
+                "08:00:00.000 notice \"sons\" \"2 /sons/gong à midi.ogg;0;0;\"",
+                "08:00:01.000 exit 5"}));
+}
+
 TEST(ScriptedSession, TheProgramEndsWhenTheScriptRunsOut) {
   TempFolder folder;
   const auto script = folder.path() / "attente.txt";

@@ -43,8 +43,8 @@ class GtkDialogTest : public ::testing::Test {
     }
     return seen;
   }
-  Events events_until(const std::string& wanted) {
-    return events_until([&](const std::string& name) { return name == wanted; });
+  Events events_until(const std::string& wanted, int patience_ms = kPatienceMs) {
+    return events_until([&](const std::string& name) { return name == wanted; }, patience_ms);
   }
   // Everything the dialog reports during a short quiet time.
   Events events_for(int ms) {
@@ -78,6 +78,8 @@ class GtkDialogTest : public ::testing::Test {
   static long count(const Events& events, const std::string& name) {
     return std::count(events.begin(), events.end(), name);
   }
+  // The last thing spoken or cut, without its time.
+  std::string last_heard() const { return transcript_.lines().back().substr(13); }
 
   SystemClock clock_;
   Transcript transcript_{clock_};
@@ -389,14 +391,15 @@ TEST_F(GtkDialogTest, AMultiColumnListFillsItsLinesAndFollowsTheArrows) {
 }
 
 // A user at the keyboard, in another process: waits for the window of that title to show,
-// gives it the keyboard, types the text, then presses the key (an xdotool key name).
+// gives it the keyboard, types the text, then presses the keys (xdotool key names, separated by
+// spaces).
 std::unique_ptr<testing::ChildProcess> user_answers(const std::string& title,
                                                     const std::string& text,
                                                     const std::string& key) {
   return std::make_unique<testing::ChildProcess>(std::vector<std::string>{
       "sh", "-c",
       "xdotool search --sync --onlyvisible --name \"^$0$\" windowfocus --sync %1 "
-      "type --delay 30 \"$1\" && xdotool key --delay 30 \"$2\"",
+      "type --delay 30 \"$1\" && xdotool key --delay 30 $2",
       title, text, key});
 }
 
@@ -424,6 +427,180 @@ TEST_F(GtkDialogTest, StandardDialogsAnswerTheKeyboard) {
 
   // The dialog's window has the keyboard again afterwards.
   EXPECT_TRUE(contains(events_until("getfocus"), "getfocus"));
+}
+
+// Presses the keys in the window of that title. When the window is still there two seconds
+// later the keys did nothing: `fallback` gives the other answer, so the test fails, not hangs.
+std::unique_ptr<testing::ChildProcess> user_presses(const std::string& title,
+                                                    const std::string& keys,
+                                                    const std::string& fallback) {
+  return std::make_unique<testing::ChildProcess>(std::vector<std::string>{
+      "sh", "-c",
+      "xdotool search --sync --onlyvisible --name \"^$0$\" windowfocus --sync %1 "
+      "key --delay 30 $1; sleep 2; "
+      "xdotool search --onlyvisible --name \"^$0$\" windowfocus %1 key $2",
+      title, keys, fallback});
+}
+
+TEST_F(GtkDialogTest, BoxesAnswerToTheirLettersAndEscape) {
+  open_sample_dialog(true);
+  // The yes/no box: Alt+N is "Non", Alt+O "Oui" (Return and Escape are checked above).
+  auto user = user_presses("question N", "alt+n", "Return");
+  EXPECT_FALSE(windows_->yes_no_box("question N", "supprimer la planification?"));
+  user = user_presses("question O", "alt+o", "Escape");
+  EXPECT_TRUE(windows_->yes_no_box("question O", "supprimer la planification?"));
+  // Escape closes the message box too.
+  user = user_presses("information", "Escape", "Return");
+  windows_->message_box("information", "planification enregistrée");
+  EXPECT_TRUE(contains(events_until("getfocus"), "getfocus"));
+}
+
+TEST_F(GtkDialogTest, SeveralFilesAreChosenInTheOpenDialog) {
+  open_sample_dialog(true);
+  testing::TempFolder folder;
+  for (const char* name : {"cloche.wav", "gong à midi.ogg", "lisez-moi.txt"}) {
+    testing::write_bytes(folder.path() / name, "x");
+  }
+  // Home then Shift+End select every row the filter shows; the text file is not among them.
+  auto user = user_presses("ajouter des sons", "Home shift+End Return", "Escape");
+  EXPECT_EQ(windows_->open_files_dialog("ajouter des sons", "*.wav;*.ogg;*.mp3",
+                                        folder.path().string()),
+            (std::vector<std::string>{(folder.path() / "cloche.wav").string(),
+                                      (folder.path() / "gong à midi.ogg").string()}));
+  user = user_presses("ajouter des sons", "Home shift+End Escape", "Return");
+  EXPECT_TRUE(windows_->open_files_dialog("ajouter des sons", "*.wav;*.ogg;*.mp3",
+                                          folder.path().string())
+                  .empty());
+  EXPECT_TRUE(contains(events_until("getfocus"), "getfocus"));
+}
+
+TEST_F(GtkDialogTest, ArrowsAndTheListOfAComboBoxChooseItsItem) {
+  open_sample_dialog(true);
+  SetControlState(8, 0);
+  FocusControl(8);
+  EXPECT_TRUE(contains(events_until("g8"), "g8"));
+
+  // Down on the closed combo box chooses the next item, reported once and said.
+  press(vk::down);
+  Events events = events_until("cmb8");
+  release(vk::down);
+  Events after = events_until("key_released");
+  const Events quiet = events_for(400);
+  after.insert(after.end(), quiet.begin(), quiet.end());
+  EXPECT_EQ(count(events, "cmb8"), 1);
+  EXPECT_EQ(count(after, "cmb8"), 0);
+  EXPECT_EQ(ControlState(8), 1);
+  EXPECT_EQ(last_heard(), "speak \"famille\"");
+
+  // Alt+Down opens the list without taking the dialog out of the foreground; the keys released
+  // there are the dialog's, and the item chosen with Return is reported.
+  press(vk::alt);
+  press(vk::down);
+  release(vk::down);
+  release(vk::alt);
+  events = events_until("getfocus");  // the Alt release, as for any Alt key
+  press(vk::up);
+  release(vk::up);
+  events_for(200);
+  press(vk::enter);
+  after = events_until("cmb8");
+  release(vk::enter);
+  const Events settled = events_for(400);
+  after.insert(after.end(), settled.begin(), settled.end());
+  EXPECT_FALSE(contains(events, "lostfocus"));
+  EXPECT_EQ(count(after, "cmb8"), 1);
+  EXPECT_FALSE(contains(after, "btnok"));
+  EXPECT_EQ(ControlState(8), 0);
+  EXPECT_EQ(last_heard(), "speak \"travail\"");
+
+  // Escape closes the open list and leaves the dialog as it was; the keys work on afterwards.
+  press(vk::alt);
+  press(vk::down);
+  release(vk::down);
+  release(vk::alt);
+  events = events_until("getfocus");
+  press(vk::escape);
+  release(vk::escape);
+  const Events closed = events_for(300);
+  events.insert(events.end(), closed.begin(), closed.end());
+  EXPECT_FALSE(contains(events, "btncancel"));
+  EXPECT_FALSE(contains(events, "lostfocus"));
+  EXPECT_EQ(windows_->foreground_window(), dialog_state().window);
+  press(vk::down);
+  events = events_until("cmb8");
+  release(vk::down);
+  EXPECT_TRUE(contains(events, "cmb8"));
+  EXPECT_EQ(ControlState(8), 1);
+}
+
+TEST_F(GtkDialogTest, AnotherProgramTakingTheKeyboardFromAnOpenListTakesTheDialogsFocus) {
+  open_sample_dialog(true);
+  // trayer's window stands for another program's.
+  const testing::ChildProcess other({"trayer", "--edge", "top", "--align", "right",
+                                     "--widthtype", "pixel", "--width", "120", "--height", "32"});
+  events_for(500);
+  FocusControl(8);
+  events_until("g8");
+  press(vk::alt);
+  press(vk::down);
+  release(vk::down);
+  release(vk::alt);
+  events_until("getfocus");
+  {
+    const testing::ChildProcess focus(
+        {"sh", "-c",
+         "xdotool search --class trayer | tail -1 | xargs -I{} xdotool windowfocus {}"});
+    events_for(500);
+  }
+  EXPECT_EQ(windows_->foreground_window(), dialog_state().window) << "the list has the keys";
+  press(vk::escape);
+  release(vk::escape);
+  const Events events = events_until("lostfocus");
+  EXPECT_TRUE(contains(events, "lostfocus"));
+  EXPECT_FALSE(contains(events, "btncancel"));
+  EXPECT_EQ(windows_->foreground_window(), 0);
+}
+
+// A click of the first mouse button at the middle of the area, from another process.
+std::unique_ptr<testing::ChildProcess> user_clicks(const PixelRect& area) {
+  return std::make_unique<testing::ChildProcess>(std::vector<std::string>{
+      "xdotool", "mousemove", std::to_string(area.x + area.width / 2),
+      std::to_string(area.y + area.height / 2), "click", "1"});
+}
+
+TEST_F(GtkDialogTest, AClickOnTheTrayIconReachesTheDialog) {
+  open_sample_dialog(true);
+  // Xvfb has no notification area of its own: Debian's trayer is one (package trayer).
+  const testing::ChildProcess area({"trayer", "--edge", "top", "--align", "right", "--widthtype",
+                                    "pixel", "--width", "120", "--height", "32"});
+  const std::string tip = "Tavelo : 2 rendez-vous aujourd'hui";
+  windows_->set_tray_icon(3, "", tip);
+  std::optional<PixelRect> icon;
+  const std::uint32_t start = clock_.tick();
+  while (!icon && clock_.tick() - start < static_cast<std::uint32_t>(kPatienceMs)) {
+    WaitDialogEvent(50);
+    icon = windows_->tray_geometry(3);
+  }
+  ASSERT_TRUE(icon) << "the notification area never took the icon in";
+  EXPECT_EQ(windows_->tray_tooltip(3), tip);
+
+  // The window system reports the click as the sim does: a tray event with the icon number.
+  auto user = user_clicks(*icon);
+  RawEvent raw;
+  const std::uint32_t clicked = clock_.tick();
+  while (raw.kind != RawEvent::Kind::tray &&
+         clock_.tick() - clicked < static_cast<std::uint32_t>(kPatienceMs)) {
+    raw = windows_->wait_event(50);
+  }
+  EXPECT_EQ(raw.kind, RawEvent::Kind::tray);
+  EXPECT_EQ(raw.id, 3);
+
+  // The dialog layer names it after the icon. A pause first, or the click would be a double one.
+  events_for(600);
+  user = user_clicks(*icon);
+  EXPECT_TRUE(contains(events_until("tray3"), "tray3"));
+  windows_->remove_tray_icon(3);
+  EXPECT_EQ(windows_->tray_tooltip(3), std::nullopt);
 }
 
 TEST_F(GtkDialogTest, MenuItemsAreChosenWithTheirLetters) {
