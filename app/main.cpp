@@ -21,27 +21,51 @@ namespace {
 
 using namespace tavelo;
 
-// Without a display, a fault's message box is written to standard error.
-void print_fault(const Fault& fault) {
-  std::string text = fault.text;
-  for (char& c : text) {
-    if (c == '\r') c = '\n';
-  }
-  std::cerr << fault.title << "\n" << text << "\n";
+// How a message box is shown: a real or simulated window, or a terminal's output.
+using ShowMessage = std::function<void(std::string_view title, std::string_view text)>;
+
+// Without a display a message box becomes lines of text on `out`.
+ShowMessage print_to(std::ostream& out) {
+  return [&out](std::string_view title, std::string_view text) {
+    std::string lines(text);
+    for (char& c : lines) {
+      if (c == '\r') c = '\n';
+    }
+    out << title << "\n" << lines << "\n";
+  };
 }
 
-int run(const fs::path& program_folder, const Clock& clock) {
-  LoadDialogLibrary(program_folder);
+ShowMessage boxes_of(WindowSystem& windows) {
+  return [&windows](std::string_view title, std::string_view text) {
+    windows.message_box(title, text);
+  };
+}
+
+// What the program found in its folder, until the calendar shows it.
+std::string summary(const fs::path& program_folder, const Clock& clock) {
   const int today = todaynumber(clock);
   Settings settings = default_settings(today, false);
   loadsettings(program_folder, settings);
   const auto plannings = list_plannings(planning_folder(program_folder));
   const CalendarDate date = date_of(today);
-  std::cout << "Tavelo, " << kDayNames[std::size_t(weekday(today))] << " " << date.day << " "
-            << kMonthNames[std::size_t(date.month)] << " " << date.year << "\n"
-            << "Dossier du programme: " << program_folder.string() << "\n"
-            << plannings.size() << " planification(s).\n";
-  return 0;
+  return "Tavelo, " + std::string(kDayNames[std::size_t(weekday(today))]) + " " +
+         std::to_string(date.day) + " " + std::string(kMonthNames[std::size_t(date.month)]) + " " +
+         std::to_string(date.year) +
+         "\rDossier du programme: " + program_folder.string() + "\r" +
+         std::to_string(plannings.size()) + " planification(s).";
+}
+
+// A fault ends the program after its message box.
+int run(const fs::path& program_folder, const Clock& clock, const ShowMessage& show_notice,
+        const ShowMessage& show_fault) {
+  try {
+    LoadDialogLibrary(program_folder);
+    show_notice("Tavelo", summary(program_folder, clock));
+    return 0;
+  } catch (const Fault& fault) {
+    show_fault(fault.title, fault.text);
+    return 3;
+  }
 }
 
 // The real windows when a display can be opened, else nothing.
@@ -56,36 +80,24 @@ std::unique_ptr<GtkWindowSystem> open_display() {
   }
 }
 
-// A fault ends the program after its message box.
-int run_showing_faults(const fs::path& program_folder, const Clock& clock,
-                       const std::function<void(const Fault&)>& show) {
-  try {
-    return run(program_folder, clock);
-  } catch (const Fault& fault) {
-    show(fault);
-    return 3;
-  }
-}
-
-// Real windows and speech when a display can be opened; otherwise faults go to standard error.
+// Real windows and speech when a display can be opened, else the terminal.
 int on_system_backends(const fs::path& program_folder) {
   SystemClock clock;
   const std::unique_ptr<GtkWindowSystem> windows = open_display();
-  if (!windows) return run_showing_faults(program_folder, clock, print_fault);
+  if (!windows) return run(program_folder, clock, print_to(std::cout), print_to(std::cerr));
   SpeechdSpeech speech;
   install_interface_services(*windows, speech, clock);
-  return run_showing_faults(program_folder, clock, [&](const Fault& fault) {
-    windows->message_box(fault.title, fault.text);
-  });
+  return run(program_folder, clock, boxes_of(*windows), boxes_of(*windows));
 }
 
 }  // namespace
 
 int main() {
   const fs::path program_folder = running_program_folder();
-  // The scripted session shows a fault's message box in its transcript.
-  if (const std::optional<int> code = run_session_from_environment(
-          [&] { return run(program_folder, interface_clock()); })) {
+  if (const std::optional<int> code = run_session_from_environment([&] {
+        return run(program_folder, interface_clock(), boxes_of(window_system()),
+                   boxes_of(window_system()));
+      })) {
     return *code;
   }
   return on_system_backends(program_folder);

@@ -107,11 +107,9 @@ void open_lists_dialog() {
   AddOkButton(0, 0);
 }
 
-}  // namespace tavelo::testing
-
 // GTK, GLib, fontconfig and the accessibility bridge keep caches until the process ends; only
 // their own allocations are left out of the leak report, never the program's.
-extern "C" const char* __lsan_default_suppressions() {
+const char* library_leak_suppressions() {
   return "leak:libgtk-3.so\n"
          "leak:libgdk-3.so\n"
          "leak:libglib-2.0.so\n"
@@ -124,4 +122,10 @@ extern "C" const char* __lsan_default_suppressions() {
          "leak:libatspi.so\n"
          "leak:libdbus-1.so\n"
          "leak:libX11.so\n";
+}
+
+}  // namespace tavelo::testing
+
+extern "C" const char* __lsan_default_suppressions() {
+  return tavelo::testing::library_leak_suppressions();
 }

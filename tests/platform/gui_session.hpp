@@ -39,4 +39,8 @@ void open_sample_dialog(bool with_cancel);
 // fourteen days of a fortnight (8), and OK.
 void open_lists_dialog();
 
+// The leak checker's suppressions for the libraries of the desktop, also given to the programs
+// the tests start.
+const char* library_leak_suppressions();
+
 }  // namespace tavelo::testing
