@@ -142,9 +142,15 @@ TEST_F(OrcaTest, OrcaSaysTheNameOfEveryControlThatTakesTheFocus) {
   ASSERT_TRUE(eventually_pumping([&] { return !daemon_.spoken().empty(); }))
       << "Orca said nothing (locale " << locale << ")";
 
+  const std::size_t before_opening = daemon_.spoken().size();
   testing::open_sample_dialog(true);
   ASSERT_TRUE(eventually([] { return WaitDialogEvent(20) == "getfocus"; }, kPatienceMs))
       << "the window never became active";
+  // The control a dialog focuses as it opens is said too; the keys then go round from there.
+  FocusControl(2);
+  EXPECT_TRUE(eventually_pumping(
+      [&] { return said_since(before_opening).find("sujet") != std::string::npos; }))
+      << "the field focused on opening was not said; Orca said: " << said_since(before_opening);
 
   // What must be heard when each control takes the focus: its name, and for the first option
   // of the group, the group's label as well.
