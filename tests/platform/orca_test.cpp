@@ -1,11 +1,10 @@
 // Orca, the screen reader, on the private desktop of the GUI tests, speaking through a private
 // speech-dispatcher daemon: every control of a real dialog is said by its name when real key
-// presses (Tab, and Down inside the option group) give it the focus. Orca's own words (role names, in the language of its locale) are
-// not checked, only the names the backend gives.
+// presses (Tab, and Down inside the option group) give it the focus. Orca's own words (role names,
+// in the language of its locale) are not checked, only the names the backend gives.
 #include <glib.h>
-#include <locale.h>
-
 #include <gtest/gtest.h>
+#include <locale.h>
 
 #include <filesystem>
 #include <functional>
@@ -52,7 +51,9 @@ class Orca {
                   "LC_ALL=" + locale, "LANGUAGE=", "/usr/bin/python3",
                   std::string(TAVELO_SOURCE_DIR) + "/tests/platform/run_orca.py",
                   prefs_folder(folder)}) {}
-  ~Orca() { process_.stop(kPatienceMs, [] { WaitDialogEvent(20); }); }
+  ~Orca() {
+    process_.stop(kPatienceMs, [] { WaitDialogEvent(20); });
+  }
   Orca(const Orca&) = delete;
   Orca& operator=(const Orca&) = delete;
 
@@ -70,8 +71,7 @@ class Orca {
 // unseen.
 class AtkCriticals {
  public:
-  AtkCriticals()
-      : handler_(g_log_set_handler("Atk", G_LOG_LEVEL_CRITICAL, count_one, &count_)) {}
+  AtkCriticals() : handler_(g_log_set_handler("Atk", G_LOG_LEVEL_CRITICAL, count_one, &count_)) {}
   ~AtkCriticals() { g_log_remove_handler("Atk", handler_); }
   AtkCriticals(const AtkCriticals&) = delete;
   AtkCriticals& operator=(const AtkCriticals&) = delete;
@@ -148,16 +148,17 @@ TEST_F(OrcaTest, OrcaSaysTheNameOfEveryControlThatTakesTheFocus) {
       << "the window never became active";
   // The control a dialog focuses as it opens is said too; the keys then go round from there.
   FocusControl(2);
-  EXPECT_TRUE(eventually_pumping(
-      [&] { return said_since(before_opening).find("sujet") != std::string::npos; }))
-      << "the field focused on opening was not said; Orca said: " << said_since(before_opening);
+  EXPECT_TRUE(eventually_pumping([&] {
+    return said_since(before_opening).find("sujet") != std::string::npos;
+  })) << "the field focused on opening was not said; Orca said: "
+      << said_since(before_opening);
 
   // What must be heard when each control takes the focus: its name, and for the first option
   // of the group, the group's label as well.
   const std::map<int, std::vector<std::string>> expected = {
-      {2, {"sujet"}},      {3, {"rappel"}},      {5, {"basse", "priorité"}},
-      {6, {"haute"}},      {8, {"catégorie"}},   {10, {"rendez-vous"}},
-      {11, {"test"}},      {kOkButton, {"ok"}},  {kCancelButton, {"annuler"}}};
+      {2, {"sujet"}}, {3, {"rappel"}},     {5, {"basse", "priorité"}},
+      {6, {"haute"}}, {8, {"catégorie"}},  {10, {"rendez-vous"}},
+      {11, {"test"}}, {kOkButton, {"ok"}}, {kCancelButton, {"annuler"}}};
   std::set<int> reached;
   for (int press = 0; press < 12 && reached.size() < expected.size(); ++press) {
     // Inside the option group Tab leaves it; Down is how the second option takes the focus.
@@ -168,9 +169,10 @@ TEST_F(OrcaTest, OrcaSaysTheNameOfEveryControlThatTakesTheFocus) {
     const auto wanted = expected.find(control);
     ASSERT_NE(wanted, expected.end()) << "control " << control << " took the focus";
     for (const std::string& word : wanted->second) {
-      EXPECT_TRUE(eventually_pumping(
-          [&] { return said_since(mark).find(word) != std::string::npos; }))
-          << "control " << control << " took the focus without \"" << word
+      EXPECT_TRUE(eventually_pumping([&] {
+        return said_since(mark).find(word) != std::string::npos;
+      })) << "control "
+          << control << " took the focus without \"" << word
           << "\" being said; Orca said: " << said_since(mark);
     }
     reached.insert(control);
