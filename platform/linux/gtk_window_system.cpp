@@ -564,6 +564,9 @@ void show_text(Control& c) {
 void relate(GtkWidget* label, GtkWidget* control) {
   AtkObject* label_object = gtk_widget_get_accessible(label);
   AtkObject* control_object = gtk_widget_get_accessible(control);
+  // GTK gives an option button its group relation when its relations are first asked for, and
+  // fails an assertion (a critical) when a screen reader asks after other relations came first.
+  g_object_unref(atk_object_ref_relation_set(control_object));
   atk_object_add_relationship(control_object, ATK_RELATION_LABELLED_BY, label_object);
   atk_object_add_relationship(label_object, ATK_RELATION_LABEL_FOR, control_object);
 }

@@ -1,13 +1,12 @@
 // Speech through a real speech-dispatcher daemon that the test starts with a private
-// configuration: its one output module writes what it is given into a file and waits a little
-// as a voice would, and its sound goes to ALSA's null device, which needs no sound card.
+// configuration (tests/platform/speech_daemon.hpp).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "platform/linux/speechd_speech.hpp"
+#include "tests/platform/speech_daemon.hpp"
 #include "tests/support/child_process.hpp"
 #include "tests/support/temp_folder.hpp"
 
@@ -19,51 +18,9 @@ using testing::eventually;
 
 constexpr int kPatienceMs = 20000;
 
-class SpeechDaemon {
- public:
-  explicit SpeechDaemon(const fs::path& folder) : spoken_(folder / "dit.txt") {
-    const fs::path config = folder / "config";
-    fs::create_directories(config / "modules");
-    fs::create_directories(folder / "journal");
-    std::ofstream(config / "speechd.conf")
-        << "LogLevel 3\n"
-        << "LogDir \"" << (folder / "journal").string() << "\"\n"
-        << "AudioOutputMethod \"alsa\"\n"
-        << "AudioALSADevice \"null\"\n"
-        << "AddModule \"enregistreur\" \"sd_generic\" \"enregistreur.conf\"\n"
-        << "DefaultModule enregistreur\n"
-        << "LanguageDefaultModule \"fr\" \"enregistreur\"\n";
-    std::ofstream(config / "modules" / "enregistreur.conf")
-        << "GenericExecuteSynth \"echo \\'$DATA\\' >> " << spoken_.string()
-        << "; sleep 0.5\"\n"
-        << "AddVoice \"fr\" \"MALE1\" \"voix-essai\"\n"
-        << "GenericLanguage \"fr\" \"fr\" \"utf-8\"\n";
-    const fs::path socket = folder / "speechd.sock";
-    ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
-    ::setenv("SPEECHD_ADDRESS", ("unix_socket:" + socket.string()).c_str(), 1);
-    daemon_ = std::make_unique<testing::ChildProcess>(std::vector<std::string>{
-        "speech-dispatcher", "-s", "-t", "0", "-c", "unix_socket", "-S", socket.string(), "-C",
-        config.string(), "-P", (folder / "speechd.pid").string()});
-    if (!eventually([&] { return fs::exists(socket); }, kPatienceMs)) {
-      throw std::runtime_error("speech-dispatcher did not start");
-    }
-  }
-
-  // True once the module was given a line holding `text`.
-  bool heard(const std::string& text) const {
-    std::ifstream in(spoken_);
-    const std::string all((std::istreambuf_iterator<char>(in)), {});
-    return all.find(text) != std::string::npos;
-  }
-
- private:
-  fs::path spoken_;
-  std::unique_ptr<testing::ChildProcess> daemon_;
-};
-
 TEST(SpeechdSpeech, ReaderAndVoiceSpeakThroughTheDaemon) {
   testing::TempFolder folder;
-  SpeechDaemon daemon(folder.path());
+  testing::SpeechDaemon daemon(folder.path());
   SpeechdSpeech speech;
 
   ASSERT_TRUE(speech.offers_say());

@@ -59,6 +59,19 @@ int ChildProcess::wait(int timeout_ms, const std::function<void()>& pump) {
   return -1;
 }
 
+bool ChildProcess::stop(int timeout_ms, const std::function<void()>& pump) {
+  if (exited_ || ::waitpid(pid_, nullptr, WNOHANG) != 0) {
+    exited_ = true;
+    return true;
+  }
+  ::kill(pid_, SIGTERM);
+  if (wait(timeout_ms, pump) != -1) return true;
+  ::kill(pid_, SIGKILL);
+  ::waitpid(pid_, nullptr, 0);
+  exited_ = true;
+  return false;
+}
+
 std::string first_line_of(int fd, int timeout_ms) {
   std::string line;
   char c = 0;

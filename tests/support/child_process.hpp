@@ -22,6 +22,10 @@ class ChildProcess {
   // Runs `pump` until the child exits or `timeout_ms` passes; its exit status, -1 on time-out.
   int wait(int timeout_ms, const std::function<void()>& pump);
 
+  // Asks the child to end and runs `pump` meanwhile, for a child that talks to this process
+  // while it ends; after `timeout_ms` it is killed. True when it ended when asked.
+  bool stop(int timeout_ms, const std::function<void()>& pump);
+
  private:
   pid_t pid_ = -1;
   bool exited_ = false;

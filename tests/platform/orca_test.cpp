@@ -1,0 +1,185 @@
+// Orca, the screen reader, on the private desktop of the GUI tests, speaking through a private
+// speech-dispatcher daemon: every control of a real dialog is said by its name when real key
+// presses (Tab, and Down inside the option group) give it the focus. Orca's own words (role names,
+// in the language of its locale) are not checked, only the names the backend gives.
+#include <glib.h>
+#include <gtest/gtest.h>
+#include <locale.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "access/dialog.hpp"
+#include "access/dialog_state.hpp"
+#include "access/speech.hpp"
+#include "platform/linux/system_clock.hpp"
+#include "platform/services.hpp"
+#include "platform/sim/sim_speech.hpp"
+#include "tests/platform/gui_session.hpp"
+#include "tests/platform/speech_daemon.hpp"
+#include "tests/support/temp_folder.hpp"
+
+namespace tavelo {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::eventually;
+
+constexpr int kPatienceMs = 30000;  // Orca's start-up under sanitizers on a loaded machine
+
+// French when the machine has the locale, so that Orca's own words are French too.
+std::string orca_locale() {
+  locale_t french = ::newlocale(LC_ALL_MASK, "fr_FR.UTF-8", static_cast<locale_t>(nullptr));
+  if (french == static_cast<locale_t>(nullptr)) return "C.UTF-8";
+  ::freelocale(french);
+  return "fr_FR.UTF-8";
+}
+
+// Orca with its preferences, settings and caches in `folder`, speaking through `daemon`. It is
+// stopped while the dialog keeps answering, since it may still ask the dialog as it ends.
+class Orca {
+ public:
+  Orca(const fs::path& folder, const testing::SpeechDaemon& daemon, const std::string& locale)
+      : process_({"env", "GSETTINGS_BACKEND=memory", "HOME=" + folder.string(),
+                  "XDG_CONFIG_HOME=" + daemon.config_home().string(),
+                  "XDG_DATA_HOME=" + (folder / "data").string(),
+                  "XDG_CACHE_HOME=" + (folder / "cache").string(), "LANG=" + locale,
+                  "LC_ALL=" + locale, "LANGUAGE=", "/usr/bin/python3",
+                  std::string(TAVELO_SOURCE_DIR) + "/tests/platform/run_orca.py",
+                  prefs_folder(folder)}) {}
+  ~Orca() {
+    process_.stop(kPatienceMs, [] { WaitDialogEvent(20); });
+  }
+  Orca(const Orca&) = delete;
+  Orca& operator=(const Orca&) = delete;
+
+ private:
+  static std::string prefs_folder(const fs::path& folder) {
+    fs::create_directories(folder / "orca");
+    return (folder / "orca").string();
+  }
+
+  testing::ChildProcess process_;
+};
+
+// Counts ATK's criticals while it lives: ATK reports a fault in what the backend built this way
+// (a message on the standard error) and goes on, so a screen reader's questions can hit one
+// unseen.
+class AtkCriticals {
+ public:
+  AtkCriticals() : handler_(g_log_set_handler("Atk", G_LOG_LEVEL_CRITICAL, count_one, &count_)) {}
+  ~AtkCriticals() { g_log_remove_handler("Atk", handler_); }
+  AtkCriticals(const AtkCriticals&) = delete;
+  AtkCriticals& operator=(const AtkCriticals&) = delete;
+  int count() const { return count_; }
+
+ private:
+  static void count_one(const gchar*, GLogLevelFlags, const gchar* message, gpointer count) {
+    ++*static_cast<int*>(count);
+    g_printerr("Atk-CRITICAL: %s\n", message);
+  }
+
+  int count_ = 0;
+  guint handler_;
+};
+
+// Polls `ready` while the dialog keeps answering Orca's questions over the accessibility bus.
+bool eventually_pumping(const std::function<bool()>& ready) {
+  return eventually(
+      [&] {
+        WaitDialogEvent(20);
+        return ready();
+      },
+      kPatienceMs);
+}
+
+class OrcaTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    install_interface_services(*windows_, speech_, clock_);
+    reset_dialog_layer();
+  }
+
+  // What the daemon was given since `from` (a length of its output).
+  std::string said_since(std::size_t from) const {
+    const std::string all = daemon_.spoken();
+    return from < all.size() ? all.substr(from) : std::string();
+  }
+
+  // Presses a key and returns the control that takes the focus, -1 if none does. The key is
+  // held until then, as a hand would: the dialog reads the key's state when it answers.
+  int press_and_follow(int key) {
+    const int before = windows_->focused_control(dialog_state().window);
+    int now = before;
+    windows_->synthesize_key(key, true);
+    eventually_pumping([&] {
+      now = windows_->focused_control(dialog_state().window);
+      return now != before;
+    });
+    windows_->synthesize_key(key, false);
+    return now == before ? -1 : now;
+  }
+
+  // The desktop first: the speech daemon's runtime folder is for the daemon and Orca alone.
+  GtkWindowSystem* windows_ = &testing::gui_windows();
+  SystemClock clock_;
+  Transcript transcript_{clock_};
+  SimSpeech speech_{transcript_};
+  testing::TempFolder folder_;
+  testing::SpeechDaemon daemon_{folder_.path() / "parole"};
+};
+
+TEST_F(OrcaTest, OrcaSaysTheNameOfEveryControlThatTakesTheFocus) {
+  const std::string locale = orca_locale();
+  RecordProperty("orca_locale", locale);
+  AtkCriticals criticals;
+  Orca orca(folder_.path(), daemon_, locale);
+  // Orca says it is on once it listens to the accessibility bus; its words depend on the locale.
+  ASSERT_TRUE(eventually_pumping([&] { return !daemon_.spoken().empty(); }))
+      << "Orca said nothing (locale " << locale << ")";
+
+  const std::size_t before_opening = daemon_.spoken().size();
+  testing::open_sample_dialog(true);
+  ASSERT_TRUE(eventually([] { return WaitDialogEvent(20) == "getfocus"; }, kPatienceMs))
+      << "the window never became active";
+  // The control a dialog focuses as it opens is said too; the keys then go round from there.
+  FocusControl(2);
+  EXPECT_TRUE(eventually_pumping([&] {
+    return said_since(before_opening).find("sujet") != std::string::npos;
+  })) << "the field focused on opening was not said; Orca said: "
+      << said_since(before_opening);
+
+  // What must be heard when each control takes the focus: its name, and for the first option
+  // of the group, the group's label as well.
+  const std::map<int, std::vector<std::string>> expected = {
+      {2, {"sujet"}}, {3, {"rappel"}},     {5, {"basse", "priorité"}},
+      {6, {"haute"}}, {8, {"catégorie"}},  {10, {"rendez-vous"}},
+      {11, {"test"}}, {kOkButton, {"ok"}}, {kCancelButton, {"annuler"}}};
+  std::set<int> reached;
+  for (int press = 0; press < 12 && reached.size() < expected.size(); ++press) {
+    // Inside the option group Tab leaves it; Down is how the second option takes the focus.
+    const int key = reached.count(5) != 0 && reached.count(6) == 0 ? vk::down : vk::tab;
+    const std::size_t mark = daemon_.spoken().size();
+    const int control = press_and_follow(key);
+    ASSERT_NE(control, -1) << "the focus did not move";
+    const auto wanted = expected.find(control);
+    ASSERT_NE(wanted, expected.end()) << "control " << control << " took the focus";
+    for (const std::string& word : wanted->second) {
+      EXPECT_TRUE(eventually_pumping([&] {
+        return said_since(mark).find(word) != std::string::npos;
+      })) << "control "
+          << control << " took the focus without \"" << word
+          << "\" being said; Orca said: " << said_since(mark);
+    }
+    reached.insert(control);
+  }
+  EXPECT_EQ(reached.size(), expected.size()) << "the keys did not reach every control";
+  EXPECT_EQ(criticals.count(), 0) << "Orca's questions met a fault in the accessible objects";
+}
+
+}  // namespace
+}  // namespace tavelo
