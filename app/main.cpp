@@ -50,8 +50,7 @@ std::string summary(const fs::path& program_folder, const Clock& clock) {
   const CalendarDate date = date_of(today);
   return "Tavelo, " + std::string(kDayNames[std::size_t(weekday(today))]) + " " +
          std::to_string(date.day) + " " + std::string(kMonthNames[std::size_t(date.month)]) + " " +
-         std::to_string(date.year) +
-         "\rDossier du programme: " + program_folder.string() + "\r" +
+         std::to_string(date.year) + "\rDossier du programme: " + program_folder.string() + "\r" +
          std::to_string(plannings.size()) + " planification(s).";
 }
 

@@ -453,6 +453,22 @@ GtkWidget* make_grid(State& s) {
   return grid;
 }
 
+void leave_out_of_tab_order(GtkWidget* widget, gpointer) {
+  if (GTK_IS_TOGGLE_BUTTON(widget)) {
+    gtk_widget_set_can_focus(widget, FALSE);
+  } else if (GTK_IS_CONTAINER(widget)) {
+    gtk_container_forall(GTK_CONTAINER(widget), leave_out_of_tab_order, nullptr);
+  }
+}
+
+// A combo box the user may type in is one stop of the Tab key, as on Windows: the arrow button
+// GTK puts beside its text field would be a second stop, where the typed keys go nowhere.
+GtkWidget* make_editable_combo() {
+  GtkWidget* combo = gtk_combo_box_text_new_with_entry();
+  gtk_container_forall(GTK_CONTAINER(combo), leave_out_of_tab_order, nullptr);
+  return combo;
+}
+
 GtkWidget* make_inner(ControlKind kind, int flags, GtkWidget* group, State& s) {
   switch (kind) {
     case ControlKind::button:
@@ -483,8 +499,7 @@ GtkWidget* make_inner(ControlKind kind, int flags, GtkWidget* group, State& s) {
     case ControlKind::tree:
       return make_rows(true, false, s);
     case ControlKind::combo_box:
-      return is_editable_combo(kind, flags) ? gtk_combo_box_text_new_with_entry()
-                                            : gtk_combo_box_text_new();
+      return is_editable_combo(kind, flags) ? make_editable_combo() : gtk_combo_box_text_new();
     case ControlKind::editor: {
       GtkWidget* view = gtk_text_view_new();
       gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);

@@ -322,6 +322,13 @@ TEST_F(GtkDialogTest, AnEditableComboTakesTheTypedText) {
   EXPECT_TRUE(contains(events_until("cmb6"), "cmb6"));
   EXPECT_EQ(ControlState(6), 1);
   EXPECT_EQ(ControlText(6), "maison");
+  // The box is one stop of Tab: the next one is the grid, and Shift+Tab comes back.
+  tap(vk::tab);
+  EXPECT_TRUE(contains(events_until("g8"), "g8"));
+  press(vk::shift);
+  tap(vk::tab);
+  release(vk::shift);
+  EXPECT_TRUE(contains(events_until("g6"), "g6"));
   SetControlText(6, "salle 3");
   EXPECT_EQ(ControlText(6), "salle 3");
   SetControlState(6, 1);
