@@ -1,10 +1,9 @@
 #include "platform/linux/gtk_window_system.hpp"
 
-#include <gdk/gdkx.h>
-#include <gtk/gtk.h>
-
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
 
 #include <algorithm>
 #include <deque>
@@ -239,8 +238,8 @@ void on_active(GObject* object, GParamSpec*, gpointer data) {
     if (active && !w->list_shown) w->list_grab = false;
     return;
   }
-  s.post({.kind = active ? RawEvent::Kind::activated : RawEvent::Kind::deactivated,
-          .window = window});
+  s.post(
+      {.kind = active ? RawEvent::Kind::activated : RawEvent::Kind::deactivated, .window = window});
 }
 
 // When the list closed and the keyboard did not come back to the window, another window took
@@ -640,14 +639,12 @@ std::string css_colour(std::uint32_t colour) {
 void apply_colours(Window& w, const WindowSpec& wanted, int number) {
   const std::string name = "tavelo-window-" + std::to_string(number);
   gtk_widget_set_name(w.gtk, name.c_str());
-  const std::string css = "#" + name + ", #" + name + " * { color: " +
-                          css_colour(wanted.text_colour) +
-                          "; background-color: " + css_colour(wanted.background_colour) +
-                          "; background-image: none; }";
+  const std::string css =
+      "#" + name + ", #" + name + " * { color: " + css_colour(wanted.text_colour) +
+      "; background-color: " + css_colour(wanted.background_colour) + "; background-image: none; }";
   w.colours = gtk_css_provider_new();
   gtk_css_provider_load_from_data(w.colours, css.c_str(), -1, nullptr);
-  gtk_style_context_add_provider_for_screen(gdk_screen_get_default(),
-                                            GTK_STYLE_PROVIDER(w.colours),
+  gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(w.colours),
                                             GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
 }
 
@@ -662,8 +659,8 @@ GdkRectangle desktop() {
 
 bool tree_iter(const Control& c, int index, GtkTreeIter* iter) {
   if (index < 0 || index >= static_cast<int>(c.paths.size())) return false;
-  return gtk_tree_model_get_iter_from_string(model_of(c),
-                                             iter, c.paths[static_cast<std::size_t>(index)].c_str()) != FALSE;
+  return gtk_tree_model_get_iter_from_string(
+             model_of(c), iter, c.paths[static_cast<std::size_t>(index)].c_str()) != FALSE;
 }
 
 GtkTreeSelection* selection_of(const Control& c) {
@@ -1019,8 +1016,8 @@ int GtkWindowSystem::foreground_window() const {
   return 0;
 }
 
-void GtkWindowSystem::place_control(int window, int number, ControlKind kind,
-                                    const PixelRect& rect, std::string_view text, int flags) {
+void GtkWindowSystem::place_control(int window, int number, ControlKind kind, const PixelRect& rect,
+                                    std::string_view text, int flags) {
   State& s = *state_;
   Window* w = s.window_of(window);
   if (w == nullptr) return;
@@ -1266,8 +1263,8 @@ void GtkWindowSystem::select_text(int window, int number, int start, int length)
 // the display's bell is the system's default sound.
 void GtkWindowSystem::play_sound(std::string_view file) {
   Mixer* mixer = installed_sound_mixer();
-  auto sound = file.empty() || mixer == nullptr ? std::nullopt
-                                                : decode_sound_file(std::string(file));
+  auto sound =
+      file.empty() || mixer == nullptr ? std::nullopt : decode_sound_file(std::string(file));
   if (sound) {
     mixer->play(std::make_shared<const Pcm>(std::move(*sound)), {});
     return;
@@ -1351,8 +1348,8 @@ void GtkWindowSystem::show_popup_menu(int window) {
   if (found == s.menus.end()) return;
   GtkWidget* menu = found->second.shell;
   gtk_widget_show_all(menu);
-  gtk_menu_popup_at_widget(GTK_MENU(menu), w->fixed, GDK_GRAVITY_NORTH_WEST,
-                           GDK_GRAVITY_NORTH_WEST, nullptr);
+  gtk_menu_popup_at_widget(GTK_MENU(menu), w->fixed, GDK_GRAVITY_NORTH_WEST, GDK_GRAVITY_NORTH_WEST,
+                           nullptr);
   gtk_menu_shell_select_first(GTK_MENU_SHELL(menu), TRUE);
 }
 
@@ -1368,9 +1365,9 @@ void GtkWindowSystem::start_timer(int window, int id, int interval_ms) {
   Window* w = state_->window_of(window);
   if (w == nullptr) return;
   stop_timer(window, id);
-  w->timers[id] = g_timeout_add_full(G_PRIORITY_DEFAULT,
-                                     static_cast<guint>(std::max(interval_ms, 1)), on_timer,
-                                     new TimerTag{state_.get(), window, id}, delete_timer_tag);
+  w->timers[id] =
+      g_timeout_add_full(G_PRIORITY_DEFAULT, static_cast<guint>(std::max(interval_ms, 1)), on_timer,
+                         new TimerTag{state_.get(), window, id}, delete_timer_tag);
 }
 
 void GtkWindowSystem::stop_timer(int window, int id) {
@@ -1470,13 +1467,12 @@ void take_chosen_files(GtkDialog* dialog, gint response, gpointer out) {
 }
 
 // The files chosen, in the chooser's order; none when the user cancels.
-std::vector<std::string> run_chooser(State& s, std::string_view title,
-                                     GtkFileChooserAction action, const char* accept,
-                                     std::string_view pattern, std::string_view folder,
-                                     bool several) {
-  GtkWidget* dialog = gtk_file_chooser_dialog_new(nullptr, nullptr, action, "_Annuler",
-                                                  GTK_RESPONSE_CANCEL, accept,
-                                                  GTK_RESPONSE_ACCEPT, nullptr);
+std::vector<std::string> run_chooser(State& s, std::string_view title, GtkFileChooserAction action,
+                                     const char* accept, std::string_view pattern,
+                                     std::string_view folder, bool several) {
+  GtkWidget* dialog =
+      gtk_file_chooser_dialog_new(nullptr, nullptr, action, "_Annuler", GTK_RESPONSE_CANCEL, accept,
+                                  GTK_RESPONSE_ACCEPT, nullptr);
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
   if (!folder.empty()) gtk_file_chooser_set_current_folder(chooser, std::string(folder).c_str());
   add_filters(chooser, pattern);
@@ -1516,9 +1512,9 @@ bool GtkWindowSystem::yes_no_box(std::string_view title, std::string_view text) 
 std::optional<std::string> GtkWindowSystem::input_box(std::string_view title,
                                                       std::string_view prompt,
                                                       std::string_view preset) {
-  GtkWidget* dialog = gtk_dialog_new_with_buttons(nullptr, nullptr, GTK_DIALOG_MODAL, "_OK",
-                                                  GTK_RESPONSE_OK, "_Annuler",
-                                                  GTK_RESPONSE_CANCEL, nullptr);
+  GtkWidget* dialog =
+      gtk_dialog_new_with_buttons(nullptr, nullptr, GTK_DIALOG_MODAL, "_OK", GTK_RESPONSE_OK,
+                                  "_Annuler", GTK_RESPONSE_CANCEL, nullptr);
   gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
   GtkWidget* area = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
   const std::string prompt_text = with_line_feeds(prompt);
@@ -1559,8 +1555,8 @@ std::vector<std::string> GtkWindowSystem::open_files_dialog(std::string_view tit
 std::optional<std::string> GtkWindowSystem::save_file_dialog(std::string_view title,
                                                              std::string_view pattern,
                                                              std::string_view folder) {
-  return run_single_chooser(*state_, title, GTK_FILE_CHOOSER_ACTION_SAVE, "_Enregistrer",
-                            pattern, folder);
+  return run_single_chooser(*state_, title, GTK_FILE_CHOOSER_ACTION_SAVE, "_Enregistrer", pattern,
+                            folder);
 }
 
 std::optional<std::string> GtkWindowSystem::folder_dialog(std::string_view title) {

@@ -470,14 +470,14 @@ TEST_F(GtkDialogTest, SeveralFilesAreChosenInTheOpenDialog) {
   }
   // Home then Shift+End select every row the filter shows; the text file is not among them.
   auto user = user_presses("ajouter des sons", "Home shift+End Return", "Escape");
-  EXPECT_EQ(windows_->open_files_dialog("ajouter des sons", "*.wav;*.ogg;*.mp3",
-                                        folder.path().string()),
-            (std::vector<std::string>{(folder.path() / "cloche.wav").string(),
-                                      (folder.path() / "gong à midi.ogg").string()}));
+  EXPECT_EQ(
+      windows_->open_files_dialog("ajouter des sons", "*.wav;*.ogg;*.mp3", folder.path().string()),
+      (std::vector<std::string>{(folder.path() / "cloche.wav").string(),
+                                (folder.path() / "gong à midi.ogg").string()}));
   user = user_presses("ajouter des sons", "Home shift+End Escape", "Return");
-  EXPECT_TRUE(windows_->open_files_dialog("ajouter des sons", "*.wav;*.ogg;*.mp3",
-                                          folder.path().string())
-                  .empty());
+  EXPECT_TRUE(
+      windows_->open_files_dialog("ajouter des sons", "*.wav;*.ogg;*.mp3", folder.path().string())
+          .empty());
   EXPECT_TRUE(contains(events_until("getfocus"), "getfocus"));
 }
 
@@ -543,8 +543,8 @@ TEST_F(GtkDialogTest, ArrowsAndTheListOfAComboBoxChooseItsItem) {
 TEST_F(GtkDialogTest, AnotherProgramTakingTheKeyboardFromAnOpenListTakesTheDialogsFocus) {
   open_sample_dialog(true);
   // trayer's window stands for another program's.
-  const testing::ChildProcess other({"trayer", "--edge", "top", "--align", "right",
-                                     "--widthtype", "pixel", "--width", "120", "--height", "32"});
+  const testing::ChildProcess other({"trayer", "--edge", "top", "--align", "right", "--widthtype",
+                                     "pixel", "--width", "120", "--height", "32"});
   events_for(500);
   FocusControl(8);
   events_until("g8");
@@ -570,9 +570,9 @@ TEST_F(GtkDialogTest, AnotherProgramTakingTheKeyboardFromAnOpenListTakesTheDialo
 
 // A click of the first mouse button at the middle of the area, from another process.
 std::unique_ptr<testing::ChildProcess> user_clicks(const PixelRect& area) {
-  return std::make_unique<testing::ChildProcess>(std::vector<std::string>{
-      "xdotool", "mousemove", std::to_string(area.x + area.width / 2),
-      std::to_string(area.y + area.height / 2), "click", "1"});
+  return std::make_unique<testing::ChildProcess>(
+      std::vector<std::string>{"xdotool", "mousemove", std::to_string(area.x + area.width / 2),
+                               std::to_string(area.y + area.height / 2), "click", "1"});
 }
 
 TEST_F(GtkDialogTest, AClickOnTheTrayIconReachesTheDialog) {

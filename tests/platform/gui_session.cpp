@@ -1,13 +1,13 @@
 #include "tests/platform/gui_session.hpp"
 
-#include "access/dialog.hpp"
-
 #include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
+
+#include "access/dialog.hpp"
 
 namespace tavelo::testing {
 
@@ -16,8 +16,8 @@ namespace {
 constexpr int kStartTimeoutMs = 20000;
 
 // Runs a program that writes one line (a display number, a bus address) once it is ready.
-std::string start_and_read(std::unique_ptr<ChildProcess>& child,
-                           std::vector<std::string> words, bool line_on_fd) {
+std::string start_and_read(std::unique_ptr<ChildProcess>& child, std::vector<std::string> words,
+                           bool line_on_fd) {
   int pipe_ends[2];
   if (::pipe(pipe_ends) != 0) throw std::runtime_error("pipe failed");
   if (line_on_fd) words.push_back(std::to_string(pipe_ends[1]));
@@ -30,8 +30,8 @@ std::string start_and_read(std::unique_ptr<ChildProcess>& child,
 }
 
 std::string accessibility_bus_launcher() {
-  for (const char* path : {"/usr/libexec/at-spi-bus-launcher",
-                           "/usr/lib/at-spi2-core/at-spi-bus-launcher"}) {
+  for (const char* path :
+       {"/usr/libexec/at-spi-bus-launcher", "/usr/lib/at-spi2-core/at-spi-bus-launcher"}) {
     if (std::filesystem::exists(path)) return path;
   }
   throw std::runtime_error("at-spi-bus-launcher is missing (package at-spi2-core)");
@@ -50,9 +50,8 @@ GuiSession::GuiSession() {
       bus_, {"dbus-daemon", "--session", "--nofork", "--nosyslog", "--print-address"}, false);
   ::setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
   ::unsetenv("NO_AT_BRIDGE");
-  accessibility_bus_ =
-      std::make_unique<ChildProcess>(std::vector<std::string>{accessibility_bus_launcher(),
-                                                              "--launch-immediately"});
+  accessibility_bus_ = std::make_unique<ChildProcess>(
+      std::vector<std::string>{accessibility_bus_launcher(), "--launch-immediately"});
 }
 
 // GIO's session-bus connection raises SIGTERM in its own process when the bus goes away; the
