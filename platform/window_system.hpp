@@ -154,6 +154,8 @@ class WindowSystem {
   virtual void clear_items(int window, int number) = 0;
   virtual int item_count(int window, int number) const = 0;
   virtual ListItem item(int window, int number, int index) const = 0;
+  // Selects or unselects an item of a list of several, ticks or unticks one of a check list;
+  // other controls keep no marks. Not reported as the user's change.
   virtual void set_item_marked(int window, int number, int index, bool marked) = 0;
   virtual CaretPosition caret(int window, int number) const = 0;
   virtual void set_caret(int window, int number, CaretPosition position) = 0;
@@ -193,7 +195,9 @@ class WindowSystem {
                                                       std::string_view pattern,
                                                       std::string_view folder) = 0;
   // Several files may be chosen; nothing chosen (cancelled) gives the empty list.
-  virtual std::vector<std::string> open_files_dialog(std::string_view title, std::string_view pattern, std::string_view folder) = 0;
+  virtual std::vector<std::string> open_files_dialog(std::string_view title,
+                                                     std::string_view pattern,
+                                                     std::string_view folder) = 0;
   virtual std::optional<std::string> save_file_dialog(std::string_view title,
                                                       std::string_view pattern,
                                                       std::string_view folder) = 0;
