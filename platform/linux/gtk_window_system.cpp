@@ -374,13 +374,22 @@ void on_tray(GtkStatusIcon* icon, gpointer data) {
   s.post({.kind = RawEvent::Kind::tray, .window = s.top_window(), .id = tag_of(icon, kIconTag)});
 }
 
-void keep_digits(GtkEditable* editable, gchar* text, gint length, gint*, gpointer) {
+// A field of digits takes the digits of what the user types or pastes, and sounds the bell for
+// the rest; the program's own text goes in as it is, as on Windows.
+void keep_digits(GtkEditable* editable, gchar* text, gint length, gint* position, gpointer data) {
+  if (static_cast<State*>(data)->programmatic) return;
+  std::string digits;
   for (gint i = 0; i < length; ++i) {
-    if (!g_ascii_isdigit(text[i])) {
-      g_signal_stop_emission_by_name(editable, "insert-text");
-      return;
-    }
+    if (g_ascii_isdigit(text[i])) digits += text[i];
   }
+  if (digits.size() == static_cast<std::size_t>(length)) return;
+  gtk_widget_error_bell(GTK_WIDGET(editable));
+  if (!digits.empty()) {
+    g_signal_handlers_block_by_func(editable, reinterpret_cast<gpointer>(keep_digits), data);
+    gtk_editable_insert_text(editable, digits.c_str(), static_cast<gint>(digits.size()), position);
+    g_signal_handlers_unblock_by_func(editable, reinterpret_cast<gpointer>(keep_digits), data);
+  }
+  g_signal_stop_emission_by_name(editable, "insert-text");
 }
 
 GtkWidget* scrolled(GtkWidget* inner) {
@@ -482,7 +491,7 @@ GtkWidget* make_inner(ControlKind kind, int flags, GtkWidget* group, State& s) {
       if ((flags & kPassword) != 0) gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
       if ((flags & kDigitsOnly) != 0) {
         gtk_entry_set_input_purpose(GTK_ENTRY(entry), GTK_INPUT_PURPOSE_DIGITS);
-        g_signal_connect(entry, "insert-text", G_CALLBACK(keep_digits), nullptr);
+        g_signal_connect(entry, "insert-text", G_CALLBACK(keep_digits), &s);
       }
       return entry;
     }
@@ -569,7 +578,7 @@ void show_text(Control& c) {
   } else if (c.kind == ControlKind::text_field) {
     gtk_entry_set_text(GTK_ENTRY(c.inner), c.text.c_str());
   } else if (c.kind == ControlKind::editor) {
-    gtk_text_buffer_set_text(buffer_of(c), c.text.c_str(), -1);
+    gtk_text_buffer_set_text(buffer_of(c), with_line_feeds(c.text).c_str(), -1);
   } else if (GtkWidget* entry = combo_entry(c)) {
     gtk_entry_set_text(GTK_ENTRY(entry), c.text.c_str());
   }
@@ -746,6 +755,15 @@ void unselect_rows(const Control& c) {
   }
 }
 
+// The nodes above a tree row open to show it; the row itself stays open or closed.
+void reveal_row(GtkTreeView* view, GtkTreePath* path) {
+  GtkTreePath* parent = gtk_tree_path_copy(path);
+  if (gtk_tree_path_up(parent) && gtk_tree_path_get_depth(parent) > 0) {
+    gtk_tree_view_expand_to_path(view, parent);
+  }
+  gtk_tree_path_free(parent);
+}
+
 // The row alone is selected, and the arrow keys go on from it.
 void select_row(const Control& c, int index) {
   GtkTreeIter iter;
@@ -761,10 +779,58 @@ void select_row(const Control& c, int index) {
     gtk_icon_view_select_path(grid, path);
     gtk_icon_view_scroll_to_path(grid, path, FALSE, 0, 0);
   } else {
-    gtk_tree_view_expand_to_path(GTK_TREE_VIEW(c.inner), path);
+    reveal_row(GTK_TREE_VIEW(c.inner), path);
     gtk_tree_view_set_cursor(GTK_TREE_VIEW(c.inner), path, nullptr, FALSE);
   }
   gtk_tree_path_free(path);
+}
+
+// Right opens a closed node and goes into an open one; Left closes an open node and goes up
+// from any other row, as in a Windows tree view (GTK's own Right and Left go across columns).
+void open_or_close_node(const Control& c, int key) {
+  GtkTreeView* view = GTK_TREE_VIEW(c.inner);
+  GtkTreePath* path = nullptr;
+  gtk_tree_view_get_cursor(view, &path, nullptr);
+  if (path == nullptr) return;
+  GtkTreeIter iter;
+  const bool has_inner_rows = gtk_tree_model_get_iter(model_of(c), &iter, path) &&
+                              gtk_tree_model_iter_has_child(model_of(c), &iter);
+  const bool open = gtk_tree_view_row_expanded(view, path) != FALSE;
+  if (key == vk::right && has_inner_rows && !open) {
+    gtk_tree_view_expand_row(view, path, FALSE);
+  } else if (key == vk::right && open) {
+    gtk_tree_path_down(path);
+    gtk_tree_view_set_cursor(view, path, nullptr, FALSE);
+  } else if (key == vk::left && open) {
+    gtk_tree_view_collapse_row(view, path);
+  } else if (key == vk::left && gtk_tree_path_get_depth(path) > 1 && gtk_tree_path_up(path)) {
+    gtk_tree_view_set_cursor(view, path, nullptr, FALSE);
+  }
+  gtk_tree_path_free(path);
+}
+
+// Left and Right on a tab strip turn to the page beside, up to the first or the last one;
+// Control+Tab turns to the next page and Control+Shift+Tab to the one before, round the pages.
+// GTK's own arrows would go round the pages, and Up or Down would leave the panel.
+void turn_page(const Control& c, int key, int modifiers) {
+  GtkNotebook* notebook = GTK_NOTEBOOK(c.inner);
+  const int pages = gtk_notebook_get_n_pages(notebook);
+  const int page = gtk_notebook_get_current_page(notebook);
+  if (pages == 0) return;
+  int next = page;
+  if (key == vk::tab) {
+    next = (page + ((modifiers & kShortcutShift) != 0 ? pages - 1 : 1)) % pages;
+  } else if (key == vk::left) {
+    next = std::max(page - 1, 0);
+  } else if (key == vk::right) {
+    next = std::min(page + 1, pages - 1);
+  }
+  if (next != page) gtk_notebook_set_current_page(notebook, next);
+}
+
+bool turns_page(int key, int modifiers) {
+  if (key == vk::tab) return (modifiers & ~kShortcutShift) == kShortcutControl;
+  return is_arrow(key) && modifiers == 0;
 }
 
 // A tree item goes under the last item one level up.
@@ -902,6 +968,15 @@ bool State::key_pressed(int window, int key, guint state) {
   // Space ticks the focused row of a check list when it goes down, as on Windows.
   if (key == vk::space && modifiers == 0 && c != nullptr && is_check_list(*c)) {
     toggle_tick(*c, cursor_row(*c));
+    return true;
+  }
+  if (c != nullptr && c->kind == ControlKind::tab_panel && turns_page(key, modifiers)) {
+    turn_page(*c, key, modifiers);
+    return true;
+  }
+  if ((key == vk::left || key == vk::right) && modifiers == 0 && c != nullptr &&
+      c->kind == ControlKind::tree) {
+    open_or_close_node(*c, key);
     return true;
   }
   // The dialog layer walks through option groups itself, one step per lock.

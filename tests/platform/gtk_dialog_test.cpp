@@ -57,6 +57,16 @@ class GtkDialogTest : public ::testing::Test {
     press(key);
     release(key);
   }
+  void tap_with(int modifier, int key) {
+    press(modifier);
+    tap(key);
+    release(modifier);
+  }
+  // Taps the key and gives what the dialog reported until it went quiet.
+  Events after_tap(int key) {
+    tap(key);
+    return events_for(300);
+  }
 
   void open_sample_dialog(bool with_cancel) {
     testing::open_sample_dialog(with_cancel);
@@ -64,6 +74,10 @@ class GtkDialogTest : public ::testing::Test {
   }
   void open_lists_dialog() {
     testing::open_lists_dialog();
+    ASSERT_TRUE(contains(events_until("getfocus"), "getfocus")) << "the window never became active";
+  }
+  void open_kinds_dialog() {
+    testing::open_kinds_dialog();
     ASSERT_TRUE(contains(events_until("getfocus"), "getfocus")) << "the window never became active";
   }
   // Focuses the control and waits until the dialog has reported it.
@@ -395,6 +409,150 @@ TEST_F(GtkDialogTest, AMultiColumnListFillsItsLinesAndFollowsTheArrows) {
   ClearItems(8);
   EXPECT_EQ(windows_->item_count(window, 8), 0);
   EXPECT_EQ(ControlState(8), -1);
+}
+
+TEST_F(GtkDialogTest, ATreeMovesOpensAndClosesWithTheArrows) {
+  open_kinds_dialog();
+  // The program's choice is not the user's change, and shows its item without opening it.
+  SetControlState(2, 0);
+  EXPECT_FALSE(contains(events_for(300), "lst2"));
+  focus(2);
+  EXPECT_EQ(last_heard(), "speak \"dossiers\"");
+  EXPECT_TRUE(contains(after_tap(vk::down), "lst2"));
+  EXPECT_EQ(ControlState(2), 3) << "Down goes over the rows of a closed node";
+
+  // Right opens a closed node, then goes to its first row; Left goes back to the node, then
+  // closes it.
+  EXPECT_FALSE(contains(after_tap(vk::right), "lst2"));
+  EXPECT_EQ(ControlState(2), 3);
+  EXPECT_TRUE(contains(after_tap(vk::right), "lst2"));
+  EXPECT_EQ(ControlState(2), 4);
+  EXPECT_TRUE(contains(after_tap(vk::left), "lst2"));
+  EXPECT_EQ(ControlState(2), 3);
+  EXPECT_FALSE(contains(after_tap(vk::left), "lst2"));
+  EXPECT_TRUE(contains(after_tap(vk::down), "lst2"));
+  EXPECT_EQ(ControlState(2), 5) << "the node did not close";
+
+  // An item the program chooses inside a closed node is shown: Up goes to the row above it.
+  SetControlState(2, 2);
+  EXPECT_EQ(ControlState(2), 2);
+  EXPECT_TRUE(contains(after_tap(vk::up), "lst2"));
+  EXPECT_EQ(ControlState(2), 1);
+  SetControlState(2, -1);
+  EXPECT_EQ(ControlState(2), -1);
+}
+
+TEST_F(GtkDialogTest, TheTabPanelTurnsItsPagesWithTheKeysAndForTheProgram) {
+  open_kinds_dialog();
+  const int window = dialog_state().window;
+  EXPECT_EQ(ControlState(3), 0);
+  focus(3);
+  EXPECT_TRUE(contains(after_tap(vk::right), "pnl3"));
+  EXPECT_EQ(ControlState(3), 1);
+  tap_with(vk::control, vk::page_down);
+  EXPECT_TRUE(contains(events_until("pnl3"), "pnl3"));
+  EXPECT_EQ(ControlState(3), 2);
+
+  // On the last page Right goes nowhere; Down neither. The panel keeps the focus.
+  EXPECT_FALSE(contains(after_tap(vk::right), "pnl3"));
+  EXPECT_FALSE(contains(after_tap(vk::down), "pnl3"));
+  EXPECT_EQ(ControlState(3), 2);
+  EXPECT_EQ(windows_->focused_control(window), 3);
+
+  // Control+Tab turns to the next page, from the last to the first; Control+Shift+Tab back.
+  tap_with(vk::control, vk::tab);
+  EXPECT_TRUE(contains(events_until("pnl3"), "pnl3"));
+  EXPECT_EQ(ControlState(3), 0);
+  press(vk::control);
+  tap_with(vk::shift, vk::tab);
+  release(vk::control);
+  EXPECT_TRUE(contains(events_until("pnl3"), "pnl3"));
+  EXPECT_EQ(ControlState(3), 2);
+  EXPECT_TRUE(contains(after_tap(vk::left), "pnl3"));
+  EXPECT_EQ(ControlState(3), 1);
+  EXPECT_EQ(windows_->focused_control(window), 3);
+
+  // The program's page is not the user's change.
+  SetControlState(3, 0);
+  EXPECT_FALSE(contains(events_for(300), "pnl3"));
+  EXPECT_EQ(ControlState(3), 0);
+}
+
+TEST_F(GtkDialogTest, APasswordKeepsItsTextAndAFieldOfDigitsTakesOnlyDigits) {
+  open_kinds_dialog();
+  const int window = dialog_state().window;
+  focus(5);
+  for (const int key : {'S', 'E', 'C', 'R', 'E', 'T'}) tap(key);
+  EXPECT_EQ(count(events_for(500), "key_pressed"), 6);
+  EXPECT_EQ(ControlText(5), "secret");
+
+  // Letters and spaces typed in a field of digits leave it as it was.
+  focus(7);
+  for (const int key : {int{'1'}, int{'A'}, int{'2'}, vk::space, int{'3'}}) tap(key);
+  events_for(300);
+  EXPECT_EQ(ControlText(7), "123");
+
+  // Pasted text gives its digits. The editor waits without limit while it has the focus: a
+  // repeating timer keeps the test's waits bounded.
+  StartDialogTimer(5, 100, 1);
+  focus(9);
+  for (const int key : {int{'4'}, vk::space, int{'5'}, int{'X'}}) tap(key);
+  events_for(300);
+  SelectAllText(9);
+  tap_with(vk::control, 'C');
+  events_for(300);  // the keys reach the editor before the focus leaves it
+  focus(7);
+  windows_->set_caret(window, 7, {1, 4});
+  tap_with(vk::control, 'V');
+  events_for(500);
+  EXPECT_EQ(ControlText(7), "12345");
+
+  // The program's own text is shown as it is given.
+  SetControlText(7, "-5");
+  EXPECT_EQ(ControlText(7), "-5");
+}
+
+TEST_F(GtkDialogTest, AnEditorThatCanBeWrittenTakesTheTextAndReturnStartsALine) {
+  open_kinds_dialog();
+  const int window = dialog_state().window;
+  StartDialogTimer(5, 100, 1);
+  focus(9);
+  for (const int key : {'B', 'O', 'N'}) tap(key);
+  events_for(300);
+  EXPECT_EQ(ControlText(9), "bon");
+  EXPECT_EQ(EditorCaret(9), (CaretPosition{1, 4}));
+
+  // Return starts a new line even though the dialog has an OK button.
+  press(vk::enter);
+  Events events = events_for(300);
+  release(vk::enter);
+  const Events after = events_for(300);
+  events.insert(events.end(), after.begin(), after.end());
+  EXPECT_FALSE(contains(events, "btnok"));
+  EXPECT_EQ(windows_->focused_control(window), 9);
+  for (const int key : {'J', 'O', 'U', 'R'}) tap(key);
+  events_for(300);
+  EXPECT_EQ(ControlText(9), "bon\njour");
+  EXPECT_EQ(EditorCaret(9), (CaretPosition{2, 5}));
+
+  // The caret follows the arrows.
+  tap(vk::up);
+  tap(vk::left);
+  events_for(300);
+  EXPECT_EQ(EditorCaret(9), (CaretPosition{1, 3}));
+
+  // A selection of the program puts the caret after it; typing replaces it.
+  windows_->select_text(window, 9, 2, 3);
+  EXPECT_EQ(EditorCaret(9), (CaretPosition{2, 2}));
+  tap('X');
+  events_for(300);
+  EXPECT_EQ(ControlText(9), "boxour");
+
+  // Lines the program ends the Windows way read back with line feeds, and count so.
+  SetControlText(9, "un\r\ndeux\r\ntrois");
+  EXPECT_EQ(ControlText(9), "un\ndeux\ntrois");
+  windows_->select_text(window, 9, 3, 5);
+  EXPECT_EQ(EditorCaret(9), (CaretPosition{3, 1}));
 }
 
 // A user at the keyboard, in another process: waits for the window of that title to show,

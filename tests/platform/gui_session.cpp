@@ -106,6 +106,25 @@ void open_lists_dialog() {
   AddOkButton(0, 0);
 }
 
+void open_kinds_dialog() {
+  OpenDialog("", 0, 0, 24, 60, "essai des genres");
+  AddLabel(1, "dossiers", 1, 1);
+  AddTree(2, 1, 14, 24, 7);
+  const std::pair<const char*, int> folders[] = {{"travail", 0}, {"réunions", 1}, {"rapports", 1},
+                                                 {"maison", 0},  {"jardin", 1},   {"loisirs", 0}};
+  for (const auto& [name, level] : folders) AddItem(2, name, 0, level);
+  AddTabPanel(3, 9, 1, 40, 3);
+  for (const char* page : {"général", "alarme", "notes"}) AddItem(3, page);
+  AddLabel(4, "mot de passe", 13, 1);
+  AddTextField(5, "", 13, 14, 20, kPassword);
+  AddLabel(6, "durée", 15, 1);
+  AddTextField(7, "", 15, 14, 10, kDigitsOnly);
+  AddLabel(8, "note", 17, 1);
+  AddEditor(9, "", 17, 14, 40, 5);
+  AddOkButton(0, 0);
+  AddCancelButton(0, 0);
+}
+
 // GTK, GLib, fontconfig and the accessibility bridge keep caches until the process ends; only
 // their own allocations are left out of the leak report, never the program's.
 const char* library_leak_suppressions() {

@@ -39,6 +39,13 @@ void open_sample_dialog(bool with_cancel);
 // fourteen days of a fortnight (8), and OK.
 void open_lists_dialog();
 
+// Opens the dialog of the remaining kinds: a tree of folders (2) after its label, whose nodes
+// "travail" (0) and "maison" (3) hold "réunions" (1), "rapports" (2) and "jardin" (4), then
+// "loisirs" (5); a tab panel (3) of the pages "général", "alarme" and "notes"; a password field
+// (5), a field of digits (7) and an editor that can be written (9), each after its label; OK and
+// Cancel.
+void open_kinds_dialog();
+
 // The leak checker's suppressions for the libraries of the desktop, also given to the programs
 // the tests start.
 const char* library_leak_suppressions();
