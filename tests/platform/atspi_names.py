@@ -1,5 +1,5 @@
 # Lists the focusable controls of an application as AT-SPI shows them to a screen reader:
-# one line "role<TAB>name<TAB>description<TAB>states" each. Run by Debian's /usr/bin/python3.
+# one line "role<TAB>name<TAB>description<TAB>states<TAB>text" each. Run by Debian's /usr/bin/python3.
 import sys
 import time
 
@@ -24,6 +24,10 @@ def focusable(node):
         return
     if states.contains(pyatspi.STATE_FOCUSABLE) and states.contains(pyatspi.STATE_SHOWING):
         yield node
+        # A tab strip has the focus as a whole; a reader says its selected page tab.
+        if node.getRole() == pyatspi.ROLE_PAGE_TAB_LIST:
+            yield from (tab for tab in node if tab is not None)
+            return
     for child in node:
         if child is not None:
             yield from focusable(child)
@@ -49,6 +53,15 @@ def states(node):
     return " ".join(words)
 
 
+# The text a screen reader reads in a field, its lines joined by spaces; none elsewhere.
+def text(node):
+    try:
+        content = node.queryText()
+    except NotImplementedError:
+        return ""
+    return content.getText(0, -1).replace("\n", " ").replace("\t", " ")
+
+
 for node in focusable(application(sys.argv[1])):
-    print("%s\t%s\t%s\t%s" % (node.getRoleName(), node.name or "", node.description or "",
-                             states(node)))
+    print("%s\t%s\t%s\t%s\t%s" % (node.getRoleName(), node.name or "", node.description or "",
+                                 states(node), text(node)))

@@ -1,8 +1,7 @@
 // What a screen reader finds in a real dialog, read through the accessibility bus (AT-SPI).
 #include <fcntl.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
@@ -24,6 +23,7 @@ struct AccessibleControl {
   std::string name;
   std::string description;
   std::string states;  // "checked", "unchecked", "selected", with spaces between
+  std::string text;    // what a reader reads in a field
 };
 
 std::vector<AccessibleControl> parse(const std::string& listing) {
@@ -37,6 +37,7 @@ std::vector<AccessibleControl> parse(const std::string& listing) {
     std::getline(fields, c.name, '\t');
     std::getline(fields, c.description, '\t');
     std::getline(fields, c.states, '\t');
+    std::getline(fields, c.text, '\t');
     controls.push_back(c);
   }
   return controls;
@@ -137,6 +138,49 @@ TEST_F(GtkAccessibility, ListsAreNamedAndTellTheirTicksAndSelections) {
   EXPECT_EQ(ticks, (std::vector<std::string>{"lundi non coché", "mardi coché", "mercredi non coché",
                                              "jeudi non coché"}));
   EXPECT_EQ(selected, (std::vector<std::string>{"Bruno", "David", "4"}));
+}
+
+const AccessibleControl* find_role(const std::vector<AccessibleControl>& controls,
+                                   const std::string& role, const std::string& name) {
+  const auto found =
+      std::find_if(controls.begin(), controls.end(),
+                   [&](const AccessibleControl& c) { return c.role == role && c.name == name; });
+  return found == controls.end() ? nullptr : &*found;
+}
+
+TEST_F(GtkAccessibility, TreePagesPasswordDigitsAndEditorAreNamedAndHideTheSecret) {
+  testing::open_kinds_dialog();
+  SetControlText(5, "secret");
+  SetControlText(7, "45");
+  SetControlText(9, "première ligne\nseconde");
+  SetControlState(3, 1);
+  const std::vector<AccessibleControl> controls = controls_on_the_bus();
+
+  ASSERT_GE(controls.size(), 10U) << "the dialog's controls are not all on the bus";
+  // A tab strip without a label before it has no name of its own, as on Windows: a reader says
+  // the page tab that has the focus.
+  for (const AccessibleControl& c : controls) {
+    if (c.role != "page tab list") {
+      EXPECT_FALSE(c.name.empty()) << "a " << c.role << " has no name";
+    }
+  }
+  // The tree, the fields and the editor are named by their labels.
+  EXPECT_NE(find_role(controls, "tree table", "dossiers"), nullptr);
+  EXPECT_NE(find_role(controls, "text", "durée"), nullptr);
+  const AccessibleControl* editor = find_role(controls, "text", "note");
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->text, "première ligne seconde");
+  // The password is said to be one, and a reader cannot read it.
+  const AccessibleControl* password = find_role(controls, "password text", "mot de passe");
+  ASSERT_NE(password, nullptr);
+  EXPECT_EQ(password->text.find("secret"), std::string::npos) << password->text;
+  EXPECT_FALSE(password->text.empty());
+  // Each page tab is named by its text; the shown page is the selected one.
+  std::vector<std::string> pages;
+  for (const AccessibleControl& c : controls) {
+    if (c.role == "page tab") pages.push_back(c.name + (has_word(c.states, "selected") ? "*" : ""));
+  }
+  EXPECT_EQ(pages, (std::vector<std::string>{"général", "alarme*", "notes"}));
 }
 
 }  // namespace
