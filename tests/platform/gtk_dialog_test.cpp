@@ -212,6 +212,15 @@ TEST_F(GtkDialogTest, ScreenshotsOfDialogsForPeopleToLookAt) {
   SetControlState(8, 9);
   events_for(500);
   take_screenshot("gtk_lists.png");
+
+  open_kinds_dialog();
+  SetControlState(2, 4);
+  SetControlState(3, 1);
+  SetControlText(5, "secret");
+  SetControlText(7, "45");
+  SetControlText(9, "première ligne\nseconde ligne");
+  events_for(500);
+  take_screenshot("gtk_kinds.png");
 }
 
 TEST_F(GtkDialogTest, ListsAndEditorsFollowTheKeys) {
@@ -446,6 +455,12 @@ TEST_F(GtkDialogTest, TheTabPanelTurnsItsPagesWithTheKeysAndForTheProgram) {
   open_kinds_dialog();
   const int window = dialog_state().window;
   EXPECT_EQ(ControlState(3), 0);
+  // The panel is one stop of Tab between the tree and the password.
+  focus(2);
+  tap(vk::tab);
+  EXPECT_TRUE(contains(events_until("g3"), "g3"));
+  tap(vk::tab);
+  EXPECT_TRUE(contains(events_until("g5"), "g5"));
   focus(3);
   EXPECT_TRUE(contains(after_tap(vk::right), "pnl3"));
   EXPECT_EQ(ControlState(3), 1);
