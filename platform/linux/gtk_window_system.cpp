@@ -421,6 +421,8 @@ GtkWidget* make_rows(bool tree, bool ticks, State& s) {
   GtkWidget* view = gtk_tree_view_new_with_model(model);
   g_object_unref(model);
   gtk_tree_view_set_headers_visible(GTK_TREE_VIEW(view), FALSE);
+  // GTK's search field would take the keys typed after a letter; a letter goes to a row instead.
+  gtk_tree_view_set_enable_search(GTK_TREE_VIEW(view), FALSE);
   if (ticks) add_tick_column(view, s);
   gtk_tree_view_append_column(GTK_TREE_VIEW(view),
                               gtk_tree_view_column_new_with_attributes(
@@ -809,6 +811,44 @@ void open_or_close_node(const Control& c, int key) {
   gtk_tree_path_free(path);
 }
 
+// A row of a tree shows when every node above it is open.
+bool row_shown(GtkTreeView* view, GtkTreePath* path) {
+  GtkTreePath* above = gtk_tree_path_copy(path);
+  bool shown = true;
+  while (shown && gtk_tree_path_up(above) && gtk_tree_path_get_depth(above) > 0) {
+    shown = gtk_tree_view_row_expanded(view, above) != FALSE;
+  }
+  gtk_tree_path_free(above);
+  return shown;
+}
+
+// A letter or digit goes to the next row shown whose text begins with it, round the rows, as in
+// a Windows list or tree view.
+void go_to_initial(const Control& c, int key) {
+  GtkTreeView* view = GTK_TREE_VIEW(c.inner);
+  const int count = static_cast<int>(c.items.size());
+  const int from = cursor_row(c);
+  for (int step = 1; step <= count; ++step) {
+    const int index = (from + step) % count;
+    const std::string& text = c.items[static_cast<std::size_t>(index)].text;
+    GtkTreeIter iter;
+    if (text.empty() || g_unichar_tolower(g_utf8_get_char(text.c_str())) !=
+                            g_unichar_tolower(static_cast<gunichar>(key))) {
+      continue;
+    }
+    if (!tree_iter(c, index, &iter)) continue;
+    GtkTreePath* path = gtk_tree_model_get_path(model_of(c), &iter);
+    const bool shown = row_shown(view, path);
+    if (shown) gtk_tree_view_set_cursor(view, path, nullptr, FALSE);
+    gtk_tree_path_free(path);
+    if (shown) return;
+  }
+}
+
+bool is_letter_or_digit(int key) {
+  return (key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9');
+}
+
 // Left and Right on a tab strip turn to the page beside, up to the first or the last one;
 // Control+Tab turns to the next page and Control+Shift+Tab to the one before, round the pages.
 // GTK's own arrows would go round the pages, and Up or Down would leave the panel.
@@ -977,6 +1017,11 @@ bool State::key_pressed(int window, int key, guint state) {
   if ((key == vk::left || key == vk::right) && modifiers == 0 && c != nullptr &&
       c->kind == ControlKind::tree) {
     open_or_close_node(*c, key);
+    return true;
+  }
+  if (is_letter_or_digit(key) && (modifiers & ~kShortcutShift) == 0 && c != nullptr &&
+      has_rows(c->kind) && !is_grid(*c)) {
+    go_to_initial(*c, key);
     return true;
   }
   // The dialog layer walks through option groups itself, one step per lock.

@@ -449,6 +449,20 @@ TEST_F(GtkDialogTest, ATreeMovesOpensAndClosesWithTheArrows) {
   EXPECT_EQ(ControlState(2), 1);
   SetControlState(2, -1);
   EXPECT_EQ(ControlState(2), -1);
+
+  // A letter goes to the next row shown that begins with it, round the rows, and the arrows go
+  // on from there: no search field of GTK's takes the keys.
+  EXPECT_TRUE(contains(after_tap('L'), "lst2"));
+  EXPECT_EQ(ControlState(2), 5);
+  EXPECT_TRUE(contains(after_tap('R'), "lst2"));
+  EXPECT_EQ(ControlState(2), 1);
+  EXPECT_TRUE(contains(after_tap('R'), "lst2"));
+  EXPECT_EQ(ControlState(2), 2);
+  EXPECT_FALSE(contains(after_tap('J'), "lst2")) << "jardin is in a closed node";
+  const Events events = after_tap(vk::down);
+  EXPECT_EQ(count(events, "lst2"), 1);
+  EXPECT_EQ(ControlState(2), 3);
+  EXPECT_EQ(windows_->foreground_window(), dialog_state().window);
 }
 
 TEST_F(GtkDialogTest, TheTabPanelTurnsItsPagesWithTheKeysAndForTheProgram) {
