@@ -6,6 +6,7 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <map>
@@ -378,11 +379,13 @@ void on_tray(GtkStatusIcon* icon, gpointer data) {
 // the rest; the program's own text goes in as it is, as on Windows.
 void keep_digits(GtkEditable* editable, gchar* text, gint length, gint* position, gpointer data) {
   if (static_cast<State*>(data)->programmatic) return;
+  const std::string_view typed(text,
+                               length < 0 ? std::strlen(text) : static_cast<std::size_t>(length));
   std::string digits;
-  for (gint i = 0; i < length; ++i) {
-    if (g_ascii_isdigit(text[i])) digits += text[i];
+  for (const char c : typed) {
+    if (g_ascii_isdigit(c)) digits += c;
   }
-  if (digits.size() == static_cast<std::size_t>(length)) return;
+  if (digits.size() == typed.size()) return;
   gtk_widget_error_bell(GTK_WIDGET(editable));
   if (!digits.empty()) {
     g_signal_handlers_block_by_func(editable, reinterpret_cast<gpointer>(keep_digits), data);
@@ -978,6 +981,30 @@ void add_filters(GtkFileChooser* chooser, std::string_view pattern) {
   gtk_file_chooser_add_filter(chooser, filter);
 }
 
+// The keys a control uses as its Windows counterpart does where GTK's control would not; true
+// when the control used the key.
+bool used_as_on_windows(State& s, Control& c, int key, int modifiers) {
+  // Space ticks the focused row of a check list when it goes down.
+  if (key == vk::space && modifiers == 0 && is_check_list(c)) {
+    s.toggle_tick(c, cursor_row(c));
+    return true;
+  }
+  if (c.kind == ControlKind::tab_panel && turns_page(key, modifiers)) {
+    turn_page(c, key, modifiers);
+    return true;
+  }
+  if ((key == vk::left || key == vk::right) && modifiers == 0 && c.kind == ControlKind::tree) {
+    open_or_close_node(c, key);
+    return true;
+  }
+  if (is_letter_or_digit(key) && (modifiers & ~kShortcutShift) == 0 && has_rows(c.kind) &&
+      !is_grid(c)) {
+    go_to_initial(c, key);
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool State::key_pressed(int window, int key, guint state) {
@@ -1005,27 +1032,10 @@ bool State::key_pressed(int window, int key, guint state) {
         .key = key,
         .character = vk::types_character(key) && !control});
   Control* c = control_of(window, focus);
-  // Space ticks the focused row of a check list when it goes down, as on Windows.
-  if (key == vk::space && modifiers == 0 && c != nullptr && is_check_list(*c)) {
-    toggle_tick(*c, cursor_row(*c));
-    return true;
-  }
-  if (c != nullptr && c->kind == ControlKind::tab_panel && turns_page(key, modifiers)) {
-    turn_page(*c, key, modifiers);
-    return true;
-  }
-  if ((key == vk::left || key == vk::right) && modifiers == 0 && c != nullptr &&
-      c->kind == ControlKind::tree) {
-    open_or_close_node(*c, key);
-    return true;
-  }
-  if (is_letter_or_digit(key) && (modifiers & ~kShortcutShift) == 0 && c != nullptr &&
-      has_rows(c->kind) && !is_grid(*c)) {
-    go_to_initial(*c, key);
-    return true;
-  }
+  if (c == nullptr) return false;
+  if (used_as_on_windows(*this, *c, key, modifiers)) return true;
   // The dialog layer walks through option groups itself, one step per lock.
-  return is_arrow(key) && c != nullptr && c->kind == ControlKind::option;
+  return is_arrow(key) && c->kind == ControlKind::option;
 }
 
 void State::toggle_tick(Control& c, int index) {
