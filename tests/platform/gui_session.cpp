@@ -41,9 +41,11 @@ std::string accessibility_bus_launcher() {
 
 GuiSession::GuiSession() {
   // A long auto-repeat delay: a key the test holds while the program answers is not repeated.
+  // No reset when the last client leaves: a program the test starts could not connect while the
+  // server resets.
   display_ = ":" + start_and_read(server_,
                                   {"Xvfb", "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-                                   "-ardelay", "10000", "-displayfd"},
+                                   "-noreset", "-ardelay", "10000", "-displayfd"},
                                   true);
   ::setenv("DISPLAY", display_.c_str(), 1);
   const std::string bus = start_and_read(
