@@ -15,6 +15,8 @@ namespace tavelo::testing {
 
 namespace {
 
+constexpr int kPatienceToEndMs = 5000;
+
 [[noreturn]] void run_child(std::vector<std::string> words, int output, int kept_fd) {
   ::prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (output != -1) ::dup2(output, STDOUT_FILENO);
@@ -36,14 +38,10 @@ ChildProcess::ChildProcess(const std::vector<std::string>& words, int output, in
   if (pid_ == 0) run_child(words, output, kept_fd);
 }
 
+// A child that does not end when asked (speech-dispatcher can hang on its way out) is killed,
+// so that a test never waits for it without end.
 ChildProcess::~ChildProcess() {
-  if (exited_) return;
-  int status = 0;
-  // A child already gone, or already collected by a library's own child watch, is not
-  // signalled: its number may belong to another process by now.
-  if (::waitpid(pid_, &status, WNOHANG) != 0) return;
-  ::kill(pid_, SIGTERM);
-  ::waitpid(pid_, &status, 0);
+  stop(kPatienceToEndMs, [] { std::this_thread::sleep_for(std::chrono::milliseconds(10)); });
 }
 
 int ChildProcess::wait(int timeout_ms, const std::function<void()>& pump) {
@@ -60,6 +58,8 @@ int ChildProcess::wait(int timeout_ms, const std::function<void()>& pump) {
 }
 
 bool ChildProcess::stop(int timeout_ms, const std::function<void()>& pump) {
+  // A child already gone, or already collected by a library's own child watch, is not
+  // signalled: its number may belong to another process by now.
   if (exited_ || ::waitpid(pid_, nullptr, WNOHANG) != 0) {
     exited_ = true;
     return true;
