@@ -54,8 +54,9 @@ bool write_file_atomically(const fs::path& file, std::string_view bytes) {
   const bool closed = ::close(fd) == 0;
   std::error_code error;
   if (written && closed) {
-    fs::permissions(temporary, fs::perms::owner_read | fs::perms::owner_write |
-                                   fs::perms::group_read | fs::perms::others_read,
+    fs::permissions(temporary,
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                        fs::perms::others_read,
                     error);
     fs::rename(temporary, file, error);
     if (!error) return true;
@@ -66,9 +67,22 @@ bool write_file_atomically(const fs::path& file, std::string_view bytes) {
 
 namespace {
 
-char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char fold(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 }  // namespace
+
+std::vector<std::string> pieces_between(std::string_view list, char separator) {
+  std::vector<std::string> pieces;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    const std::size_t end = std::min(list.find(separator, start), list.size());
+    if (end > start) pieces.emplace_back(list.substr(start, end - start));
+    start = end + 1;
+  }
+  return pieces;
+}
 
 bool wildcard_match(std::string_view pattern, std::string_view name) {
   // Iterative matcher with one back-tracking point: linear in practice, never recursive.

@@ -26,6 +26,10 @@ std::optional<std::string> read_file(const fs::path& file, std::size_t limit = k
 // False when the folder cannot be written.
 bool write_file_atomically(const fs::path& file, std::string_view bytes);
 
+// The pieces of a list such as "*.wav;*.ogg" or "a/b/c" between its separators; empty pieces
+// name nothing and are left out.
+std::vector<std::string> pieces_between(std::string_view list, char separator);
+
 // Windows-style wildcard test ('*' and '?'), case-insensitive for ASCII letters.
 bool wildcard_match(std::string_view pattern, std::string_view name);
 

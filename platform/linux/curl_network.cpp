@@ -8,6 +8,8 @@
 #include <mutex>
 #include <system_error>
 
+#include "platform/files.hpp"
+
 namespace tavelo {
 
 namespace {
@@ -237,17 +239,6 @@ bool usable_name(std::string_view name) {
          name.find('\0') == std::string_view::npos;
 }
 
-std::vector<std::string> folder_steps(std::string_view folder) {
-  std::vector<std::string> steps;
-  std::size_t start = 0;
-  while (start <= folder.size()) {
-    const std::size_t end = std::min(folder.find('/', start), folder.size());
-    if (end > start) steps.emplace_back(folder.substr(start, end - start));
-    start = end + 1;
-  }
-  return steps;
-}
-
 std::vector<std::string> listed_names(std::string_view listing) {
   std::vector<std::string> names;
   std::size_t start = 0;
@@ -278,7 +269,7 @@ class CurlFtpSession final : public FtpSession {
     bool absolute = folder.starts_with('/');
     std::vector<std::string> steps = absolute ? std::vector<std::string>{} : steps_;
     if (!absolute) absolute = absolute_;
-    for (auto& step : folder_steps(folder)) steps.push_back(std::move(step));
+    for (auto& step : pieces_between(folder, '/')) steps.push_back(std::move(step));
     if (!list_folder(absolute, steps)) return false;
     absolute_ = absolute;
     steps_ = std::move(steps);

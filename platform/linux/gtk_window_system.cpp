@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/files.hpp"
 #include "platform/linux/x11_keys.hpp"
 #include "platform/list_kinds.hpp"
 #include "platform/services.hpp"
@@ -971,12 +972,8 @@ void add_filters(GtkFileChooser* chooser, std::string_view pattern) {
   if (pattern.empty()) return;
   GtkFileFilter* filter = gtk_file_filter_new();
   gtk_file_filter_set_name(filter, std::string(pattern).c_str());
-  std::size_t start = 0;
-  while (start <= pattern.size()) {
-    const std::size_t end = std::min(pattern.find(';', start), pattern.size());
-    const std::string one(pattern.substr(start, end - start));
-    if (!one.empty()) gtk_file_filter_add_pattern(filter, one.c_str());
-    start = end + 1;
+  for (const std::string& one : pieces_between(pattern, ';')) {
+    gtk_file_filter_add_pattern(filter, one.c_str());
   }
   gtk_file_chooser_add_filter(chooser, filter);
 }

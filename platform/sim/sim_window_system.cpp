@@ -4,6 +4,7 @@
 #include <climits>
 #include <filesystem>
 
+#include "platform/files.hpp"
 #include "platform/list_kinds.hpp"
 
 namespace tavelo {
@@ -36,18 +37,6 @@ CaretPosition end_of(std::string_view text) {
     }
   }
   return at;
-}
-
-// The paths of an answer naming several files; empty pieces name nothing.
-std::vector<std::string> chosen_paths(std::string_view answer) {
-  std::vector<std::string> paths;
-  std::size_t start = 0;
-  while (start <= answer.size()) {
-    const std::size_t end = std::min(answer.find('|', start), answer.size());
-    if (end > start) paths.emplace_back(answer.substr(start, end - start));
-    start = end + 1;
-  }
-  return paths;
 }
 
 int virtual_key_of(char32_t c) {
@@ -485,7 +474,7 @@ std::vector<std::string> SimWindowSystem::open_files_dialog(std::string_view tit
                                                             std::string_view, std::string_view) {
   const std::optional<std::string> answer = take_answer();
   std::vector<std::string> chosen;
-  if (answer && *answer != "cancel") chosen = chosen_paths(*answer);
+  if (answer && *answer != "cancel") chosen = pieces_between(*answer, '|');
   std::string line = "open-files " + in_quotes(title) + " ->";
   if (chosen.empty()) line += answer ? " cancel" : " cancel (default)";
   for (const std::string& path : chosen) line += " " + in_quotes(path);

@@ -7,8 +7,8 @@
 namespace tavelo {
 namespace {
 
-using testing::TempFolder;
 using testing::read_bytes;
+using testing::TempFolder;
 using testing::write_bytes;
 
 TEST(Files, WildcardsMatchLikeWindows) {
@@ -20,6 +20,13 @@ TEST(Files, WildcardsMatchLikeWindows) {
   EXPECT_FALSE(wildcard_match("cmd_?_*", "cmd__a"));
   EXPECT_TRUE(wildcard_match("*a*b*c*", std::string(5000, 'a') + "bc"));
   EXPECT_FALSE(wildcard_match("*a*b*c*d", std::string(5000, 'a') + "bc"));
+}
+
+TEST(Files, ListsAreCutAtTheirSeparatorsWithoutEmptyPieces) {
+  EXPECT_EQ(pieces_between("*.wav;*.ogg;;*.mp3;", ';'),
+            (std::vector<std::string>{"*.wav", "*.ogg", "*.mp3"}));
+  EXPECT_EQ(pieces_between("/pub//agenda/", '/'), (std::vector<std::string>{"pub", "agenda"}));
+  EXPECT_TRUE(pieces_between("", '|').empty());
 }
 
 TEST(Files, ListingIsInNameOrderAndSkipsFolders) {
@@ -58,8 +65,8 @@ TEST(Files, StoredPathsUseEitherSeparator) {
 TEST(Files, StoredNamesNeverLeaveTheirFolder) {
   EXPECT_EQ(contained_path("/c", "big\\heure.wav"), std::filesystem::path("/c/big/heure.wav"));
   EXPECT_EQ(contained_path("/c", "big/q.ogg"), std::filesystem::path("/c/big/q.ogg"));
-  for (const char* evil : {"..\\x", "a\\..\\..\\x", "\\x", "/etc/passwd", "c:\\x", "c:x",
-                           "a\\\\b", ".", "", "a\\"}) {
+  for (const char* evil :
+       {"..\\x", "a\\..\\..\\x", "\\x", "/etc/passwd", "c:\\x", "c:x", "a\\\\b", ".", "", "a\\"}) {
     EXPECT_FALSE(contained_path("/c", evil)) << evil;
   }
 }
