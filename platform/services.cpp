@@ -1,6 +1,6 @@
 #include "platform/services.hpp"
 
-#include "planning/fault.hpp"
+#include "platform/fault.hpp"
 
 namespace tavelo {
 

@@ -1,4 +1,4 @@
-#include "access/scripted_session.hpp"
+#include "app/scripted_session.hpp"
 
 #include <gtest/gtest.h>
 
