@@ -1,11 +1,13 @@
 # make run   : install what is missing, build, start the program
 # make test  : install what is missing, build with sanitizers, run the whole suite
 # make bench : build optimised and run the benchmarks
+# make windows      : cross-build the Windows program into build/windows, with its zip and installer
+# make test-windows : the same, then run the Windows test suite under wine
 
 JOBS ?= $(shell nproc)
 CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
 
-.PHONY: run test bench bootstrap build-run build-test build-bench
+.PHONY: run test bench bootstrap build-run build-test build-bench windows test-windows
 
 bootstrap:
 	@scripts/bootstrap
@@ -30,3 +32,13 @@ build-bench: bootstrap
 
 bench: build-bench
 	@for b in build/bench/bin/bench_*; do echo "== $$b"; $$b $(BENCH_ARGS) || exit 1; done
+
+windows:
+	@scripts/bootstrap windows
+	@deps=$$(JOBS=$(JOBS) scripts/windows-deps | tail -n 1) && \
+	  cmake -S . -B build/windows $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
+	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DTAVELO_WINDOWS_DEPS=$$deps >/dev/null
+	@cmake --build build/windows -j $(JOBS)
+
+test-windows: windows
+	JOBS=$(JOBS) scripts/windows-test $(CTEST_ARGS)

@@ -1,13 +1,13 @@
 #include "access/dialog_library.hpp"
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <limits>
 
 #include "planning/chain.hpp"
 #include "planning/text.hpp"
 #include "platform/fault.hpp"
+#include "platform/file_names.hpp"
+#include "platform/os.hpp"
 #include "platform/parlon_exports.hpp"
 
 namespace tavelo {
@@ -29,7 +29,7 @@ DialogLibrary& library() {
 }
 
 std::string missing_library_text() {
-  return std::string(kDialogLibraryFile) + " manquant dans le dossier:\r" +
+  return std::string(program_file_names().dialog_library) + " manquant dans le dossier:\r" +
          library().folder.string();
 }
 
@@ -99,17 +99,17 @@ int call_parlon(std::string_view chain_text, std::string_view sound_file) {
 
 bool LoadDialogLibrary(const std::filesystem::path& program_folder) {
   DialogLibrary& lib = library();
-  if (lib.handle != nullptr) dlclose(lib.handle);
+  if (lib.handle != nullptr) unload_library(lib.handle);
   lib.handle = nullptr;
   lib.parlon = nullptr;
   lib.findbox = nullptr;
   lib.folder = program_folder;
-  void* handle = dlopen((program_folder / kDialogLibraryFile).c_str(), RTLD_NOW | RTLD_LOCAL);
+  void* handle = load_library(program_folder / program_file_names().dialog_library);
   if (handle == nullptr) return false;
-  auto* parlon = reinterpret_cast<ParlonFunction>(dlsym(handle, kParlonExport));
-  auto* findbox = reinterpret_cast<FindboxFunction>(dlsym(handle, kFindboxExport));
+  auto* parlon = reinterpret_cast<ParlonFunction>(library_function(handle, kParlonExport));
+  auto* findbox = reinterpret_cast<FindboxFunction>(library_function(handle, kFindboxExport));
   if (parlon == nullptr || findbox == nullptr) {
-    dlclose(handle);
+    unload_library(handle);
     return false;
   }
   lib.handle = handle;

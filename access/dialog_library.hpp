@@ -7,9 +7,6 @@
 
 namespace tavelo {
 
-// The dialog library's file in the program folder.
-inline constexpr const char* kDialogLibraryFile = "libparlon.so";
-
 // Loads the dialog library from the program folder and looks up its two exports. A library that
 // is missing, or lacks an export, is reported only when a dialog needs it.
 bool LoadDialogLibrary(const std::filesystem::path& program_folder);

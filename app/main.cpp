@@ -1,8 +1,6 @@
 #include <cstdlib>
 #include <functional>
 #include <iostream>
-#include <memory>
-#include <stdexcept>
 #include <string>
 
 #include "access/dialog_library.hpp"
@@ -10,12 +8,11 @@
 #include "planning/calendar.hpp"
 #include "planning/planning_names.hpp"
 #include "planning/settings.hpp"
+#include "platform/desktop.hpp"
 #include "platform/fault.hpp"
-#include "platform/linux/gtk_window_system.hpp"
-#include "platform/linux/speechd_speech.hpp"
-#include "platform/linux/system_clock.hpp"
 #include "platform/program_folder.hpp"
 #include "platform/services.hpp"
+#include "platform/system_clock.hpp"
 
 namespace {
 
@@ -67,26 +64,17 @@ int run(const fs::path& program_folder, const Clock& clock, const ShowMessage& s
   }
 }
 
-// The real windows when a display can be opened, else nothing.
-std::unique_ptr<GtkWindowSystem> open_display() {
-  const char* display = std::getenv("DISPLAY");
-  if (display == nullptr || *display == '\0') return nullptr;
-  try {
-    return std::make_unique<GtkWindowSystem>();
-  } catch (const std::runtime_error& no_display) {
-    std::cerr << "tavelo : " << no_display.what() << "\n";
-    return nullptr;
-  }
-}
-
 // Real windows and speech when a display can be opened, else the terminal.
 int on_system_backends(const fs::path& program_folder) {
   SystemClock clock;
-  const std::unique_ptr<GtkWindowSystem> windows = open_display();
-  if (!windows) return run(program_folder, clock, print_to(std::cout), print_to(std::cerr));
-  SpeechdSpeech speech;
-  install_interface_services(*windows, speech, clock);
-  return run(program_folder, clock, boxes_of(*windows), boxes_of(*windows));
+  std::string why;
+  const Desktop desktop = open_desktop(why);
+  if (!desktop.windows) {
+    if (!why.empty()) std::cerr << "tavelo : " << why << "\n";
+    return run(program_folder, clock, print_to(std::cout), print_to(std::cerr));
+  }
+  install_interface_services(*desktop.windows, *desktop.speech, clock);
+  return run(program_folder, clock, boxes_of(*desktop.windows), boxes_of(*desktop.windows));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // and speaks through speech-dispatcher.
 #include <cstdlib>
 #include <iostream>
+#include <stdexcept>
 #include <string_view>
 
 #include "access/dialog.hpp"
@@ -10,10 +11,9 @@
 #include "access/speech.hpp"
 #include "access/window_prompts.hpp"
 #include "app/scripted_session.hpp"
-#include "platform/linux/gtk_window_system.hpp"
-#include "platform/linux/speechd_speech.hpp"
-#include "platform/linux/system_clock.hpp"
+#include "platform/desktop.hpp"
 #include "platform/services.hpp"
+#include "platform/system_clock.hpp"
 
 namespace {
 
@@ -44,10 +44,11 @@ int subject_dialog() {
 }
 
 int on_real_windows() {
-  GtkWindowSystem windows;
-  SpeechdSpeech speech;
+  std::string why;
+  const Desktop desktop = open_desktop(why);
+  if (!desktop.windows) throw std::runtime_error(why);
   SystemClock clock;
-  install_interface_services(windows, speech, clock);
+  install_interface_services(*desktop.windows, *desktop.speech, clock);
   return subject_dialog();
 }
 

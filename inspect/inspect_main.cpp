@@ -12,7 +12,7 @@
 #include "planning/planning_file.hpp"
 #include "planning/settings.hpp"
 #include "platform/files.hpp"
-#include "platform/linux/system_clock.hpp"
+#include "platform/system_clock.hpp"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "planning/text.hpp"
+#include "platform/file_names.hpp"
 #include "platform/files.hpp"
 
 namespace tavelo {
@@ -149,12 +150,13 @@ UpdateOutcome install_files(int mode, const UpdateIndex& index, UpdateContext& c
   if (mode == 2) context.prompts.notice(kInstalledNotice);
   context.host.donation_reminder();
   context.host.open_page(server_url(*context.server, kNewsPath));
-  return {kNewerVersion, folder / kUpdaterName};
+  return {kNewerVersion, folder / program_file_names().updater};
 }
 
 UpdateOutcome install_with_installer(UpdateContext& context) {
-  const fs::path installer = context.application_data_folder / kInstallerName;
-  const std::string url = server_url(*context.server, std::string("/") + kInstallerName);
+  const fs::path installer = context.application_data_folder / program_file_names().installer;
+  const std::string url =
+      server_url(*context.server, "/" + std::string(program_file_names().installer));
   while (!context.network.get_to_file(url, installer)) {
     if (!context.prompts.question(kInstallerRetryQuestion)) return {kNewerVersion, std::nullopt};
   }

@@ -20,8 +20,6 @@ inline constexpr const char* kIndexServerPath = "/agmajidx5.txt";
 inline constexpr const char* kDownloadedIndex = "maj.txt";
 inline constexpr const char* kInstalledIndex = "agmajidx.txt";
 inline constexpr const char* kUpdateLock = "agendamajlock";
-inline constexpr const char* kInstallerName = "tavelo_setup";
-inline constexpr const char* kUpdaterName = "taveloupd";
 inline constexpr const char* kNewsPath = "/news.htm";
 inline constexpr const char* kProgressTitle = "Tavelo téléchargement";
 

@@ -1,14 +1,17 @@
 #include "platform/files.hpp"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
+#include <atomic>
 #include <fstream>
+#include <random>
+
+#include "platform/os.hpp"
 
 namespace tavelo {
+
+fs::path path_of(std::string_view utf8) {
+  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 bool file_exists(const fs::path& path) {
   std::error_code error;
@@ -29,39 +32,24 @@ std::optional<std::string> read_file(const fs::path& file, std::size_t limit) {
   return bytes;
 }
 
-namespace {
-
-bool write_all(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
+bool write_file_atomically(const fs::path& file, std::string_view bytes) {
+  // The temporary name starts with "~" so that no listing pattern of the program matches it;
+  // a name another writer holds is passed over.
+  static const unsigned process = std::random_device{}();
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = "~tavelo-" + std::to_string(process) + "-" + std::to_string(++counter);
+    const fs::path temporary = file.parent_path() / name;
+    if (!write_new_file(temporary, bytes)) {
+      if (file_exists(temporary)) continue;
       return false;
     }
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
-
-}  // namespace
-
-bool write_file_atomically(const fs::path& file, std::string_view bytes) {
-  // The temporary name starts with "~" so that no listing pattern of the program matches it.
-  std::string temporary = (file.parent_path() / "~tavelo-XXXXXX").string();
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return false;
-  const bool written = write_all(fd, bytes);
-  const bool closed = ::close(fd) == 0;
-  std::error_code error;
-  if (written && closed) {
-    fs::permissions(temporary,
-                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                        fs::perms::others_read,
-                    error);
+    std::error_code error;
     fs::rename(temporary, file, error);
     if (!error) return true;
+    fs::remove(temporary, error);
+    return false;
   }
-  fs::remove(temporary, error);
   return false;
 }
 
@@ -121,7 +109,7 @@ std::vector<std::string> list_files(const fs::path& folder, std::string_view pat
 fs::path native_path(const fs::path& base, std::string_view stored) {
   std::string text(stored);
   std::replace(text.begin(), text.end(), '\\', '/');
-  const fs::path path(text);
+  const fs::path path = path_of(text);
   return path.is_absolute() ? path : base / path;
 }
 
@@ -135,7 +123,7 @@ std::optional<fs::path> contained_path(const fs::path& folder, std::string_view 
     if (part.empty() || part == "." || part == ".." || part.find('\0') != std::string_view::npos) {
       return std::nullopt;
     }
-    path /= std::string(part);
+    path /= path_of(part);
     start = end + 1;
   }
   return path;

@@ -15,6 +15,11 @@ namespace fs = std::filesystem;
 // is read only up to it.
 inline constexpr std::size_t kRecordFileLimit = 16u << 20;
 
+// A path from a UTF-8 text, the form of every text in memory. Never construct a path from a
+// std::string directly: on Windows that reads the bytes in the C library's code page, and French
+// names come out garbled. (A path's string() gives UTF-8 back on both systems.)
+fs::path path_of(std::string_view utf8);
+
 // Whether anything exists at the path; an unreadable place counts as nothing.
 bool file_exists(const fs::path& path);
 

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "platform/files.hpp"
+#include "platform/os.hpp"
 
 namespace tavelo {
 
@@ -62,7 +63,7 @@ void apply_common(CURL* easy, const NetworkOptions& options, std::stop_token& st
   curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
   if (!options.trusted_certificates.empty()) {
-    curl_easy_setopt(easy, CURLOPT_CAINFO, options.trusted_certificates.c_str());
+    curl_easy_setopt(easy, CURLOPT_CAINFO, options.trusted_certificates.string().c_str());
     curl_easy_setopt(easy, CURLOPT_CAPATH, static_cast<char*>(nullptr));
   }
   curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
@@ -108,7 +109,7 @@ bool perform_to_file(CURL* easy, const fs::path& file) {
   partial_name += file.filename().string();
   partial_name += ".part";
   const fs::path partial = file.parent_path() / partial_name;
-  File out(std::fopen(partial.c_str(), "wb"));
+  File out(open_file(partial, "wb"));
   if (!out) return false;
   FileSink sink{out.get(), kDownloadLimit};
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, to_file);
@@ -189,8 +190,7 @@ std::string header_text(std::string_view text) {
 
 std::string mail_date() {
   const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = local_calendar(now);
   char text[64];
   const std::size_t length = std::strftime(text, sizeof text, "%a, %d %b %Y %H:%M:%S %z", &local);
   return std::string(text, length);
@@ -286,7 +286,7 @@ class CurlFtpSession final : public FtpSession {
     if (!usable_name(remote_name)) return false;
     std::error_code error;
     const auto size = fs::file_size(local_file, error);
-    File in(std::fopen(local_file.c_str(), "rb"));
+    File in(open_file(local_file, "rb"));
     if (error || !in) return false;
     prepare(folder_url(absolute_, steps_) + escaped(remote_name));
     curl_easy_setopt(easy_.get(), CURLOPT_UPLOAD, 1L);

@@ -1,8 +1,7 @@
-// The program's side of the dialog library, through the real loading path: libparlon.so is
+// The program's side of the dialog library, through the real loading path: the library is
 // copied into a temporary program folder and loaded from there.
 #include "access/dialog_library.hpp"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -13,6 +12,8 @@
 #include "access/speech.hpp"
 #include "app/scripted_session.hpp"
 #include "platform/fault.hpp"
+#include "platform/file_names.hpp"
+#include "platform/os.hpp"
 #include "platform/sim/transcript.hpp"
 #include "tests/support/temp_folder.hpp"
 
@@ -24,7 +25,8 @@ constexpr std::string_view kPadQuestion =
 
 struct LoadedLibrary {
   LoadedLibrary() {
-    std::filesystem::copy_file(TAVELO_PARLON_LIBRARY, folder.path() / kDialogLibraryFile);
+    std::filesystem::copy_file(TAVELO_PARLON_LIBRARY,
+                               folder.path() / program_file_names().dialog_library);
     loaded = LoadDialogLibrary(folder.path());
   }
   // Runs `program` in a scripted session; returns the transcript without time stamps.
@@ -60,7 +62,8 @@ TEST(DialogLibrary, MissingLibraryEndsTheProgramWhenADialogNeedsIt) {
     ADD_FAILURE() << "no fault";
   } catch (const Fault& fault) {
     EXPECT_EQ(fault.title, "erreur advparlon");
-    EXPECT_EQ(fault.text, "libparlon.so manquant dans le dossier:\r" + empty.path().string());
+    EXPECT_EQ(fault.text, std::string(program_file_names().dialog_library) +
+                              " manquant dans le dossier:\r" + empty.path().string());
   }
   try {
     FindReplace(false, 1);
@@ -73,12 +76,16 @@ TEST(DialogLibrary, MissingLibraryEndsTheProgramWhenADialogNeedsIt) {
 TEST(DialogLibrary, LoadedFromTheProgramFolderExportsOnlyItsTwoFunctions) {
   LoadedLibrary library;
   ASSERT_TRUE(library.loaded);
-  void* handle = dlopen((library.folder.path() / kDialogLibraryFile).c_str(), RTLD_NOW);
+  void* handle = load_library(library.folder.path() / program_file_names().dialog_library);
   ASSERT_NE(handle, nullptr);
-  EXPECT_EQ(dlsym(handle, "_ZN6tavelo12dialog_stateEv"), nullptr);
-  EXPECT_EQ(dlsym(handle, "_ZN6tavelo10run_parlonESt17basic_string_viewIcSt11char_traitsIcEES3_iS3_iS3_"),
-            nullptr);
-  dlclose(handle);
+  EXPECT_NE(library_function(handle, "parlon"), nullptr);
+  EXPECT_NE(library_function(handle, "findbox"), nullptr);
+  EXPECT_EQ(library_function(handle, "_ZN6tavelo12dialog_stateEv"), nullptr);
+  EXPECT_EQ(
+      library_function(
+          handle, "_ZN6tavelo10run_parlonESt17basic_string_viewIcSt11char_traitsIcEES3_iS3_iS3_"),
+      nullptr);
+  unload_library(handle);
 }
 
 TEST(AskUser, AnswersThroughTheLibrary) {

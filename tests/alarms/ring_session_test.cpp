@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <fstream>
 #include <regex>
 
 #include "alarms/alarm_profile.hpp"
+#include "platform/sim/transcript.hpp"
 #include "platform/sound_decoders.hpp"
+#include "tests/support/programs.hpp"
 #include "tests/support/sound_measure.hpp"
 #include "tests/support/temp_folder.hpp"
 
@@ -63,11 +64,12 @@ TEST(RingSession, TheTranscriptAndTheRenderedSoundAgreeForEveryKind) {
 
   const auto transcript = folder.path() / "transcript.txt";
   const auto rendered = folder.path() / "session.wav";
-  const std::string command = "TAVELO_UI='script:" + (folder.path() / "script.txt").string() +
-                              "' TAVELO_TRANSCRIPT='" + transcript.string() +
-                              "' TAVELO_SOUND_OUT='" + rendered.string() + "' '" +
-                              TAVELO_RING_DEMO + "' '" + folder.path().string() + "'";
-  ASSERT_EQ(std::system(command.c_str()), 0);
+  ASSERT_EQ(testing::run_program({TAVELO_RING_DEMO, folder.path().string()},
+                                 {"TAVELO_UI=script:" + (folder.path() / "script.txt").string(),
+                                  "TAVELO_TRANSCRIPT=" + transcript.string(),
+                                  "TAVELO_SOUND_OUT=" + rendered.string()})
+                .status,
+            0);
 
   const std::vector<Line> lines = transcript_of(transcript);
   const auto sound = decode_sound_file(rendered);
@@ -75,7 +77,7 @@ TEST(RingSession, TheTranscriptAndTheRenderedSoundAgreeForEveryKind) {
   std::vector<std::string> events;
   for (const Line& line : lines) events.push_back(line.event);
   EXPECT_EQ(std::count(events.begin(), events.end(), "tone 880 100"), 3);
-  EXPECT_EQ(std::count(events.begin(), events.end(), "wave " + std::string("\"") + wave + "\""), 2 + 2);
+  EXPECT_EQ(std::count(events.begin(), events.end(), "wave " + in_quotes(wave)), 2 + 2);
   EXPECT_EQ(std::count(events.begin(), events.end(), "stop-sounds"), 3);
   EXPECT_EQ(events.back(), "exit 0");
   EXPECT_NEAR(sound->seconds(), lines.back().seconds, 0.01);

@@ -7,10 +7,11 @@
 
 #include "alarms/chime_player.hpp"
 #include "alarms/synth.hpp"
-#include "platform/linux/system_clock.hpp"
 #include "platform/program_folder.hpp"
 #include "platform/sim/rendering_clock.hpp"
 #include "platform/sound_decoders.hpp"
+#include "platform/system_clock.hpp"
+#include "tests/support/programs.hpp"
 #include "tests/support/sound_measure.hpp"
 #include "tests/support/temp_folder.hpp"
 
@@ -91,8 +92,10 @@ struct MadeFiles {
     }
     EXPECT_TRUE(write_wav(folder.path() / "a.wav", a));
     const std::string wav = (folder.path() / "a.wav").string();
-    EXPECT_EQ(std::system(("oggenc -Q -o '" + folder.path().string() + "/a.ogg' '" + wav + "'").c_str()), 0);
-    EXPECT_EQ(std::system(("lame --quiet '" + wav + "' '" + folder.path().string() + "/a.mp3'").c_str()), 0);
+    EXPECT_TRUE(testing::run_host_program(
+        {"/usr/bin/oggenc", "-Q", "-o", (folder.path() / "a.ogg").string(), wav}));
+    EXPECT_TRUE(testing::run_host_program(
+        {"/usr/bin/lame", "--quiet", wav, (folder.path() / "a.mp3").string()}));
     std::filesystem::copy(folder.path() / "a.wav", folder.path() / "CRI.WAV");
   }
   TempFolder folder;

@@ -1,11 +1,8 @@
 #include "tests/app/program_folder_copy.hpp"
 
-#include <chrono>
-#include <thread>
-
 #include "planning/planning_file.hpp"
 #include "planning/planning_names.hpp"
-#include "tests/support/child_process.hpp"
+#include "platform/files.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo::testing {
@@ -13,9 +10,12 @@ namespace tavelo::testing {
 namespace fs = std::filesystem;
 
 fs::path copy_program_into(const fs::path& folder) {
-  for (const char* file : {TAVELO_PROGRAM, TAVELO_PLATFORM_LIBRARY, TAVELO_PARLON_LIBRARY}) {
-    fs::copy_file(file, folder / fs::path(file).filename());
+  std::vector<std::string> files{TAVELO_PROGRAM, TAVELO_PLATFORM_LIBRARY, TAVELO_PARLON_LIBRARY};
+  // The compiler's runtime and the outside libraries where the program needs them beside it.
+  for (std::string& runtime : pieces_between(TAVELO_RUNTIME_LIBRARIES, '|')) {
+    files.push_back(std::move(runtime));
   }
+  for (const std::string& file : files) fs::copy_file(file, folder / fs::path(file).filename());
   return folder / fs::path(TAVELO_PROGRAM).filename();
 }
 
@@ -25,11 +25,6 @@ void add_plannings(const fs::path& folder, int count) {
   for (int n = 0; n < count; ++n) {
     write_bytes(plannings / planning_base_name(46000 + n, "09:30"), write_planning(Planning{}));
   }
-}
-
-int run_program(const fs::path& program, int output_fd) {
-  ChildProcess run({program.string()}, output_fd);
-  return run.wait(30000, [] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); });
 }
 
 }  // namespace tavelo::testing

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+
+#include "tests/support/temp_folder.hpp"
 
 namespace tavelo::testing {
 
@@ -11,7 +15,17 @@ std::filesystem::path copy_program_into(const std::filesystem::path& folder);
 // Writes `count` plannings into the planning folder of `folder`, on consecutive days.
 void add_plannings(const std::filesystem::path& folder, int count);
 
-// Runs the program to its end within the time; its exit status, -1 on time-out.
-int run_program(const std::filesystem::path& program, int output_fd = -1);
+// The program is started the way a user starts it: from its own folder, which holds its data
+// (two plannings).
+class ProgramFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    program_ = copy_program_into(folder_.path());
+    add_plannings(folder_.path(), 2);
+  }
+
+  TempFolder folder_;
+  std::filesystem::path program_;
+};
 
 }  // namespace tavelo::testing

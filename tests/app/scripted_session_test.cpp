@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <random>
 #include <sstream>
 
 #include "access/dialog.hpp"
 #include "access/window_prompts.hpp"
 #include "platform/services.hpp"
+#include "tests/support/programs.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo::testing {
@@ -255,9 +255,10 @@ TEST(ScriptedSession, TheDemoDialogTakesATypedSubject) {
               "key alt+r\n"
               "wait 200ms\n"
               "key enter\n");
-  const std::string command = "TAVELO_UI='script:" + script.string() + "' TAVELO_TRANSCRIPT='" +
-                              transcript.string() + "' " + TAVELO_SESSION_DEMO;
-  EXPECT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(run_program({TAVELO_SESSION_DEMO}, {"TAVELO_UI=script:" + script.string(),
+                                                "TAVELO_TRANSCRIPT=" + transcript.string()})
+                .status,
+            0);
   EXPECT_EQ(lines_of(read_bytes(transcript)),
             (std::vector<std::string>{
                 "10:15:00.000 window \"essai de saisie\"", "10:15:00.000 focus 2 \"sujet\"",

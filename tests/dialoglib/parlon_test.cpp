@@ -133,7 +133,7 @@ TEST(Parlon, CheckBoxesAreReportedAfterTheButton) {
             "5 2 3");
   EXPECT_EQ(s.windows.control_text(s.window(), 2), "&rappel/chk");
   EXPECT_EQ(s.windows.control_state(s.window(), 6), 0);
-  EXPECT_TRUE(s.heard_line("sound \"" + sound.string() + "\""));
+  EXPECT_TRUE(s.heard_line("sound " + in_quotes(sound.string())));
   EXPECT_EQ(s.windows.focused_control(s.window()), 5);
 }
 

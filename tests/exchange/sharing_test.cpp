@@ -231,15 +231,17 @@ TEST(Sharing, CommandFileNamesThatLeaveTheirFolderAreLeftAlone) {
   paul.settings.sharing_table = {row("marc", shared.path()), row("mort", "/nulle/part")};
   write_bytes(shared.path() / "cmd_marc_1_2_..\\x.gnd", "x");
   write_bytes(shared.path() / "cmd_marc_1_3_45123 09-30.gnd", write_planning(Planning{}));
+  // Only where "\\" is no separator (not on Windows) can such a name be in the folder at all.
+  const std::vector<std::string> hostile = list_files(shared.path(), "cmd_marc_1_2_*");
   // Until "rdv" can be written, the command file waits.
   fs::remove_all(paul.rdv());
   write_bytes(paul.rdv(), "pas un dossier");
   EXPECT_EQ(paul.receive(), 0);
-  EXPECT_EQ(list_files(shared.path(), "*").size(), 2u);
+  EXPECT_EQ(list_files(shared.path(), "*").size(), hostile.size() + 1);
   fs::remove(paul.rdv());
   fs::create_directories(paul.rdv());
   EXPECT_EQ(paul.receive(), 1) << "an unreachable folder does not stop the others";
-  EXPECT_EQ(list_files(shared.path(), "*"), std::vector<std::string>{"cmd_marc_1_2_..\\x.gnd"});
+  EXPECT_EQ(list_files(shared.path(), "*"), hostile);
 }
 
 struct FtpRelay : ::testing::Test {

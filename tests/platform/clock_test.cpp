@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/linux/system_clock.hpp"
 #include "platform/sim/fixed_clock.hpp"
+#include "platform/system_clock.hpp"
 
 namespace tavelo {
 namespace {

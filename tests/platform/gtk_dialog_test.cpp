@@ -9,9 +9,9 @@
 
 #include "access/dialog.hpp"
 #include "access/speech.hpp"
-#include "platform/linux/system_clock.hpp"
 #include "platform/services.hpp"
 #include "platform/sim/sim_speech.hpp"
+#include "platform/system_clock.hpp"
 #include "tests/platform/gui_session.hpp"
 #include "tests/support/temp_folder.hpp"
 

@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""HTTP server for the tests, on 127.0.0.1 and a free port, which it prints on its first line.
+"""HTTP server for the tests, on 127.0.0.1 and a free port, which it writes to --port-file.
 
 Serves the files of --root, plus:
   /monmail.php          without a query: the one-time code; with one: --mail-result
@@ -15,6 +15,8 @@ import http.server
 import ssl
 import time
 import urllib.parse
+
+import port_file
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
@@ -71,6 +73,7 @@ parser.add_argument("--code", default="4711")
 parser.add_argument("--mail-result", default="1")
 parser.add_argument("--cert")
 parser.add_argument("--key")
+port_file.add_argument(parser)
 options = parser.parse_args()
 
 server = Server(("127.0.0.1", 0), functools.partial(Handler, directory=options.root))
@@ -78,5 +81,5 @@ if options.cert:
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(options.cert, options.key)
     server.socket = context.wrap_socket(server.socket, server_side=True)
-print(server.server_address[1], flush=True)
+port_file.announce(server.server_address[1], options.port_file)
 server.serve_forever()

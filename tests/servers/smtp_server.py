@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""SMTP server for the tests (aiosmtpd), on 127.0.0.1 and a free port printed on its first line.
+"""SMTP server for the tests (aiosmtpd), on 127.0.0.1 and a free port written to --port-file.
 
 Each message received is appended to --log as one JSON line: the envelope sender, the envelope
 recipients, the message text and the login used (null without authentication). With --cert and
@@ -16,6 +16,8 @@ import warnings
 
 from aiosmtpd.controller import Controller
 from aiosmtpd.smtp import AuthResult, LoginPassword
+
+import port_file
 
 
 class Recorder:
@@ -54,6 +56,7 @@ parser.add_argument("--key")
 parser.add_argument("--starttls", action="store_true")
 parser.add_argument("--user")
 parser.add_argument("--password")
+port_file.add_argument(parser)
 options = parser.parse_args()
 
 warnings.simplefilter("ignore")
@@ -71,5 +74,5 @@ if options.user:
     settings["auth_require_tls"] = False
 controller = Controller(Recorder(), hostname="127.0.0.1", port=free_port(), **settings)
 controller.start()
-print(controller.port, flush=True)
+port_file.announce(controller.port, options.port_file)
 threading.Event().wait()  # until the test ends the process

@@ -83,13 +83,4 @@ std::string first_line_of(int fd, int timeout_ms) {
   return line;
 }
 
-bool eventually(const std::function<bool()>& ready, int timeout_ms) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  for (;;) {
-    if (ready()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-}
-
 }  // namespace tavelo::testing

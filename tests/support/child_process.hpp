@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/programs.hpp"
+
 namespace tavelo::testing {
 
 // A program the test starts (an X server, a bus, a daemon, a script). It is stopped when this
@@ -33,8 +35,5 @@ class ChildProcess {
 
 // The first line written to `fd` within the time, without its line feed.
 std::string first_line_of(int fd, int timeout_ms);
-
-// Polls `ready` (sleeping 20 ms between tries) until it holds or the time runs out.
-bool eventually(const std::function<bool()>& ready, int timeout_ms);
 
 }  // namespace tavelo::testing

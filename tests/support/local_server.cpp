@@ -1,14 +1,9 @@
 #include "tests/support/local_server.hpp"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <stdexcept>
 
-#include "tests/support/child_process.hpp"
+#include "tests/support/programs.hpp"
+#include "tests/support/temp_folder.hpp"
 
 namespace tavelo::testing {
 
@@ -19,17 +14,17 @@ constexpr int kStartTimeoutMs = 15000;
 
 }  // namespace
 
-LocalServer::LocalServer(const std::string& script, const std::vector<std::string>& arguments) {
-  int pipe_ends[2];
-  if (::pipe(pipe_ends) != 0) throw std::runtime_error("pipe failed");
+LocalServer::LocalServer(const std::string& script, const std::vector<std::string>& arguments)
+    : folder_(std::make_unique<TempFolder>()) {
+  const std::filesystem::path port_file = folder_->path() / "port";
   std::vector<std::string> words{kPython,
-                                 std::string(TAVELO_SOURCE_DIR) + "/tests/servers/" + script};
+                                 std::string(TAVELO_SOURCE_DIR) + "/tests/servers/" + script,
+                                 "--port-file", port_file.string()};
   words.insert(words.end(), arguments.begin(), arguments.end());
-  process_ = std::make_unique<ChildProcess>(words, pipe_ends[1]);
-  ::close(pipe_ends[1]);
-  const std::string line = first_line_of(pipe_ends[0], kStartTimeoutMs);
-  ::close(pipe_ends[0]);
-  port_ = std::atoi(line.c_str());
+  process_ = std::make_unique<HostProcess>(words);
+  if (eventually([&] { return std::filesystem::exists(port_file); }, kStartTimeoutMs)) {
+    port_ = std::atoi(read_bytes(port_file).c_str());
+  }
   if (port_ <= 0) throw std::runtime_error("the test server " + script + " did not start");
 }
 
@@ -42,23 +37,6 @@ std::string LocalServer::address() const {
 NetworkOptions quick_network_options() {
   using namespace std::chrono_literals;
   return {{2000ms, 2000ms, 3000ms}, {}};
-}
-
-int closed_port() {
-  // Bind a port and let it go: nothing listens there afterwards.
-  const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ::bind(probe, reinterpret_cast<sockaddr*>(&address), length);
-  ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-  ::close(probe);
-  return ntohs(address.sin_port);
-}
-
-bool run_command(const std::string& command) {
-  return std::system(command.c_str()) == 0;
 }
 
 }  // namespace tavelo::testing

@@ -8,11 +8,12 @@
 
 namespace tavelo::testing {
 
-class ChildProcess;
+class HostProcess;
+class TempFolder;
 
-// One of the servers of tests/servers, run by Debian's /usr/bin/python3 on 127.0.0.1. The
-// server prints its port when it listens; it is stopped when this object goes, including when
-// the test fails, and the kernel stops it if the test program itself dies.
+// One of the servers of tests/servers, run by Debian's /usr/bin/python3 on 127.0.0.1 as a host
+// program. The server writes its port to a file when it listens; it is stopped when this object
+// goes, including when the test fails.
 class LocalServer {
  public:
   LocalServer(const std::string& script, const std::vector<std::string>& arguments);
@@ -24,7 +25,8 @@ class LocalServer {
   std::string address() const;  // "127.0.0.1:port"
 
  private:
-  std::unique_ptr<ChildProcess> process_;
+  std::unique_ptr<TempFolder> folder_;
+  std::unique_ptr<HostProcess> process_;
   int port_ = 0;
 };
 
@@ -33,8 +35,5 @@ NetworkOptions quick_network_options();
 
 // A port on 127.0.0.1 where nothing listens.
 int closed_port();
-
-// Runs a command through the shell; true when it exits with 0.
-bool run_command(const std::string& command);
 
 }  // namespace tavelo::testing

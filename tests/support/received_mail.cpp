@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "tests/support/local_server.hpp"
+#include "tests/support/programs.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo::testing {
@@ -23,10 +24,11 @@ std::vector<ReceivedMail> received_mails(const std::filesystem::path& log) {
 
 TestCertificate::TestCertificate(const std::filesystem::path& folder)
     : cert(folder / "cert.pem"), key(folder / "key.pem") {
-  const bool made = run_command(
-      "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 1"
-      " -subj /CN=localhost -addext subjectAltName=IP:127.0.0.1,DNS:localhost -keyout '" +
-      key.string() + "' -out '" + cert.string() + "' 2>/dev/null");
+  const bool made =
+      run_host_program({"/usr/bin/openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                        "ec_paramgen_curve:prime256v1", "-nodes", "-days", "1", "-subj",
+                        "/CN=localhost", "-addext", "subjectAltName=IP:127.0.0.1,DNS:localhost",
+                        "-keyout", key.string(), "-out", cert.string()});
   if (!made) throw std::runtime_error("openssl could not make the certificate");
 }
 

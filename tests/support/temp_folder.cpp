@@ -1,8 +1,8 @@
 #include "tests/support/temp_folder.hpp"
 
-#include <cstdlib>
 #include <fstream>
 #include <limits>
+#include <random>
 #include <stdexcept>
 
 #include "platform/files.hpp"
@@ -10,9 +10,14 @@
 namespace tavelo::testing {
 
 TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "tavelo-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
+  // A name another test holds is passed over: creating the folder is the test of its name.
+  static std::mt19937 names{std::random_device{}()};
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    path_ = base / ("tavelo-test-" + std::to_string(names()));
+    if (std::filesystem::create_directory(path_)) return;
+  }
+  throw std::runtime_error("no temporary folder could be made in " + base.string());
 }
 
 TempFolder::~TempFolder() {

@@ -1,7 +1,9 @@
-#include "platform/linux/system_clock.hpp"
+#include "platform/system_clock.hpp"
 
 #include <ctime>
 #include <thread>
+
+#include "platform/os.hpp"
 
 namespace tavelo {
 
@@ -10,8 +12,7 @@ using namespace std::chrono;
 LocalTime SystemClock::now() const {
   const auto moment = system_clock::now();
   const std::time_t seconds_now = system_clock::to_time_t(moment);
-  std::tm local{};
-  localtime_r(&seconds_now, &local);
+  const std::tm local = local_calendar(seconds_now);
   const auto millis = duration_cast<milliseconds>(moment.time_since_epoch()).count() % 1000;
   return LocalTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,   local.tm_hour,
                    local.tm_min,         local.tm_sec,     static_cast<int>(millis)};

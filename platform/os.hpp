@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tavelo {
+
+// The few calls whose form differs between systems, one function each, with a Linux and a
+// Windows implementation (platform/linux/os.cpp, platform/win32/os.cpp). Paths go in and out
+// as std::filesystem paths, texts as UTF-8.
+
+// The local calendar time of a moment.
+std::tm local_calendar(std::time_t moment);
+
+// Creates `file`, which must not exist yet, with `bytes` in it. False when it exists already or
+// cannot be written whole (a partly written file is removed).
+bool write_new_file(const std::filesystem::path& file, std::string_view bytes);
+
+// Opens a file as std::fopen does, with a wide name on Windows.
+std::FILE* open_file(const std::filesystem::path& file, const char* mode);
+
+// A shared library loaded from its path, its functions by name, and its release. A library
+// that cannot be loaded, and a name it does not export, give nullptr.
+void* load_library(const std::filesystem::path& file);
+void* library_function(void* library, const char* name);
+void unload_library(void* library);
+
+// An environment variable; nothing when it is not set.
+std::optional<std::string> environment_variable(const char* name);
+
+}  // namespace tavelo

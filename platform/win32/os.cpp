@@ -1,0 +1,75 @@
+#include "platform/os.hpp"
+
+#include <windows.h>
+
+#include "platform/file_names.hpp"
+#include "platform/win32/wide.hpp"
+
+namespace tavelo {
+
+const ProgramFileNames& program_file_names() {
+  static const ProgramFileNames names{"parlon.dll", "taveloupd.exe", "tavelo_setup.exe"};
+  return names;
+}
+
+std::tm local_calendar(std::time_t moment) {
+  std::tm local{};
+  localtime_s(&local, &moment);
+  return local;
+}
+
+namespace {
+
+bool write_all(HANDLE file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), wanted, &written, nullptr) || written == 0) return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool write_new_file(const std::filesystem::path& file, std::string_view bytes) {
+  const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const bool written = write_all(handle, bytes);
+  const bool closed = CloseHandle(handle) != 0;
+  if (written && closed) return true;
+  DeleteFileW(file.c_str());
+  return false;
+}
+
+std::FILE* open_file(const std::filesystem::path& file, const char* mode) {
+  return _wfopen(file.c_str(), wide_of(mode).c_str());
+}
+
+void* load_library(const std::filesystem::path& file) {
+  // The library's own folder is searched for what it needs, as for a program's.
+  return reinterpret_cast<void*>(
+      LoadLibraryExW(file.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+}
+
+void* library_function(void* library, const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
+void unload_library(void* library) {
+  FreeLibrary(static_cast<HMODULE>(library));
+}
+
+std::optional<std::string> environment_variable(const char* name) {
+  const std::wstring wide_name = wide_of(name);
+  const DWORD size = GetEnvironmentVariableW(wide_name.c_str(), nullptr, 0);
+  if (size == 0) return std::nullopt;
+  std::wstring value(size, L'\0');
+  const DWORD length = GetEnvironmentVariableW(wide_name.c_str(), value.data(), size);
+  if (length >= size) return std::nullopt;
+  value.resize(length);
+  return utf8_of(value);
+}
+
+}  // namespace tavelo

@@ -1,0 +1,189 @@
+// Real Win32 dialogs of the dialog layer under wine, driven by real key presses (SendInput):
+// the native controls and the program's message loop give the dialog layer the events it
+// expects of Windows.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "access/dialog.hpp"
+#include "access/speech.hpp"
+#include "platform/services.hpp"
+#include "platform/sim/sim_speech.hpp"
+#include "platform/system_clock.hpp"
+#include "platform/win32/win32_window_system.hpp"
+
+namespace tavelo {
+namespace {
+
+using Events = std::vector<std::string>;
+constexpr int kPatienceMs = 10000;
+
+class Win32DialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    install_interface_services(windows_, speech_, clock_);
+    reset_dialog_layer();
+    LoadSpeechLibraries();
+  }
+
+  Events events_until(const std::function<bool(const std::string&)>& done,
+                      int patience_ms = kPatienceMs) {
+    Events seen;
+    const std::uint32_t start = clock_.tick();
+    while (clock_.tick() - start < static_cast<std::uint32_t>(patience_ms)) {
+      const std::string name = WaitDialogEvent(50);
+      if (name.empty()) continue;
+      seen.push_back(name);
+      if (done(name)) break;
+    }
+    return seen;
+  }
+  bool reported(const std::string& wanted) {
+    const Events seen = events_until([&](const std::string& name) { return name == wanted; });
+    return std::find(seen.begin(), seen.end(), wanted) != seen.end();
+  }
+  Events events_for(int ms) {
+    return events_until([](const std::string&) { return false; }, ms);
+  }
+  void press(int key) { windows_.synthesize_key(key, true); }
+  void release(int key) { windows_.synthesize_key(key, false); }
+
+  // A meeting form: a field, a box, two options after their label, a list, a button.
+  void open_meeting_form() {
+    OpenDialog("", 0, 0, 12, 40, "rendez-vous");
+    AddLabel(1, "lieu", 1, 1);
+    AddTextField(2, "", 1, 10, 26);
+    AddCheckBox(3, "&confirmé", 3, 1, 14);
+    AddLabel(4, "durée", 5, 1);
+    AddOption(5, "&courte", true, 5, 10, 10);
+    AddOption(6, "&longue", false, 5, 22, 10);
+    AddList(7, 7, 10, 20, 2);
+    AddItem(7, "matin");
+    AddItem(7, "soir");
+    AddButton(8, "&plan", 10, 1, 8);
+    AddMnemonics(8);
+    AddOkButton(0, 0);
+    AddCancelButton(0, 0);
+    ASSERT_TRUE(reported("getfocus")) << "the window never became active";
+  }
+
+  SystemClock clock_;
+  Transcript transcript_{clock_};
+  SimSpeech speech_{transcript_};
+  Win32WindowSystem windows_;
+};
+
+TEST_F(Win32DialogTest, KeysOnNativeControlsGiveTheDialogEvents) {
+  open_meeting_form();
+
+  // Typed letters reach the field; Return there is OK once.
+  FocusControl(2);
+  EXPECT_TRUE(reported("g2"));
+  press('G');
+  release('G');
+  EXPECT_TRUE(reported("key_pressed"));
+  press(vk::enter);
+  EXPECT_TRUE(reported("btnok"));
+  release(vk::enter);
+  const Events after_return = events_for(300);
+  EXPECT_EQ(std::count(after_return.begin(), after_return.end(), "btnok"), 0);
+  EXPECT_EQ(ControlText(2), "g");
+
+  // Tab moves on to the check box; Space there tells the coming state once.
+  press(vk::tab);
+  release(vk::tab);
+  EXPECT_TRUE(reported("g3"));
+  press(vk::space);
+  EXPECT_TRUE(reported("chk3-set"));
+  release(vk::space);
+  const Events after_space = events_for(300);
+  EXPECT_EQ(std::count(after_space.begin(), after_space.end(), "chk3-set"), 0);
+  EXPECT_EQ(ControlState(3), 1);
+
+  // Down in the option group selects the next option, which the dialog layer focuses.
+  SetControlState(5, 1);
+  FocusControl(5);
+  EXPECT_TRUE(reported("rd5"));
+  press(vk::down);
+  EXPECT_TRUE(reported("rd6"));
+  release(vk::down);
+  EXPECT_EQ(ControlState(6), 1);
+  EXPECT_EQ(ControlState(5), 0);
+
+  // Down in the list selects the next row, which the list reports.
+  SetControlState(7, 0);
+  FocusControl(7);
+  EXPECT_TRUE(reported("g7"));
+  events_for(300);
+  press(vk::down);
+  EXPECT_TRUE(reported("lst7"));
+  release(vk::down);
+  EXPECT_EQ(ControlText(7), "soir");
+
+  // Alt+letter presses its button; a timer fires; Escape is Cancel.
+  press(vk::alt);
+  press('P');
+  EXPECT_TRUE(reported("btn8"));
+  release('P');
+  release(vk::alt);
+  StartDialogTimer(4, 100, 0);
+  EXPECT_TRUE(reported("timer4"));
+  press(vk::escape);
+  EXPECT_TRUE(reported("btncancel"));
+  release(vk::escape);
+}
+
+TEST_F(Win32DialogTest, MenusShortcutsAndTheTrayReportTheirCommands) {
+  open_meeting_form();
+  const int window = dialog_state().window;
+  const int file = windows_.add_menu(window, 0, "&fichier");
+  windows_.add_menu_item(file, 34, "&nouveau\tCtrl+N");
+  windows_.add_shortcut(window, 'N' | kShortcutControl, 34);
+  press(vk::control);
+  press('N');
+  EXPECT_TRUE(reported("menu34"));
+  release('N');
+  release(vk::control);
+
+  windows_.set_tray_icon(1, "", "Tavelo, version: 6.40 à jour");
+  const HWND tray = FindWindowW(L"TaveloZoneDeNotification", nullptr);
+  ASSERT_NE(tray, nullptr);
+  PostMessageW(tray, WM_APP + 1, 1, WM_LBUTTONUP);  // what the shell sends for a click
+  EXPECT_TRUE(reported("tray1"));
+  windows_.remove_tray_icon(1);
+}
+
+TEST_F(Win32DialogTest, ListsTreesAndEditorsKeepWhatTheProgramGivesThem) {
+  OpenDialog("", 0, 0, 20, 50, "listes");
+  AddList(2, 1, 1, 20, 4, kCheckList);
+  for (const char* day : {"lundi", "mardi", "mercredi"}) AddItem(2, day);
+  AddList(3, 6, 1, 20, 4, kSeveral);
+  for (const char* name : {"Anne", "Bruno", "Chloé"}) AddItem(3, name);
+  AddTree(4, 11, 1, 20, 4);
+  AddItem(4, "travail", 0, 0);
+  AddItem(4, "réunions", 0, 1);
+  AddItem(4, "maison", 0, 0);
+  AddCombo(5, 16, 1, 20);
+  AddItem(5, "travail");
+  AddItem(5, "famille");
+  AddEditor(6, "première ligne\r\nseconde ligne", 1, 25, 20, 4, kReadOnly);
+  MarkItem(2, 1, true);
+  MarkItem(3, 0, true);
+  MarkItem(3, 2, true);
+  SetControlState(4, 1);
+  SetControlState(5, 1);
+  EXPECT_TRUE(ItemMarked(2, 1));
+  EXPECT_FALSE(ItemMarked(2, 0));
+  EXPECT_TRUE(ItemMarked(3, 2));
+  EXPECT_FALSE(ItemMarked(3, 1));
+  EXPECT_EQ(ControlText(4), "réunions");
+  EXPECT_EQ(ControlText(5), "famille");
+  windows_.set_caret(dialog_state().window, 6, {2, 4});
+  EXPECT_EQ(windows_.caret(dialog_state().window, 6), (CaretPosition{2, 4}));
+  EXPECT_EQ(ControlText(6), "première ligne\r\nseconde ligne");
+}
+
+}  // namespace
+}  // namespace tavelo

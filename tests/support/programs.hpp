@@ -1,0 +1,53 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tavelo::testing {
+
+// What a program of the project printed (standard output and error together) and how it ended:
+// its exit status, or -1 when it did not end in time and was killed.
+struct ProgramRun {
+  int status = -1;
+  std::string output;
+};
+
+// Runs one of the project's programs to its end. `environment` adds "NAME=VALUE" settings to the
+// test's own; a lone "NAME" removes that variable.
+ProgramRun run_program(const std::vector<std::string>& words,
+                       const std::vector<std::string>& environment = {}, int timeout_ms = 60000);
+
+// A program of the machine that runs the tests (Debian's python3 with the test servers,
+// openssl, the sound encoders). On Linux the test starts it itself. A Windows test program
+// under wine asks the broker that the test runner started outside wine
+// (tests/servers/host_broker.py, its folder in TAVELO_HOST_BROKER): wine gives a Windows
+// program no handle on a Linux program, so it could neither wait for it nor stop it. Arguments
+// that are absolute paths of the test are handed over as the host names them. The program is
+// stopped when this object goes.
+class HostProcess {
+ public:
+  explicit HostProcess(const std::vector<std::string>& words);
+  ~HostProcess();
+  HostProcess(const HostProcess&) = delete;
+  HostProcess& operator=(const HostProcess&) = delete;
+
+  // Its exit status once it has ended, -1 when it has not within the time.
+  int wait(int timeout_ms);
+
+ private:
+  struct Running;
+  Running* running_;
+};
+
+// Runs a host program to its end; true when it exits with 0 within the time.
+bool run_host_program(const std::vector<std::string>& words, int timeout_ms = 60000);
+
+// The name under which host programs find a file of the test.
+std::string host_path(const std::filesystem::path& path);
+
+// Polls `ready` (sleeping 20 ms between tries) until it holds or the time runs out.
+bool eventually(const std::function<bool()>& ready, int timeout_ms);
+
+}  // namespace tavelo::testing
