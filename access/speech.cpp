@@ -54,11 +54,6 @@ int announce_later(std::string_view text, int mode) {
 
 }  // namespace
 
-SpeechState& speech_state() {
-  static SpeechState state;
-  return state;
-}
-
 void LoadSpeechLibraries() {
   SpeechState& s = speech_state();
   s.speak_reader_loaded = speech_service().offers_speak();
