@@ -12,6 +12,7 @@ WindowSystem* installed_windows = nullptr;
 Speech* installed_speech = nullptr;
 Clock* installed_clock = nullptr;
 Mixer* installed_mixer = nullptr;
+Shell* installed_shell = nullptr;
 SoundReport installed_report;
 
 template <typename T>
@@ -57,5 +58,13 @@ Mixer& sound_mixer() { return installed(installed_mixer, "sound output"); }
 Mixer* installed_sound_mixer() { return installed_mixer; }
 
 const SoundReport& sound_report() { return installed_report; }
+
+ShellService::ShellService(Shell& shell) : shell_before_(std::exchange(installed_shell, &shell)) {}
+
+ShellService::~ShellService() {
+  installed_shell = shell_before_;
+}
+
+Shell& shell_service() { return installed(installed_shell, "shell"); }
 
 }  // namespace tavelo

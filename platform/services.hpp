@@ -5,6 +5,7 @@
 
 #include "platform/clock.hpp"
 #include "platform/mixer.hpp"
+#include "platform/shell.hpp"
 #include "platform/speech.hpp"
 #include "platform/window_system.hpp"
 
@@ -53,6 +54,21 @@ class SoundServices {
  private:
   Mixer* mixer_before_;
   SoundReport report_before_;
+};
+
+// The one shell of the process: programs, documents and manual pages it starts or opens.
+Shell& shell_service();
+
+// Installs the shell for as long as it lives, as InterfaceServices does.
+class ShellService {
+ public:
+  explicit ShellService(Shell& shell);
+  ~ShellService();
+  ShellService(const ShellService&) = delete;
+  ShellService& operator=(const ShellService&) = delete;
+
+ private:
+  Shell* shell_before_;
 };
 
 }  // namespace tavelo
