@@ -52,6 +52,8 @@ TEST(DialogLibrary, LoadedFromTheProgramFolderExportsOnlyItsTwoFunctions) {
   ASSERT_TRUE(library.loaded);
   void* handle = dlopen((library.folder() / kDialogLibraryFile).c_str(), RTLD_NOW);
   ASSERT_NE(handle, nullptr);
+  // Its dialog layer keeps an interface context of its own.
+  EXPECT_EQ(dlsym(handle, "_ZN6tavelo17interface_contextEv"), nullptr);
   EXPECT_EQ(dlsym(handle, "_ZN6tavelo12dialog_stateEv"), nullptr);
   EXPECT_EQ(dlsym(handle, "_ZN6tavelo10run_parlonESt17basic_string_viewIcSt11char_traitsIcEES3_iS3_iS3_"),
             nullptr);
