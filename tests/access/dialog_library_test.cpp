@@ -5,7 +5,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <algorithm>
 
 #include "access/dialog.hpp"
 #include "access/key_names.hpp"

@@ -19,37 +19,24 @@ std::string searched(std::string text, FindState f, int start, bool find_only) {
   return std::to_string(f.found) + " " + text;
 }
 
-TEST(NotePad, SearchesForwardsBackwardsAndReplacesOnce) {
-  // Backwards: the nearest occurrence that ends at or before the start.
-  EXPECT_EQ(searched("abcabc", search_for("bc", "", true), 6, true), "5 abcabc");
-  EXPECT_EQ(searched("abcabc", search_for("bc", "", true), 4, true), "2 abcabc");
+// The find box's own cases (backward positions, replace all at both ends) are tested through
+// the dialog library in dialog_library_test.cpp.
+TEST(NotePad, SearchesCountCharactersAndReplaceOnlyWhatTheyMayReplace) {
   EXPECT_EQ(searched("abcabc", search_for("bc"), 3, true), "5 abcabc");
   EXPECT_EQ(searched("abcabc", search_for("bd"), 1, true), "0 abcabc");
-  // Positions count characters; one occurrence is replaced, unless only finding.
   EXPECT_EQ(searched("éaxa", search_for("a", "Ü"), 3, false), "4 éaxÜ");
   EXPECT_EQ(searched("xaxa", search_for("a", "é"), 1, true), "2 xaxa");
-  // An empty replacement finds without deleting.
+  // An empty replacement finds without deleting; an empty search finds nothing.
   EXPECT_EQ(searched("xaxa", search_for("a"), 1, false), "2 xaxa");
   EXPECT_EQ(searched("xaxa", search_for(""), 1, false), "0 xaxa");
-}
-
-TEST(NotePad, ReplaceAllBothWaysThenFindNextDoesNothing) {
-  FindState f = search_for("a", "b");
-  f.replace_all = true;
-  EXPECT_EQ(searched("aca", f, 1, false), "3 bcb");
-  EXPECT_EQ(searched("acaca", f, 2, false), "5 acbcb");
-  f.backward = true;
-  EXPECT_EQ(searched("aca", f, 3, false), "1 bcb");
-  f.found = 1;
-  search_again("aca", f, 1);
-  EXPECT_EQ(f.found, 1);
-
-  // Find next repeats the last search from where it is asked, without replacing.
-  FindState again = search_for("bc", "zz", true);
+  // Replace all starts where it is asked to.
+  FindState all = search_for("a", "b");
+  all.replace_all = true;
+  EXPECT_EQ(searched("acaca", all, 2, false), "5 acbcb");
+  // Find next goes on from where it is asked to.
+  FindState again = search_for("c", "z");
   search_again("abcabc", again, 4);
-  EXPECT_EQ(again.found, 2);
-  search_again("abcabc", again, 1);
-  EXPECT_EQ(again.found, 0);
+  EXPECT_EQ(again.found, 6);
 }
 
 TEST(NotePad, TheFindBoxAnswerIsRead) {
