@@ -73,7 +73,7 @@ int on_system_backends(const fs::path& program_folder) {
     if (!why.empty()) std::cerr << "tavelo : " << why << "\n";
     return run(program_folder, clock, print_to(std::cout), print_to(std::cerr));
   }
-  install_interface_services(*desktop.windows, *desktop.speech, clock);
+  const InterfaceServices services(*desktop.windows, *desktop.speech, clock);
   return run(program_folder, clock, boxes_of(*desktop.windows), boxes_of(*desktop.windows));
 }
 

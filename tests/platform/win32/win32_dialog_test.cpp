@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "access/dialog.hpp"
+#include "access/interface_context.hpp"
 #include "access/speech.hpp"
 #include "platform/services.hpp"
 #include "platform/sim/sim_speech.hpp"
@@ -23,8 +24,7 @@ constexpr int kPatienceMs = 10000;
 class Win32DialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    install_interface_services(windows_, speech_, clock_);
-    reset_dialog_layer();
+    reset_interface();
     LoadSpeechLibraries();
   }
 
@@ -73,6 +73,7 @@ class Win32DialogTest : public ::testing::Test {
   Transcript transcript_{clock_};
   SimSpeech speech_{transcript_};
   Win32WindowSystem windows_;
+  const InterfaceServices services_{windows_, speech_, clock_};
 };
 
 TEST_F(Win32DialogTest, KeysOnNativeControlsGiveTheDialogEvents) {

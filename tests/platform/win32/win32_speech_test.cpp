@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "access/dialog.hpp"
+#include "access/interface_context.hpp"
 #include "access/speech.hpp"
 #include "platform/services.hpp"
 #include "platform/sim/fixed_clock.hpp"
@@ -104,8 +105,8 @@ TEST(Win32Speech, TheDialogLayerSpeaksThroughTheReadersInItsOrder) {
   Transcript transcript(clock);
   SimWindowSystem windows(clock, transcript);
   Win32Speech speech;
-  install_interface_services(windows, speech, clock);
-  reset_dialog_layer();
+  const InterfaceServices services(windows, speech, clock);
+  reset_interface();
   LoadSpeechLibraries();
   EXPECT_EQ(Speak("bonjour", 0), 1);
   EXPECT_EQ(readers.record(), (Lines{"jaws say 0 bonjour"}));
