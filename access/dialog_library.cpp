@@ -8,6 +8,7 @@
 #include "planning/text.hpp"
 #include "platform/fault.hpp"
 #include "platform/file_names.hpp"
+#include "platform/files.hpp"
 #include "platform/os.hpp"
 #include "platform/parlon_exports.hpp"
 
@@ -72,7 +73,7 @@ int call_parlon(std::string_view chain_text, std::string_view sound_file) {
     }
   }
   std::error_code error;
-  if (!sound_file.empty() && !std::filesystem::exists(sound_file, error)) {
+  if (!sound_file.empty() && !std::filesystem::exists(path_of(sound_file), error)) {
     throw Fault("erreur advparlon...",
                 "Le fichier son spécifié est introuvable...\r" + std::string(sound_file));
   }

@@ -1,7 +1,6 @@
 #include "app/scripted_session.hpp"
 
 #include <charconv>
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 
@@ -12,6 +11,7 @@
 #include "access/speech.hpp"
 #include "platform/fault.hpp"
 #include "platform/files.hpp"
+#include "platform/os.hpp"
 #include "platform/services.hpp"
 #include "platform/sim/fixed_clock.hpp"
 #include "platform/sim/rendering_clock.hpp"
@@ -371,7 +371,7 @@ std::variant<std::vector<ScriptCommand>, ScriptError> parse_script(std::string_v
 
 int run_scripted_session(const std::string& script_file, std::ostream* transcript_out,
                          const std::function<int()>& program, const std::string& sound_out) {
-  const std::optional<std::string> text = read_file(script_file, kScriptLimit);
+  const std::optional<std::string> text = read_file(path_of(script_file), kScriptLimit);
   if (!text) {
     std::cerr << "script introuvable ou illisible : " << script_file << "\n";
     return 2;
@@ -404,16 +404,17 @@ int run_scripted_session(const std::string& script_file, std::ostream* transcrip
   const int code = run_program(program, transcript, windows);
   transcript.write("exit " + std::to_string(code));
   if (!sound_out.empty() &&
-      !write_wav(sound_out, Pcm{clock.rate(), 2, clock.rendered()})) {
+      !write_wav(path_of(sound_out), Pcm{clock.rate(), 2, clock.rendered()})) {
     std::cerr << "impossible d'écrire le son de la session : " << sound_out << "\n";
   }
   return code;
 }
 
+// The session's settings come from the environment, in UTF-8 on every system.
 std::optional<std::string> script_from_environment() {
-  const char* ui = std::getenv("TAVELO_UI");
-  if (ui == nullptr) return std::nullopt;
-  const std::string_view value = ui;
+  const std::optional<std::string> ui = environment_variable("TAVELO_UI");
+  if (!ui) return std::nullopt;
+  const std::string_view value = *ui;
   if (!value.starts_with("script:")) return std::nullopt;
   return std::string(value.substr(7));
 }
@@ -421,13 +422,10 @@ std::optional<std::string> script_from_environment() {
 std::optional<int> run_session_from_environment(const std::function<int()>& program) {
   const std::optional<std::string> script = script_from_environment();
   if (!script) return std::nullopt;
-  const char* sound_variable = std::getenv("TAVELO_SOUND_OUT");
-  const std::string sound_out = sound_variable != nullptr ? sound_variable : "";
-  const char* transcript_file = std::getenv("TAVELO_TRANSCRIPT");
-  if (transcript_file == nullptr || *transcript_file == '\0') {
-    return run_scripted_session(*script, nullptr, program, sound_out);
-  }
-  std::ofstream transcript(transcript_file, std::ios::binary | std::ios::trunc);
+  const std::string sound_out = environment_variable("TAVELO_SOUND_OUT").value_or("");
+  const std::string transcript_file = environment_variable("TAVELO_TRANSCRIPT").value_or("");
+  if (transcript_file.empty()) return run_scripted_session(*script, nullptr, program, sound_out);
+  std::ofstream transcript(path_of(transcript_file), std::ios::binary | std::ios::trunc);
   if (!transcript) {
     std::cerr << "impossible d'écrire le journal de session : " << transcript_file << "\n";
     return 2;

@@ -23,6 +23,10 @@ bool write_new_file(const std::filesystem::path& file, std::string_view bytes);
 // Opens a file as std::fopen does, with a wide name on Windows.
 std::FILE* open_file(const std::filesystem::path& file, const char* mode);
 
+// The name under which a library that takes file names as bytes (libcurl's certificate file)
+// finds the file: UTF-8 on Linux, the ANSI code page on Windows.
+std::string narrow_file_name(const std::filesystem::path& file);
+
 // A shared library loaded from its path, its functions by name, and its release. A library
 // that cannot be loaded, and a name it does not export, give nullptr.
 void* load_library(const std::filesystem::path& file);

@@ -52,6 +52,10 @@ std::FILE* open_file(const std::filesystem::path& file, const char* mode) {
   return std::fopen(file.c_str(), mode);
 }
 
+std::string narrow_file_name(const std::filesystem::path& file) {
+  return file.string();
+}
+
 void* load_library(const std::filesystem::path& file) {
   return ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
 }

@@ -63,7 +63,7 @@ void apply_common(CURL* easy, const NetworkOptions& options, std::stop_token& st
   curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
   if (!options.trusted_certificates.empty()) {
-    curl_easy_setopt(easy, CURLOPT_CAINFO, options.trusted_certificates.string().c_str());
+    curl_easy_setopt(easy, CURLOPT_CAINFO, narrow_file_name(options.trusted_certificates).c_str());
     curl_easy_setopt(easy, CURLOPT_CAPATH, static_cast<char*>(nullptr));
   }
   curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);

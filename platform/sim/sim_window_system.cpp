@@ -416,7 +416,7 @@ std::optional<std::string> SimWindowSystem::take_answer() {
 
 void SimWindowSystem::play_sound(std::string_view file) {
   std::error_code error;
-  const bool playable = !file.empty() && std::filesystem::is_regular_file(file, error);
+  const bool playable = !file.empty() && std::filesystem::is_regular_file(path_of(file), error);
   transcript_.write(playable ? "sound " + in_quotes(file) : std::string("sound default"));
 }
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/file_names.hpp"
 #include "platform/win32/wide.hpp"
 
@@ -45,6 +47,16 @@ bool write_new_file(const std::filesystem::path& file, std::string_view bytes) {
 
 std::FILE* open_file(const std::filesystem::path& file, const char* mode) {
   return _wfopen(file.c_str(), wide_of(mode).c_str());
+}
+
+std::string narrow_file_name(const std::filesystem::path& file) {
+  const std::wstring& wide = file.native();
+  const int size = static_cast<int>(wide.size());
+  const int length =
+      WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(std::max(length, 0)), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), size, narrow.data(), length, nullptr, nullptr);
+  return narrow;
 }
 
 void* load_library(const std::filesystem::path& file) {

@@ -55,7 +55,7 @@ TEST(RingSession, TheTranscriptAndTheRenderedSoundAgreeForEveryKind) {
     a.samples.push_back(static_cast<std::int16_t>(9000 * std::sin(2 * 3.14159265358979 * 440 * i / 44100)));
   }
   const std::string wave = (folder.path() / "la.wav").string();
-  ASSERT_TRUE(write_wav(wave, a));
+  ASSERT_TRUE(write_wav(folder.path() / "la.wav", a));
   ASSERT_TRUE(SaveAlarmProfile(folder.path() / "1-tones.alm", {1, "", 880, 100, 200, 3, 0, 0}));
   ASSERT_TRUE(SaveAlarmProfile(folder.path() / "2-wave.alm", {2, wave, 0, 0, -1, 2, 0, 0}));
   ASSERT_TRUE(SaveAlarmProfile(folder.path() / "3-mixed.alm", {3, wave, 1760, 50, 100, 0, 2, 2}));

@@ -19,8 +19,8 @@ using testing::write_bytes;
 
 struct HttpFixture : ::testing::Test {
   TempFolder root, work;
-  std::string log = (work.path() / "requests.log").string();
-  LocalServer server{"http_server.py", {"--root", root.path().string(), "--log", log}};
+  fs::path log = work.path() / "requests.log";
+  LocalServer server{"http_server.py", {"--root", root.path().string(), "--log", log.string()}};
   CurlNetwork network{quick_network_options()};
 
   std::string url(const std::string& path) const { return "http://" + server.address() + path; }

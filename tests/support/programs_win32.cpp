@@ -1,5 +1,6 @@
-#include <windows.h>
 #include <winsock2.h>
+// winsock2.h first: windows.h would bring the older winsock.h.
+#include <windows.h>
 
 #include <algorithm>
 #include <atomic>

@@ -13,8 +13,10 @@ TempFolder::TempFolder() {
   // A name another test holds is passed over: creating the folder is the test of its name.
   static std::mt19937 names{std::random_device{}()};
   const std::filesystem::path base = std::filesystem::temp_directory_path();
+  // French in the name: every test also checks that such names survive, as users' folders have
+  // them ("C:\\Users\\Hélène\\...").
   for (int attempt = 0; attempt < 100; ++attempt) {
-    path_ = base / ("tavelo-test-" + std::to_string(names()));
+    path_ = base / path_of("tavelo-test-été-" + std::to_string(names()));
     if (std::filesystem::create_directory(path_)) return;
   }
   throw std::runtime_error("no temporary folder could be made in " + base.string());
