@@ -42,3 +42,4 @@ windows:
 
 test-windows: windows
 	JOBS=$(JOBS) scripts/windows-test $(CTEST_ARGS)
+	scripts/windows-dist-check

@@ -2,7 +2,8 @@
 #   STAGE/tavelo             the program folder as a user gets it
 #   DIST/tavelo-windows-x64.zip   that folder, zipped
 #   DIST/tavelo_setup.exe    the installer (makensis on NSIS_SCRIPT)
-# FILES names the files of BIN that make up the program, separated by "|".
+# FILES names the files of BIN that make up the program, separated by "|"; STRIP is the
+# cross-compiler's strip.
 string(REPLACE "|" ";" files "${FILES}")
 set(folder ${STAGE}/tavelo)
 file(REMOVE_RECURSE ${STAGE})
@@ -10,6 +11,12 @@ file(MAKE_DIRECTORY ${folder} ${DIST})
 foreach(name IN LISTS files)
   file(COPY ${BIN}/${name} DESTINATION ${folder})
 endforeach()
+# What a user gets carries no debugging symbols: the compiler's runtime alone has 20 MB of them.
+file(GLOB binaries ${folder}/*.exe ${folder}/*.dll)
+execute_process(COMMAND ${STRIP} --strip-debug ${binaries} RESULT_VARIABLE stripped)
+if(NOT stripped EQUAL 0)
+  message(FATAL_ERROR "the programs could not be stripped")
+endif()
 if(EXISTS ${BIN}/manual)
   file(COPY ${BIN}/manual DESTINATION ${folder})
 endif()

@@ -220,37 +220,36 @@ LRESULT Win32WindowSystem::State::handle(HWND hwnd, UINT message, WPARAM w, LPAR
 
 namespace {
 
-// What a control's notification code means; each class of control has codes of its own.
-std::optional<Notification> notification_of(ControlKind kind, int code) {
+// The notification codes of each class of control (-1: the class has none such).
+struct NotificationCodes {
+  int click = -1, change = -1, change_too = -1, focus = -1, lost_focus = -1;
+};
+
+NotificationCodes codes_of(ControlKind kind) {
   switch (kind) {
     case ControlKind::button:
     case ControlKind::check_box:
     case ControlKind::option:
-      if (code == BN_CLICKED) return Notification::click;
-      if (code == BN_SETFOCUS) return Notification::focus;
-      if (code == BN_KILLFOCUS) return Notification::lost_focus;
-      break;
+      return {BN_CLICKED, -1, -1, BN_SETFOCUS, BN_KILLFOCUS};
     case ControlKind::text_field:
     case ControlKind::editor:
-      if (code == EN_CHANGE) return Notification::change;
-      if (code == EN_SETFOCUS) return Notification::focus;
-      if (code == EN_KILLFOCUS) return Notification::lost_focus;
-      break;
+      return {-1, EN_CHANGE, -1, EN_SETFOCUS, EN_KILLFOCUS};
     case ControlKind::list_box:
     case ControlKind::multi_list:
-      if (code == LBN_SELCHANGE) return Notification::change;
-      if (code == LBN_DBLCLK) return Notification::click;
-      if (code == LBN_SETFOCUS) return Notification::focus;
-      if (code == LBN_KILLFOCUS) return Notification::lost_focus;
-      break;
+      return {LBN_DBLCLK, LBN_SELCHANGE, -1, LBN_SETFOCUS, LBN_KILLFOCUS};
     case ControlKind::combo_box:
-      if (code == CBN_SELCHANGE || code == CBN_EDITCHANGE) return Notification::change;
-      if (code == CBN_SETFOCUS) return Notification::focus;
-      if (code == CBN_KILLFOCUS) return Notification::lost_focus;
-      break;
+      return {-1, CBN_SELCHANGE, CBN_EDITCHANGE, CBN_SETFOCUS, CBN_KILLFOCUS};
     default:
-      break;
+      return {};
   }
+}
+
+std::optional<Notification> notification_of(ControlKind kind, int code) {
+  const NotificationCodes codes = codes_of(kind);
+  if (code == codes.click) return Notification::click;
+  if (code == codes.change || code == codes.change_too) return Notification::change;
+  if (code == codes.focus) return Notification::focus;
+  if (code == codes.lost_focus) return Notification::lost_focus;
   return std::nullopt;
 }
 
