@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -32,6 +33,17 @@ std::string narrow_file_name(const std::filesystem::path& file);
 void* load_library(const std::filesystem::path& file);
 void* library_function(void* library, const char* name);
 void unload_library(void* library);
+
+// The single-instance lock ("agendalock"): a file created and held open by one instance. On
+// Windows it is held without delete sharing, so that no other process can delete it; on Linux it
+// carries an exclusive flock. Nothing when another process holds it already.
+struct HeldLock {
+  std::filesystem::path file;
+  std::intptr_t handle = -1;  // the open file: a descriptor on Linux, a HANDLE on Windows
+};
+std::optional<HeldLock> take_lock(const std::filesystem::path& file);
+// Closes the file and deletes it.
+void release_lock(HeldLock& lock);
 
 // An environment variable; nothing when it is not set.
 std::optional<std::string> environment_variable(const char* name);

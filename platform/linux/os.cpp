@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -66,6 +67,23 @@ void* library_function(void* library, const char* name) {
 
 void unload_library(void* library) {
   ::dlclose(library);
+}
+
+std::optional<HeldLock> take_lock(const std::filesystem::path& file) {
+  const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return std::nullopt;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  return HeldLock{file, fd};
+}
+
+void release_lock(HeldLock& lock) {
+  if (lock.handle < 0) return;
+  ::unlink(lock.file.c_str());
+  ::close(static_cast<int>(lock.handle));
+  lock.handle = -1;
 }
 
 std::optional<std::string> environment_variable(const char* name) {

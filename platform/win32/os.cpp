@@ -73,6 +73,24 @@ void unload_library(void* library) {
   FreeLibrary(static_cast<HMODULE>(library));
 }
 
+std::optional<HeldLock> take_lock(const std::filesystem::path& file) {
+  // A lock file that cannot be deleted is held open by another instance.
+  if (!DeleteFileW(file.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return std::nullopt;
+  // Shared for reading and writing, never for deleting: another instance's delete fails.
+  const HANDLE handle =
+      CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  return HeldLock{file, reinterpret_cast<std::intptr_t>(handle)};
+}
+
+void release_lock(HeldLock& lock) {
+  if (lock.handle == -1) return;
+  CloseHandle(reinterpret_cast<HANDLE>(lock.handle));
+  DeleteFileW(lock.file.c_str());
+  lock.handle = -1;
+}
+
 std::optional<std::string> environment_variable(const char* name) {
   const std::wstring wide_name = wide_of(name);
   const DWORD size = GetEnvironmentVariableW(wide_name.c_str(), nullptr, 0);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/os.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo {
@@ -10,6 +11,23 @@ namespace {
 using testing::read_bytes;
 using testing::TempFolder;
 using testing::write_bytes;
+
+// A second instance finds the lock held, even a left-over file of the same name is taken over,
+// and the lock goes with its file.
+TEST(Files, TheLockIsHeldByOneInstanceAtATime) {
+  const TempFolder folder;
+  const fs::path file = folder.path() / "agendalock";
+  write_bytes(file, "");  // left over by an instance that crashed
+  std::optional<HeldLock> first = take_lock(file);
+  ASSERT_TRUE(first);
+  EXPECT_TRUE(fs::exists(file));
+  EXPECT_FALSE(take_lock(file)) << "another instance holds it";
+  release_lock(*first);
+  EXPECT_FALSE(fs::exists(file));
+  std::optional<HeldLock> again = take_lock(file);
+  ASSERT_TRUE(again);
+  release_lock(*again);
+}
 
 TEST(Files, WildcardsMatchLikeWindows) {
   EXPECT_TRUE(wildcard_match("*.gnd*", "45123 09-30.gnd"));
