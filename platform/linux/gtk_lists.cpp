@@ -69,10 +69,15 @@ void on_selection_changed(GtkTreeSelection* selection, gpointer data) {
 }
 
 // Typing in an editable combo box leaves no item chosen; only choosing an item is a change.
+// The item chosen in an editable combo box shows selected in its field, so that what the user
+// types next replaces it, as on Windows.
 void on_combo_changed(GtkComboBox* combo, gpointer data) {
-  if (gtk_combo_box_get_active(combo) >= 0) on_changed(GTK_WIDGET(combo), data);
+  if (gtk_combo_box_get_active(combo) < 0) return;
+  if (gtk_combo_box_get_has_entry(combo)) {
+    gtk_editable_select_region(GTK_EDITABLE(gtk_bin_get_child(GTK_BIN(combo))), 0, -1);
+  }
+  on_changed(GTK_WIDGET(combo), data);
 }
-
 
 void on_tick_clicked(GtkCellRendererToggle* renderer, gchar* path, gpointer data) {
   State& s = *static_cast<State*>(data);

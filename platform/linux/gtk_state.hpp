@@ -103,6 +103,7 @@ struct Window {
   bool list_shown = false;
   bool list_grab = false;
   guint list_settle = 0;  // the check that ends `list_grab` when the keyboard went elsewhere
+  guint deactivation = 0;  // the check that the window has not had the keyboard back at once
 };
 
 struct Menu {
@@ -124,6 +125,9 @@ struct GtkWindowSystem::State {
   std::deque<RawEvent> queue;
   bool programmatic = false;  // signals raised by our own changes are not the user's
   bool focus_moved = false;
+  // Space or Return gone down on a button, box or option: key -> window and control, clicked
+  // when the key comes up, as on Windows (GTK's own would click after a quarter second).
+  std::map<int, std::pair<int, int>> click_on_release;
 
   gtk::Window* window_of(int window) {
     const auto found = windows.find(window);

@@ -103,26 +103,53 @@ int modifiers_of(guint state, int key) {
 }
 
 
+// A key that has no Windows code but types a character (a letter of another keyboard, a
+// character put on a free key) is reported as key 0, as Windows reports its own code for it.
 gboolean on_key(GtkWidget* widget, GdkEventKey* event, gpointer data) {
   State& s = *static_cast<State*>(data);
   const int key = s.keys->key_of(event->hardware_keycode);
-  if (key == 0) return FALSE;
+  if (key == 0 && gdk_keyval_to_unicode(event->keyval) < 0x20) return FALSE;
   const int window = tag_of(widget, kWindowTag);
   if (event->type == GDK_KEY_PRESS) return s.key_pressed(window, key, event->state) ? TRUE : FALSE;
   s.key_released(window, key, event->state);
   return FALSE;
 }
 
+gboolean report_deactivation(gpointer data) {
+  const TimerTag& tag = *static_cast<TimerTag*>(data);
+  Window* w = tag.state->window_of(tag.window);
+  if (w == nullptr) return G_SOURCE_REMOVE;
+  w->deactivation = 0;
+  if (!gtk_window_is_active(GTK_WINDOW(w->gtk))) {
+    tag.state->post({.kind = RawEvent::Kind::deactivated, .window = tag.window});
+  }
+  return G_SOURCE_REMOVE;
+}
+
+// A window that loses the keyboard and has it back among the same events did not leave the
+// foreground: X reports that when the keyboard goes from the pointer's window to the window
+// itself. Windows activates a window once.
 void on_active(GObject* object, GParamSpec*, gpointer data) {
   State& s = *static_cast<State*>(data);
   const int window = tag_of(object, kWindowTag);
   const bool active = gtk_window_is_active(GTK_WINDOW(object)) != FALSE;
-  if (Window* w = s.window_of(window); w != nullptr && w->list_grab) {
+  Window* w = s.window_of(window);
+  if (w == nullptr) return;
+  if (w->list_grab) {
     if (active && !w->list_shown) w->list_grab = false;
     return;
   }
-  s.post(
-      {.kind = active ? RawEvent::Kind::activated : RawEvent::Kind::deactivated, .window = window});
+  if (!active) {
+    if (w->deactivation == 0) {
+      w->deactivation = g_idle_add_full(G_PRIORITY_LOW, report_deactivation,
+                                        new TimerTag{&s, window, 0}, delete_timer_tag);
+    }
+  } else if (w->deactivation != 0) {
+    g_source_remove(w->deactivation);
+    w->deactivation = 0;
+  } else {
+    s.post({.kind = RawEvent::Kind::activated, .window = window});
+  }
 }
 
 // When the list closed and the keyboard did not come back to the window, another window took
@@ -189,6 +216,20 @@ GtkWidget* scrolled(GtkWidget* inner) {
   return outer;
 }
 
+// The whole text selected, the caret after it, as Windows selects all.
+void select_whole_text(GtkTextView* view) {
+  GtkTextBuffer* buffer = gtk_text_view_get_buffer(view);
+  GtkTextIter start;
+  GtkTextIter end;
+  gtk_text_buffer_get_bounds(buffer, &start, &end);
+  gtk_text_buffer_select_range(buffer, &end, &start);
+}
+
+// GTK's Control+A leaves the caret before the text.
+void caret_after_selection(GtkTextView* view, gboolean select, gpointer) {
+  if (select) select_whole_text(view);
+}
+
 GtkWidget* make_inner(ControlKind kind, int flags, GtkWidget* group, State& s) {
   switch (kind) {
     case ControlKind::button:
@@ -223,6 +264,9 @@ GtkWidget* make_inner(ControlKind kind, int flags, GtkWidget* group, State& s) {
     case ControlKind::editor: {
       GtkWidget* view = gtk_text_view_new();
       gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);
+      // Tab goes on to the next control, as in a Windows dialog; it types no tab character.
+      gtk_text_view_set_accepts_tab(GTK_TEXT_VIEW(view), FALSE);
+      g_signal_connect_after(view, "select-all", G_CALLBACK(caret_after_selection), nullptr);
       return view;
     }
     case ControlKind::tab_panel:
@@ -286,7 +330,12 @@ void show_text(Control& c) {
   } else if (c.kind == ControlKind::text_field) {
     gtk_entry_set_text(GTK_ENTRY(c.inner), c.text.c_str());
   } else if (c.kind == ControlKind::editor) {
-    gtk_text_buffer_set_text(buffer_of(c), with_line_feeds(c.text).c_str(), -1);
+    // The caret goes before the program's text, as on Windows.
+    GtkTextBuffer* buffer = buffer_of(c);
+    gtk_text_buffer_set_text(buffer, with_line_feeds(c.text).c_str(), -1);
+    GtkTextIter start;
+    gtk_text_buffer_get_start_iter(buffer, &start);
+    gtk_text_buffer_place_cursor(buffer, &start);
   } else if (GtkWidget* entry = combo_entry(c)) {
     gtk_entry_set_text(GTK_ENTRY(entry), c.text.c_str());
   }
@@ -451,12 +500,20 @@ bool State::key_pressed(int window, int key, guint state) {
         .window = window,
         .id = focus,
         .key = key,
-        .character = vk::types_character(key) && !control});
+        .character = (key == 0 || vk::types_character(key)) && !control});
   Control* c = control_of(window, focus);
   if (c == nullptr) return false;
   if (used_as_on_windows(*this, *c, key, modifiers)) return true;
-  // The dialog layer walks through option groups itself, one step per lock.
-  return is_arrow(key) && c->kind == ControlKind::option;
+  const bool toggles = c->kind == ControlKind::check_box || c->kind == ControlKind::option;
+  const bool button = c->kind == ControlKind::button;
+  if (modifiers == 0 && ((key == vk::space && (toggles || button)) || (key == vk::enter && button))) {
+    click_on_release[key] = {window, focus};
+    return true;
+  }
+  // Buttons, boxes and options have no use for the arrows, where GTK would move the focus (the
+  // dialog layer walks through option groups itself, one step per lock); Return on a box or an
+  // option is the dialog's, where GTK would tick it.
+  return (is_arrow(key) && (toggles || button)) || (key == vk::enter && toggles);
 }
 
 void State::key_released(int window, int key, guint state) {
@@ -464,6 +521,13 @@ void State::key_released(int window, int key, guint state) {
   post({.kind = system ? RawEvent::Kind::system_key_up : RawEvent::Kind::key_up,
         .window = window,
         .key = key});
+  const auto pressed = click_on_release.find(key);
+  if (pressed == click_on_release.end()) return;
+  const auto [down_in, on] = pressed->second;
+  click_on_release.erase(pressed);
+  // A key that went down in a window now replaced clicks nothing in the new one.
+  Control* c = control_of(down_in, on);
+  if (!system && down_in == window && c != nullptr) gtk_button_clicked(GTK_BUTTON(c->inner));
 }
 
 void State::present_top_window() {
@@ -530,6 +594,7 @@ void GtkWindowSystem::close_window(int window) {
   if (w == nullptr) return;
   for (const auto& [id, source] : w->timers) g_source_remove(source);
   if (w->list_settle != 0) g_source_remove(w->list_settle);
+  if (w->deactivation != 0) g_source_remove(w->deactivation);
   if (w->colours != nullptr) {
     gtk_style_context_remove_provider_for_screen(gdk_screen_get_default(),
                                                  GTK_STYLE_PROVIDER(w->colours));
@@ -722,10 +787,7 @@ void GtkWindowSystem::select_all_text(int window, int number) {
   if (c->kind == ControlKind::text_field) {
     gtk_editable_select_region(GTK_EDITABLE(c->inner), 0, -1);
   } else if (c->kind == ControlKind::editor) {
-    GtkTextIter start;
-    GtkTextIter end;
-    gtk_text_buffer_get_bounds(buffer_of(*c), &start, &end);
-    gtk_text_buffer_select_range(buffer_of(*c), &start, &end);
+    select_whole_text(GTK_TEXT_VIEW(c->inner));
   }
 }
 
@@ -868,6 +930,24 @@ std::string GtkWindowSystem::accessible_description(int window, int number) cons
   if (c == nullptr) return {};
   const char* text = atk_object_get_description(gtk_widget_get_accessible(c->inner));
   return text == nullptr ? "" : text;
+}
+
+std::optional<PixelRect> GtkWindowSystem::control_on_screen(int window, int number) const {
+  const Control* c = state_->control_of(window, number);
+  if (c == nullptr || !gtk_widget_get_mapped(c->outer)) return std::nullopt;
+  GtkWidget* top = gtk_widget_get_toplevel(c->outer);
+  int x = 0;
+  int y = 0;
+  int left = 0;
+  int above = 0;
+  gtk_widget_translate_coordinates(c->outer, top, 0, 0, &x, &y);
+  gdk_window_get_origin(gtk_widget_get_window(top), &left, &above);
+  return PixelRect{left + x, above + y, gtk_widget_get_allocated_width(c->outer),
+                   gtk_widget_get_allocated_height(c->outer)};
+}
+
+bool GtkWindowSystem::events_pending() const {
+  return !state_->queue.empty() || state_->focus_moved;
 }
 
 }  // namespace tavelo

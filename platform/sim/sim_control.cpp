@@ -62,7 +62,7 @@ KeyUse text_key(SimControl& c, int key, int modifiers) {
   }
   if (held(modifiers, kShortcutControl)) {
     if (key != 'A') return KeyUse::none;
-    select_range(c.text, c.selection, 0, character_count(c.text));
+    select_range(c.text, c.selection, 0, length_in_characters(c.text));
     return KeyUse::used;
   }
   if (key == vk::back) return edited(c, erase_before);
@@ -221,7 +221,7 @@ KeyUse tree_key(SimControl& c, int key, int modifiers) {
 KeyUse combo_key(SimControl& c, int key, int modifiers) {
   if (c.items.empty() || modifiers != 0) return KeyUse::none;
   if (key == vk::down) return selected(c, c.state + 1);
-  if (key == vk::up) return selected(c, c.state < 0 ? 0 : c.state - 1);
+  if (key == vk::up) return selected(c, c.state < 0 ? last_item(c) : c.state - 1);
   return KeyUse::none;
 }
 
@@ -265,8 +265,10 @@ void select_item(SimControl& c, int index) {
     }
     c.anchor_item = c.state;
   }
+  // A combo box shows its item in its field, selected, so that typing replaces it.
   if (c.kind == ControlKind::combo_box && c.state >= 0) {
     set_text(c, c.items[static_cast<std::size_t>(c.state)].text);
+    select_range(c.text, c.selection, 0, length_in_characters(c.text));
   }
   for (int i = c.state; c.kind == ControlKind::tree && i >= 0;) {
     const int parent = parent_of(c, i);

@@ -96,9 +96,15 @@ std::vector<std::string> SimWindowSystem::open_files_dialog(std::string_view tit
   const std::optional<std::string> answer = take_answer();
   std::vector<std::string> chosen;
   if (answer && *answer != "cancel") chosen = pieces_between(*answer, '|');
-  std::string line = "open-files " + in_quotes(title) + " ->";
+  // Appended piece by piece: GCC 12's optimiser warns falsely (-Wrestrict) on " " + string.
+  std::string line = "open-files ";
+  line += in_quotes(title);
+  line += " ->";
   if (chosen.empty()) line += answer ? " cancel" : " cancel (default)";
-  for (const std::string& path : chosen) line += " " + in_quotes(path);
+  for (const std::string& path : chosen) {
+    line += ' ';
+    line += in_quotes(path);
+  }
   transcript_.write(line);
   return chosen;
 }

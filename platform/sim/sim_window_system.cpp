@@ -219,7 +219,7 @@ void SimWindowSystem::set_caret(int window, int number, CaretPosition position) 
 // The caret goes after the text, as on Windows.
 void SimWindowSystem::select_all_text(int window, int number) {
   Control* c = control_of(window, number);
-  if (c != nullptr && takes_text(*c)) select_range(c->text, c->selection, 0, character_count(c->text));
+  if (c != nullptr && takes_text(*c)) select_range(c->text, c->selection, 0, length_in_characters(c->text));
 }
 
 void SimWindowSystem::select_text(int window, int number, int start, int length) {
@@ -246,7 +246,7 @@ void SimWindowSystem::focus_control(Window& window, int number) {
   window.focus = number;
   Control& c = window.controls.at(number);
   if (takes_text(c) && c.kind != ControlKind::editor) {
-    select_range(c.text, c.selection, 0, character_count(c.text));
+    select_range(c.text, c.selection, 0, length_in_characters(c.text));
   }
   transcript_.write("focus " + std::to_string(number) + " " +
                     in_quotes(accessible_name(window, number)));

@@ -144,6 +144,8 @@ class SimWindowSystem final : public WindowSystem {
   std::optional<std::string> tray_tooltip(int icon) const;
   int menu_handle_at(int window, int index) const;  // index-th menu of the bar
   int open_menu() const { return open_menu_.handle; }  // 0 when no menu has the keys
+  // When the next timer of a window fires (now, when it is overdue); nothing without timers.
+  std::optional<std::uint32_t> next_timer_due() const;
 
  private:
   using Control = SimControl;
@@ -191,7 +193,6 @@ class SimWindowSystem final : public WindowSystem {
   std::string accessible_name(const Window& window, int number) const;
   int held_modifiers() const;
   bool fire_due_timer();
-  std::optional<std::uint32_t> next_timer_due() const;
   void advance_to(std::uint32_t tick);
   void offer_answers();
   std::optional<std::string> take_answer();

@@ -22,7 +22,7 @@ std::size_t byte_offset(std::string_view text, int index) {
 }
 
 int clamped(std::string_view text, int index) {
-  return std::clamp(index, 0, character_count(text));
+  return std::clamp(index, 0, length_in_characters(text));
 }
 
 int selection_start(const TextSelection& s) {
@@ -42,22 +42,23 @@ void erase_selection(std::string& text, TextSelection& s) {
 int line_start(std::string_view text, int caret) {
   const std::size_t end = byte_offset(text, caret);
   const std::size_t feed = text.substr(0, end).rfind('\n');
-  return feed == std::string_view::npos ? 0 : character_count(text.substr(0, feed + 1));
+  return feed == std::string_view::npos ? 0 : length_in_characters(text.substr(0, feed + 1));
 }
 
 int line_end(std::string_view text, int caret) {
   const std::size_t feed = text.find('\n', byte_offset(text, caret));
-  return feed == std::string_view::npos ? character_count(text)
-                                        : character_count(text.substr(0, feed));
+  return feed == std::string_view::npos ? length_in_characters(text)
+                                        : length_in_characters(text.substr(0, feed));
 }
 
-// The same column on the line above or below, or the end of that line when it is shorter; the
-// first or the last line keeps the caret where it is.
+// The same column on the line above or below, or the end of that line when it is shorter; up
+// from the first line goes to its start, down from the last one to its end.
 int line_beside(std::string_view text, int caret, int step) {
   const CaretPosition at = caret_position(text, caret);
-  const int lines = caret_position(text, character_count(text)).line;
+  const int lines = caret_position(text, length_in_characters(text)).line;
   const int line = at.line + step;
-  if (line < 1 || line > lines) return caret;
+  if (line < 1) return line_start(text, caret);
+  if (line > lines) return line_end(text, caret);
   const int start = offset_of(text, {line, 1});
   return std::min(start + at.column - 1, line_end(text, start));
 }
@@ -80,14 +81,14 @@ int moved(std::string_view text, const TextSelection& s, CaretMove move, bool ex
     case CaretMove::text_start:
       return 0;
     case CaretMove::text_end:
-      return character_count(text);
+      return length_in_characters(text);
   }
   return s.caret;
 }
 
 }  // namespace
 
-int character_count(std::string_view text) {
+int length_in_characters(std::string_view text) {
   return static_cast<int>(
       std::count_if(text.begin(), text.end(), [](char c) { return !continues_character(c); }));
 }
@@ -107,7 +108,7 @@ std::string with_line_feeds_only(std::string_view text) {
 void type_over(std::string& text, TextSelection& selection, std::string_view typed) {
   erase_selection(text, selection);
   text.insert(byte_offset(text, selection.caret), typed);
-  selection.caret = selection.anchor = selection.caret + character_count(typed);
+  selection.caret = selection.anchor = selection.caret + length_in_characters(typed);
 }
 
 void erase_before(std::string& text, TextSelection& selection) {
@@ -128,7 +129,7 @@ void move_caret(std::string_view text, TextSelection& selection, CaretMove move,
 void select_range(std::string_view text, TextSelection& selection, int start, int length) {
   selection.anchor = clamped(text, start);
   selection.caret = clamped(text, selection.anchor + std::min(std::max(length, 0),
-                                                              character_count(text)));
+                                                              length_in_characters(text)));
 }
 
 std::string selected_text(std::string_view text, const TextSelection& selection) {
@@ -152,10 +153,11 @@ CaretPosition caret_position(std::string_view text, int caret) {
 
 int offset_of(std::string_view text, CaretPosition position) {
   int offset = 0;
-  for (int line = 1; line < position.line && offset < character_count(text); ++line) {
-    offset = line_end(text, offset) + 1;
+  for (int line = 1; line < position.line; ++line) {
+    const int end = line_end(text, offset);
+    if (end >= length_in_characters(text)) break;  // a line beyond the last: the last one
+    offset = end + 1;
   }
-  offset = clamped(text, offset);
   return std::min(offset + std::max(position.column - 1, 0), line_end(text, offset));
 }
 

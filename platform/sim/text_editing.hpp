@@ -27,7 +27,7 @@ enum class CaretMove {
   text_end
 };
 
-int character_count(std::string_view text);
+int length_in_characters(std::string_view text);
 
 // The text with its line ends as an editor keeps them: "\r\n" and "\r" become "\n".
 std::string with_line_feeds_only(std::string_view text);
