@@ -156,8 +156,8 @@ void SimWindowSystem::set_control_state(int window, int number, int state) {
   c->state = state;
 }
 
-// Options exclude each other within their group.
-void SimWindowSystem::uncheck_group_of(int window, int number) {
+// The numbers of the options of the option's group, in order.
+std::vector<int> SimWindowSystem::group_of(int window, int number) const {
   const auto joins_before = [&](int n) {
     const Control* c = control_of(window, n);
     return c != nullptr && joins_group_before(c->kind, c->flags) &&
@@ -165,8 +165,25 @@ void SimWindowSystem::uncheck_group_of(int window, int number) {
   };
   int first = number;
   while (joins_before(first)) --first;
-  control_of(window, first)->state = 0;
-  for (int n = first + 1; joins_before(n); ++n) control_of(window, n)->state = 0;
+  std::vector<int> group{first};
+  for (int n = first + 1; joins_before(n); ++n) group.push_back(n);
+  return group;
+}
+
+// Options exclude each other within their group.
+void SimWindowSystem::uncheck_group_of(int window, int number) {
+  for (const int n : group_of(window, number)) control_of(window, n)->state = 0;
+}
+
+// Tab stops at one option of a group: the checked one, or the first when none is.
+bool SimWindowSystem::tab_stop(int window, int number) const {
+  const Control* c = control_of(window, number);
+  if (c == nullptr || !can_take_focus(c->kind)) return false;
+  if (c->kind != ControlKind::option) return true;
+  const std::vector<int> group = group_of(window, number);
+  const auto checked = std::find_if(group.begin(), group.end(),
+                                    [&](int n) { return control_state(window, n) != 0; });
+  return number == (checked == group.end() ? group.front() : *checked);
 }
 
 void SimWindowSystem::add_item(int window, int number, const ListItem& item) {
@@ -426,18 +443,21 @@ void SimWindowSystem::post_click(int number) {
         .notification = Notification::click});
 }
 
+// Tab goes round the controls in their order of creation.
 void SimWindowSystem::move_focus(int step) {
   Window& w = current();
-  std::vector<int> order;
-  for (const int n : w.creation_order) {
-    if (can_take_focus(w.controls.at(n).kind)) order.push_back(n);
-  }
-  if (order.empty()) return;
-  const auto at = std::find(order.begin(), order.end(), w.focus);
+  const std::vector<int>& order = w.creation_order;
   const auto count = static_cast<std::ptrdiff_t>(order.size());
-  std::ptrdiff_t index = at == order.end() ? (step > 0 ? -1 : 0) : at - order.begin();
-  index = ((index + step) % count + count) % count;
-  focus_control(w, order[static_cast<std::size_t>(index)]);
+  const auto at = std::find(order.begin(), order.end(), w.focus);
+  std::ptrdiff_t index = at == order.end() ? (step > 0 ? -1 : count) : at - order.begin();
+  for (std::ptrdiff_t tries = 0; tries < count; ++tries) {
+    index = ((index + step) % count + count) % count;
+    const int number = order[static_cast<std::size_t>(index)];
+    if (tab_stop(foreground_, number)) {
+      focus_control(w, number);
+      return;
+    }
+  }
 }
 
 // Each character goes down and up as the user types it.

@@ -184,7 +184,9 @@ class SimWindowSystem final : public WindowSystem {
   void menu_key(int key);
   void step_in_menu(int step);
   void choose_entry(int entry);
+  std::vector<int> group_of(int window, int number) const;
   void uncheck_group_of(int window, int number);
+  bool tab_stop(int window, int number) const;
   Window& current();
   void post(RawEvent event);
   void post_click(int number);

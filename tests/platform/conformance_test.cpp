@@ -28,19 +28,95 @@ void open_groups_dialog() {
 TEST_P(Conformance, TwoOptionGroupsSideBySideStayApart) {
   check(open_groups_dialog, R"(
 open
+  getfocus
+  = 2 1
+  = 3 0
+  = 4 0
+  = 5 1
+  = 6 0
 focus 2
+  rd2
+  speak "réglages"
+  = focus 2
 key down
+  rd3 [down]
+  key_released
+  = focus 3
+  = 2 0
+  = 3 1
+key down
+  rd4 [down]
+  key_released
+  = focus 4
+  = 4 1
+  = 5 0
+key shift+tab
+  rd3 [shifttab]
+  key_released
+  key_released
+  speak "réglages"
+  = focus 3
 key tab
-key space
-key alt+o
-key alt+h
-click 5
+  rd4 [tab]
+  key_released
+  speak "réglages"
+  = focus 4
 key tab
+  g6 [tab]
+  key_released
+  = focus 6
 key space
-key space
+  chk6-set [ ]
+  key_released
+  key_released
+  = 6 1
+key alt+n
+  rd5
+  getfocus
+  = 4 0
+  = 5 1
+key alt+b
+  rd2
+  getfocus
+  = 2 1
+  = 3 0
+click 4
+  rd4
+  speak "réglages"
+  = focus 4
+  = 4 1
+  = 5 0
+key shift+tab
+  rd2 [shifttab]
+  key_released
+  key_released
+  speak "réglages"
+  = focus 2
 key tab
+  rd4 [tab]
+  key_released
+  speak "réglages"
+  = focus 4
+key tab
+  g6 [tab]
+  key_released
+  = focus 6
+key space
+  chk6-unset [ ]
+  key_released
+  key_released
+  = 6 0
+key tab
+  g7 [tab]
+  key_released
+  = focus 7
 key enter
+  btn7 [enter]
+  key_released
+  key_released
 key escape
+  btncancel [escape]
+  key_released
 )");
 }
 
@@ -82,48 +158,223 @@ void open_lists_dialog() {
 TEST_P(Conformance, ListsCombosTreesAndPagesFollowTheKeys) {
   check(open_lists_dialog, R"(
 open
+  g2
+  getfocus
+  = focus 2
+  = 2 0
+  = 4 0 {}
+  = 6 0 {0}
+  = 8 0 "travail"
+  = 10 -1 ""
+  = 12 0
+  = 13 0
 key down
+  lst2 [down]
+  key_released
+  = 2 1
 key down
+  lst2 [down]
+  key_released
+  = 2 2
 key end
+  lst2 [end]
+  key_released
+  = 2 3
 key home
+  lst2 [home]
+  key_released
+  = 2 0
 key m
+  key_pressed [m]
+  lst2 [m]
+  key_released
+  = 2 1
 key m
+  key_pressed [m]
+  lst2 [m]
+  key_released
+  = 2 2
 key tab
+  g4 [tab]
+  key_released
+  = focus 4
 key space
+  key_pressed [ ]
+  lst4 [ ]
+  key_released
+  = 4 0 {0}
 key down
+  lst4 [down]
+  key_released
+  = 4 1 {0}
 key space
+  key_pressed [ ]
+  lst4 [ ]
+  key_released
+  = 4 1 {0,1}
 key tab
+  g6 [tab]
+  key_released
+  = focus 6
 key down
+  lst6 [down]
+  key_released
+  = 6 1 {1}
 key shift+down
+  lst6 [shiftdown]
+  key_released
+  key_released
+  = 6 2 {1,2}
 key shift+down
+  lst6 [shiftdown]
+  key_released
+  key_released
+  = 6 3 {1,2,3}
 key control+down
+  key_released
+  key_released
+  = 6 4 {1,2,3}
 key control+space
+  lst6 [control ]
+  key_released
+  key_released
+  = 6 4 {1,2,3,4}
 key up
+  lst6 [up]
+  key_released
+  = 6 3 {3}
 key tab
+  g8 [tab]
+  key_released
+  = focus 8
 key down
+  cmb8 [down]
+  key_released
+  speak "famille"
+  = 8 1 "famille"
 key down
+  cmb8 [down]
+  key_released
+  speak "loisirs"
+  = 8 2 "loisirs"
 key up
+  cmb8 [up]
+  key_released
+  speak "famille"
+  = 8 1 "famille"
 key tab
+  g10 [tab]
+  key_released
+  = focus 10
 key down
+  cmb10 [down]
+  key_released
+  speak "bureau"
+  = 10 0 "bureau"
 type gare
+  key_pressed
+  key_released
+  key_pressed
+  key_released
+  key_pressed
+  key_released
+  key_pressed
+  key_released
+  = 10 -1 "gare"
 key up
+  cmb10 [up]
+  key_released
+  speak "maison"
+  = 10 1 "maison"
 key tab
+  g12 [tab]
+  key_released
+  speak "dossiers"
+  = focus 12
 key down
+  lst12 [down]
+  key_released
+  = 12 3
 key right
+  key_released
 key right
+  lst12 [right]
+  key_released
+  = 12 4
 key down
-key left
-key left
+  lst12 [down]
+  key_released
+  = 12 5
 key j
-key r
-key tab
-key right
-key right
-key right
-key control+tab
-key control+shift+tab
+  key_pressed [j]
+  lst12 [j]
+  key_released
+  = 12 4
 key left
+  lst12 [left]
+  key_released
+  = 12 3
+key left
+  key_released
+key down
+  lst12 [down]
+  key_released
+  = 12 5
+key r
+  key_pressed [r]
+  key_released
+key up
+  lst12 [up]
+  key_released
+  = 12 3
+key up
+  lst12 [up]
+  key_released
+  = 12 0
+key right
+  key_released
+key r
+  key_pressed [r]
+  lst12 [r]
+  key_released
+  = 12 1
+key r
+  key_pressed [r]
+  lst12 [r]
+  key_released
+  = 12 2
+key tab
+  g13 [tab]
+  key_released
+  = focus 13
+key right
+  pnl13 [right]
+  key_released
+  = 13 1
+key right
+  pnl13 [right]
+  key_released
+  = 13 2
+key right
+  key_released
+key control+tab
+  pnl13 [controltab]
+  key_released
+  key_released
+  = 13 0
+key control+shift+tab
+  pnl13 [controlshifttab]
+  key_released
+  key_released
+  key_released
+  = 13 2
+key left
+  pnl13 [left]
+  key_released
+  = 13 1
 key enter
+  btnok [enter]
+  key_released
 )");
 }
 
@@ -145,39 +396,163 @@ void open_text_dialog() {
 TEST_P(Conformance, FieldsAndEditorsEditAsTheUserTypes) {
   check(open_text_dialog, R"(
 open
+  g2
+  getfocus
+  = focus 2
+  = 2 "rendez-vous" 1:12
+  = 4 "" 1:1
+  = 6 "première ligne\nseconde" 1:1
 type dentiste
+  key_pressed
+  key_released
+  key_pressed
+  key_released
+  key_pressed
+  key_released
+  key_pressed
+  key_released
+  key_pressed
+  key_released
+  key_pressed
+  key_released
+  key_pressed
+  key_released
+  key_pressed
+  key_released
+  = 2 "dentiste" 1:9
 key left
+  key_released
+  = 2 "dentiste" 1:8
 key left
+  key_released
+  = 2 "dentiste" 1:7
 key backspace
+  key_pressed [backspace]
+  key_released
+  = 2 "dentite" 1:6
 key delete
+  key_released
+  = 2 "dentie" 1:6
 key home
+  key_released
+  = 2 "dentie" 1:1
 key shift+right
+  key_released
+  key_released
+  = 2 "dentie" 1:2
 key shift+right
-type De
+  key_released
+  key_released
+  = 2 "dentie" 1:3
+type Dé
+  key_pressed
+  key_released
+  key_pressed
+  key_released
+  = 2 "Déntie" 1:3
 key end
+  key_released
+  = 2 "Déntie" 1:7
 key shift+left
+  key_released
+  key_released
+  = 2 "Déntie" 1:6
 key shift+home
+  key_released
+  key_released
+  = 2 "Déntie" 1:1
 key right
+  key_released
+  = 2 "Déntie" 1:7
 key control+a
+  key_released
+  key_released
 type x
+  key_pressed
+  key_released
+  = 2 "x" 1:2
 key tab
+  g4 [tab]
+  key_released
+  = focus 4
 type 1a2 3
+  key_pressed
+  key_released
+  key_pressed
+  key_released
+  key_pressed
+  key_released
+  key_pressed
+  key_released
+  key_pressed
+  key_released
+  = 4 "123" 1:4
 key backspace
+  key_pressed [backspace]
+  key_released
+  = 4 "12" 1:3
 key tab
+  g6 [tab]
+  key_released
+  = focus 6
 key control+end
+  key_released
+  key_released
+  = 6 "première ligne\nseconde" 2:8
 key enter
+  key_pressed [enter]
+  key_released
+  = 6 "première ligne\nseconde\n" 3:1
 type fin
+  key_pressed
+  key_released
+  key_pressed
+  key_released
+  key_pressed
+  key_released
+  = 6 "première ligne\nseconde\nfin" 3:4
 key home
+  key_released
+  = 6 "première ligne\nseconde\nfin" 3:1
 key up
+  key_released
+  = 6 "première ligne\nseconde\nfin" 2:1
 key shift+end
+  key_released
+  key_released
+  = 6 "première ligne\nseconde\nfin" 2:8
 type la
+  key_pressed
+  key_released
+  key_pressed
+  key_released
+  = 6 "première ligne\nla\nfin" 2:3
 key control+home
+  key_released
+  key_released
+  = 6 "première ligne\nla\nfin" 1:1
 key delete
+  key_released
+  = 6 "remière ligne\nla\nfin" 1:1
 key down
+  key_released
+  = 6 "remière ligne\nla\nfin" 2:1
 key end
+  key_released
+  = 6 "remière ligne\nla\nfin" 2:3
 key shift+tab
+  g4 [shifttab]
+  key_released
+  key_released
+  = focus 4
 key shift+tab
+  g2 [shifttab]
+  key_released
+  key_released
+  = focus 2
 key enter
+  btnok [enter]
+  key_released
 )");
 }
 
@@ -205,23 +580,43 @@ void open_menus_dialog() {
 TEST_P(Conformance, MenusAnswerTheirLettersAndArrowsAndTimersFire) {
   check(open_menus_dialog, R"(
 open
+  g2
+  getfocus
+  = focus 2
+  = 2 "" 1:1
 key alt+f
 key q
+  menu44 [q]
+  key_released
 key alt+f
 key down
+key down
+key down
 key enter
+  menu41 [enter]
+  key_released
 key alt+f
 key e
 key a
+  menu43 [a]
+  key_released
 key alt+a
 key escape
+  key_released
 key alt+f
+key down
 key enter
+key enter
+  menu42 [enter]
+  key_released
 start-timer 7 200 once
 wait 300ms
+  timer7
 start-timer 8 100 repeat
 await timer8
+  timer8
 await timer8
+  timer8
 stop-timer 8
 wait 300ms
 )");

@@ -120,7 +120,7 @@ class GtkKeyboardUser final : public KeyboardUser {
   GtkWindowSystem& windows_;
   SystemClock clock_;
   Transcript heard_{clock_};
-  SimSpeech speech_{heard_};
+  SimSpeech speech_{heard_, kScriptReader};
   std::map<char32_t, unsigned> spare_keys_;
 };
 

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/clock.hpp"
+#include "platform/sim/sim_speech.hpp"
 #include "platform/sim/transcript.hpp"
 #include "platform/speech.hpp"
 #include "platform/window_system.hpp"
@@ -38,6 +39,10 @@ class KeyboardUser {
   // True when everything the user did has reached the program: no event is on its way.
   virtual bool caught_up() = 0;
 };
+
+// The screen reader the scripts speak to: one that takes texts with an interrupt flag. The other
+// style is cut with a tap of Shift, a key of its own among the script's keys.
+inline const SimSpeechSetup kScriptReader{.say_style = true, .speak_style = false};
 
 // A window system the conformance scripts run on: its name and how to get a user of it.
 struct Backend {

@@ -31,7 +31,7 @@ class SimKeyboardUser final : public KeyboardUser {
   Transcript shown_{clock_};
   Transcript heard_{clock_};
   SimWindowSystem windows_{clock_, shown_};
-  SimSpeech speech_{heard_};
+  SimSpeech speech_{heard_, kScriptReader};
 };
 
 }  // namespace
