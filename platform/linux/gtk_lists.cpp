@@ -91,8 +91,6 @@ void on_tick_clicked(GtkCellRendererToggle* renderer, gchar* path, gpointer data
   s.toggle_tick(*c, index);
 }
 
-
-
 // A check list draws a tick box before each text; a click on it ticks or unticks it.
 void add_tick_column(GtkWidget* view, State& s) {
   GtkCellRenderer* tick = gtk_cell_renderer_toggle_new();
@@ -123,12 +121,10 @@ void leave_out_of_tab_order(GtkWidget* widget, gpointer) {
   }
 }
 
-
 GtkTreeModel* model_of(const Control& c) {
   return is_grid(c) ? gtk_icon_view_get_model(GTK_ICON_VIEW(c.inner))
                     : gtk_tree_view_get_model(GTK_TREE_VIEW(c.inner));
 }
-
 
 bool tree_iter(const Control& c, int index, GtkTreeIter* iter) {
   if (index < 0 || index >= static_cast<int>(c.paths.size())) return false;
@@ -278,7 +274,6 @@ void go_to_initial(const Control& c, int key) {
   }
 }
 
-
 bool is_letter_or_digit(int key) {
   return (key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9');
 }
@@ -353,7 +348,6 @@ void set_mark(Control& c, int index, bool marked) {
     gtk_tree_path_free(path);
   }
 }
-
 
 }  // namespace
 
@@ -527,7 +521,6 @@ void GtkWindowSystem::set_item_marked(int window, int number, int index, bool ma
   state_->programmatic = false;
 }
 
-
 PixelRect GtkWindowSystem::item_rect(int window, int number, int index) const {
   const Control* c = state_->control_of(window, number);
   GtkTreeIter iter;
@@ -546,6 +539,5 @@ PixelRect GtkWindowSystem::item_rect(int window, int number, int index) const {
                                    &cell.x, &cell.y);
   return {cell.x, cell.y, cell.width, cell.height};
 }
-
 
 }  // namespace tavelo

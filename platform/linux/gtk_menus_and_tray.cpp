@@ -25,20 +25,16 @@ std::string menu_label(std::string_view text) {
   return out;
 }
 
-
 void on_menu_item(GtkWidget* item, gpointer data) {
   static_cast<State*>(data)->post({.kind = RawEvent::Kind::command,
                                    .window = tag_of(item, kWindowTag),
                                    .id = tag_of(item, kCommandTag)});
 }
 
-
-
 void on_tray(GtkStatusIcon* icon, gpointer data) {
   State& s = *static_cast<State*>(data);
   s.post({.kind = RawEvent::Kind::tray, .window = s.top_window(), .id = tag_of(icon, kIconTag)});
 }
-
 
 }  // namespace
 
@@ -117,7 +113,6 @@ void GtkWindowSystem::show_popup_menu(int window) {
                            nullptr);
   gtk_menu_shell_select_first(GTK_MENU_SHELL(menu), TRUE);
 }
-
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"

@@ -44,7 +44,6 @@ inline int tag_of(gpointer object, const char* key) {
   return GPOINTER_TO_INT(g_object_get_data(G_OBJECT(object), key)) - 1;
 }
 
-
 // Lists and trees are tree views; a multi-column list is an icon view, a grid of text cells.
 inline bool has_rows(ControlKind kind) {
   return kind == ControlKind::list_box || kind == ControlKind::multi_list ||
@@ -54,7 +53,6 @@ inline bool has_rows(ControlKind kind) {
 inline bool takes_items(ControlKind kind) {
   return has_rows(kind) || kind == ControlKind::combo_box || kind == ControlKind::tab_panel;
 }
-
 
 struct Control {
   ControlKind kind = ControlKind::label;
@@ -87,7 +85,6 @@ inline GtkWidget* combo_entry(const Control& c) {
   return gtk_bin_get_child(GTK_BIN(c.inner));
 }
 
-
 struct Window {
   GtkWidget* gtk = nullptr;
   GtkWidget* box = nullptr;
@@ -102,7 +99,7 @@ struct Window {
   // back: the list's grab does not take the window out of the foreground.
   bool list_shown = false;
   bool list_grab = false;
-  guint list_settle = 0;  // the check that ends `list_grab` when the keyboard went elsewhere
+  guint list_settle = 0;   // the check that ends `list_grab` when the keyboard went elsewhere
   guint deactivation = 0;  // the check that the window has not had the keyboard back at once
 };
 
@@ -110,7 +107,6 @@ struct Menu {
   GtkWidget* shell = nullptr;
   int window = 0;
 };
-
 
 }  // namespace gtk
 
@@ -167,9 +163,6 @@ struct TimerTag {
 
 void delete_timer_tag(gpointer data);
 
-
-// Texts of the program break lines with "\r" or "\r\n"; GTK with "\n".
-std::string with_line_feeds(std::string_view text);
 // The text GLib gave, freed.
 std::string taken_string(gchar* text);
 // Without a window manager nobody gives a new window the keyboard; it takes it when mapped.

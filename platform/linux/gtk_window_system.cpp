@@ -15,20 +15,6 @@ namespace tavelo {
 
 namespace gtk {
 
-// Texts of the program break lines with "\r" or "\r\n".
-std::string with_line_feeds(std::string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r') {
-      out += text[i];
-    } else if (i + 1 >= text.size() || text[i + 1] != '\n') {
-      out += '\n';
-    }
-  }
-  return out;
-}
-
-
 std::string taken_string(gchar* text) {
   std::string out = text == nullptr ? "" : text;
   g_free(text);
@@ -41,7 +27,6 @@ gboolean on_map(GtkWidget* widget, GdkEvent*, gpointer) {
   return FALSE;
 }
 
-
 void post_notification(State& s, GtkWidget* widget, Notification notification) {
   if (s.programmatic) return;
   s.post({.kind = RawEvent::Kind::control,
@@ -53,7 +38,6 @@ void post_notification(State& s, GtkWidget* widget, Notification notification) {
 void on_changed(GtkWidget* widget, gpointer data) {
   post_notification(*static_cast<State*>(data), widget, Notification::change);
 }
-
 
 void relate(GtkWidget* label, GtkWidget* control) {
   AtkObject* label_object = gtk_widget_get_accessible(label);
@@ -71,7 +55,6 @@ void delete_timer_tag(gpointer data) {
   delete static_cast<TimerTag*>(data);
 }
 
-
 namespace {
 
 bool is_arrow(int key) {
@@ -82,13 +65,10 @@ bool is_alt(int key) {
   return key == vk::alt || key == 164 || key == 165;
 }
 
-
 bool has_caption(ControlKind kind) {
   return kind == ControlKind::button || kind == ControlKind::check_box ||
          kind == ControlKind::option || kind == ControlKind::label;
 }
-
-
 
 int modifiers_of(guint state, int key) {
   int modifiers = 0;
@@ -101,7 +81,6 @@ int modifiers_of(guint state, int key) {
   if ((state & GDK_MOD1_MASK) != 0 || is_alt(key)) modifiers |= kShortcutAlt;
   return modifiers;
 }
-
 
 // A key that has no Windows code but types a character (a letter of another keyboard, a
 // character put on a free key) is reported as key 0, as Windows reports its own code for it.
@@ -154,7 +133,6 @@ void on_active(GObject* object, GParamSpec*, gpointer data) {
 
 // When the list closed and the keyboard did not come back to the window, another window took
 
-
 gboolean on_delete(GtkWidget* widget, GdkEvent*, gpointer data) {
   static_cast<State*>(data)->post(
       {.kind = RawEvent::Kind::close, .window = tag_of(widget, kWindowTag)});
@@ -165,7 +143,6 @@ void on_focus_set(GtkWindow*, GtkWidget*, gpointer data) {
   static_cast<State*>(data)->focus_moved = true;
 }
 
-
 void on_clicked(GtkWidget* widget, gpointer data) {
   // A radio button that the group switches off is not clicked by the user.
   if (GTK_IS_RADIO_BUTTON(widget) && !gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(widget))) {
@@ -174,11 +151,9 @@ void on_clicked(GtkWidget* widget, gpointer data) {
   post_notification(*static_cast<State*>(data), widget, Notification::click);
 }
 
-
 void on_page(GtkNotebook* notebook, GtkWidget*, guint, gpointer data) {
   post_notification(*static_cast<State*>(data), GTK_WIDGET(notebook), Notification::click);
 }
-
 
 gboolean on_timer(gpointer data) {
   const TimerTag& timer = *static_cast<TimerTag*>(data);
@@ -309,11 +284,9 @@ void apply_flags(Control& c) {
   }
 }
 
-
 GtkTextBuffer* buffer_of(const Control& c) {
   return gtk_text_view_get_buffer(GTK_TEXT_VIEW(c.inner));
 }
-
 
 void show_caption(Control& c) {
   const std::string caption = without_ampersands(c.text);
@@ -340,7 +313,6 @@ void show_text(Control& c) {
     gtk_entry_set_text(GTK_ENTRY(entry), c.text.c_str());
   }
 }
-
 
 const Control* group_label(const Window& w, int number) {
   for (int n = number - 1; n >= 0; --n) {
@@ -386,7 +358,6 @@ void name_neighbours(const Window& w, int number) {
   }
 }
 
-
 std::string css_colour(std::uint32_t colour) {
   char text[8];
   g_snprintf(text, sizeof text, "#%06x", colour & 0xFFFFFFU);
@@ -413,7 +384,6 @@ GdkRectangle desktop() {
   if (monitor != nullptr) gdk_monitor_get_geometry(monitor, &area);
   return area;
 }
-
 
 // Left and Right on a tab strip turn to the page beside, up to the first or the last one;
 // Control+Tab turns to the next page and Control+Shift+Tab to the one before, round the pages.
@@ -460,7 +430,6 @@ void place_editor_caret(const Control& c, CaretPosition at) {
   gtk_text_view_scroll_mark_onscreen(GTK_TEXT_VIEW(c.inner), gtk_text_buffer_get_insert(buffer));
 }
 
-
 // The keys a control uses as its Windows counterpart does where GTK's control would not; true
 // when the control used the key.
 bool used_as_on_windows(State& s, Control& c, int key, int modifiers) {
@@ -506,7 +475,8 @@ bool State::key_pressed(int window, int key, guint state) {
   if (used_as_on_windows(*this, *c, key, modifiers)) return true;
   const bool toggles = c->kind == ControlKind::check_box || c->kind == ControlKind::option;
   const bool button = c->kind == ControlKind::button;
-  if (modifiers == 0 && ((key == vk::space && (toggles || button)) || (key == vk::enter && button))) {
+  if (modifiers == 0 &&
+      ((key == vk::space && (toggles || button)) || (key == vk::enter && button))) {
     click_on_release[key] = {window, focus};
     return true;
   }
@@ -635,8 +605,8 @@ void GtkWindowSystem::place_control(int window, int number, ControlKind kind, co
   if (c.inner == nullptr) {
     c.kind = kind;
     const Control* before = s.control_of(window, number - 1);
-    const bool joins = before != nullptr && before->kind == ControlKind::option &&
-                       joins_group_before(kind, flags);
+    const bool joins =
+        before != nullptr && before->kind == ControlKind::option && joins_group_before(kind, flags);
     GtkWidget* group = joins ? before->inner : nullptr;
     c.inner = make_inner(kind, flags, group, s);
     const bool scrolls = has_rows(kind) || kind == ControlKind::editor;

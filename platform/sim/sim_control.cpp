@@ -87,8 +87,7 @@ KeyUse selected(SimControl& c, int index) {
 // The next item, round the list, whose text begins with the key's letter or digit; in a tree,
 // among the rows shown.
 bool begins_with(const ListItem& item, int key) {
-  return !item.text.empty() &&
-         std::toupper(static_cast<unsigned char>(item.text.front())) == key;
+  return !item.text.empty() && std::toupper(static_cast<unsigned char>(item.text.front())) == key;
 }
 
 // Rows of a tree show when every node above them is open.
@@ -180,9 +179,8 @@ int shown_beside(const SimControl& c, int step) {
 }
 
 bool has_inner_rows(const SimControl& c, int index) {
-  return index < last_item(c) &&
-         c.items[static_cast<std::size_t>(index) + 1].level >
-             c.items[static_cast<std::size_t>(index)].level;
+  return index < last_item(c) && c.items[static_cast<std::size_t>(index) + 1].level >
+                                     c.items[static_cast<std::size_t>(index)].level;
 }
 
 int parent_of(const SimControl& c, int index) {
@@ -279,7 +277,7 @@ void select_item(SimControl& c, int index) {
 }
 
 void set_text(SimControl& c, std::string_view text) {
-  c.text = c.kind == ControlKind::editor ? with_line_feeds_only(text) : std::string(text);
+  c.text = c.kind == ControlKind::editor ? with_line_feeds(text) : std::string(text);
   c.selection = {};
 }
 

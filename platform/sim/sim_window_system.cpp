@@ -236,7 +236,8 @@ void SimWindowSystem::set_caret(int window, int number, CaretPosition position) 
 // The caret goes after the text, as on Windows.
 void SimWindowSystem::select_all_text(int window, int number) {
   Control* c = control_of(window, number);
-  if (c != nullptr && takes_text(*c)) select_range(c->text, c->selection, 0, length_in_characters(c->text));
+  if (c != nullptr && takes_text(*c))
+    select_range(c->text, c->selection, 0, length_in_characters(c->text));
 }
 
 void SimWindowSystem::select_text(int window, int number, int start, int length) {

@@ -93,18 +93,6 @@ int length_in_characters(std::string_view text) {
       std::count_if(text.begin(), text.end(), [](char c) { return !continues_character(c); }));
 }
 
-std::string with_line_feeds_only(std::string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r') {
-      out += text[i];
-    } else if (i + 1 >= text.size() || text[i + 1] != '\n') {
-      out += '\n';
-    }
-  }
-  return out;
-}
-
 void type_over(std::string& text, TextSelection& selection, std::string_view typed) {
   erase_selection(text, selection);
   text.insert(byte_offset(text, selection.caret), typed);
@@ -128,8 +116,8 @@ void move_caret(std::string_view text, TextSelection& selection, CaretMove move,
 
 void select_range(std::string_view text, TextSelection& selection, int start, int length) {
   selection.anchor = clamped(text, start);
-  selection.caret = clamped(text, selection.anchor + std::min(std::max(length, 0),
-                                                              length_in_characters(text)));
+  selection.caret =
+      clamped(text, selection.anchor + std::min(std::max(length, 0), length_in_characters(text)));
 }
 
 std::string selected_text(std::string_view text, const TextSelection& selection) {

@@ -29,9 +29,6 @@ enum class CaretMove {
 
 int length_in_characters(std::string_view text);
 
-// The text with its line ends as an editor keeps them: "\r\n" and "\r" become "\n".
-std::string with_line_feeds_only(std::string_view text);
-
 // The selection replaced by the typed text; the caret goes after it.
 void type_over(std::string& text, TextSelection& selection, std::string_view typed);
 // Backspace and Delete: the selection, or the character before or after the caret.

@@ -24,7 +24,8 @@ using Lines = std::vector<std::string>;
 std::string_view trimmed(std::string_view text) {
   const auto first = text.find_first_not_of(' ');
   const auto last = text.find_last_not_of(" \r");
-  return first == std::string_view::npos ? std::string_view() : text.substr(first, last - first + 1);
+  return first == std::string_view::npos ? std::string_view()
+                                         : text.substr(first, last - first + 1);
 }
 
 std::string_view next_word(std::string_view& rest) {
@@ -59,7 +60,8 @@ std::string value_of(int number, const ControlRecord& record) {
     case ControlKind::tree: {
       if (!keeps_marks(record.kind, record.flags)) return state;
       std::string marks;
-      for (const int index : MarkedItems(number)) marks += (marks.empty() ? "" : ",") + std::to_string(index);
+      for (const int index : MarkedItems(number))
+        marks += (marks.empty() ? "" : ",") + std::to_string(index);
       return state + " {" + marks + "}";
     }
     case ControlKind::check_box:

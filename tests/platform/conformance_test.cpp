@@ -1,8 +1,9 @@
 // What the dialog layer reports for the same keys on every window system.
+#include "tests/platform/conformance.hpp"
+
 #include "access/dialog.hpp"
 #include "access/dialog_state.hpp"
 #include "platform/services.hpp"
-#include "tests/platform/conformance.hpp"
 
 namespace tavelo::testing {
 namespace {

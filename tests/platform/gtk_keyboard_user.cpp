@@ -64,7 +64,8 @@ class GtkKeyboardUser final : public KeyboardUser {
   void click(int control) override {
     const std::optional<PixelRect> area =
         windows_.control_on_screen(dialog_state().window, control);
-    if (!area) throw std::invalid_argument("le contrôle " + std::to_string(control) + " ne se voit pas");
+    if (!area)
+      throw std::invalid_argument("le contrôle " + std::to_string(control) + " ne se voit pas");
     Display* display = x_display();
     XTestFakeMotionEvent(display, -1, area->x + area->width / 2, area->y + area->height / 2,
                          CurrentTime);
@@ -105,11 +106,13 @@ class GtkKeyboardUser final : public KeyboardUser {
     int high = 0;
     XDisplayKeycodes(display, &low, &high);
     int per_code = 0;
-    KeySym* map = XGetKeyboardMapping(display, static_cast<KeyCode>(low), high - low + 1, &per_code);
+    KeySym* map =
+        XGetKeyboardMapping(display, static_cast<KeyCode>(low), high - low + 1, &per_code);
     unsigned found = 0;
     for (int code = high; code >= low && found == 0; --code) {
       bool empty = true;
-      for (int i = 0; i < per_code; ++i) empty = empty && map[(code - low) * per_code + i] == NoSymbol;
+      for (int i = 0; i < per_code; ++i)
+        empty = empty && map[(code - low) * per_code + i] == NoSymbol;
       if (empty) found = static_cast<unsigned>(code);
     }
     XFree(map);

@@ -66,7 +66,7 @@ TEST(TextEditing, TheCaretMovesByCharactersLinesAndTheWholeText) {
 }
 
 TEST(TextEditing, LinesAndColumnsCountCharactersAndPositionsOutsideTheTextAreHeldIn) {
-  const std::string text = with_line_feeds_only("un\r\ndeux\rtrois");
+  const std::string text = with_line_feeds("un\r\ndeux\rtrois");
   EXPECT_EQ(text, "un\ndeux\ntrois");
   EXPECT_EQ(offset_of(text, {2, 3}), 5);
   EXPECT_EQ(caret_position(text, 5), (CaretPosition{2, 3}));
