@@ -6,6 +6,7 @@
 
 #include "access/dialog.hpp"
 #include "access/dialog_state.hpp"
+#include "access/interface_context.hpp"
 #include "access/key_names.hpp"
 #include "access/speech.hpp"
 #include "app/scripted_session.hpp"
@@ -224,14 +225,16 @@ class ScriptRun {
 
 void Conformance::SetUp() {
   user_ = GetParam().user();
-  install_interface_services(user_->windows(), user_->speech(), user_->clock());
-  reset_dialog_layer();
+  services_ =
+      std::make_unique<InterfaceServices>(user_->windows(), user_->speech(), user_->clock());
+  reset_interface();
   LoadSpeechLibraries();
 }
 
 void Conformance::TearDown() {
   if (dialog_state().window != 0) user_->windows().close_window(dialog_state().window);
-  reset_dialog_layer();
+  reset_interface();
+  services_.reset();
 }
 
 void Conformance::check(const std::function<void()>& open, std::string_view script) {

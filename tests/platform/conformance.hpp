@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/services.hpp"
 #include "tests/platform/keyboard_user.hpp"
 
 namespace tavelo::testing {
@@ -31,6 +32,7 @@ class Conformance : public ::testing::TestWithParam<Backend> {
 
  private:
   std::unique_ptr<KeyboardUser> user_;
+  std::unique_ptr<InterfaceServices> services_;
 };
 
 }  // namespace tavelo::testing
