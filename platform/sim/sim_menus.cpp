@@ -25,7 +25,9 @@ int SimWindowSystem::add_menu(int window, int parent, std::string_view title) {
     menu.texts.emplace_back(title);
     menu.commands.push_back(0);
   } else if (menus_.contains(parent)) {
-    add_menu_item(parent, -handle, "{" + std::string(title));
+    std::string entry = "{";  // appended: GCC 12 warns falsely (-Wrestrict) on "{" + string
+    entry += title;
+    add_menu_item(parent, -handle, entry);
   }
   return handle;
 }
