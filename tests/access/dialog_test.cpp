@@ -148,7 +148,7 @@ TEST(Dialog, ArrowsWalkTheOptionGroupWithAStepLock) {
   open_options();
   SetControlState(5, 1);
   EXPECT_EQ(WaitDialogEvent(0), "getfocus");
-  sim.windows.press(vk::tab);  // Tab stops in the group at its checked option
+  sim.windows.press(vk::tab);            // Tab stops in the group at its checked option
   EXPECT_EQ(WaitDialogEvent(0), "rd5");  // focus on an option is never "g"
   EXPECT_TRUE(contains(sim.heard(), "speak \"couleur\""));
   sim.windows.release(vk::tab);
