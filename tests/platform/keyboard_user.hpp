@@ -34,7 +34,7 @@ class KeyboardUser {
   virtual void type(std::string_view text) = 0;
   // A click of the first mouse button on the control of the program's window.
   virtual void click(int control) = 0;
-  // The keyboard focus goes to the control.
+  // The keyboard focus goes to the control, as the program gives it (a user would click or Tab).
   virtual void focus(int control) = 0;
   // True when everything the user did has reached the program: no event is on its way.
   virtual bool caught_up() = 0;
