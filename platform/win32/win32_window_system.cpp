@@ -52,13 +52,13 @@ COLORREF colour_of(std::uint32_t rgb) {
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
-// Windows separates lines with CR LF; the program's texts may use CR alone.
+// Windows's controls separate lines with CR LF; the program's texts break them with CR, LF or
+// both, and take them back with LF.
 std::wstring with_line_ends(std::string_view text) {
   std::wstring out;
-  const std::wstring wide = wide_of(text);
-  for (std::size_t i = 0; i < wide.size(); ++i) {
-    out += wide[i];
-    if (wide[i] == L'\r' && (i + 1 == wide.size() || wide[i + 1] != L'\n')) out += L'\n';
+  for (const wchar_t c : wide_of(with_line_feeds(text))) {
+    if (c == L'\n') out += L'\r';
+    out += c;
   }
   return out;
 }
@@ -525,9 +525,7 @@ void Win32WindowSystem::place_control(int window, int number, ControlKind kind,
   if (c.hwnd == nullptr) {
     c.kind = kind;
     c.flags = flags;
-    const Control* before = s.control_of(window, number - 1);
-    const bool first_option = before == nullptr || before->kind != ControlKind::option;
-    const NativeKind native = native_kind(kind, flags, first_option);
+    const NativeKind native = native_kind(kind, flags, (flags & kGroupStart) != 0);
     c.hwnd = CreateWindowExW(
         native.extended, native.window_class, L"", WS_CHILD | WS_VISIBLE | native.style, rect.x,
         rect.y, std::max(rect.width, 1), native_height(kind, std::max(rect.height, 1)), w->hwnd,
@@ -568,7 +566,8 @@ std::string Win32WindowSystem::control_text(int window, int number) const {
                ? c->items[static_cast<std::size_t>(index)].text
                : std::string();
   }
-  return utf8_of(text_of(c->hwnd));  // a combo box's own text is its field's
+  // A combo box's own text is its field's.
+  return with_line_feeds(utf8_of(text_of(c->hwnd)));
 }
 
 void Win32WindowSystem::set_control_text(int window, int number, std::string_view text) {
@@ -618,6 +617,29 @@ bool row_marked(const Control& c, int index) {
 
 }  // namespace
 
+namespace {
+
+// Unchecks the options of the group of option `number`: from an option marked as its start to
+// the next such one.
+void uncheck_group(Win32WindowSystem::State& s, int window, int number) {
+  const auto option = [&](int n) -> Control* {
+    Control* c = s.control_of(window, n);
+    return c != nullptr && c->kind == ControlKind::option ? c : nullptr;
+  };
+  int first = number;
+  for (Control* c = option(first);
+       c != nullptr && (c->flags & kGroupStart) == 0 && option(first - 1) != nullptr;
+       c = option(first)) {
+    --first;
+  }
+  for (int n = first; Control* c = option(n); ++n) {
+    if (n != first && (c->flags & kGroupStart) != 0) break;
+    SendMessageW(c->hwnd, BM_SETCHECK, BST_UNCHECKED, 0);
+  }
+}
+
+}  // namespace
+
 int Win32WindowSystem::control_state(int window, int number) const {
   const Control* c = state_->control_of(window, number);
   if (c == nullptr) return -1;
@@ -652,19 +674,9 @@ void Win32WindowSystem::set_control_state(int window, int number, int state) {
       SendMessageW(c->hwnd, BM_SETCHECK, state != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
       break;
     case ControlKind::option:
-      // Checking an option leaves its group's others unchecked, as a click would.
-      if (state != 0) {
-        for (int n = number - 1; s.control_of(window, n) != nullptr &&
-                                 s.control_of(window, n)->kind == ControlKind::option;
-             --n) {
-          SendMessageW(s.control_of(window, n)->hwnd, BM_SETCHECK, BST_UNCHECKED, 0);
-        }
-        for (int n = number + 1; s.control_of(window, n) != nullptr &&
-                                 s.control_of(window, n)->kind == ControlKind::option;
-             ++n) {
-          SendMessageW(s.control_of(window, n)->hwnd, BM_SETCHECK, BST_UNCHECKED, 0);
-        }
-      }
+      // Checking an option leaves its group's others unchecked, as a click would. A group
+      // runs from an option marked as its start to the next such one.
+      if (state != 0) uncheck_group(s, window, number);
       SendMessageW(c->hwnd, BM_SETCHECK, state != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
       break;
     case ControlKind::list_box:

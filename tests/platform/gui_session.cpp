@@ -51,6 +51,9 @@ GuiSession::GuiSession() {
   const std::string bus = start_and_read(
       bus_, {"dbus-daemon", "--session", "--nofork", "--nosyslog", "--print-address"}, false);
   ::setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
+  // GTK's settings stay in memory: the dconf service the bus would start for them outlives the
+  // test and holds its output open, and ctest waited for it until it was killed.
+  ::setenv("GSETTINGS_BACKEND", "memory", 1);
   ::unsetenv("NO_AT_BRIDGE");
   accessibility_bus_ = std::make_unique<ChildProcess>(
       std::vector<std::string>{accessibility_bus_launcher(), "--launch-immediately"});

@@ -183,7 +183,7 @@ TEST_F(Win32DialogTest, ListsTreesAndEditorsKeepWhatTheProgramGivesThem) {
   EXPECT_EQ(ControlText(5), "famille");
   windows_.set_caret(dialog_state().window, 6, {2, 4});
   EXPECT_EQ(windows_.caret(dialog_state().window, 6), (CaretPosition{2, 4}));
-  EXPECT_EQ(ControlText(6), "première ligne\r\nseconde ligne");
+  EXPECT_EQ(ControlText(6), "première ligne\nseconde ligne");
 }
 
 }  // namespace
