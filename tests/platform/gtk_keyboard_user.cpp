@@ -8,8 +8,8 @@
 #include <stdexcept>
 
 #include "access/dialog_state.hpp"
-#include "platform/linux/system_clock.hpp"
 #include "platform/sim/sim_speech.hpp"
+#include "platform/system_clock.hpp"
 #include "tests/platform/gui_session.hpp"
 #include "tests/platform/keyboard_user.hpp"
 
