@@ -52,6 +52,16 @@ std::string readvoice(RecordReader& in);
 
 inline constexpr const char* kDefaultVoice = "0_100_0_0";
 
+// How a field is stored. Numbers by their width: kRecurrenceType is a u8 that holds one of the
+// recurrence types 1..78.
+enum class Number { kU8, kRecurrenceType, kI16, kI32 };
+// Texts by their form: one line, several lines (a note), or voice settings.
+enum class Text { kLine, kLines, kVoice };
+
+// The writer of the form; a value outside its width throws Fault as the writers above do.
+void print_field(RecordWriter& out, Number width, std::int64_t value);
+void print_field(RecordWriter& out, Text form, std::string_view text);
+
 // Reads a record field after field until it ends. From the end on, every field keeps the value
 // it had, so a record cut short leaves its later fields at their defaults.
 struct FieldReader {
@@ -59,6 +69,9 @@ struct FieldReader {
   RecordReader in;
 
   bool ended() const { return in.ended(); }
+  bool at_end() const { return in.at_end(); }
+  void field(Number width, int& field);
+  void field(Text form, std::string& field);
   void u8(int& field);
   void i16(int& field);
   void i32(int& field);
