@@ -80,23 +80,6 @@ void printvoice(RecordWriter& out, std::string_view voice) {
   }
 }
 
-void print_field(RecordWriter& out, Number width, std::int64_t value) {
-  switch (width) {
-    case Number::kU8:
-    case Number::kRecurrenceType:
-      return print8(out, value);
-    case Number::kI16:
-      return print16(out, value);
-    case Number::kI32:
-      return print32(out, value);
-  }
-}
-
-void print_field(RecordWriter& out, Text form, std::string_view text) {
-  if (form == Text::kVoice) return printvoice(out, text);
-  printstring(out, text);
-}
-
 namespace {
 
 // The next `count` bytes, or nothing (and readerror set) when the record ends first.
@@ -186,22 +169,5 @@ void FieldReader::i16(int& field) { read_into(in, field, read16); }
 void FieldReader::i32(int& field) { read_into(in, field, read32); }
 void FieldReader::text(std::string& field) { read_into(in, field, readstring); }
 void FieldReader::voice(std::string& field) { read_into(in, field, readvoice); }
-
-void FieldReader::field(Number width, int& field) {
-  switch (width) {
-    case Number::kU8:
-    case Number::kRecurrenceType:
-      return u8(field);
-    case Number::kI16:
-      return i16(field);
-    case Number::kI32:
-      return i32(field);
-  }
-}
-
-void FieldReader::field(Text form, std::string& field) {
-  if (form == Text::kVoice) return voice(field);
-  text(field);
-}
 
 }  // namespace tavelo
