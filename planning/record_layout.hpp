@@ -130,6 +130,8 @@ constexpr void for_each_row(const Rows& rows, Fn&& fn) {
   std::apply([&fn](const auto&... row) { (fn(row), ...); }, rows);
 }
 
+// Version labels compare as texts, as archives always have: "version: 1.17e" comes before
+// "version: 1.18".
 template <typename Record>
 constexpr bool stored_in(const Group<Record>& group, std::string_view version) {
   if (version.empty()) return group.until.empty();
