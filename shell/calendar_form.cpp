@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "planning/calendar.hpp"
+#include "planning/planning_file.hpp"
 #include "planning/planning_list.hpp"
 #include "planning/planning_names.hpp"
 
@@ -144,6 +145,24 @@ std::optional<CalendarMove> calendar_move(std::string_view event, std::string_vi
     }
   }
   return std::nullopt;
+}
+
+CalendarPage calendar_page(int day, const DayIndex& index, const fs::path& program_folder,
+                           const Settings& settings) {
+  CalendarPage page;
+  page.first_day = grid_first_day(day);
+  page.cells = grid_cells(page.first_day, index);
+  page.selected_cell = day - page.first_day;
+  const fs::path plannings = planning_folder(program_folder);
+  for (const std::string& file : index.files(day)) {
+    int readerror = 0;
+    page.files.push_back(file);
+    page.lines.push_back(
+        day_list_line(file, loadplanning(plannings / file, program_folder, settings, readerror)));
+  }
+  page.total = total_label(index.total());
+  page.summary = day_summary(day, static_cast<int>(page.files.size()), index.total());
+  return page;
 }
 
 int year_back(int day) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "planning/records.hpp"
+#include "platform/files.hpp"
 #include "shell/day_index.hpp"
 
 namespace tavelo {
@@ -35,6 +36,19 @@ std::string total_label(int total);
 // What the calendar says of the selected day after each move: "Mardi. premier Décembre 2026,
 // une planification. total de 12 planification. " (the total while the day list shows).
 std::string day_summary(int day, int plannings, int total);
+
+// What the calendar shows for its selected day.
+struct CalendarPage {
+  int first_day = 0;  // the grid's first cell
+  std::vector<std::string> cells;
+  int selected_cell = 0;
+  std::vector<std::string> files;  // the day's planning files, in time order
+  std::vector<std::string> lines;  // their lines in the day's list
+  std::string total;               // label 9
+  std::string summary;             // what is said after a move
+};
+CalendarPage calendar_page(int day, const DayIndex& index, const fs::path& program_folder,
+                           const Settings& settings);
 
 // The moves of the selection.
 enum class CalendarMove {

@@ -139,6 +139,28 @@ TEST_F(CalendarForm, TheKeypadMovesByMonthsAndStaysInShortMonths) {
   EXPECT_EQ(moved_day(CalendarMove::kForward28Days, today, today, index_), today + 28);
 }
 
+TEST_F(CalendarForm, ThePageOfADayListsItsPlanningsAndSaysThem) {
+  const int day = daynumber(2026, 12, 7);
+  Planning dentist;
+  dentist.subject = "dentiste";
+  dentist.note = "carte vitale";
+  dentist.note_kind = 2;
+  write_bytes(rdv() / planning_base_name(day, "14:05"), write_planning(dentist));
+  add(day, "09:30");
+  add(day + 1, "09:30");
+  index_.refresh();
+  Settings settings;
+  const CalendarPage page = calendar_page(day, index_, folder_.path(), settings);
+  EXPECT_EQ(page.first_day, daynumber(2026, 11, 29));
+  EXPECT_EQ(page.selected_cell, 8);
+  EXPECT_EQ(page.cells[8], "07** ");
+  EXPECT_EQ(page.files, (std::vector<std::string>{planning_base_name(day, "09:30"),
+                                                  planning_base_name(day, "14:05")}));
+  EXPECT_EQ(page.lines, (std::vector<std::string>{"09:30: ", "14:05: (note) dentiste"}));
+  EXPECT_EQ(page.total, "3 planifications");
+  EXPECT_EQ(page.summary, "Lundi 7 Décembre 2026, 2 planifications. total de 3 planification. ");
+}
+
 TEST(CalendarKeys, TheGridKeysMoveOnlyWhileTheGridHasTheFocus) {
   using M = CalendarMove;
   EXPECT_EQ(calendar_move("", "left", true), M::kPreviousDay);
