@@ -110,6 +110,7 @@ void reset_window_state(DialogState& s) {
   s.records.clear();
   s.registered.clear();
   s.menu_bar.clear();
+  s.checked_menu_items.clear();
   s.shortcuts.clear();
   s.last_menu_number = 0;
   s.edit_menu_base = 0;
@@ -275,8 +276,7 @@ std::optional<std::string> key_action(DialogState& s, int n) {
       kind == ControlKind::editor && (window_system().control_flags(s.window, n) & kReadOnly) == 0;
   const bool return_is_ok = kDialogLibrary ? takes_return_as_ok(n) : !on_button && !editable_editor;
   std::optional<std::string> name;
-  if (s.ok_number != -1 &&
-      (((space || enter) && n == s.ok_number) || (enter && return_is_ok))) {
+  if (s.ok_number != -1 && (((space || enter) && n == s.ok_number) || (enter && return_is_ok))) {
     name = "btnok";
   } else if (s.cancel_number != -1 &&
              (((space || enter) && n == s.cancel_number) || IsKeyDown(vk::escape))) {
@@ -465,7 +465,7 @@ void open_window(DialogState& s, int extra_rows) {
   WindowSpec wanted;
   wanted.title = p.title;
   wanted.rect = {GridX(p.column - 1), GridY(p.row - 1), GridX(s.grid_width + 2),
-               GridY(s.grid_height + 2)};
+                 GridY(s.grid_height + 2)};
   wanted.centred = p.row == 0 || p.column == 0;
   wanted.maximised = has_letter(p.mode, 'm');
   wanted.custom_colours = s.look.colours_set || has_letter(p.mode, 'w');

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -108,9 +109,10 @@ struct DialogState {
   std::vector<int> registered;  // controls of the creation helpers, in creation order
   std::map<int, Mnemonic> mnemonics;
   std::vector<BuiltMenu> menu_bar;
+  std::set<int> checked_menu_items;
   std::map<int, int> shortcuts;  // shortcut -> command, as the dialog added them
   int last_menu_number = 0;
-  int edit_menu_base = 0;  // first item of the window's edit menu, 0 when it has none
+  int edit_menu_base = 0;   // first item of the window's edit menu, 0 when it has none
   bool inner_wait = false;  // a wait of the translation itself is running
 };
 
@@ -143,6 +145,7 @@ struct DialogSnapshot {
   bool had_mnemonics = false;
   std::vector<SavedControl> controls;
   std::vector<BuiltMenu> menu_bar;
+  std::set<int> checked_menu_items;
   int last_menu_number = 0;
   int edit_menu_base = 0;
   std::map<int, int> shortcuts;

@@ -25,11 +25,13 @@ enum class ControlKind {
 
 // Style flags of a control.
 inline constexpr int kReadOnly = 1;
-inline constexpr int kPassword = 4;    // text fields: the text is not shown
-inline constexpr int kDigitsOnly = 8;  // text fields: only digits can be typed
-inline constexpr int kSeveral = 16;    // lists and multi-column lists: several items selected
-inline constexpr int kCheckList = 32;  // list boxes: every item has a tick box
-inline constexpr int kEditable = 64;   // combo boxes: the user may type a text of his own
+inline constexpr int kPassword = 4;     // text fields: the text is not shown
+inline constexpr int kDigitsOnly = 8;   // text fields: only digits can be typed
+inline constexpr int kSeveral = 16;     // lists and multi-column lists: several items selected
+inline constexpr int kCheckList = 32;   // list boxes: every item has a tick box
+inline constexpr int kEditable = 64;    // combo boxes: the user may type a text of his own
+inline constexpr int kHidden = 1024;    // every control: not shown, and Tab passes it by
+inline constexpr int kDisabled = 2048;  // every control: shown greyed, and Tab passes it by
 
 // A caption as it reads: Windows captions mark their mnemonic letter with "&".
 inline std::string without_ampersands(std::string_view caption) {
@@ -170,6 +172,8 @@ class WindowSystem {
   virtual int add_menu(int window, int parent, std::string_view title) = 0;
   virtual void add_menu_item(int menu, int command, std::string_view text) = 0;
   virtual void add_menu_separator(int menu) = 0;
+  // Shows a tick beside the window's menu item of that command, or takes it away.
+  virtual void set_menu_item_checked(int window, int command, bool checked) = 0;
   virtual int popup_menu(int window) = 0;  // emptied each time it is asked for
   virtual void show_popup_menu(int window) = 0;
 

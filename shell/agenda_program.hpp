@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "planning/prompts.hpp"
 #include "platform/network.hpp"
 
 namespace tavelo {

@@ -13,6 +13,7 @@
 #include "planning/planning_file.hpp"
 #include "planning/planning_names.hpp"
 #include "planning/settings.hpp"
+#include "planning/text.hpp"
 #include "platform/services.hpp"
 #include "shell/calendar_form.hpp"
 #include "shell/option_windows.hpp"
@@ -55,8 +56,8 @@ constexpr ControlSpec kCalendarControls[] = {
     {ControlKind::button, 13, ">>>", 32, 41, 6},
 };
 
-constexpr std::array<std::string_view, 7> kWeekdayHeader = {
-    "dim   ", "lun   ", "mar   ", "mer   ", "jeu   ", "ven   ", "sam   "};
+constexpr std::array<std::string_view, 7> kWeekdayHeader = {"dim   ", "lun   ", "mar   ", "mer   ",
+                                                            "jeu   ", "ven   ", "sam   "};
 
 // The menu bar: each menu's items take consecutive numbers from its first.
 struct MenuSpec {
@@ -65,8 +66,9 @@ struct MenuSpec {
   std::span<const std::string_view> items;
 };
 constexpr std::string_view kPlanItems[] = {
-    "&Nouvelle planification", "&Liste des planifications",       "&Votre agenda aujourd'hui",
-    "&Journal",                "&Rapport textuel du calendrier", "&Quitter"};
+    "&Nouvelle planification",        "&Liste des planifications",
+    "&Votre agenda aujourd'hui",      "&Journal",
+    "&Rapport textuel du calendrier", "&Quitter"};
 constexpr std::string_view kTransferItems[] = {"&Exporter", "&Importer"};
 constexpr std::string_view kNetworkItems[] = {"&Partager", "&Liste des plannifications réseau",
                                               "Liste des &dernières planification réseau reçues"};
@@ -112,9 +114,13 @@ struct Calendar {
   CalendarPage page;
 };
 
-fs::path program_folder(const Calendar& w) { return w.c.run.program_folder; }
+fs::path program_folder(const Calendar& w) {
+  return w.c.run.program_folder;
+}
 
-int today(const Calendar& w) { return todaynumber(w.c.clock); }
+int today(const Calendar& w) {
+  return todaynumber(w.c.clock);
+}
 
 void save_settings(Calendar& w) {
   if (savesettings(program_folder(w), w.c.run.settings, today(w))) {
@@ -122,7 +128,9 @@ void save_settings(Calendar& w) {
   }
 }
 
-void show_help(std::string_view page) { shell_service().show_help(page); }
+void show_help(std::string_view page) {
+  shell_service().show_help(page);
+}
 
 void set_shown(int number, bool shown) {
   SetControlFlags(number, shown ? 0 : kHidden);
@@ -214,8 +222,7 @@ void delete_day(Calendar& w) {
 void show_note(Calendar& w) {
   const std::optional<fs::path> file = selected_planning(w);
   int readerror = 0;
-  if (!file ||
-      loadplanning(*file, program_folder(w), w.c.run.settings, readerror).note.empty()) {
+  if (!file || loadplanning(*file, program_folder(w), w.c.run.settings, readerror).note.empty()) {
     StopAlarmSounds(w.c.players);
   }
 }
@@ -311,7 +318,7 @@ std::optional<CalendarExit> handle(Calendar& w, const Input& input) {
   if (input.key == "enter" && (focus == kGrid || focus == kDayList)) return std::nullopt;
   if (input.event == "btnok") return CalendarExit::kClosed;
   if (const std::optional<CalendarMove> move =
-                 calendar_move(input.event, input.key, focus == kGrid)) {
+          calendar_move(input.event, input.key, focus == kGrid)) {
     move_to(w, moved_day(*move, w.day, today(w), w.index));
   } else if (input.event == "lst21" && ControlState(kGrid) >= 0) {
     move_to(w, w.page.first_day + ControlState(kGrid));
@@ -332,7 +339,7 @@ std::optional<CalendarExit> handle(Calendar& w, const Input& input) {
 }  // namespace
 
 CalendarExit ShowCalendar(CalendarContext& context) {
-  Calendar w{context, DayIndex(planning_folder(context.run.program_folder))};
+  Calendar w{context, DayIndex(planning_folder(context.run.program_folder)), 0, -1, {}};
   w.day = context.run.calendar_day;
   build_window(w);
   for (;;) {

@@ -58,6 +58,7 @@ class GtkWindowSystem final : public WindowSystem {
   int add_menu(int window, int parent, std::string_view title) override;
   void add_menu_item(int menu, int command, std::string_view text) override;
   void add_menu_separator(int menu) override;
+  void set_menu_item_checked(int window, int command, bool checked) override;
   int popup_menu(int window) override;
   void show_popup_menu(int window) override;
 

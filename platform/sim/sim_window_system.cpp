@@ -25,6 +25,10 @@ bool can_take_focus(ControlKind kind) {
   return kind != ControlKind::label;
 }
 
+bool hidden_or_disabled(int flags) {
+  return (flags & (kHidden | kDisabled)) != 0;
+}
+
 // Line and column (1-based) just after the text.
 CaretPosition end_of(std::string_view text) {
   CaretPosition at;
@@ -322,6 +326,23 @@ void SimWindowSystem::add_menu_separator(int menu) {
   add_menu_item(menu, 0, "-");
 }
 
+// A tick the user sees is written to the transcript when it changes.
+void SimWindowSystem::set_menu_item_checked(int window, int command, bool checked) {
+  Window* w = window_of(window);
+  if (w == nullptr || w->checked_commands.contains(command) == checked) return;
+  if (checked) {
+    w->checked_commands.insert(command);
+  } else {
+    w->checked_commands.erase(command);
+  }
+  transcript_.write("menu-check " + std::to_string(command) + (checked ? " on" : " off"));
+}
+
+bool SimWindowSystem::menu_item_checked(int window, int command) const {
+  const Window* w = window_of(window);
+  return w != nullptr && w->checked_commands.contains(command);
+}
+
 int SimWindowSystem::popup_menu(int window) {
   Window* w = window_of(window);
   if (w == nullptr) return 0;
@@ -611,7 +632,8 @@ void SimWindowSystem::move_focus(int step) {
   Window& w = current();
   std::vector<int> order;
   for (const int n : w.creation_order) {
-    if (can_take_focus(w.controls.at(n).kind)) order.push_back(n);
+    const Control& c = w.controls.at(n);
+    if (can_take_focus(c.kind) && !hidden_or_disabled(c.flags)) order.push_back(n);
   }
   if (order.empty()) return;
   const auto at = std::find(order.begin(), order.end(), w.focus);
@@ -639,23 +661,30 @@ void SimWindowSystem::type_text(std::string_view text) {
   }
 }
 
-void SimWindowSystem::user_focus(int number) {
-  if (!current().controls.contains(number)) {
-    throw std::invalid_argument("aucun contrôle " + std::to_string(number));
+// The user reaches only the controls that show and are enabled.
+SimWindowSystem::Control& SimWindowSystem::reachable_control(int number) {
+  Control* c = control_of(foreground_, number);
+  if (c == nullptr) throw std::invalid_argument("aucun contrôle " + std::to_string(number));
+  if (hidden_or_disabled(c->flags)) {
+    throw std::invalid_argument("le contrôle " + std::to_string(number) +
+                                " est caché ou désactivé");
   }
+  return *c;
+}
+
+void SimWindowSystem::user_focus(int number) {
+  reachable_control(number);
   focus_control(current(), number);
 }
 
 void SimWindowSystem::click(int number) {
-  Control* c = control_of(foreground_, number);
-  if (c == nullptr) throw std::invalid_argument("aucun contrôle " + std::to_string(number));
+  Control* c = &reachable_control(number);
   if (can_take_focus(c->kind)) focus_control(current(), number);
   post_click(number);
 }
 
 SimWindowSystem::Control& SimWindowSystem::control_with_item(int number, int index) {
-  Control* c = control_of(foreground_, number);
-  if (c == nullptr) throw std::invalid_argument("aucun contrôle " + std::to_string(number));
+  Control* c = &reachable_control(number);
   if (index < 0 || index >= static_cast<int>(c->items.size())) {
     throw std::invalid_argument("le contrôle " + std::to_string(number) + " n'a pas d'élément " +
                                 std::to_string(index));
