@@ -276,7 +276,8 @@ std::optional<std::string> key_action(DialogState& s, int n) {
       kind == ControlKind::editor && (window_system().control_flags(s.window, n) & kReadOnly) == 0;
   const bool return_is_ok = kDialogLibrary ? takes_return_as_ok(n) : !on_button && !editable_editor;
   std::optional<std::string> name;
-  if (s.ok_number != -1 && (((space || enter) && n == s.ok_number) || (enter && return_is_ok))) {
+  if (s.ok_number != -1 &&
+      (((space || enter) && n == s.ok_number) || (enter && return_is_ok))) {
     name = "btnok";
   } else if (s.cancel_number != -1 &&
              (((space || enter) && n == s.cancel_number) || IsKeyDown(vk::escape))) {
@@ -465,7 +466,7 @@ void open_window(DialogState& s, int extra_rows) {
   WindowSpec wanted;
   wanted.title = p.title;
   wanted.rect = {GridX(p.column - 1), GridY(p.row - 1), GridX(s.grid_width + 2),
-                 GridY(s.grid_height + 2)};
+               GridY(s.grid_height + 2)};
   wanted.centred = p.row == 0 || p.column == 0;
   wanted.maximised = has_letter(p.mode, 'm');
   wanted.custom_colours = s.look.colours_set || has_letter(p.mode, 'w');

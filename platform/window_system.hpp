@@ -25,13 +25,15 @@ enum class ControlKind {
 
 // Style flags of a control.
 inline constexpr int kReadOnly = 1;
-inline constexpr int kPassword = 4;     // text fields: the text is not shown
-inline constexpr int kDigitsOnly = 8;   // text fields: only digits can be typed
-inline constexpr int kSeveral = 16;     // lists and multi-column lists: several items selected
-inline constexpr int kCheckList = 32;   // list boxes: every item has a tick box
-inline constexpr int kEditable = 64;    // combo boxes: the user may type a text of his own
-inline constexpr int kHidden = 1024;    // every control: not shown, and Tab passes it by
-inline constexpr int kDisabled = 2048;  // every control: shown greyed, and Tab passes it by
+inline constexpr int kPassword = 4;    // text fields: the text is not shown
+inline constexpr int kDigitsOnly = 8;  // text fields: only digits can be typed
+inline constexpr int kSeveral = 16;    // lists and multi-column lists: several items selected
+inline constexpr int kCheckList = 32;  // list boxes: every item has a tick box
+inline constexpr int kEditable = 64;   // combo boxes: the user may type a text of his own
+
+// Every control: not shown, or shown greyed; Tab passes it by either way.
+inline constexpr int kHidden = 1024;
+inline constexpr int kDisabled = 2048;
 
 // A caption as it reads: Windows captions mark their mnemonic letter with "&".
 inline std::string without_ampersands(std::string_view caption) {

@@ -312,23 +312,24 @@ std::optional<CalendarExit> menu_item(Calendar& w, int item) {
 
 std::optional<CalendarExit> handle(Calendar& w, const Input& input) {
   const int focus = FocusedControl();
+  // A key acts as it goes down: when Shift is let go before J, the J still held is no new key.
+  const std::string_view key = input.event == "key_released" ? "" : std::string_view(input.key);
   if (input.event == "winclose" || input.event == "btncancel") return CalendarExit::kClosed;
   // Return on the grid adds a planning, on the day's list modifies the selected one: the planning
   // editor does that, and it is not part of the program yet. It never closes the calendar.
-  if (input.key == "enter" && (focus == kGrid || focus == kDayList)) return std::nullopt;
+  if (key == "enter" && (focus == kGrid || focus == kDayList)) return std::nullopt;
   if (input.event == "btnok") return CalendarExit::kClosed;
-  if (const std::optional<CalendarMove> move =
-          calendar_move(input.event, input.key, focus == kGrid)) {
+  if (const std::optional<CalendarMove> move = calendar_move(input.event, key, focus == kGrid)) {
     move_to(w, moved_day(*move, w.day, today(w), w.index));
   } else if (input.event == "lst21" && ControlState(kGrid) >= 0) {
     move_to(w, w.page.first_day + ControlState(kGrid));
-  } else if (input.event == "btn2" || (input.key == "delete" && focus == kDayList)) {
+  } else if (input.event == "btn2" || (key == "delete" && focus == kDayList)) {
     delete_selected_planning(w);
-  } else if (input.key == "delete" && focus == kGrid) {
+  } else if (key == "delete" && focus == kGrid) {
     delete_day(w);
   } else if (input.event == "btn4") {
     show_note(w);
-  } else if (input.event == "btn5" || input.key == "f1") {
+  } else if (input.event == "btn5" || key == "f1") {
     show_help("cal.htm");
   } else if (input.event.starts_with("menu")) {
     return menu_item(w, static_cast<int>(leading_integer(input.event.substr(4))));
