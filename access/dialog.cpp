@@ -622,6 +622,11 @@ void SetComboPageStep(int number, int step) {
   dialog_state().records[number].page_step = step;
 }
 
+void SetGridColumns(int number, int columns) {
+  dialog_state().records[number].grid_columns = columns;
+  window_system().set_grid_columns(dialog_state().window, number, columns);
+}
+
 void AddOkButton(int row, int column) {
   DialogState& s = dialog_state();
   s.ok_number = kOkButton;

@@ -54,6 +54,7 @@ void recreate(const SavedControl& saved) {
   ws.set_caret(s.window, n, saved.caret);
   s.records[n].combo_selection = r.combo_selection;
   s.records[n].page_step = r.page_step;
+  if (r.grid_columns > 0) SetGridColumns(n, r.grid_columns);
   if (saved.skip_mnemonic) SkipMnemonic(n, true);
 }
 

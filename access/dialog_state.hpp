@@ -45,6 +45,7 @@ struct ControlRecord {
   int height = 0;
   ControlKind kind = ControlKind::label;
   int flags = 0;
+  int grid_columns = 0;  // cells a line of a multi-column list, 0 as many as its width holds
 };
 
 struct Mnemonic {

@@ -158,6 +158,9 @@ class WindowSystem {
   virtual void clear_items(int window, int number) = 0;
   virtual int item_count(int window, int number) const = 0;
   virtual ListItem item(int window, int number, int index) const = 0;
+  // A multi-column list shows this many cells a line, all of one width; 0 shows as many as its
+  // width holds.
+  virtual void set_grid_columns(int window, int number, int columns) = 0;
   // Selects or unselects an item of a list of several, ticks or unticks one of a check list;
   // other controls keep no marks. Not reported as the user's change.
   virtual void set_item_marked(int window, int number, int index, bool marked) = 0;

@@ -36,24 +36,25 @@ constexpr int kModify = 3;
 constexpr int kNote = 4;
 constexpr int kHelp = 5;
 
+constexpr int kWindowRows = 28;
 constexpr ControlSpec kCalendarControls[] = {
-    {ControlKind::multi_list, kWeekdays, "", 1, 2, 49, 2, kDisabled},
-    {ControlKind::label, kMonthLabel, "", 3, 2},
-    {ControlKind::multi_list, kGrid, "", 5, 2, 49, 12},
-    {ControlKind::label, kTotal, "", 18, 2},
-    {ControlKind::label, kDayLabel, "planifications du jour:", 20, 2},
-    {ControlKind::list_box, kDayList, "", 22, 2, 70, 6},
-    {ControlKind::button, kAdd, "a&jouter", 29, 2, 12},
-    {ControlKind::button, kDelete, "&supprimer", 29, 15, 13},
-    {ControlKind::button, kModify, "&modifier", 29, 29, 12},
-    {ControlKind::button, kNote, "&voir la note", 29, 42, 16},
-    {ControlKind::button, kHelp, "aide-f1", 29, 59, 10},
-    {ControlKind::button, 6, "<<<", 32, 2, 6},
-    {ControlKind::label, 8, "28 jours", 32, 9},
-    {ControlKind::button, 7, ">>>", 32, 19, 6},
-    {ControlKind::button, 12, "<<<", 32, 27, 6},
-    {ControlKind::label, 14, "année", 32, 34},
-    {ControlKind::button, 13, ">>>", 32, 41, 6},
+    {ControlKind::label, kMonthLabel, "", 1, 2},
+    {ControlKind::multi_list, kWeekdays, "", 3, 2, 42, 2, kDisabled},
+    {ControlKind::multi_list, kGrid, "", 5, 2, 42, 8},
+    {ControlKind::label, kTotal, "", 13, 2},
+    {ControlKind::label, kDayLabel, "planifications du jour:", 15, 2},
+    {ControlKind::list_box, kDayList, "", 17, 2, 70, 5},
+    {ControlKind::button, kAdd, "a&jouter", 22, 2, 12},
+    {ControlKind::button, kDelete, "&supprimer", 22, 15, 13},
+    {ControlKind::button, kModify, "&modifier", 22, 29, 12},
+    {ControlKind::button, kNote, "&voir la note", 22, 42, 16},
+    {ControlKind::button, kHelp, "aide-f1", 22, 59, 10},
+    {ControlKind::button, 6, "<<<", 25, 2, 6},
+    {ControlKind::label, 8, "28 jours", 25, 9},
+    {ControlKind::button, 7, ">>>", 25, 19, 6},
+    {ControlKind::button, 12, "<<<", 25, 27, 6},
+    {ControlKind::label, 14, "année", 25, 34},
+    {ControlKind::button, 13, ">>>", 25, 41, 6},
 };
 
 constexpr std::array<std::string_view, 7> kWeekdayHeader = {"dim   ", "lun   ", "mar   ", "mer   ",
@@ -243,10 +244,12 @@ void toggle_multiselect_sound_list(Calendar& w) {
 }
 
 void build_window(Calendar& w) {
-  OpenDialog("", 0, 0, 34, 76, std::string("Tavelo ") + kVersionLabel);
+  OpenDialog("", 0, 0, kWindowRows, 76, std::string("Tavelo ") + kVersionLabel);
   for (const MenuSpec& menu : kMenuBar) BuildMenu(menu.title, menu.first, menu.items);
   CheckMenuItem(kMultiSelectSoundItem, w.c.run.settings.multiselect_sound_list != 0);
   AddControls(kCalendarControls);
+  SetGridColumns(kWeekdays, 7);
+  SetGridColumns(kGrid, 7);
   for (const std::string_view day : kWeekdayHeader) AddItem(kWeekdays, day);
   AddOkButton(0, 0);
   AddCancelButton(0, 0);
@@ -310,29 +313,47 @@ std::optional<CalendarExit> menu_item(Calendar& w, int item) {
   return std::nullopt;
 }
 
-std::optional<CalendarExit> handle(Calendar& w, const Input& input) {
-  const int focus = FocusedControl();
-  // A key acts as it goes down: when Shift is let go before J, the J still held is no new key.
-  const std::string_view key = input.event == "key_released" ? "" : std::string_view(input.key);
-  if (input.event == "winclose" || input.event == "btncancel") return CalendarExit::kClosed;
-  // Return on the grid adds a planning, on the day's list modifies the selected one: the planning
-  // editor does that, and it is not part of the program yet. It never closes the calendar.
-  if (key == "enter" && (focus == kGrid || focus == kDayList)) return std::nullopt;
-  if (input.event == "btnok") return CalendarExit::kClosed;
-  if (const std::optional<CalendarMove> move = calendar_move(input.event, key, focus == kGrid)) {
+// The keys of the window; false when the key asks nothing of it.
+bool handle_key(Calendar& w, std::string_view key, int focus) {
+  if (const std::optional<CalendarMove> move = calendar_move("", key, focus == kGrid)) {
     move_to(w, moved_day(*move, w.day, today(w), w.index));
-  } else if (input.event == "lst21" && ControlState(kGrid) >= 0) {
-    move_to(w, w.page.first_day + ControlState(kGrid));
-  } else if (input.event == "btn2" || (key == "delete" && focus == kDayList)) {
+  } else if (key == "delete" && focus == kDayList) {
     delete_selected_planning(w);
   } else if (key == "delete" && focus == kGrid) {
     delete_day(w);
-  } else if (input.event == "btn4") {
-    show_note(w);
-  } else if (input.event == "btn5" || key == "f1") {
+  } else if (key == "f1") {
     show_help("cal.htm");
-  } else if (input.event.starts_with("menu")) {
-    return menu_item(w, static_cast<int>(leading_integer(input.event.substr(4))));
+  } else {
+    return false;
+  }
+  return true;
+}
+
+std::optional<CalendarExit> handle(Calendar& w, const Input& input) {
+  const int focus = FocusedControl();
+  const std::string& event = input.event;
+  // A key acts as it goes down: when Shift is let go before J, the J still held is no new key.
+  const std::string_view key = event == "key_released" ? "" : std::string_view(input.key);
+  if (event == "winclose" || event == "btncancel") return CalendarExit::kClosed;
+  if (event == "btnok") {
+    // Return on the grid adds a planning, on the day's list modifies the selected one: the
+    // planning editor does that, and it is not part of the program yet. It never closes the
+    // calendar.
+    if (key == "enter" && (focus == kGrid || focus == kDayList)) return std::nullopt;
+    return CalendarExit::kClosed;
+  }
+  if (const std::optional<CalendarMove> move = calendar_move(event, "", focus == kGrid)) {
+    move_to(w, moved_day(*move, w.day, today(w), w.index));
+  } else if (event.starts_with("menu")) {
+    return menu_item(w, static_cast<int>(leading_integer(event.substr(4))));
+  } else if (event == "btn2") {
+    delete_selected_planning(w);
+  } else if (event == "btn4") {
+    show_note(w);
+  } else if (event == "btn5") {
+    show_help("cal.htm");
+  } else if (!handle_key(w, key, focus) && event == "lst21" && ControlState(kGrid) >= 0) {
+    move_to(w, w.page.first_day + ControlState(kGrid));
   }
   return std::nullopt;
 }

@@ -8,7 +8,7 @@ namespace tavelo {
 
 namespace {
 
-constexpr int kReport = 1;
+constexpr int kReport = 2;
 
 // The report's lines end with a carriage return; the editor shows them one a line.
 std::string editor_lines(std::string_view report) {
@@ -28,7 +28,8 @@ std::string editor_lines(std::string_view report) {
 void ShowManagementReport(std::string_view report) {
   OpenDialog("d", 0, 0, 20, 70, "signalement de Tavelo");
   const ControlSpec controls[] = {
-      {ControlKind::editor, kReport, "", 1, 2, 66, 18, kReadOnly},
+      {ControlKind::label, 1, "ce que la gestion a trouvé:", 1, 2},
+      {ControlKind::editor, kReport, "", 3, 2, 66, 16, kReadOnly},
   };
   AddControls(controls);
   SetControlText(kReport, editor_lines(report));

@@ -546,9 +546,15 @@ void connect_notifications(Control& c, State& s) {
   }
 }
 
-// A hidden or disabled control leaves the Tab order, as on Windows.
-void show_unless_hidden(Control& c) {
-  gtk_widget_set_sensitive(c.inner, (c.flags & kDisabled) == 0 ? TRUE : FALSE);
+// A hidden or disabled control leaves the Tab order, and a disabled one takes no focus at all,
+// as on Windows. A control's focus is touched only when it is disabled or enabled again: some
+// controls keep parts of themselves out of the Tab order.
+void show_unless_hidden(Control& c, int flags_before) {
+  const bool disabled = (c.flags & kDisabled) != 0;
+  gtk_widget_set_sensitive(c.inner, disabled ? FALSE : TRUE);
+  if (disabled != ((flags_before & kDisabled) != 0) && c.kind != ControlKind::label) {
+    gtk_widget_set_can_focus(c.inner, disabled ? FALSE : TRUE);
+  }
   if ((c.flags & kHidden) != 0) {
     gtk_widget_hide(c.outer);
   } else {
@@ -1182,13 +1188,14 @@ void GtkWindowSystem::place_control(int window, int number, ControlKind kind, co
     gtk_fixed_move(GTK_FIXED(w->fixed), c.outer, rect.x, rect.y);
   }
   gtk_widget_set_size_request(c.outer, std::max(rect.width, 1), std::max(rect.height, 1));
+  const int flags_before = c.flags;
   c.text = text;
   c.flags = flags;
   s.programmatic = true;
   show_text(c);
   apply_flags(c);
   s.programmatic = false;
-  show_unless_hidden(c);
+  show_unless_hidden(c, flags_before);
   name_neighbours(*w, number);
 }
 
@@ -1235,12 +1242,26 @@ int GtkWindowSystem::control_flags(int window, int number) const {
   return c == nullptr ? 0 : c->flags;
 }
 
+// Each cell takes its share of the grid's width; the cells' own padding is left out of it.
+void GtkWindowSystem::set_grid_columns(int window, int number, int columns) {
+  Control* c = state_->control_of(window, number);
+  if (c == nullptr || !is_grid(*c)) return;
+  GtkIconView* grid = GTK_ICON_VIEW(c->inner);
+  gtk_icon_view_set_columns(grid, columns > 0 ? columns : -1);
+  int width = 0;
+  gtk_widget_get_size_request(c->outer, &width, nullptr);
+  const int padding = gtk_icon_view_get_item_padding(grid);
+  gtk_icon_view_set_item_width(
+      grid, columns > 0 ? std::max(width / columns - 2 * padding - 1, 1) : -1);
+}
+
 void GtkWindowSystem::set_control_flags(int window, int number, int flags) {
   Control* c = state_->control_of(window, number);
   if (c == nullptr) return;
+  const int flags_before = c->flags;
   c->flags = flags;
   apply_flags(*c);
-  show_unless_hidden(*c);
+  show_unless_hidden(*c, flags_before);
 }
 
 int GtkWindowSystem::control_state(int window, int number) const {

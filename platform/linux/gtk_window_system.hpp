@@ -47,6 +47,7 @@ class GtkWindowSystem final : public WindowSystem {
   int item_count(int window, int number) const override;
   ListItem item(int window, int number, int index) const override;
   void set_item_marked(int window, int number, int index, bool marked) override;
+  void set_grid_columns(int window, int number, int columns) override;
   CaretPosition caret(int window, int number) const override;
   void set_caret(int window, int number, CaretPosition position) override;
   void select_all_text(int window, int number) override;

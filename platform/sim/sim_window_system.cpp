@@ -159,6 +159,10 @@ int SimWindowSystem::control_flags(int window, int number) const {
   return c == nullptr ? 0 : c->flags;
 }
 
+void SimWindowSystem::set_grid_columns(int window, int number, int columns) {
+  if (Control* c = control_of(window, number)) c->grid_columns = columns;
+}
+
 void SimWindowSystem::set_control_flags(int window, int number, int flags) {
   if (Control* c = control_of(window, number)) c->flags = flags;
 }

@@ -70,6 +70,7 @@ class SimWindowSystem final : public WindowSystem {
   int item_count(int window, int number) const override;
   ListItem item(int window, int number, int index) const override;
   void set_item_marked(int window, int number, int index, bool marked) override;
+  void set_grid_columns(int window, int number, int columns) override;
   CaretPosition caret(int window, int number) const override;
   void set_caret(int window, int number, CaretPosition position) override;
   void select_all_text(int window, int number) override;
@@ -152,6 +153,7 @@ class SimWindowSystem final : public WindowSystem {
     int state = 0;
     std::vector<ListItem> items;
     CaretPosition caret;
+    int grid_columns = 0;
   };
   struct Timer {
     int interval = 0;
