@@ -90,10 +90,14 @@ std::string total_label(int total) {
 
 std::string day_summary(int day, int plannings, int total) {
   const CalendarDate date = date_of(day);
+  const std::string_view month = kMonthNames[static_cast<std::size_t>(date.month)];
   std::string said(kDayNames[static_cast<std::size_t>(weekday(day))]);
-  said += date.day == 1 ? ". premier" : " " + std::to_string(date.day);
-  said += " " + std::string(kMonthNames[static_cast<std::size_t>(date.month)]) + " " +
-          std::to_string(date.year);
+  if (date.day == 1) {
+    said += ". premier";
+  } else {
+    said.append(" ").append(std::to_string(date.day));
+  }
+  said.append(" ").append(month).append(" ").append(std::to_string(date.year));
   if (plannings == 0) return said + ", aucune planification.";
   if (plannings == 1) {
     said += ", une planification.";

@@ -502,7 +502,7 @@ std::vector<std::string> SimWindowSystem::open_files_dialog(std::string_view tit
   if (answer && *answer != "cancel") chosen = pieces_between(*answer, '|');
   std::string line = "open-files " + in_quotes(title) + " ->";
   if (chosen.empty()) line += answer ? " cancel" : " cancel (default)";
-  for (const std::string& path : chosen) line += " " + in_quotes(path);
+  for (const std::string& path : chosen) line.append(" ").append(in_quotes(path));
   transcript_.write(line);
   return chosen;
 }
