@@ -1,8 +1,10 @@
 #include "tests/app/program_folder_copy.hpp"
 
 #include <chrono>
+#include <ctime>
 #include <thread>
 
+#include "planning/calendar.hpp"
 #include "planning/planning_file.hpp"
 #include "planning/planning_names.hpp"
 #include "tests/support/child_process.hpp"
@@ -30,6 +32,13 @@ void add_plannings(const fs::path& folder, int count) {
   for (int n = 0; n < count; ++n) {
     write_bytes(plannings / planning_base_name(46000 + n, "09:30"), write_planning(Planning{}));
   }
+}
+
+int machine_today() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  return daynumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 
 int run_program(const fs::path& program, int output_fd, const std::vector<std::string>& arguments) {

@@ -13,6 +13,9 @@ std::filesystem::path copy_program_into(const std::filesystem::path& folder);
 // Writes `count` plannings into the planning folder of `folder`, on consecutive days.
 void add_plannings(const std::filesystem::path& folder, int count);
 
+// Today on the machine's clock, which the program runs on outside scripted sessions.
+int machine_today();
+
 // Runs the program with its arguments to its end within the time; its exit status, -1 on
 // time-out.
 int run_program(const std::filesystem::path& program, int output_fd = -1,

@@ -12,13 +12,9 @@ namespace tavelo::testing {
 
 namespace fs = std::filesystem;
 
-namespace {
-
 void pause_briefly() {
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
-
-}  // namespace
 
 ProgramOnDesktop::ProgramOnDesktop(const fs::path& folder) {
   const fs::path program = copy_program_into(folder);

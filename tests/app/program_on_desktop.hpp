@@ -28,6 +28,9 @@ class ProgramOnDesktop {
 // to show, and gives it the keyboard. False when none showed within the time.
 bool focus_window(const std::string& title);
 
+// Lets a moment pass while a child process works.
+void pause_briefly();
+
 // Holds the keys (xdotool names: "Right", "ctrl+Next", "KP_Add") for a moment, as a hand does:
 // the program reads which keys are down when it answers.
 void press(const std::string& keys);

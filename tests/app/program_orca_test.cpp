@@ -2,14 +2,11 @@
 // daemon: the day's line and the grid's cell are said as real Tab presses bring the focus there.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <ctime>
-#include <thread>
-
 #include "planning/calendar.hpp"
 #include "planning/planning_file.hpp"
 #include "planning/planning_names.hpp"
 #include "shell/calendar_form.hpp"
+#include "tests/app/program_folder_copy.hpp"
 #include "tests/app/program_on_desktop.hpp"
 #include "tests/platform/gui_session.hpp"
 #include "tests/platform/orca_session.hpp"
@@ -22,23 +19,12 @@ namespace {
 namespace fs = std::filesystem;
 using testing::eventually;
 
-void pause_briefly() {
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-}
-
-int machine_today() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  ::localtime_r(&now, &local);
-  return daynumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
-}
-
 TEST(ProgramWithOrca, OrcaSaysTheDayListLineAndTheGridCellAsTheFocusReachesThem) {
   testing::gui_windows();
   testing::TempFolder folder;
   testing::TempFolder speech;
   testing::SpeechDaemon daemon(speech.path());
-  const int today = machine_today();
+  const int today = testing::machine_today();
   fs::create_directories(folder.path() / "carillons");
   const fs::path rdv = planning_folder(folder.path());
   fs::create_directories(rdv);
@@ -46,7 +32,8 @@ TEST(ProgramWithOrca, OrcaSaysTheDayListLineAndTheGridCellAsTheFocusReachesThem)
   dentist.subject = "dentiste";
   testing::write_bytes(rdv / planning_base_name(today, "09:30"), write_planning(dentist));
 
-  testing::Orca orca(speech.path() / "orca", daemon, testing::orca_locale(), pause_briefly);
+  testing::Orca orca(speech.path() / "orca", daemon, testing::orca_locale(),
+                     testing::pause_briefly);
   ASSERT_TRUE(eventually([&] { return !daemon.spoken().empty(); }, testing::kOrcaPatienceMs))
       << "Orca said nothing";
   testing::ProgramOnDesktop program(folder.path());

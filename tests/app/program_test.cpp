@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <ctime>
 #include <sstream>
 #include <string>
 
@@ -60,14 +59,6 @@ std::vector<std::string> lines_without_time(const std::string& transcript) {
 
 std::string said(std::string_view text) {
   return "speak \"" + std::string(text) + "\"";
-}
-
-// Today on the machine's clock, which the terminal sessions run on.
-int machine_today() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  ::localtime_r(&now, &local);
-  return daynumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 
 // Monday 7 December 2026. The program is started as a user starts it, from a program folder of
@@ -356,7 +347,7 @@ TEST_F(Program, TheSpeakingClockTicksAnnouncesTheMinuteAndMarksIt) {
 }
 
 TEST_F(Program, ARunningAgendaKeepsASecondStartOutUntilItIsKilled) {
-  save(settings_of(machine_today()), machine_today());
+  save(settings_of(testing::machine_today()), testing::machine_today());
   // The first agenda runs in a terminal, its user typing nothing yet.
   const char* display = std::getenv("DISPLAY");
   const std::string kept_display = display != nullptr ? display : "";
@@ -385,7 +376,7 @@ TEST_F(Program, ARunningAgendaKeepsASecondStartOutUntilItIsKilled) {
 }
 
 TEST_F(Program, WithoutADisplayTheUserTypesTheSessionInTheTerminal) {
-  save(settings_of(machine_today()), machine_today());
+  save(settings_of(testing::machine_today()), testing::machine_today());
   const char* display = std::getenv("DISPLAY");
   const std::string kept = display != nullptr ? display : "";
   ::unsetenv("DISPLAY");

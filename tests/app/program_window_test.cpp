@@ -3,10 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <ctime>
 #include <string>
-#include <thread>
 
 #include "planning/calendar.hpp"
 #include "planning/occurrences.hpp"
@@ -14,6 +11,7 @@
 #include "planning/planning_names.hpp"
 #include "planning/settings.hpp"
 #include "shell/calendar_form.hpp"
+#include "tests/app/program_folder_copy.hpp"
 #include "tests/app/program_on_desktop.hpp"
 #include "tests/platform/atspi_listing.hpp"
 #include "tests/platform/gui_session.hpp"
@@ -30,19 +28,8 @@ using testing::press;
 
 constexpr int kPatienceMs = 30000;
 
-int machine_today() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  ::localtime_r(&now, &local);
-  return daynumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
-}
-
-void pause_briefly() {
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-}
-
 std::vector<AccessibleControl> program_controls() {
-  return testing::controls_on_the_bus("tavelo", pause_briefly);
+  return testing::controls_on_the_bus("tavelo", testing::pause_briefly);
 }
 
 bool has_control(const std::vector<AccessibleControl>& controls, const std::string& name) {
@@ -106,7 +93,7 @@ class ProgramOnADisplay : public ::testing::Test {
         kPatienceMs);
   }
 
-  const int today_ = machine_today();
+  const int today_ = testing::machine_today();
   testing::TempFolder folder_;
   testing::TempFolder speech_;
   testing::SpeechDaemon daemon_{speech_.path()};
