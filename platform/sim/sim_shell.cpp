@@ -10,9 +10,11 @@ bool SimShell::start_program(const std::filesystem::path& program,
   std::error_code error;
   if (!std::filesystem::is_regular_file(program, error)) return false;
   std::string line = "run " + in_quotes(program.string());
-  // A blank and the text appended one after the other: GCC 12 at -O3 sees an overlap in
-  // " " + text that is not there.
-  for (const std::string& argument : arguments) line.append(" ").append(in_quotes(argument));
+  // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on " " + string.
+  for (const std::string& argument : arguments) {
+    line += ' ';
+    line += in_quotes(argument);
+  }
   transcript_.write(line);
   return true;
 }
