@@ -183,12 +183,14 @@ void SimWindowSystem::uncheck_group_of(int window, int number) {
   for (const int n : group_of(window, number)) control_of(window, n)->state = 0;
 }
 
-// Tab stops at one option of a group: the checked one, or the first when none is.
+// Tab stops at one option of a group: the checked one, or the first when none is; options that
+// are hidden or disabled are passed by.
 bool SimWindowSystem::tab_stop(int window, int number) const {
   const Control* c = control_of(window, number);
   if (c == nullptr || !can_take_focus(c->kind) || hidden_or_disabled(c->flags)) return false;
   if (c->kind != ControlKind::option) return true;
-  const std::vector<int> group = group_of(window, number);
+  std::vector<int> group = group_of(window, number);
+  std::erase_if(group, [&](int n) { return hidden_or_disabled(control_of(window, n)->flags); });
   const auto checked = std::find_if(group.begin(), group.end(),
                                     [&](int n) { return control_state(window, n) != 0; });
   return number == (checked == group.end() ? group.front() : *checked);
