@@ -1,5 +1,6 @@
 #include "planning/settings.hpp"
 
+#include "planning/calendar.hpp"
 #include "planning/record_blocks.hpp"
 #include "planning/text.hpp"
 #include "platform/files.hpp"
@@ -68,12 +69,23 @@ void read_identity_and_later(FieldReader& in, Settings& s) {
 
 }  // namespace
 
+namespace {
+
+// A day outside the calendar leaves the preset day (today, or the day in memory) in place.
+void read_last_active_day(FieldReader& in, Settings& s) {
+  int day = s.last_active_day;
+  in.i32(day);
+  if (is_calendar_day(day)) s.last_active_day = day;
+}
+
+}  // namespace
+
 void read_settings_first_block(FieldReader& in, Settings& s, const SettingsLayout& layout) {
   in.u8(s.management_hour);
   in.u8(s.management_minute);
   in.u8(s.daily_repeated_warning);
   in.text(s.journal_folder);
-  in.i32(s.last_active_day);
+  read_last_active_day(in, s);
   in.u8(s.background_mode);
   in.u8(s.realtime_running);
   read_alarm_block(in, s.default_alarm, layout.mixed_counts_always);
@@ -248,7 +260,9 @@ bool savesettings(const fs::path& program_folder, const Settings& settings, int 
 }
 
 DateCheck check_settings_date(const Settings& s, int today) {
+  if (!is_calendar_day(s.last_active_day) || !is_calendar_day(today)) return {};
   if (s.last_active_day > today) return {DateCheck::kClockBehind, 0};
+  // Both days lie in the calendar, so neither the sum nor the difference can overflow.
   if (s.inactivity_days != 0 && s.last_active_day + s.inactivity_days < today) {
     return {DateCheck::kLongAbsence, today - s.last_active_day};
   }
