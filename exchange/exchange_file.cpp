@@ -160,10 +160,13 @@ bool is_end_of_plan(std::string_view line) {
   return line == kEndOfPlan;
 }
 
-// From the lines of an exchange file back to the planning record. The planning ends at
+// From the lines of an exchange file back to the planning record. Read `whole`, every field
+// is a line of its own whatever it holds, and "endofplan" must follow the last one. Otherwise
+// (a file of an older version, whose plannings have fewer fields) the planning ends at the first
 // "endofplan"; every field after that is left out, so the record reads as one cut short.
 struct LinesToRecord {
   ExchangeReader& reader;
+  bool whole;
   RecordWriter out;
   bool ended = false;     // "endofplan" met, or the file ended
   bool complete = false;  // "endofplan" met
@@ -177,7 +180,7 @@ struct LinesToRecord {
       return std::nullopt;
     }
     const std::string_view next = reader.next_line();
-    if (is_end_of_plan(next)) {
+    if (!whole && is_end_of_plan(next)) {
       ended = complete = true;
       return std::nullopt;
     }
@@ -246,7 +249,35 @@ struct LinesToRecord {
     while (next_value()) {
     }
   }
+
+  // Read whole, the planning must end right after its last field.
+  void end_whole() {
+    if (!ended && is_end_of_plan(reader.peek_line())) {
+      reader.next_line();
+      ended = complete = true;
+    }
+  }
 };
+
+// Every field of the current version, then "endofplan": how this program writes a planning,
+// whatever its texts hold. Anything else is read as a planning of another version.
+LinesToRecord read_planning_lines(ExchangeReader& reader) {
+  const std::size_t start = reader.position;
+  LinesToRecord whole{reader, true, {}};
+  walk_planning_fields(whole);
+  whole.end_whole();
+  if (whole.valid && whole.complete) return whole;
+  reader.position = start;
+  LinesToRecord cut{reader, false, {}};
+  walk_planning_fields(cut);
+  cut.skip_to_end_of_plan();
+  return cut;
+}
+
+// A section header is a bracketed line; a planning's name never ends with "]".
+bool is_section_header(std::string_view line) {
+  return line.starts_with('[') && line.ends_with(']');
+}
 
 }  // namespace
 
@@ -289,13 +320,11 @@ std::string_view ExchangeReader::next_characters(std::size_t count) {
 
 ExchangeSection ParseExchangeSection(ExchangeReader& reader, const Settings& settings) {
   ExchangeSection section;
-  while (!reader.at_end() && !reader.peek_line().starts_with('[')) {
+  while (!reader.at_end() && !is_section_header(reader.peek_line())) {
     const std::string_view name_line = reader.next_line();
     if (trim_spaces(name_line).empty()) continue;
     const std::string name = utf8_from_cp1252(name_line);
-    LinesToRecord transfer{reader, {}};
-    walk_planning_fields(transfer);
-    transfer.skip_to_end_of_plan();
+    const LinesToRecord transfer = read_planning_lines(reader);
     if (!transfer.valid || !transfer.complete) {
       section.refused.push_back(name);
       continue;
