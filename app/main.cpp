@@ -11,6 +11,7 @@
 #include "planning/fault.hpp"
 #include "planning/planning_names.hpp"
 #include "planning/settings.hpp"
+#include "platform/files.hpp"
 #include "platform/linux/gtk_window_system.hpp"
 #include "platform/linux/speechd_speech.hpp"
 #include "platform/linux/system_clock.hpp"
@@ -57,6 +58,8 @@ std::string summary(const fs::path& program_folder, const Clock& clock) {
 // A fault ends the program after its message box.
 int run(const fs::path& program_folder, const Clock& clock, const ShowMessage& show_notice,
         const ShowMessage& show_fault) {
+  // Saves that died half-way (a kill, a power cut) left their temporary files behind.
+  remove_leftover_temporaries(program_folder);
   try {
     LoadDialogLibrary(program_folder);
     show_notice("Tavelo", summary(program_folder, clock));
