@@ -16,12 +16,6 @@ std::optional<std::vector<std::string>> catalogue_names(const ChimeSource& sourc
   return parse_chime_catalogue(*text);
 }
 
-std::string catalogue_text(const std::vector<std::string>& names) {
-  std::string text;
-  for (const std::string& name : names) text += name + "\r\n";
-  return cp1252_from_utf8(text);
-}
-
 }  // namespace
 
 std::optional<std::vector<std::string>> parse_chime_catalogue(std::string_view answer) {
@@ -40,6 +34,12 @@ std::optional<std::vector<std::string>> parse_chime_catalogue(std::string_view a
   }
   if (fields < 4) return std::nullopt;
   return names;
+}
+
+std::string chime_catalogue_text(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += name + "\r\n";
+  return cp1252_from_utf8(text);
 }
 
 std::vector<std::string> download_chime_profiles(const std::vector<std::string>& names,
@@ -72,7 +72,7 @@ std::optional<std::vector<std::string>> FetchChimeCatalogue(
     return std::nullopt;
   }
   const fs::path catalogue = program_folder / kCatalogueFile;
-  const std::string text = catalogue_text(*names);
+  const std::string text = chime_catalogue_text(*names);
   if (mode != 1) {
     write_file_atomically(catalogue, text);
     return names;

@@ -27,6 +27,9 @@ struct ChimeSource {
 // page, an empty answer).
 std::optional<std::vector<std::string>> parse_chime_catalogue(std::string_view answer);
 
+// "catalog.net": one name a line.
+std::string chime_catalogue_text(const std::vector<std::string>& names);
+
 // Mode 0 refreshes "catalog.net" and gives the names for the download list. Mode 1 installs
 // every profile on the first run, and later tells when new ones are available, offering to
 // open the chime options (`open_options`). Nothing when the server cannot be reached.

@@ -250,21 +250,24 @@ void restore_plannings(const std::vector<BackupContents::Named>& plannings, cons
 constexpr const char* kChimeRestoreFile = "carrestore.crx";
 
 // Whether the archive's chime block can be unpacked whole: checked before anything changes.
-bool chimes_sound(const std::string& crx, const fs::path& program_folder) {
+bool chimes_sound(const std::string& crx, const fs::path& program_folder,
+                  const ArchiveLimits& limits) {
   const fs::path temporary = program_folder / kChimeRestoreFile;
   return write_file_atomically(temporary, crx) &&
-         check_archive(temporary, chime_folder(program_folder)).problems.empty();
+         check_archive(temporary, chime_folder(program_folder), limits).problems.empty();
 }
 
-void restore_chimes(const fs::path& program_folder, std::vector<std::string>& problems) {
+void restore_chimes(const fs::path& program_folder, const ArchiveLimits& limits,
+                    std::vector<std::string>& problems) {
   const fs::path temporary = program_folder / kChimeRestoreFile;
-  for (std::string& p : extract_archive(temporary, chime_folder(program_folder))) {
+  for (std::string& p : extract_archive(temporary, chime_folder(program_folder), limits)) {
     problems.push_back(std::move(p));
   }
 }
 
 void restore_everything(const BackupContents& c, const fs::path& program_folder, Settings& settings,
-                        int today, std::vector<std::string>& problems) {
+                        int today, const ArchiveLimits& limits,
+                        std::vector<std::string>& problems) {
   const fs::path rdv = planning_folder(program_folder);
   std::error_code error;
   fs::create_directories(rdv, error);
@@ -282,7 +285,7 @@ void restore_everything(const BackupContents& c, const fs::path& program_folder,
       problems.push_back("impossible d'écrire le fichier " + name);
     }
   }
-  if (c.chimes) restore_chimes(program_folder, problems);
+  if (c.chimes) restore_chimes(program_folder, limits, problems);
   settings = c.settings;
   if (!savesettings(program_folder, settings, today)) {
     problems.push_back("impossible d'écrire le fichier " + std::string(kSettingsFile));
@@ -292,12 +295,12 @@ void restore_everything(const BackupContents& c, const fs::path& program_folder,
 }  // namespace
 
 bool readarchive(const fs::path& archive, const fs::path& program_folder, Settings& settings,
-                 int today, Prompts& prompts) {
+                 int today, Prompts& prompts, const ArchiveLimits& limits) {
   const auto bytes = read_file(archive, kLargestBackup);
   const BackupContents c = bytes ? parse_archive(*bytes, settings) : BackupContents{};
-  const bool sound = c.whole && (!c.chimes || chimes_sound(*c.chimes, program_folder));
+  const bool sound = c.whole && (!c.chimes || chimes_sound(*c.chimes, program_folder, limits));
   std::vector<std::string> problems;
-  if (sound) restore_everything(c, program_folder, settings, today, problems);
+  if (sound) restore_everything(c, program_folder, settings, today, limits, problems);
   std::error_code error;
   fs::remove(program_folder / kChimeRestoreFile, error);
   if (!sound) {
