@@ -36,7 +36,7 @@ bench: build-bench
 
 build-fuzz: bootstrap
 	@cmake -S . -B build/fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DTAVELO_FUZZ=ON -DTAVELO_TESTS=OFF >/dev/null
-	@cmake --build build/fuzz -j $(JOBS)
+	@cmake --build build/fuzz -j $(JOBS) --target fuzz_targets
 
 fuzz: build-fuzz
 	@scripts/fuzz build/fuzz $(FUZZ_SECONDS)

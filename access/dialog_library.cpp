@@ -5,11 +5,10 @@
 #include <algorithm>
 #include <limits>
 
-#include "dialoglib/exports.hpp"
 #include "planning/chain.hpp"
-#include "planning/fault.hpp"
 #include "planning/text.hpp"
-#include "platform/sim/transcript.hpp"
+#include "platform/fault.hpp"
+#include "platform/parlon_exports.hpp"
 
 namespace tavelo {
 
@@ -21,7 +20,7 @@ struct DialogLibrary {
   FindboxFunction findbox = nullptr;
   std::filesystem::path folder;
   std::string checked;
-  Transcript* transcript = nullptr;
+  AskRecorder recorder;
 };
 
 DialogLibrary& library() {
@@ -38,8 +37,8 @@ std::string missing_library_text() {
 bool is_number(std::string_view text) {
   text = trim_spaces(text);
   if (!text.empty() && (text.front() == '-' || text.front() == '+')) text.remove_prefix(1);
-  return !text.empty() && std::all_of(text.begin(), text.end(),
-                                      [](char c) { return c >= '0' && c <= '9'; });
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 int number_of(std::string_view text) {
@@ -84,10 +83,10 @@ int call_parlon(std::string_view chain_text, std::string_view sound_file) {
     if (n > 4) captions += '|';
     captions += field(chain_text, n);
   }
-  const std::string answer = from_wide(
-      lib.parlon(to_wide(title).c_str(), to_wide(field(chain_text, 2)).c_str(),
-                 number_of(field(chain_text, 3)), to_wide(captions).c_str(), default_button,
-                 to_wide(sound_file).c_str()));
+  const std::string answer =
+      from_wide(lib.parlon(to_wide(title).c_str(), to_wide(field(chain_text, 2)).c_str(),
+                           number_of(field(chain_text, 3)), to_wide(captions).c_str(),
+                           default_button, to_wide(sound_file).c_str()));
   if (buttons == 0) return 0;
   const auto space = answer.find(' ');
   if (buttons > 1 && space != std::string::npos) {
@@ -128,9 +127,7 @@ int AskUser(std::string_view chain_text, std::string_view sound_file) {
   if (!DialogLibraryLoaded()) throw Fault("erreur advparlon", missing_library_text());
   lib.checked.clear();
   const int pressed = call_parlon(chain_text, sound_file);
-  if (lib.transcript != nullptr) {
-    lib.transcript->write("ask " + in_quotes(chain_text) + " -> " + std::to_string(pressed));
-  }
+  if (lib.recorder) lib.recorder(chain_text, pressed);
   return pressed;
 }
 
@@ -143,8 +140,8 @@ std::string FindBoxAnswer(bool find_only) {
   return from_wide(library().findbox(find_only ? 1 : 0));
 }
 
-void record_asks_in(Transcript* transcript) {
-  library().transcript = transcript;
+void record_asks_in(AskRecorder recorder) {
+  library().recorder = std::move(recorder);
 }
 
 }  // namespace tavelo

@@ -1,12 +1,11 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace tavelo {
-
-class Transcript;
 
 // The dialog library's file in the program folder.
 inline constexpr const char* kDialogLibraryFile = "libparlon.so";
@@ -26,7 +25,9 @@ const std::string& AskUserCheckBoxes();
 // The find box's answer (fields separated by "ÿ"; empty when cancelled).
 std::string FindBoxAnswer(bool find_only);
 
-// A scripted session writes each AskUser as `ask "CHAIN" -> N` to its transcript; null stops.
-void record_asks_in(Transcript* transcript);
+// Hears every AskUser with the button pressed: a scripted session writes it to its transcript.
+// An empty function hears nothing.
+using AskRecorder = std::function<void(std::string_view chain, int pressed)>;
+void record_asks_in(AskRecorder recorder);
 
 }  // namespace tavelo

@@ -9,9 +9,9 @@
 #include "access/key_names.hpp"
 #include "access/speech.hpp"
 #include "access/window_prompts.hpp"
-#include "dialoglib/exports.hpp"
 #include "planning/chain.hpp"
 #include "planning/text.hpp"
+#include "platform/parlon_exports.hpp"
 #include "platform/services.hpp"
 
 namespace tavelo {

@@ -6,11 +6,11 @@
 #include <string>
 
 #include "access/dialog_library.hpp"
-#include "access/scripted_session.hpp"
+#include "app/scripted_session.hpp"
 #include "planning/calendar.hpp"
-#include "planning/fault.hpp"
 #include "planning/planning_names.hpp"
 #include "planning/settings.hpp"
+#include "platform/fault.hpp"
 #include "platform/files.hpp"
 #include "platform/linux/gtk_window_system.hpp"
 #include "platform/linux/speechd_speech.hpp"

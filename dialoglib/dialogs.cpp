@@ -5,8 +5,8 @@
 
 #include "access/dialog.hpp"
 #include "access/speech.hpp"
-#include "dialoglib/exports.hpp"
 #include "planning/text.hpp"
+#include "platform/parlon_exports.hpp"
 #include "platform/services.hpp"
 
 namespace tavelo {

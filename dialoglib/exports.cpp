@@ -1,12 +1,13 @@
 // The two functions the dialog library exports; nothing else is visible outside it.
-#include "dialoglib/exports.hpp"
-
 #include <cstdlib>
+#include <string>
 
 #include "access/dialog.hpp"
 #include "access/speech.hpp"
 #include "dialoglib/dialogs.hpp"
-#include "planning/fault.hpp"
+#include "planning/text.hpp"
+#include "platform/fault.hpp"
+#include "platform/parlon_exports.hpp"
 #include "platform/services.hpp"
 
 namespace {

@@ -177,6 +177,10 @@ int main(int argc, char** argv) {
       {"exchange_file", "export.txa", exchange_file()},
       {"command_file", "new", "cmd_paul_1700000000_42_45130 10-00.gnd\n" + planning},
       {"command_file", "deletion", "cmd_paul_1700000000_42_45123 09-30.gnd\n"},
+      {"session_script", "session.txt",
+       "# a session\nnow 2026-12-07 09:00\nwait 500ms\nkey control+f\ntype Réunion\n"
+       "select 10 \"lundi\"\nmark 2 1\ncheck 3\nmenu 34\nanswer /sons/a.wav|/sons/b.ogg\n"
+       "click ok\nclose\n"},
       {"update_index", "agmajidx.txt",
        "version: 6.41\r\nle 1er mars 2026\r\n2\r\n/tavelo\r\n6.41\r\ntavelo\r\n/libparlon.so\r\n"
        "6.40\r\nlibparlon.so\r\n"},

@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "planning/fault.hpp"
 #include "planning/text.hpp"
+#include "platform/fault.hpp"
 
 namespace tavelo {
 

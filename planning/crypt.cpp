@@ -1,7 +1,7 @@
 #include "planning/crypt.hpp"
 
-#include "planning/fault.hpp"
 #include "planning/text.hpp"
+#include "platform/fault.hpp"
 
 namespace tavelo {
 

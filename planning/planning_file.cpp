@@ -1,6 +1,7 @@
 #include "planning/planning_file.hpp"
 
 #include "planning/chain.hpp"
+#include "planning/planning_names.hpp"
 #include "planning/record_blocks.hpp"
 #include "planning/text.hpp"
 #include "platform/files.hpp"
@@ -248,6 +249,14 @@ bool saveplanning(const fs::path& file, Planning& planning, const Settings& sett
   if (!write_file_atomically(file, write_planning(planning))) return false;
   if (shared && send) send(sharedcopies(file, planning));
   return true;
+}
+
+fs::path PlanningStore::folder() const {
+  return planning_folder(program_folder);
+}
+
+bool PlanningStore::save(const std::string& name, Planning& planning) const {
+  return saveplanning(folder() / name, planning, settings, clock, share, send);
 }
 
 }  // namespace tavelo

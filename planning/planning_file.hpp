@@ -69,4 +69,16 @@ std::vector<SharedCopy> sharedcopies(const fs::path& file, const Planning& plann
 bool saveplanning(const fs::path& file, Planning& planning, const Settings& settings,
                   const Clock& clock, bool share, const SendSharedCopies& send = {});
 
+// Where planning files are read and written.
+struct PlanningStore {
+  fs::path program_folder;
+  const Settings& settings;
+  const Clock& clock;
+  bool share = false;       // saveplanning's share argument
+  SendSharedCopies send{};  // receives the copies of shared plannings
+
+  fs::path folder() const;
+  bool save(const std::string& name, Planning& planning) const;
+};
+
 }  // namespace tavelo

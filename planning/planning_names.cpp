@@ -1,6 +1,7 @@
 #include "planning/planning_names.hpp"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "planning/chain.hpp"
 #include "platform/files.hpp"
@@ -46,8 +47,7 @@ std::string new_planning_name(const fs::path& folder, int day, std::string_view 
   return name + " limite";
 }
 
-std::string deadline_end_marker_name(int day, std::string_view time,
-                                     std::string_view series_link) {
+std::string deadline_end_marker_name(int day, std::string_view time, std::string_view series_link) {
   return std::to_string(day) + " " + name_time(time) + ".lmt;" + std::string(series_link);
 }
 
@@ -76,6 +76,12 @@ std::optional<PlanningNameFields> parse_planning_name(std::string_view name) {
 
 std::vector<std::string> list_plannings(const fs::path& folder) {
   return list_files(folder, kPlanningPattern);
+}
+
+std::string time_text(int hour, int minute) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02d:%02d", hour % 100, minute % 100);
+  return text;
 }
 
 }  // namespace tavelo

@@ -45,4 +45,7 @@ std::optional<PlanningNameFields> parse_planning_name(std::string_view name);
 // Every planning file of the folder ("*.gnd*"), in name order, which is date and time order.
 std::vector<std::string> list_plannings(const fs::path& folder);
 
+// "hh:mm" from an hour and a minute.
+std::string time_text(int hour, int minute);
+
 }  // namespace tavelo

@@ -1,8 +1,8 @@
 #include "planning/record_io.hpp"
 
 #include "planning/chain.hpp"
-#include "planning/fault.hpp"
 #include "planning/text.hpp"
+#include "platform/fault.hpp"
 
 namespace tavelo {
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <type_traits>
 
 namespace tavelo {
 
@@ -114,6 +115,35 @@ std::size_t character_count(std::string_view text) {
   return count;
 }
 
+std::wstring to_wide(std::string_view utf8) {
+  std::wstring out;
+  for (char32_t c : to_codepoints(utf8)) {
+    if (sizeof(wchar_t) >= 4 || c < 0x10000) {
+      out += static_cast<wchar_t>(c);
+    } else {
+      c -= 0x10000;
+      out += static_cast<wchar_t>(0xD800 + (c >> 10));
+      out += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
+    }
+  }
+  return out;
+}
+
+std::string from_wide(const wchar_t* text) {
+  if (text == nullptr) return {};
+  std::u32string codepoints;
+  for (; *text != 0; ++text) {
+    auto c = static_cast<char32_t>(static_cast<std::make_unsigned_t<wchar_t>>(*text));
+    const auto low = static_cast<char32_t>(static_cast<std::make_unsigned_t<wchar_t>>(text[1]));
+    if (sizeof(wchar_t) < 4 && c >= 0xD800 && c < 0xDC00 && low >= 0xDC00 && low < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+      ++text;
+    }
+    codepoints += c;
+  }
+  return to_utf8(codepoints);
+}
+
 namespace {
 
 template <typename View>
@@ -127,8 +157,12 @@ View trim_spaces_of(View text) {
 
 }  // namespace
 
-std::string_view trim_spaces(std::string_view text) { return trim_spaces_of(text); }
-std::u32string_view trim_spaces(std::u32string_view text) { return trim_spaces_of(text); }
+std::string_view trim_spaces(std::string_view text) {
+  return trim_spaces_of(text);
+}
+std::u32string_view trim_spaces(std::u32string_view text) {
+  return trim_spaces_of(text);
+}
 
 std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
   std::string text;

@@ -18,6 +18,11 @@ std::string to_utf8(std::u32string_view codepoints);
 
 std::size_t character_count(std::string_view text);
 
+// Texts as they cross to the dialog library: UTF-32 where wchar_t has 32 bits, UTF-16
+// elsewhere. A null text is empty.
+std::wstring to_wide(std::string_view utf8);
+std::string from_wide(const wchar_t* text);
+
 // Leading and trailing spaces removed (spaces only, as the records trim them).
 std::string_view trim_spaces(std::string_view text);
 std::u32string_view trim_spaces(std::u32string_view text);

@@ -1,6 +1,6 @@
 #include "platform/services.hpp"
 
-#include "planning/fault.hpp"
+#include "platform/fault.hpp"
 
 namespace tavelo {
 
@@ -10,6 +10,7 @@ WindowSystem* installed_windows = nullptr;
 Speech* installed_speech = nullptr;
 Clock* installed_clock = nullptr;
 Mixer* installed_mixer = nullptr;
+Shell* installed_shell = nullptr;
 SoundReport installed_report;
 
 template <typename T>
@@ -46,5 +47,9 @@ Mixer& sound_mixer() { return installed(installed_mixer, "sound output"); }
 Mixer* installed_sound_mixer() { return installed_mixer; }
 
 const SoundReport& sound_report() { return installed_report; }
+
+void install_shell_service(Shell& shell) { installed_shell = &shell; }
+
+Shell& shell_service() { return installed(installed_shell, "shell"); }
 
 }  // namespace tavelo

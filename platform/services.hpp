@@ -5,6 +5,7 @@
 
 #include "platform/clock.hpp"
 #include "platform/mixer.hpp"
+#include "platform/shell.hpp"
 #include "platform/speech.hpp"
 #include "platform/window_system.hpp"
 
@@ -27,5 +28,9 @@ Mixer& sound_mixer();
 // The sound output when one is installed, else nothing.
 Mixer* installed_sound_mixer();
 const SoundReport& sound_report();
+
+// The one shell of the process: programs, documents and manual pages it starts or opens.
+void install_shell_service(Shell& shell);
+Shell& shell_service();
 
 }  // namespace tavelo

@@ -11,8 +11,8 @@
 #include "access/menus.hpp"
 #include "access/note_pad.hpp"
 #include "access/speech.hpp"
-#include "access/scripted_session.hpp"
-#include "planning/fault.hpp"
+#include "app/scripted_session.hpp"
+#include "platform/fault.hpp"
 #include "platform/sim/transcript.hpp"
 #include "tests/support/temp_folder.hpp"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "planning/crypt.hpp"
-#include "platform/linux/curl_network.hpp"
+#include "platform/portable/curl_network.hpp"
 #include "tests/support/local_server.hpp"
 #include "tests/support/received_mail.hpp"
 #include "tests/support/scripted_prompts.hpp"

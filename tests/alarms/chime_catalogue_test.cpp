@@ -5,7 +5,7 @@
 #include "alarms/chime_archive.hpp"
 #include "alarms/chime_profile.hpp"
 #include "platform/files.hpp"
-#include "platform/linux/curl_network.hpp"
+#include "platform/portable/curl_network.hpp"
 #include "tests/support/local_server.hpp"
 #include "tests/support/scripted_prompts.hpp"
 #include "tests/support/temp_folder.hpp"

@@ -9,7 +9,7 @@
 #include "planning/planning_names.hpp"
 #include "planning/settings.hpp"
 #include "platform/files.hpp"
-#include "platform/linux/curl_network.hpp"
+#include "platform/portable/curl_network.hpp"
 #include "platform/sim/fixed_clock.hpp"
 #include "tests/support/local_server.hpp"
 #include "tests/support/scripted_prompts.hpp"

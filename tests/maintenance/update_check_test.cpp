@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/linux/curl_network.hpp"
+#include "platform/portable/curl_network.hpp"
 #include "tests/support/local_server.hpp"
 #include "tests/support/scripted_prompts.hpp"
 #include "tests/support/temp_folder.hpp"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "planning/fault.hpp"
+#include "platform/fault.hpp"
 
 namespace tavelo {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "platform/linux/curl_network.hpp"
+#include "platform/portable/curl_network.hpp"
 #include "tests/support/local_server.hpp"
 #include "tests/support/received_mail.hpp"
 #include "tests/support/temp_folder.hpp"

@@ -5,7 +5,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "platform/linux/curl_network.hpp"
+#include "platform/portable/curl_network.hpp"
 #include "tests/support/local_server.hpp"
 #include "tests/support/temp_folder.hpp"
 

@@ -1,4 +1,4 @@
-#include "platform/linux/curl_network.hpp"
+#include "platform/portable/curl_network.hpp"
 
 #include <curl/curl.h>
 

@@ -2,9 +2,9 @@
 // TAVELO_UI=script:FILE tavelo-ring-demo FOLDER. The sounds are those of the program folder.
 #include <iostream>
 
-#include "access/scripted_session.hpp"
 #include "alarms/alarm_profile.hpp"
 #include "alarms/ring_window.hpp"
+#include "app/scripted_session.hpp"
 #include "platform/files.hpp"
 #include "platform/program_folder.hpp"
 

@@ -1,4 +1,4 @@
-#include "access/scripted_session.hpp"
+#include "app/scripted_session.hpp"
 
 #include <charconv>
 #include <cstdlib>
@@ -9,14 +9,14 @@
 #include "access/dialog_library.hpp"
 #include "access/key_names.hpp"
 #include "access/speech.hpp"
-#include "planning/fault.hpp"
+#include "platform/fault.hpp"
 #include "platform/files.hpp"
 #include "platform/services.hpp"
 #include "platform/sim/fixed_clock.hpp"
 #include "platform/sim/rendering_clock.hpp"
-#include "platform/sound_decoders.hpp"
 #include "platform/sim/sim_speech.hpp"
 #include "platform/sim/sim_window_system.hpp"
+#include "platform/sound_decoders.hpp"
 
 namespace tavelo {
 
@@ -397,9 +397,11 @@ int run_scripted_session(const std::string& script_file, std::ostream* transcrip
     transcript.write(file.empty() ? std::string(what) : std::string(what) + " " + in_quotes(file));
   });
   reset_dialog_layer();
-  record_asks_in(&transcript);
+  record_asks_in([&transcript](std::string_view chain, int pressed) {
+    transcript.write("ask " + in_quotes(chain) + " -> " + std::to_string(pressed));
+  });
   const int code = run_program(program, transcript, windows);
-  record_asks_in(nullptr);
+  record_asks_in({});
   transcript.write("exit " + std::to_string(code));
   if (!sound_out.empty() &&
       !write_wav(sound_out, Pcm{clock.rate(), 2, clock.rendered()})) {

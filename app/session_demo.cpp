@@ -7,9 +7,9 @@
 
 #include "access/dialog.hpp"
 #include "access/key_names.hpp"
-#include "access/scripted_session.hpp"
 #include "access/speech.hpp"
 #include "access/window_prompts.hpp"
+#include "app/scripted_session.hpp"
 #include "platform/linux/gtk_window_system.hpp"
 #include "platform/linux/speechd_speech.hpp"
 #include "platform/linux/system_clock.hpp"
