@@ -110,7 +110,9 @@ void walk_planning_fields(Transfer& t) {
   t.number(Width::kU8);
 }
 
-// A one-line value: a line break inside would shift every later field of the file.
+// A one-line value: a line break inside would shift every later field of the file. A carriage
+// return that a line holds when read is taken the same way, so that what is read is what would
+// be written.
 std::string single_line(std::string_view bytes) {
   std::string line(bytes);
   std::replace_if(
@@ -206,7 +208,7 @@ struct LinesToRecord {
   std::string text() {
     const auto line = next_value();
     if (!line) return {};
-    std::string value = utf8_from_cp1252(*line);
+    std::string value = utf8_from_cp1252(single_line(*line));
     printstring(out, value);
     return value;
   }
@@ -323,7 +325,7 @@ ExchangeSection ParseExchangeSection(ExchangeReader& reader, const Settings& set
   while (!reader.at_end() && !is_section_header(reader.peek_line())) {
     const std::string_view name_line = reader.next_line();
     if (trim_spaces(name_line).empty()) continue;
-    const std::string name = utf8_from_cp1252(name_line);
+    const std::string name = utf8_from_cp1252(single_line(name_line));
     const LinesToRecord transfer = read_planning_lines(reader);
     if (!transfer.valid || !transfer.complete) {
       section.refused.push_back(name);
@@ -341,7 +343,7 @@ std::optional<std::vector<std::string>> parse_filter_section(ExchangeReader& rea
   // Entries are made as lines arrive, never from the count alone.
   std::vector<std::string> filter;
   for (std::int64_t i = 0; i < *count && !reader.at_end(); ++i) {
-    filter.push_back(utf8_from_cp1252(reader.next_line()));
+    filter.push_back(utf8_from_cp1252(single_line(reader.next_line())));
   }
   return filter;
 }
