@@ -17,15 +17,6 @@ using namespace tavelo;
 
 namespace {
 
-constexpr ArchiveLimits kLimits{1u << 20, 4u << 20};
-constexpr int kToday = 45000;
-
-Settings working_settings() {
-  Settings settings = default_settings(kToday, false);
-  apply_zero_value_defaults(settings);
-  return settings;
-}
-
 void fill(const fs::path& program, const Settings& settings) {
   const fs::path rdv = planning_folder(program);
   fs::create_directories(rdv);
@@ -37,16 +28,15 @@ void fill(const fs::path& program, const Settings& settings) {
   SaveAlarmProfile(rdv / "nuit.alm", AlarmProfile{});
   fs::create_directories(chime_folder(program) / "big");
   write_file_atomically(chime_folder(program) / "big" / "dong.wav", "RIFF");
-  savesettings(program, settings, kToday);
+  savesettings(program, settings, fuzz::kToday);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static fuzz::Sandbox sandbox;
-  sandbox.reset();
+  fuzz::Sandbox& sandbox = fuzz::fresh_sandbox();
   const std::string_view bytes = fuzz::bytes_of(data, size);
-  const Settings settings = working_settings();
+  const Settings settings = fuzz::working_settings();
   parse_archive(bytes, settings);
 
   fill(sandbox.program(), settings);
@@ -55,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto before = fuzz::Sandbox::snapshot(sandbox.program());
   Settings restored = settings;
   fuzz::YesPrompts prompts;
-  const bool taken = readarchive(archive, sandbox.program(), restored, kToday, prompts, kLimits);
+  const bool taken = readarchive(archive, sandbox.program(), restored, fuzz::kToday, prompts,
+                                 fuzz::kSmallArchives);
   fuzz::check(sandbox.only_holds({"program", "x.agb"}), "nothing lands beside the program folder");
   if (!taken) {
     fuzz::check(fuzz::Sandbox::snapshot(sandbox.program()) == before,

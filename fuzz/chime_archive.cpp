@@ -4,38 +4,29 @@
 #include "alarms/chime_archive.hpp"
 
 #include "fuzz/fuzz_support.hpp"
+#include "platform/files.hpp"
 
 using namespace tavelo;
 
-namespace {
-
-constexpr ArchiveLimits kLimits{1u << 20, 4u << 20};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static fuzz::Sandbox sandbox;
-  sandbox.reset();
+  fuzz::Sandbox& sandbox = fuzz::fresh_sandbox();
   const fs::path archive = sandbox.root() / "a.crx";
   const fs::path chimes = sandbox.program() / "carillons";
-  {
-    std::FILE* f = std::fopen(archive.c_str(), "wb");
-    fuzz::check(f != nullptr && std::fwrite(data, 1, size, f) == size && std::fclose(f) == 0,
-                "the archive is written");
-  }
+  fuzz::check(write_file_atomically(archive, fuzz::bytes_of(data, size)), "the archive is written");
   std::uint64_t unpacked = 0;
   walk_archive(
       archive,
       [&](ArchiveEntry&& entry) {
-        fuzz::check(entry.data.size() <= kLimits.entry, "an entry stays within its limit");
+        fuzz::check(entry.data.size() <= fuzz::kSmallArchives.entry,
+                    "an entry stays within its limit");
         unpacked += entry.data.size();
         return true;
       },
-      kLimits);
-  fuzz::check(unpacked <= kLimits.total, "the entries stay within the total");
+      fuzz::kSmallArchives);
+  fuzz::check(unpacked <= fuzz::kSmallArchives.total, "the entries stay within the total");
 
   fuzz::YesPrompts yes;
-  const auto imported = ImportChimeProfile(archive, chimes, yes, kLimits);
+  const auto imported = ImportChimeProfile(archive, chimes, yes, fuzz::kSmallArchives);
   fuzz::check(sandbox.only_holds({"program", "a.crx"}), "nothing lands beside the program folder");
   const auto written = fuzz::Sandbox::snapshot(sandbox.program());
   if (!imported) {
@@ -47,6 +38,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::check(name.starts_with("carillons/"), "every entry lands in the chime folder");
     total += bytes.size();
   }
-  fuzz::check(total <= kLimits.total, "what is imported stays within the total");
+  fuzz::check(total <= fuzz::kSmallArchives.total, "what is imported stays within the total");
   return 0;
 }

@@ -26,8 +26,7 @@ class Unplugged final : public Network {
 };
 
 Settings receiving_settings(const fs::path& shared) {
-  Settings settings = default_settings(45000, false);
-  apply_zero_value_defaults(settings);
+  Settings settings = fuzz::working_settings();
   settings.own_identifier = "moi";
   settings.import_allowed = 1;
   settings.sharing_table = {SharingRow{{"paul", shared.string(), "", "", "", "", "21", "1", "0"}}};
@@ -37,8 +36,7 @@ Settings receiving_settings(const fs::path& shared) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static fuzz::Sandbox sandbox;
-  sandbox.reset();
+  fuzz::Sandbox& sandbox = fuzz::fresh_sandbox();
   const std::string_view input = fuzz::bytes_of(data, size);
   const std::size_t line_end = std::min(input.find('\n'), input.size());
   const std::string name(input.substr(0, line_end));

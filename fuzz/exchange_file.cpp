@@ -15,12 +15,6 @@ using namespace tavelo;
 
 namespace {
 
-Settings working_settings() {
-  Settings settings = default_settings(45000, false);
-  apply_zero_value_defaults(settings);
-  return settings;
-}
-
 void written_file_reads_back(std::string_view bytes, const Settings& settings) {
   const auto parsed = read_exchange_file(bytes, settings);
   if (!parsed) return;
@@ -42,10 +36,9 @@ ImportChoice everything(const StagedImport& staged) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static fuzz::Sandbox sandbox;
-  sandbox.reset();
+  fuzz::Sandbox& sandbox = fuzz::fresh_sandbox();
   const std::string_view bytes = fuzz::bytes_of(data, size);
-  const Settings settings = working_settings();
+  const Settings settings = fuzz::working_settings();
   written_file_reads_back(bytes, settings);
 
   const fs::path program = sandbox.program();

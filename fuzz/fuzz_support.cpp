@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "planning/settings.hpp"
+
 namespace tavelo::fuzz {
 
 void fail(const char* what) {
@@ -50,6 +52,18 @@ std::map<std::string, std::string> Sandbox::snapshot(const fs::path& folder) {
     files[name] = std::move(bytes);
   }
   return files;
+}
+
+Sandbox& fresh_sandbox() {
+  static Sandbox sandbox;
+  sandbox.reset();
+  return sandbox;
+}
+
+Settings working_settings() {
+  Settings settings = default_settings(kToday, false);
+  apply_zero_value_defaults(settings);
+  return settings;
 }
 
 bool Sandbox::only_holds(std::initializer_list<const char*> allowed) const {

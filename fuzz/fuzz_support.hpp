@@ -10,7 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "alarms/chime_archive.hpp"
 #include "planning/prompts.hpp"
+#include "planning/records.hpp"
 
 namespace tavelo::fuzz {
 
@@ -48,6 +50,16 @@ class Sandbox {
  private:
   fs::path root_;
 };
+
+// The process's sandbox, emptied for the next input.
+Sandbox& fresh_sandbox();
+
+// The settings of an agenda that has read its file on day 45000.
+inline constexpr int kToday = 45000;
+Settings working_settings();
+
+// Chime archives are unpacked within these, so that an archive that claims much is cheap to try.
+inline constexpr ArchiveLimits kSmallArchives{1u << 20, 4u << 20};
 
 // Says yes to every question and cancels every input box; notices go nowhere.
 class YesPrompts final : public Prompts {

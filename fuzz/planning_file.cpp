@@ -8,8 +8,7 @@
 using namespace tavelo;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  Settings settings = default_settings(45000, false);
-  apply_zero_value_defaults(settings);
+  const Settings settings = fuzz::working_settings();
   int readerror = 0;
   const Planning planning = read_planning(fuzz::bytes_of(data, size), settings, readerror);
   const std::string written = write_planning(planning);
