@@ -93,8 +93,9 @@ std::string backup_archive() {
 
 std::string exchange_file() {
   ExchangeContent content;
-  content.plannings = {{"45123 09-30.gnd", rich_planning()},
-                       {"45124 14-00.gnd", simple_planning()}};
+  Planning ending = rich_planning();
+  ending.mail.subject = "endofplan";
+  content.plannings = {{"45123 09-30.gnd", ending}, {"45124 14-00.gnd", simple_planning()}};
   content.categories = {{"travail.cat", rich_planning()}};
   content.filter = std::vector<std::string>{"loisirs", "travail"};
   return write_exchange_file(content);
