@@ -169,8 +169,8 @@ class OrcaTest : public ::testing::Test {
         << "the window \"" << title << "\" never became active";
     ASSERT_TRUE(eventually_pumping([&] {
       return said_since(mark).find(title) != std::string::npos;
-    })) << "Orca did not say the window's title; it said: "
-        << said_since(mark);
+    })) << "Orca did not say the title \""
+        << title << "\"; it said: " << said_since(mark);
   }
 
   // The desktop first: the speech daemon's runtime folder is for the daemon and Orca alone.
