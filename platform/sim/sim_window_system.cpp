@@ -477,12 +477,7 @@ std::vector<std::string> SimWindowSystem::open_files_dialog(std::string_view tit
   if (answer && *answer != "cancel") chosen = pieces_between(*answer, '|');
   std::string line = "open-files " + in_quotes(title) + " ->";
   if (chosen.empty()) line += answer ? " cancel" : " cancel (default)";
-  for (const std::string& path : chosen) {
-    // Appended piece by piece: `" " + text` makes GCC 12 at -O2 and above warn of an overlap
-    // that cannot happen (-Wrestrict).
-    line += ' ';
-    line += in_quotes(path);
-  }
+  for (const std::string& path : chosen) add_quoted(line, path);
   transcript_.write(line);
   return chosen;
 }
