@@ -43,9 +43,4 @@ std::string in_quotes(std::string_view text) {
   return out;
 }
 
-void add_quoted(std::string& line, std::string_view text) {
-  line += ' ';
-  line += in_quotes(text);
-}
-
 }  // namespace tavelo

@@ -28,8 +28,5 @@ class Transcript {
 
 // The text in double quotes, with carriage returns, line feeds, quotes and backslashes escaped.
 std::string in_quotes(std::string_view text);
-// Appends a space and the text in quotes to a transcript line. (Built piece by piece: `" " +
-// text` makes GCC 12 at -O2 and above warn of an overlap that cannot happen, -Wrestrict.)
-void add_quoted(std::string& line, std::string_view text);
 
 }  // namespace tavelo
