@@ -12,6 +12,7 @@
 #include "access/window_prompts.hpp"
 #include "app/scripted_session.hpp"
 #include "platform/desktop.hpp"
+#include "platform/program_folder.hpp"
 #include "platform/services.hpp"
 #include "platform/system_clock.hpp"
 
@@ -68,7 +69,9 @@ int main() {
       return 2;
     }
   }
-  if (const std::optional<int> code = run_session_from_environment(subject_dialog)) return *code;
+  if (const std::optional<int> code =
+          run_session_from_environment(running_program_folder(), subject_dialog))
+    return *code;
   std::cerr << "tavelo-session-demo ne fonctionne qu'en session scriptée "
                "(TAVELO_UI=script:FICHIER) ou en fenêtres réelles (TAVELO_UI=gtk)\n";
   return 2;

@@ -20,8 +20,6 @@ endif()
 if(EXISTS ${BIN}/manual)
   file(COPY ${BIN}/manual DESTINATION ${folder})
 endif()
-# The marker of the write test at start-up: the program refuses to run without it.
-file(WRITE ${folder}/access.txt "Tavelo\r\n")
 
 # What the uninstaller removes: the program's own files, not the data the user made.
 set(removals "")

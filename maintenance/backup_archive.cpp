@@ -11,7 +11,7 @@
 #include "planning/categories.hpp"
 #include "planning/planning_file.hpp"
 #include "planning/planning_names.hpp"
-#include "planning/record_blocks.hpp"
+#include "planning/record_layout.hpp"
 #include "planning/settings.hpp"
 #include "planning/text.hpp"
 #include "platform/files.hpp"
@@ -28,16 +28,16 @@ void write_plannings(RecordWriter& out, const fs::path& program_folder, const Se
   print32(out, static_cast<std::int64_t>(names.size()));
   for (const std::string& name : names) {
     int readerror = 0;
-    const Planning p = loadplanning(planning_folder(program_folder) / name, program_folder,
-                                    settings, readerror);
+    const Planning p =
+        loadplanning(planning_folder(program_folder) / name, program_folder, settings, readerror);
     printstring(out, name);
     out.bytes += write_planning(p);
   }
 }
 
 void write_filter_row(RecordWriter& out, const fs::path& program_folder) {
-  const auto filter = file_exists(program_folder / kFilterFile) ? read_filter(program_folder)
-                                                                 : std::nullopt;
+  const auto filter =
+      file_exists(program_folder / kFilterFile) ? read_filter(program_folder) : std::nullopt;
   print8(out, filter ? 1 : 0);
   if (!filter) return;
   print16(out, static_cast<std::int64_t>(filter->size()));
@@ -81,7 +81,8 @@ void write_chimes(RecordWriter& out, const fs::path& program_folder, bool includ
   if (!include) return;
   const auto bytes = packed_chimes(program_folder);
   if (!bytes || bytes->size() > 2147483647u) {
-    prompts.notice("Tavelo\rimpossible de transférer l'archive temporaire des carillons en mémoire.");
+    prompts.notice(
+        "Tavelo\rimpossible de transférer l'archive temporaire des carillons en mémoire.");
     return;
   }
   print32(out, static_cast<std::int64_t>(bytes->size()));
@@ -112,36 +113,15 @@ bool at_least(const std::string& version, std::string_view gate) {
   return version.compare(gate) >= 0;
 }
 
-PlanningLayout planning_layout(const std::string& v) {
-  PlanningLayout layout;
-  layout.month_anchor = at_least(v, "version: 1.17e");
-  layout.series_link = at_least(v, "version: 1.18");
-  layout.spoken_and_mail = at_least(v, "version: 4.0");
-  layout.sharing = at_least(v, "version: 5.0");
-  layout.mail_approved = at_least(v, "version: 5.01");
-  return layout;
-}
-
-SettingsLayout settings_layout(const std::string& v) {
-  SettingsLayout layout;
-  layout.mixed_counts_always = true;
-  layout.reader_wait_after_icon = at_least(v, "version: 1.17e");
-  layout.forewarning = at_least(v, "version: 1.19");
-  layout.night_mode = at_least(v, "version: 2.1");
-  layout.notifications = at_least(v, "version: 4.0");
-  layout.sharing_rows = at_least(v, "version: 5.0");
-  return layout;
-}
-
 // Records are made as the archive supplies them, never from the stored count alone.
 void read_plannings(FieldReader& in, std::vector<BackupContents::Named>& into,
-                    const Settings& settings, const PlanningLayout& layout) {
+                    const Settings& settings, std::string_view version) {
   int count = 0;
   in.i32(count);
   for (int i = 0; i < count && !in.ended(); ++i) {
     BackupContents::Named named{"", planning_defaults(settings)};
     in.text(named.name);
-    read_planning_record(in, named.planning, settings, layout);
+    read_planning_record(in, named.planning, settings, version);
     if (!in.ended()) into.push_back(std::move(named));
   }
 }
@@ -180,7 +160,7 @@ void read_alarms(FieldReader& in, BackupContents& c) {
   for (int i = 0; i < count && !in.ended(); ++i) {
     BackupContents::NamedAlarm named;
     in.text(named.name);
-    read_alarm_block(in, named.profile, true);
+    read_alarm_profile(in, named.profile);
     if (!in.ended()) c.alarms.push_back(std::move(named));
   }
 }
@@ -204,14 +184,14 @@ BackupContents parse_archive(std::string_view archive, const Settings& settings)
   c.settings = settings;
   FieldReader in(archive);
   in.text(c.version);
-  const PlanningLayout layout = planning_layout(c.version);
-  read_plannings(in, c.plannings, settings, layout);
-  read_plannings(in, c.templates, settings, layout);
+  read_plannings(in, c.plannings, settings, c.version);
+  read_plannings(in, c.templates, settings, c.version);
   read_filter_row(in, c);
-  read_settings_first_block(in, c.settings, settings_layout(c.version));
+  const Walk walk{c.version, true};
+  read_settings_first_block(in, c.settings, walk);
   read_alarms(in, c);
   c.whole = !in.ended();
-  read_settings_second_block(in, c.settings, settings_layout(c.version));
+  read_settings_second_block(in, c.settings, walk);
   read_chimes(in, c);
   return c;
 }
@@ -244,37 +224,32 @@ void restore_plannings(const std::vector<BackupContents::Named>& plannings, cons
   }
 }
 
-void restore_chimes(const std::string& crx, const fs::path& program_folder,
-                    std::vector<std::string>& problems) {
-  const fs::path temporary = program_folder / "carrestore.crx";
-  if (!write_file_atomically(temporary, crx)) {
-    problems.push_back("impossible d'écrire le fichier " + temporary.string());
-    return;
-  }
-  const ArchiveContents contents = read_archive(temporary);
-  problems.insert(problems.end(), contents.problems.begin(), contents.problems.end());
-  for (std::string& p : extract_entries(contents.entries, chime_folder(program_folder))) {
-    problems.push_back(std::move(p));
-  }
-  std::error_code error;
-  fs::remove(temporary, error);
+// The chime block travels through "carrestore.crx", which goes again once the restore is done
+// or refused.
+constexpr const char* kChimeRestoreFile = "carrestore.crx";
+
+// Whether the archive's chime block can be unpacked whole: checked before anything changes.
+bool chimes_sound(const std::string& crx, const fs::path& program_folder,
+                  const ArchiveLimits& limits) {
+  const fs::path temporary = program_folder / kChimeRestoreFile;
+  return write_file_atomically(temporary, crx) &&
+         check_archive(temporary, chime_folder(program_folder), limits).problems.empty();
 }
 
-}  // namespace
-
-bool readarchive(const fs::path& archive, const fs::path& program_folder, Settings& settings,
-                 int today, Prompts& prompts) {
-  const auto bytes = read_file(archive, kLargestBackup);
-  const BackupContents c = bytes ? parse_archive(*bytes, settings) : BackupContents{};
-  if (!c.whole) {
-    prompts.notice("L'archive " + archive.string() +
-                   " est endommagée ou incomplète: rien n'a été récupéré.");
-    return false;
+void restore_chimes(const fs::path& program_folder, const ArchiveLimits& limits,
+                    std::vector<std::string>& problems) {
+  const fs::path temporary = program_folder / kChimeRestoreFile;
+  for (std::string& p : extract_archive(temporary, chime_folder(program_folder), limits)) {
+    problems.push_back(std::move(p));
   }
+}
+
+void restore_everything(const BackupContents& c, const fs::path& program_folder, Settings& settings,
+                        int today, const ArchiveLimits& limits,
+                        std::vector<std::string>& problems) {
   const fs::path rdv = planning_folder(program_folder);
   std::error_code error;
   fs::create_directories(rdv, error);
-  std::vector<std::string> problems;
   delete_matching(rdv, kPlanningPattern);
   restore_plannings(c.plannings, rdv, problems);
   delete_matching(rdv, kTemplatePattern);
@@ -289,10 +264,28 @@ bool readarchive(const fs::path& archive, const fs::path& program_folder, Settin
       problems.push_back("impossible d'écrire le fichier " + name);
     }
   }
-  if (c.chimes) restore_chimes(*c.chimes, program_folder, problems);
+  if (c.chimes) restore_chimes(program_folder, limits, problems);
   settings = c.settings;
   if (!savesettings(program_folder, settings, today)) {
     problems.push_back("impossible d'écrire le fichier " + std::string(kSettingsFile));
+  }
+}
+
+}  // namespace
+
+bool readarchive(const fs::path& archive, const fs::path& program_folder, Settings& settings,
+                 int today, Prompts& prompts, const ArchiveLimits& limits) {
+  const auto bytes = read_file(archive, kLargestBackup);
+  const BackupContents c = bytes ? parse_archive(*bytes, settings) : BackupContents{};
+  const bool sound = c.whole && (!c.chimes || chimes_sound(*c.chimes, program_folder, limits));
+  std::vector<std::string> problems;
+  if (sound) restore_everything(c, program_folder, settings, today, limits, problems);
+  std::error_code error;
+  fs::remove(program_folder / kChimeRestoreFile, error);
+  if (!sound) {
+    prompts.notice("L'archive " + archive.string() +
+                   " est endommagée ou incomplète: rien n'a été récupéré.");
+    return false;
   }
   if (!problems.empty()) prompts.notice(joined(problems, "\r"));
   return true;

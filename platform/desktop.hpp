@@ -1,8 +1,11 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
+#include "platform/mixer.hpp"
+#include "platform/shell.hpp"
 #include "platform/speech.hpp"
 #include "platform/window_system.hpp"
 
@@ -18,5 +21,16 @@ struct Desktop {
 // The desktop, or no windows when there is no display to show them on: `why` is then empty for a
 // machine without one, and says what failed when a display is there but cannot be opened.
 Desktop open_desktop(std::string& why);
+
+// The machine's sound output, playing the mixer for as long as it lives (SDL on Linux, waveOut
+// on Windows); silent where there is no sound device.
+class SoundOutput {
+ public:
+  virtual ~SoundOutput() = default;
+};
+std::unique_ptr<SoundOutput> open_sound_output(Mixer& mixer);
+
+// The system's shell: programs, documents and the manual pages of the program folder.
+std::unique_ptr<Shell> system_shell(const std::filesystem::path& program_folder);
 
 }  // namespace tavelo

@@ -1,7 +1,6 @@
 #include "platform/files.hpp"
 
 #include <algorithm>
-#include <atomic>
 #include <fstream>
 #include <random>
 
@@ -32,25 +31,50 @@ std::optional<std::string> read_file(const fs::path& file, std::size_t limit) {
   return bytes;
 }
 
+namespace {
+
+constexpr std::string_view kTemporaryPrefix = "~tavelo-";
+constexpr std::size_t kTemporaryLetters = 6;
+
+std::string temporary_name() {
+  static constexpr std::string_view kLetters =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  static thread_local std::mt19937 random{std::random_device{}()};
+  std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
+  std::string name(kTemporaryPrefix);
+  for (std::size_t i = 0; i < kTemporaryLetters; ++i) name += kLetters[pick(random)];
+  return name;
+}
+
+// "~tavelo-" and six letters; the daily pass's "~tavelo-passed" holds a planning.
+bool is_temporary_name(std::string_view name) {
+  return name.size() == kTemporaryPrefix.size() + kTemporaryLetters &&
+         name.starts_with(kTemporaryPrefix) && name != "~tavelo-passed";
+}
+
+}  // namespace
+
 bool write_file_atomically(const fs::path& file, std::string_view bytes) {
-  // The temporary name starts with "~" so that no listing pattern of the program matches it;
-  // a name another writer holds is passed over.
-  static const unsigned process = std::random_device{}();
-  static std::atomic<unsigned> counter{0};
+  // The temporary name starts with "~" so that no listing pattern of the program matches it; a
+  // name another save holds is passed over.
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = "~tavelo-" + std::to_string(process) + "-" + std::to_string(++counter);
-    const fs::path temporary = file.parent_path() / name;
-    if (!write_new_file(temporary, bytes)) {
-      if (file_exists(temporary)) continue;
-      return false;
-    }
-    std::error_code error;
-    fs::rename(temporary, file, error);
-    if (!error) return true;
-    fs::remove(temporary, error);
-    return false;
+    const SaveOutcome outcome = save_through(file.parent_path() / temporary_name(), file, bytes);
+    if (outcome != SaveOutcome::kNameTaken) return outcome == SaveOutcome::kSaved;
   }
   return false;
+}
+
+// A save that is still running holds its temporary file's lock; the lock of one that died went
+// with it.
+void remove_leftover_temporaries(const fs::path& folder) {
+  std::error_code error;
+  for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    std::error_code type_error;
+    if (it->is_regular_file(type_error) && is_temporary_name(it->path().filename().string())) {
+      remove_unless_locked(it->path());
+    }
+  }
 }
 
 namespace {

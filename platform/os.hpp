@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -17,9 +16,18 @@ namespace tavelo {
 // The local calendar time of a moment.
 std::tm local_calendar(std::time_t moment);
 
-// Creates `file`, which must not exist yet, with `bytes` in it. False when it exists already or
-// cannot be written whole (a partly written file is removed).
-bool write_new_file(const std::filesystem::path& file, std::string_view bytes);
+// How a save through a temporary file went.
+enum class SaveOutcome { kSaved, kNameTaken, kFailed };
+
+// Writes `bytes` into `temporary`, a new file beside `file`, then gives it the name `file`. The
+// bytes reach the disk before the rename, so a power cut leaves the old content or the new one,
+// never an empty file; while it lives the temporary stays locked, so that no start takes it for
+// a leftover. kNameTaken when `temporary` exists already; after a failure no temporary remains.
+SaveOutcome save_through(const std::filesystem::path& temporary, const std::filesystem::path& file,
+                         std::string_view bytes);
+
+// Deletes the file unless a process holds it locked, as a running save holds its temporary.
+void remove_unless_locked(const std::filesystem::path& file);
 
 // Opens a file as std::fopen does, with a wide name on Windows.
 std::FILE* open_file(const std::filesystem::path& file, const char* mode);
@@ -34,16 +42,9 @@ void* load_library(const std::filesystem::path& file);
 void* library_function(void* library, const char* name);
 void unload_library(void* library);
 
-// The single-instance lock ("agendalock"): a file created and held open by one instance. On
-// Windows it is held without delete sharing, so that no other process can delete it; on Linux it
-// carries an exclusive flock. Nothing when another process holds it already.
-struct HeldLock {
-  std::filesystem::path file;
-  std::intptr_t handle = -1;  // the open file: a descriptor on Linux, a HANDLE on Windows
-};
-std::optional<HeldLock> take_lock(const std::filesystem::path& file);
-// Closes the file and deletes it.
-void release_lock(HeldLock& lock);
+// What a descriptor such as standard input holds now, without waiting for more: some bytes, an
+// empty text when nothing has come yet, nothing once the input has ended.
+std::optional<std::string> input_ready(int fd);
 
 // An environment variable; nothing when it is not set.
 std::optional<std::string> environment_variable(const char* name);

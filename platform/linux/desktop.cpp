@@ -3,6 +3,8 @@
 #include <stdexcept>
 
 #include "platform/linux/gtk_window_system.hpp"
+#include "platform/linux/linux_shell.hpp"
+#include "platform/linux/sdl_audio_output.hpp"
 #include "platform/linux/speechd_speech.hpp"
 #include "platform/os.hpp"
 
@@ -20,6 +22,23 @@ Desktop open_desktop(std::string& why) {
   }
   desktop.speech = std::make_unique<SpeechdSpeech>();
   return desktop;
+}
+
+namespace {
+
+struct SdlSound final : SoundOutput {
+  explicit SdlSound(Mixer& mixer) : output(mixer) {}
+  SdlAudioOutput output;
+};
+
+}  // namespace
+
+std::unique_ptr<SoundOutput> open_sound_output(Mixer& mixer) {
+  return std::make_unique<SdlSound>(mixer);
+}
+
+std::unique_ptr<Shell> system_shell(const std::filesystem::path& program_folder) {
+  return std::make_unique<LinuxShell>(program_folder);
 }
 
 }  // namespace tavelo

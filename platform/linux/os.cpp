@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -39,14 +40,44 @@ bool write_all(int fd, std::string_view bytes) {
 
 }  // namespace
 
-bool write_new_file(const std::filesystem::path& file, std::string_view bytes) {
-  const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  const bool written = write_all(fd, bytes);
-  const bool closed = ::close(fd) == 0;
-  if (written && closed) return true;
-  ::unlink(file.c_str());
-  return false;
+namespace {
+
+// Once renamed, the name is on the disk only when the folder itself is.
+void sync_folder(const std::filesystem::path& folder) {
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+SaveOutcome save_through(const std::filesystem::path& temporary, const std::filesystem::path& file,
+                         std::string_view bytes) {
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) return errno == EEXIST ? SaveOutcome::kNameTaken : SaveOutcome::kFailed;
+  ::flock(fd, LOCK_EX);
+  const bool written = write_all(fd, bytes) && ::fsync(fd) == 0;
+  std::error_code error;
+  if (written) std::filesystem::rename(temporary, file, error);
+  if (written && !error) {
+    ::close(fd);
+    sync_folder(file.parent_path());
+    return SaveOutcome::kSaved;
+  }
+  std::filesystem::remove(temporary, error);
+  ::close(fd);
+  return SaveOutcome::kFailed;
+}
+
+void remove_unless_locked(const std::filesystem::path& file) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return;
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+    std::error_code error;
+    std::filesystem::remove(file, error);
+  }
+  ::close(fd);
 }
 
 std::FILE* open_file(const std::filesystem::path& file, const char* mode) {
@@ -69,21 +100,18 @@ void unload_library(void* library) {
   ::dlclose(library);
 }
 
-std::optional<HeldLock> take_lock(const std::filesystem::path& file) {
-  const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return std::nullopt;
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd);
-    return std::nullopt;
+std::optional<std::string> input_ready(int fd) {
+  for (;;) {
+    pollfd wanted{fd, POLLIN, 0};
+    const int ready = ::poll(&wanted, 1, 0);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) return std::string();
+    char buffer[4096];
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return std::nullopt;
+    return std::string(buffer, static_cast<std::size_t>(got));
   }
-  return HeldLock{file, fd};
-}
-
-void release_lock(HeldLock& lock) {
-  if (lock.handle < 0) return;
-  ::unlink(lock.file.c_str());
-  ::close(static_cast<int>(lock.handle));
-  lock.handle = -1;
 }
 
 std::optional<std::string> environment_variable(const char* name) {

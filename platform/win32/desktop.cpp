@@ -1,5 +1,7 @@
 #include "platform/desktop.hpp"
 
+#include "platform/win32/wave_out_audio.hpp"
+#include "platform/win32/win32_shell.hpp"
 #include "platform/win32/win32_speech.hpp"
 #include "platform/win32/win32_window_system.hpp"
 
@@ -8,6 +10,23 @@ namespace tavelo {
 // Windows always has its desktop.
 Desktop open_desktop(std::string&) {
   return {std::make_unique<Win32WindowSystem>(), std::make_unique<Win32Speech>()};
+}
+
+namespace {
+
+struct WaveOutSound final : SoundOutput {
+  explicit WaveOutSound(Mixer& mixer) : output(mixer) {}
+  WaveOutAudioOutput output;
+};
+
+}  // namespace
+
+std::unique_ptr<SoundOutput> open_sound_output(Mixer& mixer) {
+  return std::make_unique<WaveOutSound>(mixer);
+}
+
+std::unique_ptr<Shell> system_shell(const std::filesystem::path& program_folder) {
+  return std::make_unique<Win32Shell>(program_folder);
 }
 
 }  // namespace tavelo

@@ -1,5 +1,6 @@
 #include "platform/os.hpp"
 
+#include <io.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -34,15 +35,33 @@ bool write_all(HANDLE file, std::string_view bytes) {
 
 }  // namespace
 
-bool write_new_file(const std::filesystem::path& file, std::string_view bytes) {
-  const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+SaveOutcome save_through(const std::filesystem::path& temporary, const std::filesystem::path& file,
+                         std::string_view bytes) {
+  // Shared with no one while it is written, so that no start deletes it as a leftover meanwhile;
+  // one that does so between its close and its rename makes the save fail, the old file intact.
+  const HANDLE handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  const bool written = write_all(handle, bytes);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return GetLastError() == ERROR_FILE_EXISTS ? SaveOutcome::kNameTaken : SaveOutcome::kFailed;
+  }
+  const bool written = write_all(handle, bytes) && FlushFileBuffers(handle) != 0;
   const bool closed = CloseHandle(handle) != 0;
-  if (written && closed) return true;
-  DeleteFileW(file.c_str());
-  return false;
+  // The rename is written through to the disk before it returns.
+  if (written && closed &&
+      MoveFileExW(temporary.c_str(), file.c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+    return SaveOutcome::kSaved;
+  }
+  DeleteFileW(temporary.c_str());
+  return SaveOutcome::kFailed;
+}
+
+void remove_unless_locked(const std::filesystem::path& file) {
+  // A file another process holds open cannot be opened for deleting without sharing.
+  const HANDLE handle =
+      CreateFileW(file.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
 }
 
 std::FILE* open_file(const std::filesystem::path& file, const char* mode) {
@@ -73,22 +92,40 @@ void unload_library(void* library) {
   FreeLibrary(static_cast<HMODULE>(library));
 }
 
-std::optional<HeldLock> take_lock(const std::filesystem::path& file) {
-  // A lock file that cannot be deleted is held open by another instance.
-  if (!DeleteFileW(file.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return std::nullopt;
-  // Shared for reading and writing, never for deleting: another instance's delete fails.
-  const HANDLE handle =
-      CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                  nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
-  return HeldLock{file, reinterpret_cast<std::intptr_t>(handle)};
+namespace {
+
+// How many bytes the input holds now; nothing once it has ended. A pipe tells; a file always
+// holds what is left of it; a console holds a line once Return is pressed, so its reading may
+// wait for the rest of the line.
+std::optional<DWORD> bytes_ready(HANDLE input) {
+  switch (GetFileType(input)) {
+    case FILE_TYPE_PIPE: {
+      DWORD available = 0;
+      if (!PeekNamedPipe(input, nullptr, 0, nullptr, &available, nullptr)) return std::nullopt;
+      return available;
+    }
+    case FILE_TYPE_CHAR:
+      return WaitForSingleObject(input, 0) == WAIT_OBJECT_0 ? 4096u : 0u;
+    default:
+      return 4096u;
+  }
 }
 
-void release_lock(HeldLock& lock) {
-  if (lock.handle == -1) return;
-  CloseHandle(reinterpret_cast<HANDLE>(lock.handle));
-  DeleteFileW(lock.file.c_str());
-  lock.handle = -1;
+}  // namespace
+
+std::optional<std::string> input_ready(int fd) {
+  const auto input = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  if (input == INVALID_HANDLE_VALUE) return std::nullopt;
+  const std::optional<DWORD> ready = bytes_ready(input);
+  if (!ready) return std::nullopt;
+  if (*ready == 0) return std::string();
+  std::string bytes(std::min<DWORD>(*ready, 4096u), '\0');
+  DWORD got = 0;
+  if (!ReadFile(input, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) || got == 0) {
+    return std::nullopt;
+  }
+  bytes.resize(got);
+  return bytes;
 }
 
 std::optional<std::string> environment_variable(const char* name) {

@@ -514,6 +514,20 @@ int native_height(ControlKind kind, int height) {
   return kind == ControlKind::combo_box ? height * 8 : height;
 }
 
+// The flags the program changes after a control is made; the others choose its native style.
+constexpr int kChangingFlags = kReadOnly | kHidden | kDisabled;
+
+// A read-only text keeps the focus so that its lines can be read; other read-only controls are
+// greyed. A hidden or disabled control leaves the Tab order by itself.
+void apply_changing_flags(const Control& c) {
+  const bool read_only = (c.flags & kReadOnly) != 0;
+  const bool text = c.kind == ControlKind::text_field || c.kind == ControlKind::editor;
+  if (text) SendMessageW(c.hwnd, EM_SETREADONLY, read_only ? TRUE : FALSE, 0);
+  const bool disabled = (c.flags & kDisabled) != 0 || (read_only && !text);
+  EnableWindow(c.hwnd, disabled ? FALSE : TRUE);
+  ShowWindow(c.hwnd, (c.flags & kHidden) != 0 ? SW_HIDE : SW_SHOW);
+}
+
 }  // namespace
 
 void Win32WindowSystem::place_control(int window, int number, ControlKind kind,
@@ -538,15 +552,13 @@ void Win32WindowSystem::place_control(int window, int number, ControlKind kind,
       column.cx = std::max(rect.width - 24, 10);
       ListView_InsertColumn(c.hwnd, 0, &column);
     }
-    if (kind == ControlKind::multi_list) {
-      // Equal cells: as many columns as a fifth of the width each.
-      SendMessageW(c.hwnd, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(std::max(rect.width / 5, 20)), 0);
-    }
+    if (kind == ControlKind::multi_list) set_grid_columns(window, number, 0);
   } else {
     MoveWindow(c.hwnd, rect.x, rect.y, std::max(rect.width, 1),
                native_height(c.kind, std::max(rect.height, 1)), TRUE);
-    ShowWindow(c.hwnd, SW_SHOW);
+    c.flags = (c.flags & ~kChangingFlags) | (flags & kChangingFlags);
   }
+  apply_changing_flags(c);
   if (!has_rows(c.kind)) set_control_text(window, number, text);
 }
 
@@ -587,13 +599,8 @@ int Win32WindowSystem::control_flags(int window, int number) const {
 void Win32WindowSystem::set_control_flags(int window, int number, int flags) {
   Control* c = state_->control_of(window, number);
   if (c == nullptr) return;
-  c->flags = (c->flags & ~kReadOnly) | (flags & kReadOnly);
-  const bool read_only = (flags & kReadOnly) != 0;
-  if (c->kind == ControlKind::text_field || c->kind == ControlKind::editor) {
-    SendMessageW(c->hwnd, EM_SETREADONLY, read_only ? TRUE : FALSE, 0);
-  } else {
-    EnableWindow(c->hwnd, read_only ? FALSE : TRUE);
-  }
+  c->flags = (c->flags & ~kChangingFlags) | (flags & kChangingFlags);
+  apply_changing_flags(*c);
 }
 
 namespace {
@@ -800,6 +807,18 @@ ListItem Win32WindowSystem::item(int window, int number, int index) const {
   return found;
 }
 
+// Equal cells: the given number of them a line, or, for none given, as many as a fifth of the
+// width each.
+void Win32WindowSystem::set_grid_columns(int window, int number, int columns) {
+  const Control* c = state_->control_of(window, number);
+  if (c == nullptr || c->kind != ControlKind::multi_list) return;
+  RECT inside{};
+  GetClientRect(c->hwnd, &inside);
+  const int width = inside.right - inside.left;
+  const int cell = columns > 0 ? width / columns : width / 5;
+  SendMessageW(c->hwnd, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(std::max(cell, 20)), 0);
+}
+
 void Win32WindowSystem::set_item_marked(int window, int number, int index, bool marked) {
   State& s = *state_;
   Control* c = s.control_of(window, number);
@@ -900,6 +919,16 @@ void Win32WindowSystem::add_menu_item(int menu, int command, std::string_view te
   if (found == state_->menus.end()) return;
   AppendMenuW(found->second.handle, MF_STRING, static_cast<UINT_PTR>(command),
               wide_of(text).c_str());
+}
+
+// The item is found by its command in the menu bar and its menus, and in the pop-up menu.
+void Win32WindowSystem::set_menu_item_checked(int window, int command, bool checked) {
+  const Window* w = state_->window_of(window);
+  if (w == nullptr) return;
+  const auto mark = static_cast<UINT>(MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+  for (const HMENU menu : {w->bar, w->popup}) {
+    if (menu != nullptr) CheckMenuItem(menu, static_cast<UINT>(command), mark);
+  }
 }
 
 void Win32WindowSystem::add_menu_separator(int menu) {

@@ -1,8 +1,12 @@
 #include "tests/app/program_folder_copy.hpp"
 
+#include <ctime>
+
+#include "planning/calendar.hpp"
 #include "planning/planning_file.hpp"
 #include "planning/planning_names.hpp"
 #include "platform/files.hpp"
+#include "platform/os.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo::testing {
@@ -16,6 +20,11 @@ fs::path copy_program_into(const fs::path& folder) {
     files.push_back(std::move(runtime));
   }
   for (const std::string& file : files) fs::copy_file(file, folder / fs::path(file).filename());
+  const fs::path built = fs::path(TAVELO_PROGRAM).parent_path();
+  for (const char* file : {"access.txt", "beep.wav", "stop.wav", "3520.wav"}) {
+    fs::copy_file(built / file, folder / file);
+  }
+  fs::copy(built / "manual", folder / "manual", fs::copy_options::recursive);
   return folder / fs::path(TAVELO_PROGRAM).filename();
 }
 
@@ -25,6 +34,11 @@ void add_plannings(const fs::path& folder, int count) {
   for (int n = 0; n < count; ++n) {
     write_bytes(plannings / planning_base_name(46000 + n, "09:30"), write_planning(Planning{}));
   }
+}
+
+int machine_today() {
+  const std::tm local = local_calendar(std::time(nullptr));
+  return daynumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 
 }  // namespace tavelo::testing

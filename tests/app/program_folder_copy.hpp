@@ -8,12 +8,15 @@
 
 namespace tavelo::testing {
 
-// Copies the program and the libraries it loads from its folder into `folder`; the program's
-// path in it.
+// Copies the program folder the build made (the program, the libraries it loads, its sounds,
+// its manual and its marker file) into `folder`; the program's path in it.
 std::filesystem::path copy_program_into(const std::filesystem::path& folder);
 
 // Writes `count` plannings into the planning folder of `folder`, on consecutive days.
 void add_plannings(const std::filesystem::path& folder, int count);
+
+// Today on the machine's clock, which the program runs on outside scripted sessions.
+int machine_today();
 
 // The program is started the way a user starts it: from its own folder, which holds its data
 // (two plannings).

@@ -1,5 +1,5 @@
-// The program as a Windows user starts it: its first window is a real message box, which a
-// picture keeps (build/windows/tavelo_first_window.bmp) and Return closes.
+// The program as a Windows user starts it: its first window is the calendar, which a picture
+// keeps (build/windows/tavelo_first_window.bmp).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -7,6 +7,8 @@
 #include <fstream>
 #include <future>
 
+#include "planning/calendar.hpp"
+#include "planning/settings.hpp"
 #include "platform/win32/wide.hpp"
 #include "tests/app/program_folder_copy.hpp"
 #include "tests/support/programs.hpp"
@@ -15,9 +17,8 @@ namespace tavelo {
 namespace {
 
 using ::testing::HasSubstr;
-using Program = testing::ProgramFolder;
 
-// The texts of a window's children: a message box's message is one of them.
+// The texts of a window's children, a line each.
 std::string child_texts(HWND window) {
   std::string texts;
   for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
@@ -59,30 +60,46 @@ void save_picture(HWND window, const std::filesystem::path& file) {
   ReleaseDC(nullptr, screen);
 }
 
-TEST_F(Program, OnWindowsTheFirstWindowShowsWhatTheFolderHoldsAndReturnClosesIt) {
+// The program's folder holds its settings of today and its chime folder, so that no question
+// comes before the calendar.
+class ProgramOnWindows : public testing::ProgramFolder {
+ protected:
+  void SetUp() override {
+    ProgramFolder::SetUp();
+    std::filesystem::create_directories(folder_.path() / "carillons");
+    Settings settings = default_settings(today_, false);
+    apply_zero_value_defaults(settings);
+    settings.journal_folder = (folder_.path() / "journal").string();
+    ASSERT_TRUE(savesettings(folder_.path(), settings, today_));
+  }
+
+  const int today_ = testing::machine_today();
+};
+
+TEST_F(ProgramOnWindows, TheCalendarIsTheFirstWindowAndClosingItEndsTheProgram) {
   auto run = std::async(std::launch::async, [this] {
     return testing::run_program({program_.string()}, {"TAVELO_UI"}, 60000);
   });
-  HWND box = nullptr;
+  HWND calendar = nullptr;
   ASSERT_TRUE(testing::eventually(
-      [&] { return (box = FindWindowW(nullptr, L"Tavelo")) != nullptr; }, 30000))
-      << "no window titled Tavelo";
+      [&] { return (calendar = FindWindowW(nullptr, L"Tavelo version: 6.40")) != nullptr; }, 30000))
+      << "no calendar window";
+  const CalendarDate today = date_of(today_);
+  const std::string month = std::string(kMonthNames[static_cast<std::size_t>(today.month)]) + " " +
+                            std::to_string(today.year);
   std::string texts;
   testing::eventually(
-      [&] { return (texts = child_texts(box)).find("planification") != std::string::npos; }, 5000);
-  EXPECT_THAT(texts, HasSubstr("Dossier du programme: " + folder_.path().string()));
-  EXPECT_THAT(texts, HasSubstr("2 planification(s)."));
-  save_picture(box, std::filesystem::path(TAVELO_BUILD_DIR) / "tavelo_first_window.bmp");
+      [&] { return (texts = child_texts(calendar)).find(month) != std::string::npos; }, 5000);
+  EXPECT_THAT(texts, HasSubstr(month));
+  EXPECT_THAT(texts, HasSubstr("planifications du jour:"));
+  EXPECT_TRUE(std::filesystem::exists(folder_.path() / "agendalock"));
+  save_picture(calendar, std::filesystem::path(TAVELO_BUILD_DIR) / "tavelo_first_window.bmp");
 
-  // Return, as a user presses it, on the window in front.
-  SetForegroundWindow(box);
-  INPUT keys[2] = {};
-  keys[0].type = keys[1].type = INPUT_KEYBOARD;
-  keys[0].ki.wVk = keys[1].ki.wVk = VK_RETURN;
-  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, keys, sizeof(INPUT));
+  // As Alt+F4 or the close box close it.
+  PostMessageW(calendar, WM_CLOSE, 0, 0);
   ASSERT_EQ(run.wait_for(std::chrono::seconds(30)), std::future_status::ready);
   EXPECT_EQ(run.get().status, 0);
+  EXPECT_FALSE(std::filesystem::exists(folder_.path() / "agendalock"));
 }
 
 }  // namespace

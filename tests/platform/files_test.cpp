@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/os.hpp"
+#include "platform/lock_file.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo {
@@ -18,15 +18,14 @@ TEST(Files, TheLockIsHeldByOneInstanceAtATime) {
   const TempFolder folder;
   const fs::path file = folder.path() / "agendalock";
   write_bytes(file, "");  // left over by an instance that crashed
-  std::optional<HeldLock> first = take_lock(file);
+  std::optional<LockFile> first = LockFile::take(file);
   ASSERT_TRUE(first);
   EXPECT_TRUE(fs::exists(file));
-  EXPECT_FALSE(take_lock(file)) << "another instance holds it";
-  release_lock(*first);
+  EXPECT_FALSE(LockFile::take(file)) << "another instance holds it";
+  EXPECT_TRUE(lock_held_elsewhere(file));
+  first.reset();
   EXPECT_FALSE(fs::exists(file));
-  std::optional<HeldLock> again = take_lock(file);
-  ASSERT_TRUE(again);
-  release_lock(*again);
+  EXPECT_TRUE(LockFile::take(file));
 }
 
 TEST(Files, WildcardsMatchLikeWindows) {
@@ -66,6 +65,22 @@ TEST(Files, AtomicWriteReplacesTheWholeFileAndLeavesNothingElse) {
   EXPECT_EQ(read_bytes(file), "new");
   EXPECT_EQ(list_files(folder.path(), "*").size(), 1u);
   EXPECT_FALSE(write_file_atomically(folder.path() / "absent" / "f.gnd", "x"));
+}
+
+// The temporary files that dead saves left go at the next start, but not one that a live save
+// still holds, nor the daily pass's planning set aside.
+TEST(Files, TheLitterOfDeadSavesGoesButNotWhatALiveSaveHolds) {
+  TempFolder folder;
+  write_bytes(folder.path() / "f.gnd", "kept");
+  std::filesystem::create_directories(folder.path() / "rdv");
+  write_bytes(folder.path() / "rdv" / "~tavelo-Ab3dE9", "left by a save that died");
+  write_bytes(folder.path() / "rdv" / "~tavelo-passed", "a planning, not a temporary file");
+  // As a save of another instance holds its own.
+  const std::optional<LockFile> live = LockFile::take(folder.path() / "~tavelo-Zz9yX8");
+  ASSERT_TRUE(live);
+  remove_leftover_temporaries(folder.path());
+  EXPECT_EQ(list_files(folder.path(), "*"), (std::vector<std::string>{"f.gnd", "~tavelo-Zz9yX8"}));
+  EXPECT_EQ(list_files(folder.path() / "rdv", "*"), std::vector<std::string>{"~tavelo-passed"});
 }
 
 TEST(Files, ReadingStopsAtTheLimit) {

@@ -51,8 +51,8 @@ GuiSession::GuiSession() {
   const std::string bus = start_and_read(
       bus_, {"dbus-daemon", "--session", "--nofork", "--nosyslog", "--print-address"}, false);
   ::setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
-  // GTK's settings stay in memory: the dconf service the bus would start for them outlives the
-  // test and holds its output open, and ctest waited for it until it was killed.
+  // GSettings' default backend has the private bus start dconf-service, which outlives the test
+  // and holds ctest's output open.
   ::setenv("GSETTINGS_BACKEND", "memory", 1);
   ::unsetenv("NO_AT_BRIDGE");
   accessibility_bus_ = std::make_unique<ChildProcess>(
