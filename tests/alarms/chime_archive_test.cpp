@@ -1,12 +1,12 @@
 #include "alarms/chime_archive.hpp"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <zlib.h>
 
 #include "alarms/chime_plan.hpp"
 #include "alarms/chime_profile.hpp"
 #include "alarms/little_endian.hpp"
+#include "tests/support/programs.hpp"
 #include "tests/support/scripted_prompts.hpp"
 #include "tests/support/temp_folder.hpp"
 
@@ -206,13 +206,6 @@ TEST(ChimeArchive, SizesThatWrapAroundAreRefused) {
   EXPECT_FALSE(std::filesystem::exists(chimes / "p.car"));
 }
 
-// The peak memory of this process so far, in bytes.
-std::size_t peak_memory() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<std::size_t>(usage.ru_maxrss) * 1024;
-}
-
 // A packed block of `size` zero bytes, made without packing them: one literal and one match.
 std::string packed_zeros(std::uint64_t size) {
   std::string stream(1, '\0');
@@ -264,10 +257,10 @@ TEST(ChimeArchive, ASmallArchiveThatClaimsGigabytesIsRefused) {
   }
   ASSERT_LT(archive.size(), 1000u);
   write_bytes(folder.path() / "a.crx", archive);
-  const std::size_t peak_before = peak_memory();
+  const std::size_t peak_before = testing::peak_memory();
   ScriptedPrompts prompts;
   EXPECT_FALSE(ImportChimeProfile(folder.path() / "a.crx", chimes, prompts));
-  EXPECT_LT(peak_memory(), peak_before + size);
+  EXPECT_LT(testing::peak_memory(), peak_before + size);
   EXPECT_EQ(prompts.notices, (std::vector<std::string>{"L'archive est trop volumineuse.",
                                                        "Le fichier est vide..."}));
   EXPECT_FALSE(std::filesystem::exists(chimes));

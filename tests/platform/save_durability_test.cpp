@@ -18,6 +18,21 @@ using testing::read_bytes;
 using testing::TempFolder;
 using testing::write_bytes;
 
+// strace shows the bytes of a name outside ASCII as octal escapes.
+std::string as_strace_shows(const std::string& name) {
+  std::string shown;
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      shown += c;
+    } else {
+      shown += {'\\', static_cast<char>('0' + (byte >> 6)),
+                static_cast<char>('0' + ((byte >> 3) & 7)), static_cast<char>('0' + (byte & 7))};
+    }
+  }
+  return shown;
+}
+
 // The bytes reach the disk before the rename makes them the file, and the rename reaches it
 // after: a power cut leaves the old file or the new one, never an empty one.
 TEST(Files, ASaveIsOnTheDiskBeforeAndAfterItsRename) {
@@ -25,14 +40,16 @@ TEST(Files, ASaveIsOnTheDiskBeforeAndAfterItsRename) {
   const auto file = folder.path() / "f.gnd";
   const auto log = folder.path() / "calls.txt";
   const std::string command =
-      "ASAN_OPTIONS=detect_leaks=0 strace -f -qq -e trace=openat,fsync,fdatasync,rename,renameat,"
+      "ASAN_OPTIONS=detect_leaks=0 strace -f -qq -s 4096 -e "
+      "trace=openat,fsync,fdatasync,rename,renameat,"
       "renameat2 -o '" +
       log.string() + "' '" TAVELO_SAVE_LOOP "' '" + file.string() + "' 1";
   ASSERT_EQ(std::system(command.c_str()), 0);
   std::vector<std::string> calls;
   std::istringstream lines(read_bytes(log));
+  const std::string folder_name = as_strace_shows(folder.path().string());
   for (std::string line; std::getline(lines, line);) {
-    const bool ours = line.find(folder.path().string()) != std::string::npos;
+    const bool ours = line.find(folder_name) != std::string::npos;
     if (line.find("fsync(") != std::string::npos || line.find("fdatasync(") != std::string::npos) {
       calls.push_back("sync " +
                       line.substr(line.find('(') + 1, line.find(')') - line.find('(') - 1));

@@ -163,7 +163,9 @@ TEST_F(StartupRun, TheFirstRunTakesOverTheDataOfAnEarlierInstallation) {
   write_bytes(old / "2026-12-01 autobackup.agb", "archive");
   write_bytes(old / "autre.txt", "reste");
   fs::create_directories(run_.user_folders.profile);
-  write_bytes(run_.user_folders.previous_installation_note, old.string() + "\r\n");
+  // The earlier installation wrote its folder's name in Windows-1252.
+  write_bytes(run_.user_folders.previous_installation_note,
+              cp1252_from_utf8(old.string()) + "\r\n");
   write_bytes(folder() / "cloche.alm", "cloche");
 
   start();

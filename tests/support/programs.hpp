@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -46,6 +47,9 @@ bool run_host_program(const std::vector<std::string>& words, int timeout_ms = 60
 
 // The name under which host programs find a file of the test.
 std::string host_path(const std::filesystem::path& path);
+
+// The peak memory of the test's own process so far, in bytes.
+std::size_t peak_memory();
 
 // Polls `ready` (sleeping 20 ms between tries) until it holds or the time runs out.
 bool eventually(const std::function<bool()>& ready, int timeout_ms);

@@ -3,6 +3,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -106,6 +107,12 @@ int closed_port() {
 
 std::string host_path(const std::filesystem::path& path) {
   return path.string();
+}
+
+std::size_t peak_memory() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<std::size_t>(usage.ru_maxrss) * 1024;
 }
 
 }  // namespace tavelo::testing

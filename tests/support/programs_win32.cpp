@@ -1,6 +1,8 @@
 #include <winsock2.h>
 // winsock2.h first: windows.h would bring the older winsock.h.
 #include <windows.h>
+// psapi.h needs windows.h first.
+#include <psapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -176,6 +178,13 @@ std::string host_path(const fs::path& path) {
   std::string result(name);
   HeapFree(GetProcessHeap(), 0, name);
   return result;
+}
+
+std::size_t peak_memory() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  return counters.PeakWorkingSetSize;
 }
 
 }  // namespace tavelo::testing
