@@ -155,8 +155,10 @@ UpdateOutcome install_files(int mode, const UpdateIndex& index, UpdateContext& c
 
 UpdateOutcome install_with_installer(UpdateContext& context) {
   const fs::path installer = context.application_data_folder / program_file_names().installer;
-  const std::string url =
-      server_url(*context.server, "/" + std::string(program_file_names().installer));
+  // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "/" + string.
+  std::string path = "/";
+  path += program_file_names().installer;
+  const std::string url = server_url(*context.server, path);
   while (!context.network.get_to_file(url, installer)) {
     if (!context.prompts.question(kInstallerRetryQuestion)) return {kNewerVersion, std::nullopt};
   }

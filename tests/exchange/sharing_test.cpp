@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
 #include <thread>
 
 #include "exchange/receive.hpp"
@@ -234,9 +235,10 @@ TEST(Sharing, CommandFileNamesThatLeaveTheirFolderAreLeftAlone) {
   TempFolder shared;
   Agenda paul("paul");
   paul.settings.sharing_table = {row("marc", shared.path()), row("mort", "/nulle/part")};
-  write_bytes(shared.path() / "cmd_marc_1_2_..\\x.gnd", "x");
+  // Only where "\\" is no separator (not on Windows) can such a name be in the folder at all:
+  // elsewhere it names a file in a folder that does not exist, and is not written.
+  std::ofstream(shared.path() / "cmd_marc_1_2_..\\x.gnd") << "x";
   write_bytes(shared.path() / "cmd_marc_1_3_45123 09-30.gnd", write_planning(Planning{}));
-  // Only where "\\" is no separator (not on Windows) can such a name be in the folder at all.
   const std::vector<std::string> hostile = list_files(shared.path(), "cmd_marc_1_2_*");
   // Until "rdv" can be written, the command file waits.
   fs::remove_all(paul.rdv());
