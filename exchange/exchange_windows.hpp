@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "access/window.hpp"
 #include "exchange/receive.hpp"
@@ -49,6 +52,27 @@ inline bool asks_for_help(const Input& input, int help_button) {
 inline bool leaves(const Input& input) {
   return input.event == "btncancel" || input.event == "winclose";
 }
+
+// The list the export and the import windows choose from: the plannings, or the categories
+// while the second of the two options above it is on, with "&tout sélectionner" and "ne &rien
+// sélectionner" below it. Its controls take the numbers 1 to 6; the window adds the options
+// with their captions.
+inline constexpr int kByPlanningOption = 1, kByCategoryOption = 2, kChoiceList = 4;
+std::span<const ControlSpec> choice_list_controls();
+
+struct ChoiceList {
+  std::vector<std::string> plannings;   // as the lists of plannings show them
+  std::vector<std::string> categories;  // by name
+  bool by_category = false;
+};
+
+void fill_choice_list(const ChoiceList& list);
+
+// Follows the options and the two buttons; false when the input is none of theirs.
+bool follow_choice_list(ChoiceList& list, const Input& input);
+
+// The entries marked, as indexes into the plannings or the categories shown.
+std::vector<std::size_t> marked_choices(const ChoiceList& list);
 
 // The slots in which the exchange windows keep themselves while a window opens over them.
 inline constexpr int kExportDialogSlot = 2;

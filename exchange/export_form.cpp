@@ -14,16 +14,28 @@ namespace tavelo {
 ExportLook export_look(ExportMode mode) {
   switch (mode) {
     case ExportMode::kReport:
-      return {"rapport du calendrier", "rapport.htm", "", "",
-              "enregistrer le rapport texte du calendrier", "*.txt"};
+      return {"rapport du calendrier",
+              "rapport.htm",
+              "",
+              "",
+              "enregistrer le rapport texte du calendrier",
+              "*.txt"};
     case ExportMode::kShare:
-      return {"partage de planifications", "exportep.htm", "partager les planifications",
-              "partager par catégorie", "", ""};
+      return {"partage de planifications",
+              "exportep.htm",
+              "partager les planifications",
+              "partager par catégorie",
+              "",
+              ""};
     case ExportMode::kExport:
       break;
   }
-  return {"exportation", "export.htm", "exporter les planifications", "exporter par catégorie",
-          "enregistrer le fichier d'exportation", "*.txa"};
+  return {"exportation",
+          "export.htm",
+          "exporter les planifications",
+          "exporter par catégorie",
+          "enregistrer le fichier d'exportation",
+          "*.txa"};
 }
 
 std::vector<ListedPlanning> listed_plannings(const fs::path& program_folder,

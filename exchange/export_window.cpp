@@ -11,19 +11,8 @@ namespace tavelo {
 
 namespace {
 
-constexpr int kByPlanning = 1, kByCategory = 2, kListLabel = 3, kList = 4, kSelectAll = 5,
-              kSelectNone = 6, kCategoryFiles = 7, kFilter = 8, kNotes = 9, kRecipients = 11,
-              kHelp = 12;
+constexpr int kCategoryFiles = 7, kFilter = 8, kNotes = 9, kRecipients = 11, kHelp = 12;
 
-constexpr std::string_view kPlanningsLabel = "planifications:";
-constexpr std::string_view kCategoriesLabel = "catégories:";
-
-constexpr ControlSpec kListControls[] = {
-    {ControlKind::label, kListLabel, kPlanningsLabel, 4, 2},
-    {ControlKind::list_box, kList, "", 5, 2, 66, 8, kSeveral},
-    {ControlKind::button, kSelectAll, "&tout sélectionner", 14, 2, 22},
-    {ControlKind::button, kSelectNone, "ne &rien sélectionner", 14, 26, 24},
-};
 constexpr ControlSpec kExportControls[] = {
     {ControlKind::check_box, kCategoryFiles, "fichiers de catégorie", 17, 2, 30},
     {ControlKind::check_box, kFilter, "filtre de catégorie (temps réel)", 17, 34, 34},
@@ -44,8 +33,7 @@ struct ExportWindow {
   ExportMode mode;
   ExportLook look;
   std::vector<ListedPlanning> plannings;
-  std::vector<std::string> categories;
-  bool by_category = false;
+  ChoiceList list;
 };
 
 // ---- the share mode's conditions ----
@@ -90,43 +78,15 @@ bool ready_to_share(ExchangeWindows& w) {
 
 // ---- the window ----
 
-void fill_list(ExportWindow& e) {
-  ClearItems(kList);
-  AddLabel(kListLabel, e.by_category ? kCategoriesLabel : kPlanningsLabel, 4, 2);
-  if (e.by_category) {
-    for (const std::string& category : e.categories) AddItem(kList, category);
-    if (e.categories.empty()) AddItem(kList, "aucune catégorie", -1);
-  } else {
-    for (const ListedPlanning& planning : e.plannings) AddItem(kList, planning.line);
-    if (e.plannings.empty()) AddItem(kList, "aucune planification", -1);
-  }
-}
-
-void mark_all(const ExportWindow& e, bool marked) {
-  const std::size_t count = e.by_category ? e.categories.size() : e.plannings.size();
-  for (std::size_t i = 0; i < count; ++i) MarkItem(kList, static_cast<int>(i), marked);
-  FocusControl(kList);
-}
-
-std::vector<std::string> marked_texts(int list, const std::vector<std::string>& texts) {
-  std::vector<std::string> chosen;
-  for (const int index : MarkedItems(list)) {
-    if (index >= 0 && static_cast<std::size_t>(index) < texts.size()) {
-      chosen.push_back(texts[static_cast<std::size_t>(index)]);
-    }
-  }
-  return chosen;
-}
-
 ExportSelection selection_of(const ExportWindow& e) {
   ExportSelection selection;
-  selection.by_category = e.by_category;
-  if (e.by_category) {
-    selection.categories = marked_texts(kList, e.categories);
-  } else {
-    std::vector<std::string> names;
-    for (const ListedPlanning& planning : e.plannings) names.push_back(planning.name);
-    selection.plannings = marked_texts(kList, names);
+  selection.by_category = e.list.by_category;
+  for (const std::size_t n : marked_choices(e.list)) {
+    if (e.list.by_category) {
+      selection.categories.push_back(e.list.categories[n]);
+    } else {
+      selection.plannings.push_back(e.plannings[n].name);
+    }
   }
   selection.category_files = ControlState(kCategoryFiles) != 0;
   selection.filter = ControlState(kFilter) != 0;
@@ -166,11 +126,13 @@ bool write_export(ExportWindow& e, const ExportSelection& selection) {
 }
 
 bool share(ExportWindow& e, const ExportSelection& selection) {
-  std::vector<std::string> identifiers;
-  for (const SharingRow& row : e.w.settings.sharing_table) {
-    identifiers.push_back(row.columns[kIdentifierColumn]);
+  std::vector<std::string> recipients;
+  for (const int index : MarkedItems(kRecipients)) {
+    const auto& table = e.w.settings.sharing_table;
+    if (index >= 0 && static_cast<std::size_t>(index) < table.size()) {
+      recipients.push_back(table[static_cast<std::size_t>(index)].columns[kIdentifierColumn]);
+    }
   }
-  const std::vector<std::string> recipients = marked_texts(kRecipients, identifiers);
   if (chosen_count(selection) == 0 || recipients.empty()) {
     e.w.prompts.notice("Il n'y a rien à exporter.");
     return false;
@@ -216,19 +178,19 @@ void open_export_window(ExportWindow& e) {
   OpenDialog("", 0, 0, 24, 70, e.look.title);
   if (e.mode != ExportMode::kReport) {
     const ControlSpec options[] = {
-        {ControlKind::option, kByPlanning, e.look.by_planning, 1, 2, 32, 2, kGroupStart},
-        {ControlKind::option, kByCategory, e.look.by_category, 1, 36, 32},
+        {ControlKind::option, kByPlanningOption, e.look.by_planning, 1, 2, 32, 2, kGroupStart},
+        {ControlKind::option, kByCategoryOption, e.look.by_category, 1, 36, 32},
     };
     AddControls(options);
-    SetControlState(kByPlanning, 1);
+    SetControlState(kByPlanningOption, 1);
   }
-  AddControls(kListControls);
+  AddControls(choice_list_controls());
   add_mode_controls(e);
   AddControls(kHelpControls);
   AddOkButton(0, 0);
   AddCancelButton(0, 0);
-  fill_list(e);
-  FocusControl(kList);
+  fill_choice_list(e.list);
+  FocusControl(kChoiceList);
 }
 
 }  // namespace
@@ -236,23 +198,15 @@ void open_export_window(ExportWindow& e) {
 void OpenExportDialog(ExchangeWindows& w, ExportMode mode) {
   if (mode == ExportMode::kShare && !ready_to_share(w)) return;
   ExportWindow e{w, mode, export_look(mode), listed_plannings(w.program_folder, w.settings), {}};
-  e.categories = known_categories(w.program_folder, e.plannings);
+  for (const ListedPlanning& planning : e.plannings) e.list.plannings.push_back(planning.line);
+  e.list.categories = known_categories(w.program_folder, e.plannings);
   open_export_window(e);
   for (;;) {
     const Input input = NextInput(-1);
     if (leaves(input)) return;
     if (asks_for_help(input, kHelp)) shell_service().show_help(e.look.help_page);
     if (input.event == "btnok" && done(e)) return;
-    if (input.event == "rd" + std::to_string(kByPlanning) ||
-        input.event == "rd" + std::to_string(kByCategory)) {
-      const bool by_category = ControlState(kByCategory) != 0;
-      if (by_category != e.by_category) {
-        e.by_category = by_category;
-        fill_list(e);
-      }
-    } else if (is_button(input, kSelectAll) || is_button(input, kSelectNone)) {
-      mark_all(e, is_button(input, kSelectAll));
-    }
+    follow_choice_list(e.list, input);
   }
 }
 

@@ -223,8 +223,7 @@ int ReceiveSharedPlannings(const ExchangeContext& context, bool show_errors,
     std::vector<std::string> failures;
     const NetworkDeadline deadline = context.network_deadline();
     context.wait_for_transfer([&] {
-      failures =
-          fetch_batches(context.network, batches, context.settings.own_identifier, deadline);
+      failures = fetch_batches(context.network, batches, context.settings.own_identifier, deadline);
     });
     if (show_errors) {
       for (const std::string& failure : failures) context.prompts.notice(failure);
@@ -239,12 +238,12 @@ int ReceiveAtMinute(MinuteReceive& receive, const ExchangeContext& context,
   std::vector<FetchBatch> batches = with_active_ftp(rows);
   if (!batches.empty() && !under_way(receive.fetch) && receive.network) {
     // The worker has its own copies of everything it reads.
-    receive.fetch = std::async(std::launch::async,
-                               [network = receive.network, batches = std::move(batches),
-                                own = context.settings.own_identifier,
-                                deadline = context.network_deadline()] {
-                                 fetch_batches(*network, batches, own, deadline);
-                               });
+    receive.fetch =
+        std::async(std::launch::async,
+                   [network = receive.network, batches = std::move(batches),
+                    own = context.settings.own_identifier, deadline = context.network_deadline()] {
+                     fetch_batches(*network, batches, own, deadline);
+                   });
   }
   if (receive.fetch.valid()) receive.fetch.wait_for(receive.patience);
   return announce(show_notice, apply_command_files(context, rows));

@@ -43,8 +43,7 @@ std::vector<FetchBatch> receiving_rows(const ExchangeContext& context);
 // Downloads the command files of others from each batch's server into its folder, each deleted
 // on the server once it is here whole, until the deadline. Returns the failures' messages.
 std::vector<std::string> fetch_batches(Network& network, const std::vector<FetchBatch>& batches,
-                                       const std::string& own_identifier,
-                                       NetworkDeadline deadline);
+                                       const std::string& own_identifier, NetworkDeadline deadline);
 
 // Applies every command file of the rows' folders that is not one of ours (a newer copy replaces
 // the planning of the same unique identifier, an empty file deletes it). Each command file is

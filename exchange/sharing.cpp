@@ -250,8 +250,7 @@ void RelayCommandFiles(const ExchangeContext& context, bool show_errors) {
   if (batches.empty()) return;
   std::vector<std::string> failures;
   const NetworkDeadline deadline = context.network_deadline();
-  context.wait_for_transfer(
-      [&] { failures = relay_batches(context.network, batches, deadline); });
+  context.wait_for_transfer([&] { failures = relay_batches(context.network, batches, deadline); });
   if (!show_errors) return;
   for (const std::string& failure : failures) context.prompts.notice(failure);
 }

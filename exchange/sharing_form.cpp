@@ -109,7 +109,8 @@ std::string ftp_write_message(const SharingRow& row, FtpWriteFailure failure) {
 }
 
 bool ftp_to_check(const SharingRow& row) {
-  return row.columns[kFtpActiveColumn] == "1" && !trim_spaces(row.columns[kFtpServerColumn]).empty() &&
+  return row.columns[kFtpActiveColumn] == "1" &&
+         !trim_spaces(row.columns[kFtpServerColumn]).empty() &&
          !trim_spaces(row.columns[kFtpUserColumn]).empty();
 }
 
@@ -141,7 +142,8 @@ bool save_sharing_row(const ExchangeContext& context, SharingForm& form, Sharing
     return false;
   }
   const auto known = row_of(form, identifier);
-  if (known && !prompts.question("souhaitez-vous réenregistrer l'identifiant, " + identifier + "?")) {
+  if (known &&
+      !prompts.question("souhaitez-vous réenregistrer l'identifiant, " + identifier + "?")) {
     return false;
   }
   const fs::path probe =

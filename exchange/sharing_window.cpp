@@ -19,8 +19,8 @@ constexpr int kOwnIdentifier = 2, kIdentifiers = 4, kFolder = 6, kBrowse = 7, kS
               kFtpActive = 14;
 
 constexpr ControlSpec kSharingControls[] = {
-    {ControlKind::check_box, kImportAllowed, "autoriser l'importation des dossiers partagés", 1,
-     2, 52},
+    {ControlKind::check_box, kImportAllowed, "autoriser l'importation des dossiers partagés", 1, 2,
+     52},
     {ControlKind::check_box, kExportAllowed, "autoriser l'exportation vers les dossiers partagés",
      3, 2, 52},
     {ControlKind::label, 1, "votre identifiant:", 5, 2},

@@ -6,7 +6,8 @@
 #include "access/window_prompts.hpp"
 #include "alarms/chime_catalogue.hpp"
 #include "alarms/sound_players.hpp"
-#include "exchange/receive.hpp"
+#include "exchange/exchange_windows.hpp"
+#include "exchange/import_window.hpp"
 #include "platform/services.hpp"
 #include "shell/calendar_window.hpp"
 #include "shell/report_window.hpp"
@@ -31,10 +32,8 @@ struct Program {
   std::optional<std::string> server;
 };
 
-void receive_network_plannings(const AgendaRun& run, Program& p) {
-  ReceiveSharedPlannings(
-      {run.program_folder, run.settings, interface_clock(), p.network, p.prompts}, false,
-      [](const std::string& chain) { AskUser(chain); });
+ExchangeWindows exchange_of(AgendaRun& run, Program& p) {
+  return {run.program_folder, run.settings, interface_clock(), p.network, p.prompts};
 }
 
 StartupHost host_of(AgendaRun& run, Program& p) {
@@ -50,7 +49,15 @@ StartupHost host_of(AgendaRun& run, Program& p) {
   host.donation_reminder = [&run, &p] {
     DonationReminder(run.user_folders.application_data, p.prompts);
   };
-  host.receive_network_plannings = [&run, &p] { receive_network_plannings(run, p); };
+  host.receive_network_plannings = [&run, &p] {
+    ExchangeWindows exchange = exchange_of(run, p);
+    RelayCommandFiles(window_exchange_context(exchange), true);
+    ReceiveNetworkPlannings(exchange, true);
+  };
+  host.import_exchange_file = [&p](AgendaRun& import_run, const fs::path& file) {
+    ExchangeWindows exchange = exchange_of(import_run, p);
+    ImportExchangeFile(exchange, file);
+  };
   host.chime_catalogue = [&run, &p](int mode) {
     // The chime options are not part of the program yet: nothing opens for new profiles.
     return FetchChimeCatalogue(mode, run.program_folder, {p.network, p.server}, p.prompts, [] {})

@@ -300,7 +300,8 @@ class CurlFtpSession final : public FtpSession {
   }
 
   bool download(std::string_view remote_name, const fs::path& local_file) override {
-    if (!usable_name(remote_name) || !prepare(folder_url(absolute_, steps_) + escaped(remote_name))) {
+    if (!usable_name(remote_name) ||
+        !prepare(folder_url(absolute_, steps_) + escaped(remote_name))) {
       return false;
     }
     return perform_to_file(easy_.get(), local_file);
