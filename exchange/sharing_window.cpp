@@ -1,6 +1,7 @@
 #include "exchange/sharing_window.hpp"
 
 #include "access/dialog.hpp"
+#include "access/speech.hpp"
 #include "access/window.hpp"
 #include "exchange/sharing_form.hpp"
 #include "platform/services.hpp"
@@ -16,7 +17,7 @@ constexpr std::string_view kSharingNotice =
 
 constexpr int kOwnIdentifier = 2, kIdentifiers = 4, kFolder = 6, kBrowse = 7, kSave = 8,
               kDelete = 9, kHelp = 10, kImportAllowed = 11, kExportAllowed = 12, kFtpButton = 13,
-              kFtpActive = 14;
+              kFtpActive = 14, kNotice = 16;
 
 constexpr ControlSpec kSharingControls[] = {
     {ControlKind::check_box, kImportAllowed, "autoriser l'importation des dossiers partagés", 1, 2,
@@ -35,21 +36,26 @@ constexpr ControlSpec kSharingControls[] = {
     {ControlKind::button, kSave, "&enregistrer", 17, 2, 16},
     {ControlKind::button, kDelete, "s&upprimer", 17, 20, 16},
     {ControlKind::button, kHelp, "Aide-F1", 17, 38, 12},
+    // The notice is a text of its own, named by a label, so that a screen reader can read it
+    // again.
+    {ControlKind::label, kNotice - 1, "à noter:", 20, 2},
+    {ControlKind::editor, kNotice, kSharingNotice, 21, 2, 68, 4, kReadOnly},
 };
 
-constexpr int kFtpServer = 21, kFtpUser = 22, kFtpPassword = 23, kFtpFolder = 24, kFtpPort = 25,
-              kFtpPassive = 26, kFtpHelp = 27;
+// Each field follows the label that names it.
+constexpr int kFtpServer = 22, kFtpUser = 24, kFtpPassword = 26, kFtpFolder = 28, kFtpPort = 30,
+              kFtpPassive = 31, kFtpHelp = 32;
 
 constexpr ControlSpec kFtpControls[] = {
-    {ControlKind::label, 31, "ftp://", 1, 2},
+    {ControlKind::label, kFtpServer - 1, "ftp://", 1, 2},
     {ControlKind::text_field, kFtpServer, "", 1, 18, 30},
-    {ControlKind::label, 32, "pseudo", 3, 2},
+    {ControlKind::label, kFtpUser - 1, "pseudo", 3, 2},
     {ControlKind::text_field, kFtpUser, "", 3, 18, 30},
-    {ControlKind::label, 33, "passe", 5, 2},
+    {ControlKind::label, kFtpPassword - 1, "passe", 5, 2},
     {ControlKind::text_field, kFtpPassword, "", 5, 18, 30, 2, kPassword},
-    {ControlKind::label, 34, "sous-dossier", 7, 2},
+    {ControlKind::label, kFtpFolder - 1, "sous-dossier", 7, 2},
     {ControlKind::text_field, kFtpFolder, "", 7, 18, 30},
-    {ControlKind::label, 35, "port:", 9, 2},
+    {ControlKind::label, kFtpPort - 1, "port:", 9, 2},
     {ControlKind::text_field, kFtpPort, "", 9, 18, 8, 2, kDigitsOnly},
     {ControlKind::check_box, kFtpPassive, "mode passif", 11, 2, 20},
     {ControlKind::button, kFtpHelp, "aide-f1", 11, 36, 12},
@@ -191,15 +197,16 @@ bool store(SharingWindow& s) {
 }
 
 void open_sharing_window(SharingWindow& s) {
-  SetNoticeText(kSharingNotice);
-  OpenDialog("d", 0, 0, 19, 72, "dossiers partagés");
+  OpenDialog("", 0, 0, 25, 72, "dossiers partagés");
   AddControls(kSharingControls);
+  AddOkButton(0, 0);
   AddCancelButton(0, 0);
   SetControlText(kOwnIdentifier, s.form.own_identifier);
   SetControlState(kImportAllowed, s.form.import_allowed ? 1 : 0);
   SetControlState(kExportAllowed, s.form.export_allowed ? 1 : 0);
   select_row(s, s.form.table.empty() ? std::nullopt : std::optional<std::size_t>(0));
   FocusControl(kImportAllowed);
+  Speak(kSharingNotice, 0);
 }
 
 }  // namespace

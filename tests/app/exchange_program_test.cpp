@@ -190,7 +190,7 @@ TEST(ExchangeProgram, AnExportByCategoryComesBackWholeInAFreshProgramFolder) {
   Planning sport_template;
   sport_template.subject = "entraînement";
   sport_template.category = "sport";
-  write_bytes(marc.folder() / "sport.cat", write_planning(sport_template));
+  write_bytes(category_template_file(marc.folder(), "sport"), write_planning(sport_template));
   write_bytes(marc.folder() / kFilterFile, write_filter({"sport", "travail"}));
 
   // "Transfert", "Exporter": by category, "sport", with its category file and the filter.
@@ -212,7 +212,8 @@ TEST(ExchangeProgram, AnExportByCategoryComesBackWholeInAFreshProgramFolder) {
   const std::string sent_name = list_plannings(marc.rdv())[0];
   EXPECT_EQ(names[0], sent_name);
   EXPECT_EQ(inspected(anne.rdv() / names[0]), inspected(marc.rdv() / sent_name));
-  EXPECT_EQ(inspected(anne.folder() / "sport.cat"), inspected(marc.folder() / "sport.cat"));
+  EXPECT_EQ(inspected(category_template_file(anne.folder(), "sport")),
+            inspected(category_template_file(marc.folder(), "sport")));
   EXPECT_EQ(loadfilter(anne.folder()), (std::vector<std::string>{"sport", "travail"}));
 }
 

@@ -2,6 +2,7 @@
 // FTP server, the import window and the export window in its three modes.
 #include <gtest/gtest.h>
 
+#include "access/speech.hpp"
 #include "access/window_prompts.hpp"
 #include "exchange/export_window.hpp"
 #include "exchange/import.hpp"
@@ -56,6 +57,7 @@ class ExchangeWindows : public ::testing::Test {
   ScriptRun run(std::string_view script,
                 const std::function<void(tavelo::ExchangeWindows&)>& window) {
     return runner_.run(script, [&] {
+      LoadSpeechLibraries();
       tavelo::ExchangeWindows w{folder(), settings_, interface_clock(), network_, prompts_};
       window(w);
       return 0;
@@ -120,15 +122,15 @@ TEST_F(ExchangeWindows, TheFtpWindowTestsItsServerAndTheRowItsFtpFolder) {
           "\n"
           // A closed port: the user declines to keep the server, then the server answers but lacks
           // the sub-folder.
-          "click 13\nfocus 21\ntype ftp://127.0.0.1\nfocus 22\ntype relais\nfocus 23\ntype mdp\n"
-          "focus 24\ntype partage\\absent\nfocus 25\ntype " +
+          "click 13\nfocus 22\ntype ftp://127.0.0.1\nfocus 24\ntype relais\nfocus 26\ntype mdp\n"
+          "focus 28\ntype partage\\absent\nfocus 30\ntype " +
           std::to_string(closed_port()) +
           "\n"
           "answer no\nclick ok\n"
-          "focus 25\ntype " +
+          "focus 30\ntype " +
           port +
           "\nclick ok\n"
-          "focus 24\ntype partage\\agenda\nclick ok\n"
+          "focus 28\ntype partage\\agenda\nclick ok\n"
           "check 14\nclick 8\nclick ok\n",
       [](tavelo::ExchangeWindows& w) { EXPECT_TRUE(OpenSharingSettings(w)); });
   EXPECT_TRUE(run.has("window \"dossier FTP\"")) << run.text();
@@ -150,6 +152,22 @@ TEST_F(ExchangeWindows, TheFtpWindowTestsItsServerAndTheRowItsFtpFolder) {
       << "the write test's file was deleted on the server";
   EXPECT_GE(read_bytes(log.path() / "connexions.log").size(), 3 * std::string("connexion\n").size())
       << "the FTP window's tests and the row's write test each reached the server";
+}
+
+TEST_F(ExchangeWindows, AServerThatNeverAnswersIsAnnouncedWhileTheFtpWindowWaitsForIt) {
+  SilentServer silent;
+  const auto start = std::chrono::steady_clock::now();
+  const ScriptRun run = this->run(
+      "wait 1s\nclick 13\nfocus 22\ntype 127.0.0.1\nfocus 30\ntype " +
+          std::to_string(silent.port()) + "\nanswer no\nclick ok\nclick cancel\nclick cancel\n",
+      [](tavelo::ExchangeWindows& w) { EXPECT_FALSE(OpenSharingSettings(w)); });
+  EXPECT_TRUE(run.has("speak \"transfert en cours\"")) << run.text();
+  EXPECT_TRUE(
+      run.has("question \"Aucune réponse n'a été reçu du site FTP spécifié. Souaitez-vous "
+              "quand-même le valider?\" -> no"))
+      << run.text();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10))
+      << "the window waited for its time-outs, no longer";
 }
 
 TEST_F(ExchangeWindows, DeletingAGroupAsksAndDeletesItsPlanningsTellingTheRecipients) {
