@@ -86,11 +86,13 @@ bool follow_choice_list(ChoiceList& list, const Input& input) {
   return true;
 }
 
-std::vector<std::size_t> marked_choices(const ChoiceList& list) {
-  std::vector<std::size_t> marked;
+Marked marked_choices(const ChoiceList& list) {
+  Marked marked;
+  const std::vector<std::string>& entries = list.by_category ? list.categories : list.files;
   for (const int index : MarkedItems(kChoiceList)) {
-    if (index >= 0 && static_cast<std::size_t>(index) < shown(list).size()) {
-      marked.push_back(static_cast<std::size_t>(index));
+    if (index >= 0 && static_cast<std::size_t>(index) < entries.size()) {
+      (list.by_category ? marked.categories : marked.files)
+          .push_back(entries[static_cast<std::size_t>(index)]);
     }
   }
   return marked;

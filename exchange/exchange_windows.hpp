@@ -62,6 +62,7 @@ std::span<const ControlSpec> choice_list_controls();
 
 struct ChoiceList {
   std::vector<std::string> plannings;   // as the lists of plannings show them
+  std::vector<std::string> files;       // the plannings' file names, in the same order
   std::vector<std::string> categories;  // by name
   bool by_category = false;
 };
@@ -71,8 +72,12 @@ void fill_choice_list(const ChoiceList& list);
 // Follows the options and the two buttons; false when the input is none of theirs.
 bool follow_choice_list(ChoiceList& list, const Input& input);
 
-// The entries marked, as indexes into the plannings or the categories shown.
-std::vector<std::size_t> marked_choices(const ChoiceList& list);
+// What is marked in the list: planning files, or categories while they are shown.
+struct Marked {
+  std::vector<std::string> files;
+  std::vector<std::string> categories;
+};
+Marked marked_choices(const ChoiceList& list);
 
 // The slots in which the exchange windows keep themselves while a window opens over them.
 inline constexpr int kExportDialogSlot = 2;

@@ -81,13 +81,9 @@ bool ready_to_share(ExchangeWindows& w) {
 ExportSelection selection_of(const ExportWindow& e) {
   ExportSelection selection;
   selection.by_category = e.list.by_category;
-  for (const std::size_t n : marked_choices(e.list)) {
-    if (e.list.by_category) {
-      selection.categories.push_back(e.list.categories[n]);
-    } else {
-      selection.plannings.push_back(e.plannings[n].name);
-    }
-  }
+  Marked marked = marked_choices(e.list);
+  selection.plannings = std::move(marked.files);
+  selection.categories = std::move(marked.categories);
   selection.category_files = ControlState(kCategoryFiles) != 0;
   selection.filter = ControlState(kFilter) != 0;
   return selection;
@@ -198,7 +194,10 @@ void open_export_window(ExportWindow& e) {
 void OpenExportDialog(ExchangeWindows& w, ExportMode mode) {
   if (mode == ExportMode::kShare && !ready_to_share(w)) return;
   ExportWindow e{w, mode, export_look(mode), listed_plannings(w.program_folder, w.settings), {}};
-  for (const ListedPlanning& planning : e.plannings) e.list.plannings.push_back(planning.line);
+  for (const ListedPlanning& planning : e.plannings) {
+    e.list.plannings.push_back(planning.line);
+    e.list.files.push_back(planning.name);
+  }
   e.list.categories = known_categories(w.program_folder, e.plannings);
   open_export_window(e);
   for (;;) {

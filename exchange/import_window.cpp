@@ -45,13 +45,9 @@ void open_import_window(ImportWindow& i) {
 ImportChoice choice_of(const ImportWindow& i) {
   ImportChoice choice;
   choice.by_category = i.list.by_category;
-  for (const std::size_t n : marked_choices(i.list)) {
-    if (i.list.by_category) {
-      choice.categories.push_back(i.list.categories[n]);
-    } else {
-      choice.plannings.push_back(i.staged.plannings[n].name);
-    }
-  }
+  Marked marked = marked_choices(i.list);
+  choice.plannings = std::move(marked.files);
+  choice.categories = std::move(marked.categories);
   choice.category_files = ControlState(kCategoryFiles) != 0;
   choice.category_filter = ControlState(kFilter) != 0;
   return choice;
@@ -87,7 +83,10 @@ bool ImportExchangeFile(ExchangeWindows& w, const std::optional<fs::path>& given
   std::optional<ImportWindow> window;
   return import_exchange_file(context, *file, [&window](const StagedImport& staged) {
     if (!window) {
-      window.emplace(staged, ChoiceList{staged_lines(staged), staged_categories(staged)});
+      std::vector<std::string> files;
+      for (const ExchangeEntry& entry : staged.plannings) files.push_back(entry.name);
+      window.emplace(staged,
+                     ChoiceList{staged_lines(staged), std::move(files), staged_categories(staged)});
     }
     return choose(*window);
   });

@@ -63,6 +63,12 @@ constexpr ControlSpec kFtpControls[] = {
 
 // ---- the FTP window ----
 
+// "1" or "0" as a check box is ticked. Built from a character: GCC 12 at -O3 warns of an overlap
+// that cannot happen when a text literal is assigned to a column.
+std::string ticked_column(int check_box) {
+  return std::string(1, ControlState(check_box) != 0 ? '1' : '0');
+}
+
 void show_ftp_fields(const SharingRow& row) {
   SetControlText(kFtpServer, row.columns[kFtpServerColumn]);
   SetControlText(kFtpUser, row.columns[kFtpUserColumn]);
@@ -78,7 +84,7 @@ SharingRow typed_ftp_fields(SharingRow row) {
   row.columns[kFtpPasswordColumn] = ControlText(kFtpPassword);
   row.columns[kFtpFolderColumn] = ControlText(kFtpFolder);
   row.columns[kFtpPortColumn] = ControlText(kFtpPort);
-  row.columns[kFtpPassiveColumn] = ControlState(kFtpPassive) != 0 ? "1" : "0";
+  row.columns[kFtpPassiveColumn] = ticked_column(kFtpPassive);
   normalise_ftp_fields(row);
   return row;
 }
@@ -140,7 +146,7 @@ SharingRow typed_row(const SharingWindow& s) {
   SharingRow row = s.shown;
   row.columns[kIdentifierColumn] = ControlText(kIdentifiers);
   row.columns[kFolderColumn] = ControlText(kFolder);
-  row.columns[kFtpActiveColumn] = ControlState(kFtpActive) != 0 ? "1" : "0";
+  row.columns[kFtpActiveColumn] = ticked_column(kFtpActive);
   return row;
 }
 
