@@ -66,6 +66,10 @@ void BuildPopupMenu(std::string_view title, int first,
   BuildPopupMenu(title, first, std::span<const std::string_view>(items.begin(), items.size()));
 }
 
+void ShowPopupMenu() {
+  window_system().show_popup_menu(dialog_state().window);
+}
+
 void AddEditMenu(int base, int language) {
   static constexpr std::array<std::string_view, 9> french = {"&Édition",
                                                              "&Défaire\tCTRL+Z",

@@ -18,6 +18,8 @@ void BuildMenu(std::string_view title, int first, std::initializer_list<std::str
 void BuildPopupMenu(std::string_view title, int first, std::span<const std::string_view> items);
 void BuildPopupMenu(std::string_view title, int first,
                     std::initializer_list<std::string_view> items);
+// Opens the pop-up menu of the current window; its items come as "menu" + number.
+void ShowPopupMenu();
 
 // The edit menu at menu numbers base .. base + 7 (base 0 means 1); language 1 is English.
 void AddEditMenu(int base, int language);

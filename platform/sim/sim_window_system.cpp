@@ -81,14 +81,35 @@ SimWindowSystem::Window& SimWindowSystem::current() {
   return *w;
 }
 
+SimWindowSystem::Window& SimWindowSystem::reachable() {
+  Window& w = current();
+  if (!w.shown)
+    throw std::invalid_argument("la fenêtre " + in_quotes(w.shape.title) + " est cachée");
+  return w;
+}
+
+// A window opened hidden says so instead of appearing.
 int SimWindowSystem::open_window(const WindowSpec& wanted) {
   const int number = next_window_++;
-  windows_[number].shape = wanted;
+  Window& w = windows_[number];
+  w.shape = wanted;
+  w.shown = !wanted.hidden;
   foreground_ = number;
-  active_ = true;
-  transcript_.write("window " + in_quotes(wanted.title));
-  post({.kind = RawEvent::Kind::activated, .window = number});
+  active_ = w.shown;
+  transcript_.write((w.shown ? "window " : "hide ") + in_quotes(wanted.title));
+  if (w.shown) post({.kind = RawEvent::Kind::activated, .window = number});
   return number;
+}
+
+// Showing a window activates it; hiding it takes the activation away.
+void SimWindowSystem::show_window(int window, bool shown) {
+  Window* w = window_of(window);
+  if (w == nullptr || w->shown == shown) return;
+  w->shown = shown;
+  transcript_.write((shown ? "show " : "hide ") + in_quotes(w->shape.title));
+  if (window != foreground_) return;
+  active_ = shown;
+  post({.kind = shown ? RawEvent::Kind::activated : RawEvent::Kind::deactivated, .window = window});
 }
 
 void SimWindowSystem::close_window(int window) {
@@ -107,7 +128,8 @@ void SimWindowSystem::set_window_title(int window, std::string_view title) {
 }
 
 bool SimWindowSystem::program_in_foreground() const {
-  return active_ && foreground_ != 0;
+  const Window* w = window_of(foreground_);
+  return active_ && w != nullptr && w->shown;
 }
 
 std::string SimWindowSystem::window_title(int window) const {
@@ -260,6 +282,10 @@ void SimWindowSystem::select_text(int window, int number, int start, int length)
                     in_quotes(std::string_view(c->text).substr(from, to - from)));
 }
 
+void SimWindowSystem::set_control_name(int window, int number, std::string_view name) {
+  if (Control* c = control_of(window, number)) c->name = name;
+}
+
 int SimWindowSystem::focused_control(int window) const {
   const Window* w = window_of(window);
   return w == nullptr ? -1 : w->focus;
@@ -280,6 +306,7 @@ void SimWindowSystem::focus_control(Window& window, int number) {
 // What a screen reader says for the control: its caption, or the label just before it.
 std::string SimWindowSystem::accessible_name(const Window& window, int number) const {
   const Control& c = window.controls.at(number);
+  if (!c.name.empty()) return c.name;
   switch (c.kind) {
     case ControlKind::button:
     case ControlKind::check_box:
@@ -330,7 +357,14 @@ int SimWindowSystem::popup_menu(int window) {
   return w->popup;
 }
 
-void SimWindowSystem::show_popup_menu(int) {}
+// The pop-up menu shows its items, separators as "-".
+void SimWindowSystem::show_popup_menu(int window) {
+  const Window* w = window_of(window);
+  if (w == nullptr || w->popup == 0) return;
+  std::string line = "popup";
+  for (const std::string& text : menu_texts(w->popup)) line += " " + in_quotes(text);
+  transcript_.write(line);
+}
 
 std::vector<std::string> SimWindowSystem::menu_texts(int menu) const {
   const auto found = menus_.find(menu);
@@ -526,7 +560,8 @@ void SimWindowSystem::press(int key) {
   if (key == vk::shift) keys_[vk::left_shift] = 0x8000;
   if (key == vk::control) keys_[vk::left_control] = 0x8000;
   Window* w = window_of(foreground_);
-  if (w == nullptr || !active_) return;
+  keys_unseen_ = true;
+  if (w == nullptr || !active_ || !w->shown) return;
   const int window = foreground_;
   const int modifiers = held_modifiers();
   const bool alt = (modifiers & kShortcutAlt) != 0;
@@ -571,7 +606,7 @@ void SimWindowSystem::release(int key) {
     keys_[vk::control] = keys_[vk::left_control] = keys_[vk::right_control] = 0;
   }
   Window* w = window_of(foreground_);
-  if (w == nullptr || !active_) return;
+  if (w == nullptr || !active_ || !w->shown) return;
   const bool system = key == vk::alt || key_state(vk::alt) != 0;
   post({.kind = system ? RawEvent::Kind::system_key_up : RawEvent::Kind::key_up,
         .window = foreground_,
@@ -622,7 +657,7 @@ void SimWindowSystem::move_focus(int step) {
 }
 
 void SimWindowSystem::type_text(std::string_view text) {
-  Window& w = current();
+  Window& w = reachable();
   Control* c = control_of(foreground_, w.focus);
   if (c != nullptr && is_editable(c->kind, c->flags) && !(c->flags & kReadOnly)) {
     c->text += text;
@@ -640,13 +675,14 @@ void SimWindowSystem::type_text(std::string_view text) {
 }
 
 void SimWindowSystem::user_focus(int number) {
-  if (!current().controls.contains(number)) {
+  if (!reachable().controls.contains(number)) {
     throw std::invalid_argument("aucun contrôle " + std::to_string(number));
   }
   focus_control(current(), number);
 }
 
 void SimWindowSystem::click(int number) {
+  reachable();
   Control* c = control_of(foreground_, number);
   if (c == nullptr) throw std::invalid_argument("aucun contrôle " + std::to_string(number));
   if (can_take_focus(c->kind)) focus_control(current(), number);
@@ -654,6 +690,7 @@ void SimWindowSystem::click(int number) {
 }
 
 SimWindowSystem::Control& SimWindowSystem::control_with_item(int number, int index) {
+  reachable();
   Control* c = control_of(foreground_, number);
   if (c == nullptr) throw std::invalid_argument("aucun contrôle " + std::to_string(number));
   if (index < 0 || index >= static_cast<int>(c->items.size())) {
@@ -691,6 +728,7 @@ void SimWindowSystem::mark(int number, int index, bool marked) {
 }
 
 void SimWindowSystem::set_checked(int number, bool checked) {
+  reachable();
   Control* c = control_of(foreground_, number);
   if (c == nullptr || c->kind != ControlKind::check_box) {
     throw std::invalid_argument("aucune case à cocher " + std::to_string(number));
@@ -764,7 +802,9 @@ RawEvent SimWindowSystem::wait_event(int timeout_ms) {
         input_ != nullptr ? input_->next_due() : std::nullopt;
     if (input_ != nullptr && !input_due) throw SimSessionOver();
     if (input_due && static_cast<std::int32_t>(*input_due - now) <= 0) {
+      keys_unseen_ = false;
       input_->perform(*this);
+      if (queue_.empty() && std::exchange(keys_unseen_, false)) return RawEvent{};
       continue;
     }
     std::optional<std::uint32_t> next = deadline;

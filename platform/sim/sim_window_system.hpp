@@ -38,10 +38,11 @@ struct SimSessionOver : std::runtime_error {
 // An in-memory window system that behaves like native controls: a key pressed on a control gives
 // a character message while it is held; on release, Space on a button, check box or option and
 // Return on a button give that control's click, Return elsewhere clicks the OK button (1036) and
-// Escape the Cancel button (1035), as a dialog's default buttons do. Space going down on a check
-// list ticks or unticks its focused (selected) item, as a native check list does. A registered
-// shortcut takes its key instead. Time moves only while the program waits: a wait with nothing
-// due advances the clock by its timeout, or to the next timer or input.
+// Escape the Cancel button (1035), as a dialog's default buttons do. A hidden window gets no keys
+// and cannot be clicked, but its timers, menu commands and tray clicks reach the program. Space
+// going down on a check list ticks or unticks its focused (selected) item, as a native check list
+// does. A registered shortcut takes its key instead. Time moves only while the program waits: a
+// wait with nothing due advances the clock by its timeout, or to the next timer or input.
 class SimWindowSystem final : public WindowSystem {
  public:
   SimWindowSystem(Clock& clock, Transcript& transcript);
@@ -52,6 +53,7 @@ class SimWindowSystem final : public WindowSystem {
   int open_window(const WindowSpec& wanted) override;
   void close_window(int window) override;
   void set_window_title(int window, std::string_view title) override;
+  void show_window(int window, bool shown) override;
   bool program_in_foreground() const override;
   int foreground_window() const override { return foreground_; }
 
@@ -73,6 +75,7 @@ class SimWindowSystem final : public WindowSystem {
   void set_caret(int window, int number, CaretPosition position) override;
   void select_all_text(int window, int number) override;
   void select_text(int window, int number, int start, int length) override;
+  void set_control_name(int window, int number, std::string_view name) override;
   int focused_control(int window) const override;
   void set_focus(int window, int number) override;
 
@@ -149,6 +152,7 @@ class SimWindowSystem final : public WindowSystem {
     int state = 0;
     std::vector<ListItem> items;
     CaretPosition caret;
+    std::string name;  // given by the program, before its caption or label
   };
   struct Timer {
     int interval = 0;
@@ -156,6 +160,7 @@ class SimWindowSystem final : public WindowSystem {
   };
   struct Window {
     WindowSpec shape;
+    bool shown = true;
     std::map<int, Control> controls;
     std::vector<int> creation_order;
     int focus = -1;
@@ -176,6 +181,8 @@ class SimWindowSystem final : public WindowSystem {
   Control& control_with_item(int number, int index);
   void post_change(int number);
   Window& current();
+  // The window the user acts on: the current one, which must be shown.
+  Window& reachable();
   void post(RawEvent event);
   void post_click(int number);
   void move_focus(int step);
@@ -204,6 +211,9 @@ class SimWindowSystem final : public WindowSystem {
   std::map<int, std::pair<int, int>> pressed_on_;
   std::deque<RawEvent> queue_;
   std::deque<std::string> answers_;
+  // Keys went down that gave no event (modifiers, or a hidden window): the wait ends so that
+  // the program can read them while they are held.
+  bool keys_unseen_ = false;
 };
 
 }  // namespace tavelo
