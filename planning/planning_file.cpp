@@ -121,6 +121,10 @@ void read_group_e(FieldReader& in, Planning& p, const PlanningLayout& layout) {
 
 }  // namespace
 
+bool has_note(const Planning& planning) {
+  return planning.note_kind != 0 && !planning.note.empty();
+}
+
 Planning planning_defaults(const Settings& settings) {
   Planning p;
   p.alarm = settings.default_alarm;

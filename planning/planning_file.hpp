@@ -25,6 +25,9 @@ struct PlanningLayout {
   bool last_field_optional = false;
 };
 
+// The planning carries a note worth showing.
+bool has_note(const Planning& planning);
+
 // Reads one planning record into `planning`, which holds the defaults for what is not read:
 // `planning_defaults` gives them, from the settings.
 Planning planning_defaults(const Settings& settings);
