@@ -1,0 +1,227 @@
+// The real-time agenda, driven by scripts on the simulated clock, from a program folder of its
+// own with its planning files.
+#include "shell/realtime_agenda.hpp"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "access/speech.hpp"
+#include "access/window_prompts.hpp"
+#include "alarms/chime_profile.hpp"
+#include "planning/calendar.hpp"
+#include "planning/categories.hpp"
+#include "planning/planning_file.hpp"
+#include "planning/planning_names.hpp"
+#include "planning/settings.hpp"
+#include "planning/text.hpp"
+#include "platform/linux/linux_shell.hpp"
+#include "platform/portable/curl_network.hpp"
+#include "platform/services.hpp"
+#include "platform/sim/fixed_clock.hpp"
+#include "platform/sim/sim_shell.hpp"
+#include "shell/journal.hpp"
+#include "tests/support/local_server.hpp"
+#include "tests/support/received_mail.hpp"
+#include "tests/support/script_runner.hpp"
+
+namespace tavelo::testing {
+namespace {
+
+const int kToday = daynumber(2026, 3, 6);  // a Friday
+
+Planning planning(std::string subject) {
+  Planning p;
+  p.subject = std::move(subject);
+  p.journal = 1;
+  return p;
+}
+
+class RealtimeAgendaTest : public ::testing::Test {
+ protected:
+  RealtimeAgendaTest() {
+    settings.background_mode = 1;
+    settings.journal_folder = journal().string();
+    fs::create_directories(rdv());
+    run.management_done = true;  // the management pass of the day is done
+  }
+
+  fs::path folder() const { return runner.folder(); }
+  fs::path rdv() const { return planning_folder(folder()); }
+  fs::path journal() const { return folder() / "journal"; }
+  std::string section(std::string_view name = "bilan principal") const {
+    return utf8_from_cp1252(read_bytes(journal() / (std::string(name) + ".txt")));
+  }
+
+  std::string put(int hour, int minute, const Planning& p, int day = kToday) {
+    const std::string name = planning_base_name(day, time_text(hour, minute));
+    write_bytes(rdv() / name, write_planning(p));
+    return name;
+  }
+  Planning read(const std::string& name) const {
+    int readerror = 0;
+    return loadplanning(rdv() / name, folder(), settings, readerror);
+  }
+
+  // Runs the agenda as the mode loop does, again after each management pass it hands over.
+  ScriptRun agenda(std::string_view script, std::string command_line = {}) {
+    return runner.run(script, [&] {
+      LoadSpeechLibraries();
+      SoundPlayers alarms(sound_mixer(), interface_clock(), folder());
+      alarms.report = sound_report();
+      Mixer chime_mixer;
+      FixedClock chime_clock({2026, 1, 1, 0, 0, 0, 0});
+      SoundPlayers chime_players(chime_mixer, chime_clock, chime_folder(folder()));
+      ChimeSounds chimes{chime_players, {}, [](std::size_t) -> std::size_t { return 0; }};
+      WindowPrompts prompts;
+      Transcript shell_lines(interface_clock(), &shell_out);
+      SimShell sim_shell(shell_lines, folder());
+      LinuxShell linux_shell(folder());
+      const ShellService shell(real_shell ? static_cast<Shell&>(linux_shell) : sim_shell);
+      RealtimeServices services{folder(), settings,  prompts, alarms, chimes, network,
+                                server,   url_tasks, icon,    mails,  {},     {},
+                                {},       {},        {},      {},     {},     {}};
+      for (;;) {
+        returned.push_back(RealtimeAgenda(services, run, command_line));
+        if (returned.back() != kToManagement) return 0;
+        command_line.clear();
+      }
+    });
+  }
+
+  // What the journal and the threads of the agenda left once they are done.
+  void finish_threads() {
+    url_tasks.wait();
+    mails.clear();
+  }
+
+  ScriptRunner runner;
+  Settings settings = [] {
+    Settings s = default_settings(kToday, false);
+    apply_zero_value_defaults(s);
+    return s;
+  }();
+  RealtimeRun run;
+  std::vector<std::string> returned;
+  std::ostringstream shell_out;
+  bool real_shell = false;
+  std::shared_ptr<Network> network = std::make_shared<CurlNetwork>(quick_network_options());
+  std::optional<std::string> server;
+  QueuedTrayIcon icon;
+  UrlTaskRunner url_tasks{network, runner.folder(), icon};
+  std::vector<std::jthread> mails;
+};
+
+TEST_F(RealtimeAgendaTest, ADuePlanningRingsOnTheFirstPassOfItsMinuteUntilBothShiftKeys) {
+  const std::string file = put(14, 30, planning("Dentiste"));
+  const ScriptRun run_ = agenda(
+      "now 2026-03-06 14:29:50\n"
+      "wait 15s\n"
+      "key leftshift+rightshift\n"
+      "wait 3s\n");
+  const std::string first_tone = run_.first_time_of("tone 1760 50");
+  ASSERT_FALSE(first_tone.empty()) << run_.text();
+  EXPECT_GE(first_tone, "14:30:00.000");
+  EXPECT_LT(first_tone, "14:30:00.900");  // one hidden pass at most
+  EXPECT_TRUE(run_.has("hide \"Tavelo en temps réel\""));
+  EXPECT_TRUE(run_.has("tray 1 \"Tavelo, version: 6.40 (CTRL actif)\""));
+  EXPECT_TRUE(run_.has("stop-sounds"));
+  // It rang for five seconds, then stopped for good.
+  EXPECT_GT(run_.count("tone 1760 50"), 30);
+  EXPECT_LT(run_.count("tone 1760 50"), 50);
+  EXPECT_EQ(read(file).alarm_state, 1);
+  EXPECT_EQ(section(),
+            "6 Mars 2026, à 14:30.\r\n"
+            "  sujet:  Dentiste\r\n"
+            "  L'avertissement a été reçu par l'utilisateur.\r\n");
+  EXPECT_EQ(settings.realtime_running, 1);
+}
+
+TEST_F(RealtimeAgendaTest, PlanningsMissedTodayRingOnceWithTheDefaultAlarm) {
+  const std::string mail = put(9, 5, planning("Courrier"));
+  const std::string dentist = put(14, 30, planning("Dentiste"));
+  Planning quiet = planning("Sans journal");
+  quiet.journal = 0;
+  const std::string unjournaled = put(11, 0, quiet);
+  settings.default_alarm.repetitions = 20;
+  const ScriptRun run_ = agenda("now 2026-03-06 15:05:00\nwait 30s\n");
+  EXPECT_EQ(run_.count("tone 1760 50"), 20) << run_.text();
+  for (const std::string& file : {mail, dentist, unjournaled}) {
+    EXPECT_EQ(read(file).alarm_state, 1) << file;
+  }
+  EXPECT_EQ(section(),
+            "6 Mars 2026, à 15:05.\r\n"
+            "  sujet:  signalement en retard...\r\n"
+            "  9:5, Courrier\r\n"
+            "  14:30, Dentiste\r\n"
+            "  L'avertissement n'a pas été reçu par l'utilisateur.\r\n");
+}
+
+TEST_F(RealtimeAgendaTest, AFilteredCategoryStaysSilent) {
+  Planning work = planning("Rapport");
+  work.category = "travail";
+  const std::string file = put(14, 30, work);
+  write_bytes(folder() / kFilterFile, write_filter({"travail"}));
+  const ScriptRun run_ = agenda("now 2026-03-06 14:29:00\nwait 3m\n");
+  EXPECT_EQ(run_.count("tone 1760 50"), 0) << run_.text();
+  EXPECT_EQ(read(file).alarm_state, 0);
+  EXPECT_FALSE(fs::exists(journal() / "travail.txt"));
+}
+
+TEST_F(RealtimeAgendaTest, ASleepOfNinetyMinutesKeepsPlanningsForItsEnd) {
+  put(15, 0, planning("Réunion"));
+  settings.default_alarm.repetitions = 3;
+  const ScriptRun run_ = agenda(
+      "now 2026-03-06 14:30:00\n"
+      "wait 2s\n"
+      "tray 1\n"
+      "wait 1s\n"
+      "menu 4\n"
+      "answer 1:30\n"
+      "wait 61s\n"
+      "tray 1\n"
+      "answer no\n"
+      "wait 100m\n");
+  EXPECT_TRUE(
+      run_.has("popup \"Agenda en temps réel\" \"Calendrier\" \"Désactiver le contrôle "
+               "sonore\" \"Mode sommeil\" \"Vérifier la mise à jour\" \"Activer les "
+               "carillons\" \"Quitter l'agenda\""))
+      << run_.text();
+  EXPECT_TRUE(run_.has("input \"Tavelo\" \"Mettre l'agenda en mode sommeil durant:\" -> \"1:30\""));
+  EXPECT_TRUE(run_.has("tray 1 \"Tavelo en mode someil pour 01:30\""));
+  EXPECT_EQ(run_.first_time_of("tray 1 \"Tavelo en mode someil pour 01:29\"").substr(0, 5),
+            "14:31");
+  EXPECT_TRUE(run_.has("question \"souhaitez-vous réveiller l'agenda?\" -> no"));
+  // Asleep, the planning of 15:00 did not ring; awake at 16:00, the missed one rings.
+  EXPECT_EQ(run_.first_time_of("tone 1760 50").substr(0, 5), "16:00");
+  EXPECT_FALSE(fs::exists(folder() / "sleep"));
+  EXPECT_NE(section().find("  15:0, Réunion"), std::string::npos) << run_.text();
+}
+
+TEST_F(RealtimeAgendaTest, TheForewarningBeepsUntilAKeyAndIsAcknowledgedByBothShiftKeys) {
+  settings.forewarning_hour = 8;
+  settings.forewarning_minute = 0;
+  put(9, 0, planning("Réunion"));
+  const ScriptRun run_ = agenda(
+      "now 2026-03-06 07:59:50\n"
+      "wait 13s\n"
+      "key space\n"
+      "wait 2s\n"
+      "key leftshift+rightshift\n"
+      "wait 1s\n");
+  EXPECT_GT(run_.count("tone 880 50"), 20) << run_.text();  // 880 Hz every 50 ms from 08:00
+  EXPECT_GT(run_.count("tone 1760 50"), 5);                 // then the default alarm
+  EXPECT_TRUE(run_.has("show \"Tavelo en temps réel\""));
+  EXPECT_EQ(settings.forewarning_given_today, 1);
+  EXPECT_EQ(section(),
+            "6 Mars 2026, à 08:00.\r\n"
+            "  heure de préavis, détection en court...\r\n" +
+                std::string(kJournalSeparator) + "\r\n" +
+                "6 Mars 2026, à 08:00.\r\n"
+                "  détection de la touche \"leftshiftrightshift\"\r\n"
+                "  signalement de préavis...  initialement prévu à 08:00\r\n"
+                "  L'avertissement a été reçu par l'utilisateur.\r\n");
+}
+
+}  // namespace
+}  // namespace tavelo::testing
