@@ -113,6 +113,7 @@ std::optional<Flow> enter(Agenda& a, std::string_view command_line) {
   }
   if (a.run.window_shown && s.daily_repeated_warning != 0) a.forewarning_state = -2;
   a.last_minute = t.stamp;
+  a.day = t.today;
   return std::nullopt;
 }
 
@@ -134,6 +135,7 @@ void fill_categories_and_filter(Agenda& a) {
   a.filter = filter.value_or(std::vector<std::string>{});
   ClearItems(kFilterList);
   for (const std::string& category : a.filter) AddItem(kFilterList, category);
+  if (!a.filter.empty()) SetControlState(kFilterList, 0);
 }
 
 void build_window(Agenda& a) {

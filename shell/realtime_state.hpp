@@ -64,7 +64,7 @@ struct Agenda {
   // The clock.
   MinuteStamp last_minute = 0;
   MinuteStamp last_task_minute = 0;
-  bool midnight_done = false;
+  int day = 0;  // today at the last pass: midnight is when it changes
   bool chime_pending = false;
   bool restart_tonight = false;  // the computer slept, or plannings came from the network
 

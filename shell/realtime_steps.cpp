@@ -395,10 +395,11 @@ Flow tray_menu_step(Agenda& a, const Input& in) {
   return {};
 }
 
+// Midnight is the change of day, so that it comes once even when the computer slept through
+// 00:00.
 Flow midnight_step(Agenda& a, const PassTime& t) {
-  if (t.local.hour == 0 && t.local.minute == 1) a.midnight_done = false;
-  if (t.local.hour != 0 || t.local.minute != 0 || a.midnight_done) return {};
-  a.midnight_done = true;
+  if (t.today == a.day) return {};
+  a.day = t.today;
   a.run.management_done = false;
   a.forewarning_state = 0;
   return {Flow::kRebuild, {}};

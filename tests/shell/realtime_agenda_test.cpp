@@ -21,14 +21,18 @@
 #include "platform/sim/fixed_clock.hpp"
 #include "platform/sim/sim_shell.hpp"
 #include "shell/journal.hpp"
+#include "tests/support/child_process.hpp"
 #include "tests/support/local_server.hpp"
 #include "tests/support/received_mail.hpp"
 #include "tests/support/script_runner.hpp"
+#include "tests/support/temp_folder.hpp"
 
 namespace tavelo::testing {
 namespace {
 
 const int kToday = daynumber(2026, 3, 6);  // a Friday
+// A planning keeps its mail port in 16 bits; nothing listens on tcpmux's port here.
+constexpr int kNothingListens = 1;
 
 Planning planning(std::string subject) {
   Planning p;
@@ -65,6 +69,8 @@ class RealtimeAgendaTest : public ::testing::Test {
 
   // Runs the agenda as the mode loop does, again after each management pass it hands over.
   ScriptRun agenda(std::string_view script, std::string command_line = {}) {
+    fs::copy(TAVELO_MANUAL, folder() / "manual",
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     return runner.run(script, [&] {
       LoadSpeechLibraries();
       SoundPlayers alarms(sound_mixer(), interface_clock(), folder());
@@ -221,6 +227,171 @@ TEST_F(RealtimeAgendaTest, TheForewarningBeepsUntilAKeyAndIsAcknowledgedByBothSh
                 "  détection de la touche \"leftshiftrightshift\"\r\n"
                 "  signalement de préavis...  initialement prévu à 08:00\r\n"
                 "  L'avertissement a été reçu par l'utilisateur.\r\n");
+}
+
+TEST_F(RealtimeAgendaTest, ADuePlanningMailsCallsItsUrlAndSpeaksItsNotification) {
+  TempFolder work;
+  const fs::path mail_log = work.path() / "mails.log";
+  const fs::path request_log = work.path() / "requests.log";
+  const LocalServer smtp("smtp_server.py", {"--log", mail_log.string(), "--low-port"});
+  const LocalServer http("http_server.py",
+                         {"--root", work.path().string(), "--log", request_log.string()});
+  Planning p = planning("Dentiste");
+  p.mail.server = "127.0.0.1";
+  p.mail.port = smtp.port();
+  p.mail.recipients = "marie@exemple.fr,paul@exemple.fr";
+  p.mail.reply_address = "agenda@exemple.fr";
+  p.mail.subject = "rappel";
+  p.mail_approved = 1;
+  p.url_task_active = 1;
+  p.url_task_link = "http://" + http.address() + "/tache.php?id=7";
+  p.spoken.mode = 1;
+  p.spoken.text = "Attention, ";
+  p.spoken.repetitions = 1;
+  p.spoken.interval = 5;
+  const std::string file = put(14, 30, p);
+  const ScriptRun run_ = agenda(
+      "now 2026-03-06 14:29:58\nwait 12s\nkey leftshift+rightshift\n"
+      "wait 1s\n");
+  finish_threads();
+  EXPECT_EQ(run_.count("speak \"Attention, Dentiste\""), 2) << run_.text();
+  EXPECT_EQ(run_.first_time_of("speak \"Attention, Dentiste\"").substr(0, 8), "14:30:00");
+  EXPECT_TRUE(run_.has("tray 2 \"tâcheURL, Dentiste\""));
+  EXPECT_EQ(read_bytes(request_log), "/tache.php?id=7\n");
+  EXPECT_EQ(read(file).url_task_link, p.url_task_link);  // the planning keeps its task
+  const std::vector<ReceivedMail> sent = received_mails(mail_log);
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].from, "agenda@exemple.fr");
+  EXPECT_EQ(sent[0].recipients, (std::vector<std::string>{"marie@exemple.fr", "paul@exemple.fr"}));
+  EXPECT_NE(sent[0].text.find("Subject: rappel"), std::string::npos);
+  EXPECT_NE(sent[0].text.find("6 Mars 2026, à 14:30, Dentiste."), std::string::npos);
+}
+
+TEST_F(RealtimeAgendaTest, ADeadServerNeverKeepsAPlanningFromRinging) {
+  Planning p = planning("Dentiste");
+  p.mail.server = "127.0.0.1";
+  p.mail.port = kNothingListens;
+  p.mail.recipients = "marie@exemple.fr";
+  p.mail_approved = 1;
+  p.url_task_active = 1;
+  p.url_task_link = "http://127.0.0.1:" + std::to_string(kNothingListens) + "/tache.php";
+  put(14, 30, p);
+  const ScriptRun run_ = agenda("now 2026-03-06 14:29:58\nwait 4s\n");
+  finish_threads();
+  EXPECT_EQ(run_.first_time_of("tone 1760 50").substr(0, 8), "14:30:00") << run_.text();
+}
+
+TEST_F(RealtimeAgendaTest, ACommandTaskRunsWithoutInterpreterOnceConfirmedAndIsPostponedOnANo) {
+  real_shell = true;
+  ASSERT_TRUE(runner.load_dialog_library(TAVELO_PARLON_LIBRARY));
+  const fs::path made = folder() / "fait; rm -rf x";
+  const fs::path literal = folder() / "$HOME";
+  Planning backup = planning("Sauvegarde");
+  backup.task.active = 1;
+  backup.task.program = "/usr/bin/touch";
+  backup.task.command_line = "\"" + made.string() + "\" " + literal.string();
+  backup.task.confirmation = 1;
+  const std::string backup_file = put(10, 0, backup);
+  Planning refused = planning("Nettoyage");
+  refused.task.active = 1;
+  refused.task.program = "/usr/bin/touch";
+  refused.task.command_line = (folder() / "refus").string();
+  refused.task.confirmation = 1;
+  refused.task.postponement_option = 1;
+  refused.task.postponements = 1;
+  refused.task.postponement_interval = 2;
+  put(10, 1, refused);
+  const ScriptRun run_ = agenda(
+      "now 2026-03-06 09:59:55\n"
+      "wait 10s\n"
+      "key alt+o\n"  // the backup: yes
+      "wait 61s\n"
+      "key alt+n\n"  // the cleaning at 10:01: no, so it comes again at 10:03
+      "wait 2m\n"
+      "key alt+n\n"
+      "wait 1m\n");
+  const std::string backup_question =
+      "ask \"|voulez-vous exécuter la tâche associée à la planification: \\rSauvegarde|30|&oui|"
+      "&non\" -> 1";
+  EXPECT_TRUE(run_.has(backup_question)) << run_.text();
+  EXPECT_EQ(run_.count("ask \"|voulez-vous exécuter la tâche associée à la planification: "
+                       "\\rNettoyage|30|&oui|&non\" -> 2"),
+            2);
+  EXPECT_TRUE(eventually([&] { return fs::exists(made) && fs::exists(literal); }, 5000));
+  EXPECT_FALSE(fs::exists(folder() / "refus"));
+  EXPECT_EQ(read(backup_file).task.state, 1);
+  const std::string journal_text = section();
+  EXPECT_NE(journal_text.find("6 Mars 2026, à 10:00.\r\n"
+                              "  sujet: Sauvegarde\r\n"
+                              "  tâche:  /usr/bin/touch\r\n"
+                              "  commande:  " +
+                              backup.task.command_line +
+                              "\r\n"
+                              "  Une confirmation a été demandée.\r\n"
+                              "  La tâche a été exécutée.\r\n"),
+            std::string::npos)
+      << journal_text;
+  EXPECT_NE(journal_text.find("  La demande a été refusée.\r\n  La tâche a été reportée\r\n"),
+            std::string::npos);
+  EXPECT_NE(journal_text.find("6 Mars 2026, à 10:03."), std::string::npos);
+}
+
+TEST_F(RealtimeAgendaTest, MidnightHandsTheManagementPassOverOnlyOnce) {
+  settings.management_hour = 0;
+  settings.management_minute = 0;
+  put(9, 0, planning("Demain"), kToday + 1);
+  const ScriptRun run_ = agenda("now 2026-03-06 23:59:50\nwait 3m\n");
+  EXPECT_EQ(returned, (std::vector<std::string>{kToManagement})) << run_.text();
+  EXPECT_EQ(settings.realtime_running, 1);
+  EXPECT_EQ(run_.count("tray-remove 1"), 1);
+}
+
+TEST_F(RealtimeAgendaTest, AtNightTheSilentAlarmIsNotReceivedAndTheJournalSaysWhy) {
+  settings.night_mode_active = 1;
+  settings.night_mode = {22, 0, 7, 0};
+  put(23, 0, planning("Tard"));
+  const ScriptRun run_ = agenda("now 2026-03-06 22:59:58\nwait 5s\n");
+  EXPECT_EQ(run_.count("tone 1760 50"), 0) << run_.text();
+  EXPECT_EQ(section(),
+            "6 Mars 2026, à 23:00.\r\n"
+            "  sujet:  Tard\r\n"
+            "  À cette heure, le mode nuit était actif.\r\n"
+            "  L'avertissement n'a pas été reçu par l'utilisateur.\r\n");
+}
+
+TEST_F(RealtimeAgendaTest, TheWindowShowsTheListItsNoteAndItsFilterAndHandsBackToTheCalendar) {
+  Planning noted = planning("Dentiste");
+  noted.category = "santé";
+  noted.note_kind = 2;
+  noted.note = "prendre la carte";
+  put(16, 0, noted);
+  write_bytes(category_template_file(folder(), "santé"), write_planning(planning("")));
+  settings.desktop_icon_option = 2;
+  const ScriptRun run_ = agenda(
+      "now 2026-03-06 14:00:00\n"
+      "wait 1s\n"
+      "click 5\n"
+      "wait 1s\n"
+      "key escape\n"
+      "wait 1s\n"
+      "click 1\n"
+      "wait 1s\n"
+      "focus 12\n"
+      "key delete\n"
+      "wait 1s\n"
+      "key f1\n"
+      "wait 1s\n"
+      "click ok\n",
+      "/bureau");
+  EXPECT_EQ(run_.count("window \"Tavelo en temps réel\""), 2) << run_.text();
+  EXPECT_TRUE(run_.has("window \"bloc-note de l'agenda\""));
+  EXPECT_EQ(run_.count("speak \"Tavelo en temps réel. 16:00: (note) Dentiste\""), 3);
+  EXPECT_TRUE(run_.has("speak \"Tavelo en temps réel. rien à signaler\""));
+  EXPECT_FALSE(fs::exists(folder() / kFilterFile));  // added, then removed
+  EXPECT_NE(shell_out.str().find("help \"réel.htm\""), std::string::npos);
+  EXPECT_EQ(returned, (std::vector<std::string>{kToCalendar}));
+  EXPECT_EQ(settings.realtime_running, 0);
+  EXPECT_EQ(run_.count("tone 1760 50"), 0);
 }
 
 }  // namespace
