@@ -119,6 +119,9 @@ struct GtkWindowSystem::State {
   std::map<int, gtk::Menu> menus;
   int next_menu = 1;
   std::map<int, GtkStatusIcon*> tray;
+  // The last click on a tray icon: the menu it opens appears there, grabbing the keys with it.
+  int clicked_icon = 0;
+  GdkEvent* icon_click = nullptr;
   std::deque<RawEvent> queue;
   bool programmatic = false;  // signals raised by our own changes are not the user's
   bool focus_moved = false;

@@ -522,6 +522,7 @@ GtkWindowSystem::GtkWindowSystem() : state_(std::make_unique<State>()) {
 GtkWindowSystem::~GtkWindowSystem() {
   while (!state_->windows.empty()) close_window(state_->windows.begin()->first);
   while (!state_->tray.empty()) remove_tray_icon(state_->tray.begin()->first);
+  if (state_->icon_click != nullptr) gdk_event_free(state_->icon_click);
 }
 
 int GtkWindowSystem::desktop_width() const {

@@ -22,7 +22,10 @@ def focusable(node):
         states = node.getState()
     except Exception:
         return
-    if states.contains(pyatspi.STATE_FOCUSABLE) and states.contains(pyatspi.STATE_SHOWING):
+    # A combo box that cannot be typed in takes the focus through a button of its own, which is
+    # not on the bus: a reader says the combo box.
+    reachable = states.contains(pyatspi.STATE_FOCUSABLE) or node.getRole() == pyatspi.ROLE_COMBO_BOX
+    if reachable and states.contains(pyatspi.STATE_SHOWING):
         yield node
         # A tab strip has the focus as a whole; a reader says its selected page tab.
         if node.getRole() == pyatspi.ROLE_PAGE_TAB_LIST:

@@ -7,8 +7,6 @@
 #include <sstream>
 
 #include "access/speech.hpp"
-#include "access/window_prompts.hpp"
-#include "alarms/chime_profile.hpp"
 #include "planning/calendar.hpp"
 #include "planning/categories.hpp"
 #include "planning/planning_file.hpp"
@@ -16,11 +14,10 @@
 #include "planning/settings.hpp"
 #include "planning/text.hpp"
 #include "platform/linux/linux_shell.hpp"
-#include "platform/portable/curl_network.hpp"
 #include "platform/services.hpp"
-#include "platform/sim/fixed_clock.hpp"
 #include "platform/sim/sim_shell.hpp"
 #include "shell/journal.hpp"
+#include "tests/support/agenda_parts.hpp"
 #include "tests/support/child_process.hpp"
 #include "tests/support/local_server.hpp"
 #include "tests/support/received_mail.hpp"
@@ -75,30 +72,17 @@ class RealtimeAgendaTest : public ::testing::Test {
       LoadSpeechLibraries();
       SoundPlayers alarms(sound_mixer(), interface_clock(), folder());
       alarms.report = sound_report();
-      Mixer chime_mixer;
-      FixedClock chime_clock({2026, 1, 1, 0, 0, 0, 0});
-      SoundPlayers chime_players(chime_mixer, chime_clock, chime_folder(folder()));
-      ChimeSounds chimes{chime_players, {}, [](std::size_t) -> std::size_t { return 0; }};
-      WindowPrompts prompts;
       Transcript shell_lines(interface_clock(), &shell_out);
       SimShell sim_shell(shell_lines, folder());
       LinuxShell linux_shell(folder());
       const ShellService shell(real_shell ? static_cast<Shell&>(linux_shell) : sim_shell);
-      RealtimeServices services{folder(), settings,  prompts, alarms, chimes, network,
-                                server,   url_tasks, icon,    mails,  {},     {},
-                                {},       {},        {},      {},     {},     {}};
+      RealtimeServices services = parts.services(alarms);
       for (;;) {
         returned.push_back(RealtimeAgenda(services, run, command_line));
         if (returned.back() != kToManagement) return 0;
         command_line.clear();
       }
     });
-  }
-
-  // What the journal and the threads of the agenda left once they are done.
-  void finish_threads() {
-    url_tasks.wait();
-    mails.clear();
   }
 
   ScriptRunner runner;
@@ -108,14 +92,10 @@ class RealtimeAgendaTest : public ::testing::Test {
     return s;
   }();
   RealtimeRun run;
+  AgendaParts parts{runner.folder(), settings};
   std::vector<std::string> returned;
   std::ostringstream shell_out;
   bool real_shell = false;
-  std::shared_ptr<Network> network = std::make_shared<CurlNetwork>(quick_network_options());
-  std::optional<std::string> server;
-  QueuedTrayIcon icon;
-  UrlTaskRunner url_tasks{network, runner.folder(), icon};
-  std::vector<std::jthread> mails;
 };
 
 TEST_F(RealtimeAgendaTest, ADuePlanningRingsOnTheFirstPassOfItsMinuteUntilBothShiftKeys) {
@@ -253,7 +233,7 @@ TEST_F(RealtimeAgendaTest, ADuePlanningMailsCallsItsUrlAndSpeaksItsNotification)
   const ScriptRun run_ = agenda(
       "now 2026-03-06 14:29:58\nwait 12s\nkey leftshift+rightshift\n"
       "wait 1s\n");
-  finish_threads();
+  parts.finish_threads();
   EXPECT_EQ(run_.count("speak \"Attention, Dentiste\""), 2) << run_.text();
   EXPECT_EQ(run_.first_time_of("speak \"Attention, Dentiste\"").substr(0, 8), "14:30:00");
   EXPECT_TRUE(run_.has("tray 2 \"tâcheURL, Dentiste\""));
@@ -277,7 +257,7 @@ TEST_F(RealtimeAgendaTest, ADeadServerNeverKeepsAPlanningFromRinging) {
   p.url_task_link = "http://127.0.0.1:" + std::to_string(kNothingListens) + "/tache.php";
   put(14, 30, p);
   const ScriptRun run_ = agenda("now 2026-03-06 14:29:58\nwait 4s\n");
-  finish_threads();
+  parts.finish_threads();
   EXPECT_EQ(run_.first_time_of("tone 1760 50").substr(0, 8), "14:30:00") << run_.text();
 }
 
