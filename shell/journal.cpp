@@ -96,17 +96,19 @@ bool write_journal_entry(const fs::path& journal_folder, std::string_view catego
 }
 
 std::vector<std::string> journal_sections(const fs::path& journal_folder) {
-  std::vector<std::string> sections;
+  std::vector<std::string> others;
   bool main_section = false;
   for (const std::string& file : list_files(journal_folder, "*.txt")) {
     std::string section = file.substr(0, file.size() - 4);
     if (section == kMainSection) {
       main_section = true;
     } else {
-      sections.push_back(std::move(section));
+      others.push_back(std::move(section));
     }
   }
-  if (main_section) sections.insert(sections.begin(), kMainSection);
+  std::vector<std::string> sections;
+  if (main_section) sections.emplace_back(kMainSection);
+  for (std::string& section : others) sections.push_back(std::move(section));
   return sections;
 }
 

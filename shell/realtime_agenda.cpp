@@ -394,7 +394,7 @@ Flow pass(Agenda& a) {
   key_watch_step(a, t);
   if (Flow f = acknowledgement_step(a, t, in); f.kind != Flow::kGoOn) return f;
   if (Flow f = hand_off_step(a); f.kind != Flow::kGoOn) return f;
-  if (Flow f = tray_menu_step(a, in); f.kind != Flow::kGoOn) return f;
+  if (Flow f = tray_menu_step(a, t, in); f.kind != Flow::kGoOn) return f;
   if (Flow f = midnight_step(a, t); f.kind != Flow::kGoOn) return f;
   if (std::optional<Flow> f = management_step(a, t)) return *f;
   start_chime_step(a, t);

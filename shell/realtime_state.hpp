@@ -107,7 +107,7 @@ void nightly_restart_step(Agenda& a, const PassTime& t);
 void key_watch_step(Agenda& a, const PassTime& t);
 Flow acknowledgement_step(Agenda& a, const PassTime& t, const Input& in);
 Flow hand_off_step(Agenda& a);
-Flow tray_menu_step(Agenda& a, const Input& in);
+Flow tray_menu_step(Agenda& a, const PassTime& t, const Input& in);
 Flow midnight_step(Agenda& a, const PassTime& t);
 std::optional<Flow> management_step(Agenda& a, const PassTime& t);
 void start_chime_step(Agenda& a, const PassTime& t);

@@ -381,8 +381,7 @@ Flow hand_off_step(Agenda& a) {
   }
 }
 
-Flow tray_menu_step(Agenda& a, const Input& in) {
-  const PassTime t = pass_time();
+Flow tray_menu_step(Agenda& a, const PassTime& t, const Input& in) {
   if (in.event == "menu1") {
     a.run.window_shown = true;
     return {Flow::kRebuild, {}};

@@ -56,7 +56,10 @@ void SimWindowSystem::show_popup_menu(int window) {
   const Window* w = window_of(window);
   if (w == nullptr || w->popup == 0) return;
   std::string line = "popup";
-  for (const std::string& text : menu_texts(w->popup)) line += " " + in_quotes(text);
+  for (const std::string& text : menu_texts(w->popup)) {
+    line += ' ';
+    line += in_quotes(text);
+  }
   transcript_.write(line);
 }
 
