@@ -374,5 +374,41 @@ TEST_F(RealtimeAgendaTest, TheWindowShowsTheListItsNoteAndItsFilterAndHandsBackT
   EXPECT_EQ(run_.count("tone 1760 50"), 0);
 }
 
+TEST_F(RealtimeAgendaTest, AKeyDuringItsWatchKeepsATaskFromRunning) {
+  Planning backup = planning("Sauvegarde");
+  backup.task.active = 1;
+  backup.task.program = "/usr/bin/touch";
+  backup.task.command_line = (folder() / "fait").string();
+  backup.task.idle_start = 1;
+  backup.task.idle_minutes = 2;
+  const std::string file = put(10, 0, backup);
+  const ScriptRun run_ = agenda(
+      "now 2026-03-06 09:57:55\n"
+      "wait 90s\n"  // the watch beeps from 09:58
+      "key a\n"
+      "wait 100s\n");
+  const std::string first_beep = run_.first_time_of("tone 880 50");
+  EXPECT_EQ(first_beep.substr(0, 5), "09:58") << run_.text();
+  EXPECT_FALSE(fs::exists(folder() / "fait"));
+  EXPECT_EQ(read(file).task.state, 0);
+  EXPECT_EQ(section(),
+            "6 Mars 2026, à 09:58.\r\n"
+            "  sujet: Sauvegarde\r\n"
+            "  mode de surveillance en prévision de cette tâche...\r\n" +
+                std::string(kJournalSeparator) +
+                "\r\n"
+                "6 Mars 2026, à 09:59.\r\n"
+                "  détection de la touche \"a\"\r\n" +
+                std::string(kJournalSeparator) +
+                "\r\n"
+                "6 Mars 2026, à 10:00.\r\n"
+                "  sujet: Sauvegarde\r\n"
+                "  tâche:  /usr/bin/touch\r\n"
+                "  commande:  " +
+                backup.task.command_line +
+                "\r\n"
+                "  La tâche n'a pas été exécuté par-ce que le système a été solicité.\r\n");
+}
+
 }  // namespace
 }  // namespace tavelo::testing
