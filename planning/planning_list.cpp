@@ -16,16 +16,21 @@ std::string two_digits(int value) {
 }
 
 std::string series_suffix(const Planning& planning) {
-  if (!planning.series_link.empty()) {
-    return ", (" + std::to_string(planning.occurrence_number) + " de " +
-           std::to_string(planning.number_of_times) + ")";
-  }
-  if (planning.number_of_times > 0)
-    return ", (" + std::to_string(planning.number_of_times) + " fois)";
-  return {};
+  const std::string count = series_count(planning);
+  return count.empty() ? count : ", " + count;
 }
 
 }  // namespace
+
+std::string series_count(const Planning& planning) {
+  if (!planning.series_link.empty()) {
+    return "(" + std::to_string(planning.occurrence_number) + " de " +
+           std::to_string(planning.number_of_times) + ")";
+  }
+  if (planning.number_of_times > 0)
+    return "(" + std::to_string(planning.number_of_times) + " fois)";
+  return {};
+}
 
 std::optional<std::string> planning_list_line(std::string_view file_name,
                                               const Planning& planning) {

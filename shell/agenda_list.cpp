@@ -2,6 +2,7 @@
 
 #include "planning/categories.hpp"
 #include "planning/planning_file.hpp"
+#include "planning/planning_list.hpp"
 #include "planning/planning_names.hpp"
 
 namespace tavelo {
@@ -19,15 +20,11 @@ bool signalled(const Planning& planning) {
   return planning.alarm_state != 0;
 }
 
+// A repeating planning tells where it is in its series.
 std::string series_part(const Planning& planning) {
   if (planning.type == 1) return {};
-  if (!planning.series_link.empty()) {
-    return " (" + std::to_string(planning.occurrence_number) + " de " +
-           std::to_string(planning.number_of_times) + ")";
-  }
-  if (planning.number_of_times > 0)
-    return " (" + std::to_string(planning.number_of_times) + " fois)";
-  return {};
+  const std::string count = series_count(planning);
+  return count.empty() ? count : " " + count;
 }
 
 std::string day_prefix(int days_ahead) {
