@@ -201,6 +201,9 @@ class WindowSystem {
 
   virtual void set_tray_icon(int icon, std::string_view image, std::string_view tooltip) = 0;
   virtual void remove_tray_icon(int icon) = 0;
+  // Whether a notification area shows the icon: a desktop without one (a stock GNOME) keeps it
+  // unseen. The area may take a moment to take a new icon in.
+  virtual bool tray_icon_shown(int icon) const = 0;
 
   // Plays a wave file without waiting; the empty name, or a file that cannot be played, plays
   // the system's default sound.

@@ -215,6 +215,7 @@ void show_window_or_icon(Agenda& a) {
   build_tray_menu(a);
   SetTrayIcon(kAgendaIcon, tray_image(a),
               tray_tooltip(a.update_status, a.s.settings.sound_control != 0), !a.tray_shown);
+  if (!a.tray_shown) a.tray_shown_at = interface_clock().tick();
   a.tray_shown = true;
 }
 
@@ -403,6 +404,7 @@ Flow pass(Agenda& a) {
   if (Flow f = not_received_step(a, t); f.kind != Flow::kGoOn) return f;
   task_step(a, t);
   sound_control_step(a, t);
+  notification_area_step(a);
   Flow f = window_event(a, in);
   // Plannings that came from the network may fall due today.
   if (f.kind == Flow::kGoOn && received) f.kind = Flow::kRebuild;

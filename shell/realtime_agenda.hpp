@@ -65,6 +65,7 @@ struct RealtimeRun {
   bool chime_announcement_pending = false;
   int calendar_day = 0;
   std::string exchange_file;  // given by another program (hand-off code 21): to import
+  bool told_no_notification_area = false;  // said once a run
 };
 
 inline constexpr const char* kToCalendar = "resetmenu";

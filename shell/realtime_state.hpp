@@ -34,6 +34,7 @@ struct Agenda {
   // The window and the list.
   bool window_built = false;
   bool tray_shown = false;
+  std::uint32_t tray_shown_at = 0;  // tick
   std::vector<AgendaPlanning> plannings;
   AgendaList list;
   std::vector<std::string> filter;
@@ -116,6 +117,8 @@ void firing_step(Agenda& a, const PassTime& t);
 Flow not_received_step(Agenda& a, const PassTime& t);
 void task_step(Agenda& a, const PassTime& t);
 void sound_control_step(Agenda& a, const PassTime& t);
+// Says once a run that the desktop has no notification area to show the icon in.
+void notification_area_step(Agenda& a);
 
 // Whether the pass beeps instead of waiting: the forewarning looks for the user, or a task's
 // watch listens to the keyboard.

@@ -472,6 +472,21 @@ void task_step(Agenda& a, const PassTime& t) {
   }
 }
 
+void notification_area_step(Agenda& a) {
+  // The notification area takes a new icon in within a moment.
+  constexpr std::uint32_t kTakingIn = 3000;
+  if (a.run.window_shown || !a.tray_shown || a.run.told_no_notification_area ||
+      interface_clock().tick() - a.tray_shown_at < kTakingIn ||
+      window_system().tray_icon_shown(kAgendaIcon)) {
+    return;
+  }
+  a.run.told_no_notification_area = true;
+  a.s.prompts.notice(
+      "Tavelo\rCe bureau n'a pas de zone de notification : l'icône de l'agenda ne peut pas y "
+      "être affichée.\rL'agenda continue en arrière-plan. Démarrez Tavelo une seconde fois pour "
+      "revenir au calendrier.");
+}
+
 void sound_control_step(Agenda& a, const PassTime& t) {
   a.control_beeped = false;
   if (a.run.window_shown || ringing(a, t)) {

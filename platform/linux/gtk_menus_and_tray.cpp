@@ -170,6 +170,11 @@ void GtkWindowSystem::remove_tray_icon(int icon) {
   s.tray.erase(found);
 }
 
+bool GtkWindowSystem::tray_icon_shown(int icon) const {
+  const auto found = state_->tray.find(icon);
+  return found != state_->tray.end() && gtk_status_icon_is_embedded(found->second) != FALSE;
+}
+
 std::optional<std::string> GtkWindowSystem::tray_tooltip(int icon) const {
   const auto found = state_->tray.find(icon);
   if (found == state_->tray.end()) return std::nullopt;

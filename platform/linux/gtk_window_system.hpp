@@ -71,6 +71,7 @@ class GtkWindowSystem final : public WindowSystem {
 
   void set_tray_icon(int icon, std::string_view image, std::string_view tooltip) override;
   void remove_tray_icon(int icon) override;
+  bool tray_icon_shown(int icon) const override;
 
   void message_box(std::string_view title, std::string_view text) override;
   bool yes_no_box(std::string_view title, std::string_view text) override;

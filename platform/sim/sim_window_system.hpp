@@ -98,6 +98,7 @@ class SimWindowSystem final : public WindowSystem {
 
   void set_tray_icon(int icon, std::string_view image, std::string_view tooltip) override;
   void remove_tray_icon(int icon) override;
+  bool tray_icon_shown(int icon) const override;
 
   void play_sound(std::string_view file) override;
   void message_box(std::string_view title, std::string_view text) override;
@@ -146,6 +147,8 @@ class SimWindowSystem final : public WindowSystem {
   PixelRect control_rect(int window, int number) const;
   bool timer_running(int window, int id) const;
   std::optional<std::string> tray_tooltip(int icon) const;
+  // A desktop without a notification area, for the tests that need one.
+  void set_notification_area(bool present) { notification_area_ = present; }
   int menu_handle_at(int window, int index) const;  // index-th menu of the bar
   int open_menu() const { return open_menu_.handle; }  // 0 when no menu has the keys
   // When the next timer of a window fires (now, when it is overdue); nothing without timers.
@@ -226,6 +229,7 @@ class SimWindowSystem final : public WindowSystem {
   // Keys went down that gave no event (modifiers, or a hidden window): the wait ends so that
   // the program can read them while they are held.
   bool keys_unseen_ = false;
+  bool notification_area_ = true;
 };
 
 }  // namespace tavelo

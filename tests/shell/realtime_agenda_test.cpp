@@ -410,5 +410,26 @@ TEST_F(RealtimeAgendaTest, AKeyDuringItsWatchKeepsATaskFromRunning) {
                 "  La tâche n'a pas été exécuté par-ce que le système a été solicité.\r\n");
 }
 
+TEST_F(RealtimeAgendaTest, WithoutANotificationAreaTheHiddenAgendaSaysSoOnceAndRunsOn) {
+  put(14, 31, planning("Dentiste"));
+  // Back to the calendar from the tray menu, then hidden again: said once.
+  const ScriptRun run_ =
+      runner.run("now 2026-03-06 14:30:00\nwait 70s\ntray 1\nmenu 2\nwait 10s\n", [&]() -> int {
+        session_windows().set_notification_area(false);
+        SoundPlayers alarms(sound_mixer(), interface_clock(), folder());
+        alarms.report = sound_report();
+        RealtimeServices services = parts.services(alarms);
+        for (;;) returned.push_back(RealtimeAgenda(services, run, ""));
+      });
+  EXPECT_EQ(run_.count("notice \"Tavelo\" \"Ce bureau n'a pas de zone de notification : l'icône "
+                       "de l'agenda ne peut pas y être affichée.\\rL'agenda continue en "
+                       "arrière-plan. Démarrez Tavelo une seconde fois pour revenir au "
+                       "calendrier.\""),
+            1)
+      << run_.text();
+  EXPECT_EQ(run_.first_time_of("tone 1760 50").substr(0, 5), "14:31");
+  EXPECT_EQ(returned, (std::vector<std::string>{kToCalendar}));
+}
+
 }  // namespace
 }  // namespace tavelo::testing
