@@ -21,6 +21,10 @@ void BuildPopupMenu(std::string_view title, int first,
 // Opens the pop-up menu of the current window; its items come as "menu" + number.
 void ShowPopupMenu();
 
+// Shows a tick beside the menu item of the current window, or takes it away; a restored window
+// shows it again.
+void CheckMenuItem(int item, bool checked);
+
 // The edit menu at menu numbers base .. base + 7 (base 0 means 1); language 1 is English.
 void AddEditMenu(int base, int language);
 // The first item of the current window's edit menu; 1 when it has none.

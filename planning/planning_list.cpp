@@ -15,11 +15,6 @@ std::string two_digits(int value) {
   return text;
 }
 
-std::string series_suffix(const Planning& planning) {
-  const std::string count = series_count(planning);
-  return count.empty() ? count : ", " + count;
-}
-
 }  // namespace
 
 std::string series_count(const Planning& planning) {
@@ -27,9 +22,13 @@ std::string series_count(const Planning& planning) {
     return "(" + std::to_string(planning.occurrence_number) + " de " +
            std::to_string(planning.number_of_times) + ")";
   }
-  if (planning.number_of_times > 0)
-    return "(" + std::to_string(planning.number_of_times) + " fois)";
+  if (planning.number_of_times > 0) return "(" + std::to_string(planning.number_of_times) + " fois)";
   return {};
+}
+
+std::string series_suffix(const Planning& planning) {
+  const std::string count = series_count(planning);
+  return count.empty() ? count : ", " + count;
 }
 
 std::optional<std::string> planning_list_line(std::string_view file_name,

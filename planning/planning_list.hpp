@@ -15,5 +15,7 @@ std::optional<std::string> planning_list_line(std::string_view file_name, const 
 
 // "(3 de 5)" for a reproduced occurrence, "(4 fois)" for a counted series, nothing otherwise.
 std::string series_count(const Planning& planning);
+// The same after ", ", as the lists of plannings show it.
+std::string series_suffix(const Planning& planning);
 
 }  // namespace tavelo

@@ -171,6 +171,29 @@ TEST(Dialog, ArrowsWalkTheOptionGroupWithAStepLock) {
   EXPECT_EQ(sim.windows.focused_control(sim.window()), 7);
 }
 
+TEST(Dialog, ArrowsStopAtTheEndOfTheirGroup) {
+  SimSession sim;
+  OpenDialog("", 0, 0, 12, 40, "rendez-vous");
+  AddOption(4, "matin", true, 2, 1, 10);
+  AddOption(5, "soir", false, 3, 1, 10);
+  AddOption(6, "lundi", true, 4, 1, 10);  // the next group, numbered right after the first
+  AddOption(7, "mardi", false, 5, 1, 10);
+  SetControlState(4, 1);
+  SetControlState(7, 1);
+  sim.events();
+  for (const auto& [from, key] : {std::pair{5, vk::down}, std::pair{6, vk::up}}) {
+    sim.windows.user_focus(from);
+    EXPECT_EQ(sim.events(), (Names{"rd" + std::to_string(from)}));
+    sim.windows.press(key);
+    EXPECT_EQ(WaitDialogEvent(0), "");
+    sim.windows.release(key);
+    sim.events();
+    EXPECT_EQ(sim.windows.focused_control(sim.window()), from);
+  }
+  EXPECT_EQ(sim.windows.control_state(sim.window(), 4), 1);
+  EXPECT_EQ(sim.windows.control_state(sim.window(), 7), 1);
+}
+
 TEST(Dialog, TimersFireOnceOrRepeat) {
   SimSession sim;
   open_form();

@@ -1,7 +1,5 @@
 // What a screen reader finds in a real dialog, read through the accessibility bus (AT-SPI).
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
@@ -21,6 +19,7 @@
 #include "platform/services.hpp"
 #include "platform/sim/sim_speech.hpp"
 #include "shell/journal_window.hpp"
+#include "tests/platform/atspi_listing.hpp"
 #include "tests/platform/gui_session.hpp"
 #include "tests/support/agenda_parts.hpp"
 #include "tests/support/temp_folder.hpp"
@@ -28,62 +27,25 @@
 namespace tavelo {
 namespace {
 
-struct AccessibleControl {
-  std::string role;
-  std::string name;
-  std::string description;
-  std::string states;  // "checked", "unchecked", "selected", with spaces between
-  std::string text;    // what a reader reads in a field
-};
-
-std::vector<AccessibleControl> parse(const std::string& listing) {
-  std::vector<AccessibleControl> controls;
-  std::istringstream lines(listing);
-  std::string line;
-  while (std::getline(lines, line)) {
-    std::istringstream fields(line);
-    AccessibleControl c;
-    std::getline(fields, c.role, '\t');
-    std::getline(fields, c.name, '\t');
-    std::getline(fields, c.description, '\t');
-    std::getline(fields, c.states, '\t');
-    std::getline(fields, c.text, '\t');
-    controls.push_back(c);
-  }
-  return controls;
-}
+using testing::AccessibleControl;
 
 // The focusable controls of the program as a screen reader reads them over the accessibility
 // bus; the dialog keeps answering while the reader looks.
 std::vector<AccessibleControl> controls_on_the_bus() {
-  testing::TempFolder folder;
-  const std::string listing = (folder.path() / "controls.txt").string();
-  const int out = ::open(listing.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  if (out < 0) {
-    ADD_FAILURE() << "cannot write " << listing;
-    return {};
-  }
-  testing::ChildProcess script(
-      {"/usr/bin/python3", std::string(TAVELO_SOURCE_DIR) + "/tests/platform/atspi_names.py",
-       "tavelo"},
-      out);
-  ::close(out);
-  EXPECT_EQ(script.wait(60000, [] { WaitDialogEvent(50); }), 0);
-  std::ifstream in(listing);
-  return parse(std::string(std::istreambuf_iterator<char>(in), {}));
+  return testing::controls_on_the_bus("tavelo", [] { WaitDialogEvent(50); });
 }
 
-// The same for a window that runs its own loop: the reader looks, then Escape closes the window.
+// The same for a window that runs its own loop: the reader looks, then Escape closes it.
 std::vector<AccessibleControl> controls_of_window(const std::function<void()>& window) {
-  testing::TempFolder folder;
-  const std::string listing = (folder.path() / "controls.txt").string();
-  testing::ChildProcess script(
-      {"/bin/sh", "-c", "/usr/bin/python3 \"$0\" tavelo > \"$1\"; xdotool key Escape",
-       std::string(TAVELO_SOURCE_DIR) + "/tests/platform/atspi_names.py", listing});
-  window();
-  EXPECT_EQ(script.wait(60000, [] {}), 0);
-  std::ifstream in(listing);
-  return parse(std::string(std::istreambuf_iterator<char>(in), {}));
+  bool opened = false;
+  return testing::controls_on_the_bus(
+      "tavelo",
+      [&] {
+        if (opened) return;
+        opened = true;
+        window();
+      },
+      "Escape");
 }
 
 std::vector<std::string> names_of(const std::vector<AccessibleControl>& controls) {
