@@ -472,7 +472,7 @@ Flow to_calendar(Agenda& a) {
   RemoveTrayIcon(kAgendaIcon);
   stop_chime(a);
   if (a.s.release_lock) a.s.release_lock();
-  return {Flow::kReturn, kToCalendar};
+  return {Flow::kReturn, kCalendarEvent};
 }
 
 Flow sleep_now(Agenda& a) {
@@ -507,7 +507,7 @@ std::optional<Flow> management_step(Agenda& a, const PassTime& t) {
   s.realtime_running = 2;
   stop_chime(a);
   RemoveTrayIcon(kAgendaIcon);
-  return Flow{Flow::kReturn, kToManagement};
+  return Flow{Flow::kReturn, kManagementEvent};
 }
 
 std::string RealtimeAgenda(RealtimeServices& services, RealtimeRun& run, std::string command_line) {

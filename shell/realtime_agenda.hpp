@@ -13,6 +13,7 @@
 #include "planning/prompts.hpp"
 #include "planning/records.hpp"
 #include "platform/network.hpp"
+#include "shell/startup.hpp"
 #include "shell/tray.hpp"
 #include "shell/url_task.hpp"
 
@@ -64,12 +65,9 @@ struct RealtimeRun {
   bool start_chime_due = true;
   bool chime_announcement_pending = false;
   int calendar_day = 0;
-  std::string exchange_file;  // given by another program (hand-off code 21): to import
+  std::string exchange_file;               // given by another program (hand-off code 21): to import
   bool told_no_notification_area = false;  // said once a run
 };
-
-inline constexpr const char* kToCalendar = "resetmenu";
-inline constexpr const char* kToManagement = "resédule";
 
 // The agenda that watches the clock, in its window "Tavelo en temps réel" or hidden behind tray
 // icon 1: due plannings ring, speak, mail, run their tasks and are journaled. `command_line`

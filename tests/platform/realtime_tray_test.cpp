@@ -127,7 +127,7 @@ TEST(RealtimeAgendaOnX, BothShiftKeysStopARealAlarmAndTheTrayMenuTakesRealKeys) 
   RealtimeServices agenda = parts.services(alarms);
   RealtimeRun run;
 
-  EXPECT_EQ(RealtimeAgenda(agenda, run, ""), kToCalendar);
+  EXPECT_EQ(RealtimeAgenda(agenda, run, ""), kCalendarEvent);
   EXPECT_EQ(user.step, 4) << "the user was stuck at step " << user.step;
   const std::string journal = utf8_from_cp1252(testing::read_bytes(user.journal_file));
   EXPECT_NE(journal.find("  sujet:  Dentiste\r\n  L'avertissement a été reçu par l'utilisateur."),

@@ -79,7 +79,7 @@ class RealtimeAgendaTest : public ::testing::Test {
       RealtimeServices services = parts.services(alarms);
       for (;;) {
         returned.push_back(RealtimeAgenda(services, run, command_line));
-        if (returned.back() != kToManagement) return 0;
+        if (returned.back() != kManagementEvent) return 0;
         command_line.clear();
       }
     });
@@ -321,7 +321,7 @@ TEST_F(RealtimeAgendaTest, MidnightHandsTheManagementPassOverOnlyOnce) {
   settings.management_minute = 0;
   put(9, 0, planning("Demain"), kToday + 1);
   const ScriptRun run_ = agenda("now 2026-03-06 23:59:50\nwait 3m\n");
-  EXPECT_EQ(returned, (std::vector<std::string>{kToManagement})) << run_.text();
+  EXPECT_EQ(returned, (std::vector<std::string>{kManagementEvent})) << run_.text();
   EXPECT_EQ(settings.realtime_running, 1);
   EXPECT_EQ(run_.count("tray-remove 1"), 1);
 }
@@ -369,7 +369,7 @@ TEST_F(RealtimeAgendaTest, TheWindowShowsTheListItsNoteAndItsFilterAndHandsBackT
   EXPECT_TRUE(run_.has("speak \"Tavelo en temps réel. rien à signaler\""));
   EXPECT_FALSE(fs::exists(folder() / kFilterFile));  // added, then removed
   EXPECT_NE(shell_out.str().find("help \"réel.htm\""), std::string::npos);
-  EXPECT_EQ(returned, (std::vector<std::string>{kToCalendar}));
+  EXPECT_EQ(returned, (std::vector<std::string>{kCalendarEvent}));
   EXPECT_EQ(settings.realtime_running, 0);
   EXPECT_EQ(run_.count("tone 1760 50"), 0);
 }
@@ -428,7 +428,7 @@ TEST_F(RealtimeAgendaTest, WithoutANotificationAreaTheHiddenAgendaSaysSoOnceAndR
             1)
       << run_.text();
   EXPECT_EQ(run_.first_time_of("tone 1760 50").substr(0, 5), "14:31");
-  EXPECT_EQ(returned, (std::vector<std::string>{kToCalendar}));
+  EXPECT_EQ(returned, (std::vector<std::string>{kCalendarEvent}));
 }
 
 }  // namespace
