@@ -35,8 +35,10 @@ std::vector<AccessibleControl> controls_on_the_bus() {
   return testing::controls_on_the_bus("tavelo", [] { WaitDialogEvent(50); });
 }
 
-// The same for a window that runs its own loop: the reader looks, then Escape closes it.
-std::vector<AccessibleControl> controls_of_window(const std::function<void()>& window) {
+// The same for a window of that title that runs its own loop: the reader waits for it and looks,
+// then Escape closes it.
+std::vector<AccessibleControl> controls_of_window(const std::string& title,
+                                                  const std::function<void()>& window) {
   bool opened = false;
   return testing::controls_on_the_bus(
       "tavelo",
@@ -45,7 +47,7 @@ std::vector<AccessibleControl> controls_of_window(const std::function<void()>& w
         opened = true;
         window();
       },
-      "Escape");
+      "Escape", title);
 }
 
 std::vector<std::string> names_of(const std::vector<AccessibleControl>& controls) {
@@ -224,14 +226,14 @@ TEST_F(GtkAccessibility, TheRealTimeAgendaItsNoteAndTheJournalNameEveryControl) 
         << name;
   }
 
-  const std::vector<std::string> note_names =
-      names_of(controls_of_window([] { ShowNoteWindow("prendre la carte"); }));
+  const std::vector<std::string> note_names = names_of(
+      controls_of_window("bloc-note de l'agenda", [] { ShowNoteWindow("prendre la carte"); }));
   EXPECT_NE(std::find(note_names.begin(), note_names.end(), "text note:"), note_names.end());
 
   fs::create_directories(folder.path() / "journal");
   testing::write_bytes(folder.path() / "journal" / "bilan principal.txt", "x\r\n");
   const std::vector<std::string> journal_names =
-      names_of(controls_of_window([&] { ShowJournal(folder.path(), settings); }));
+      names_of(controls_of_window("journal", [&] { ShowJournal(folder.path(), settings); }));
   for (const char* name :
        {"table sections du journal", "push button supprimer", "push button tout supprimer",
         "push button aide-f1", "push button afficher/éditer", "push button fermer"}) {
