@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -416,6 +417,20 @@ struct TerminalAgenda {
   int shown = -1;
 };
 
+TEST_F(Program, TheCalendarShowsTheSelectedPlanningsNoteAndTheJournal) {
+  save(settings_of(today_), today_);
+  fs::create_directories(folder() / "journal");
+  write_bytes(folder() / "journal" / "bilan principal.txt", "x\r\n");
+  add_planning(today_, "09:30", "dentiste", "carte vitale");
+  const Session s = session(
+      "wait 300ms\nkey tab\nclick 4\nwait 300ms\nkey escape\nwait 300ms\nmenu 4\nwait 300ms\n"
+      "click cancel\nwait 300ms\nmenu 6\n");
+  EXPECT_EQ(s.code, 0) << s.text();
+  EXPECT_TRUE(s.in_order("window \"bloc-note de l'agenda\"", "focus 2 \"note:\"")) << s.text();
+  EXPECT_TRUE(s.in_order("focus 2 \"note:\"", "window \"journal\"")) << s.text();
+  EXPECT_EQ(s.count("window \"Tavelo version: 6.40\""), 3) << s.text();
+}
+
 TEST_F(Program, WithTheBackgroundAgendaOnTheClosedCalendarLeavesAnAgendaThatRingsAndHandsBack) {
   Settings settings = settings_of(today_);
   settings.background_mode = 1;
@@ -449,7 +464,7 @@ TEST_F(Program, WithTheBackgroundAgendaOnTheClosedCalendarLeavesAnAgendaThatRing
   EXPECT_FALSE(fs::exists(folder() / "agendalock"));
 }
 
-TEST_F(Program, AHiddenAgendaShowsTheCalendarWhenASecondStartAsksForIt) {
+TEST_F(Program, AHiddenAgendaSleepsAndShowsTheCalendarWhenLaterStartsAskForIt) {
   const int today = testing::machine_today();
   Settings settings = settings_of(today);
   settings.background_mode = 1;
@@ -458,9 +473,26 @@ TEST_F(Program, AHiddenAgendaShowsTheCalendarWhenASecondStartAsksForIt) {
   fs::create_directories(folder() / "journal");
   add_planning(today + 1, "09:00", "demain");
 
+  // A sleep asked before the log-on comes first; a click on the icon ends it.
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  const long long minute = today * 1440LL + local.tm_hour * 60 + local.tm_min;
+  write_bytes(folder() / "sleep", "30\r\n" + std::to_string(minute) + "\r\n");
   TerminalAgenda first({program_.string(), "/test"});
+  EXPECT_TRUE(first.shows("tray 1 \"Tavelo en mode someil pour 00:"));
+  first.type("answer yes\ntray 1\n");
   ASSERT_TRUE(first.shows("tray 1 \"Tavelo, version: 6.40"));
+  EXPECT_FALSE(fs::exists(folder() / "sleep"));
   EXPECT_EQ(stored().realtime_running, 1);
+  // A sleep asked by a later start, which a click on the icon ends.
+  TerminalAgenda sleeper({program_.string(), "/sleep(0:30)"});
+  EXPECT_EQ(sleeper.process->wait(30000, [] { ::usleep(20000); }), 0);
+  EXPECT_TRUE(first.shows("tray 1 \"Tavelo en mode someil pour 00:"));
+  first.type("answer yes\ntray 1\n");
+  EXPECT_TRUE(first.shows("question \"souhaitez-vous réveiller l'agenda?\" -> yes"));
+  EXPECT_TRUE(first.shows("tray 1 \"Tavelo, version: 6.40"));
+  EXPECT_FALSE(fs::exists(folder() / "sleep"));
   TerminalAgenda second({program_.string(), "/cal"});
   EXPECT_EQ(second.process->wait(30000, [] { ::usleep(20000); }), 0);
   EXPECT_TRUE(first.shows("window \"Tavelo version: 6.40\""));
