@@ -98,4 +98,9 @@ Marked marked_choices(const ChoiceList& list) {
   return marked;
 }
 
+int ReceiveNetworkPlanningsAtMinute(MinuteReceive& receive, ExchangeWindows& w) {
+  const ExchangeContext context{w.program_folder, w.settings, w.clock, w.network, w.prompts};
+  return ReceiveAtMinute(receive, context, show_timed_notice);
+}
+
 }  // namespace tavelo

@@ -38,6 +38,10 @@ void save_window_settings(ExchangeWindows& w);
 // the plannings received announced by the timed notice of the message dialog.
 int ReceiveNetworkPlannings(ExchangeWindows& w, bool show_errors);
 
+// The network receive of the real-time agenda's minute: silent, never held by a server for more
+// than the minute's patience; the timed notice as above.
+int ReceiveNetworkPlanningsAtMinute(MinuteReceive& receive, ExchangeWindows& w);
+
 // What the exchange windows' loops ask of an input.
 inline bool is_button(const Input& input, int number) {
   return input.event == "btn" + std::to_string(number);

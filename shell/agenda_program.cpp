@@ -10,6 +10,7 @@
 #include "exchange/import_window.hpp"
 #include "platform/services.hpp"
 #include "shell/calendar_window.hpp"
+#include "shell/realtime_host.hpp"
 #include "shell/report_window.hpp"
 #include "shell/startup.hpp"
 
@@ -22,14 +23,19 @@ struct Program {
   Program(const fs::path& folder, Network& net)
       : players(sound_mixer(), interface_clock(), folder),
         network(net),
-        server(read_server_address(folder)) {
+        server(read_server_address(folder)),
+        realtime(folder, prompts, players, net, server) {
     players.report = sound_report();
+    // The program's network outlives every minute; a fetch under way is waited for at the end.
+    minute_receive.network = std::shared_ptr<Network>(&net, [](Network*) {});
   }
 
   WindowPrompts prompts;
   SoundPlayers players;
   Network& network;
   std::optional<std::string> server;
+  RealtimeHost realtime;
+  MinuteReceive minute_receive;
 };
 
 ExchangeWindows exchange_of(AgendaRun& run, Program& p) {
@@ -68,6 +74,16 @@ StartupHost host_of(AgendaRun& run, Program& p) {
                             p.players,    p.network,         p.server};
     return ShowCalendar(context);
   };
+  p.realtime.receive_network_plannings = [&run, &p] {
+    ExchangeWindows exchange = exchange_of(run, p);
+    return ReceiveNetworkPlanningsAtMinute(p.minute_receive, exchange);
+  };
+  host.run_realtime_agenda = [&p](AgendaRun& agenda_run, const CommandLine& given) {
+    return RunRealtimeAgenda(p.realtime, agenda_run, given);
+  };
+  host.sleep_mode = [](const AgendaRun& agenda_run) {
+    SleepBeforeAgenda(agenda_run.program_folder);
+  };
   return host;
 }
 
@@ -92,7 +108,11 @@ int RunAgendaProgram(const fs::path& program_folder, const std::vector<std::stri
   run.command_line = parse_command_line(arguments);
   const StartupHost host = host_of(run, program);
   Startup startup{run, interface_clock(), program.prompts, host};
-  return RunAgenda(startup);
+  try {
+    return RunAgenda(startup);
+  } catch (const ProgramEnd& end) {
+    return end.code;
+  }
 }
 
 }  // namespace tavelo
