@@ -12,7 +12,7 @@
 namespace tavelo {
 
 // The planning editor's form: what its controls hold, and the decisions behind them, without
-// any window (planning/editor_window.hpp shows them).
+// any window (shell/planning_editor_window.cpp shows them).
 
 // The editor's modes: a new planning at a day, or the planning of a file.
 inline constexpr int kNewPlanning = 0;

@@ -10,7 +10,7 @@
 namespace tavelo {
 
 // The planning editor's small dialogs as forms: the task options, the URL task and the sharing
-// choice (planning/editor_dialogs.hpp shows them).
+// choice (shell/planning_editor_window.cpp shows them).
 
 // The task options as the dialog "option de tâche: " shows them.
 struct TaskForm {

@@ -185,9 +185,9 @@ std::vector<std::string> save_single(Saving& s) {
     // The deadline being modified is the only one: nothing runs up to it but itself.
     const int deadline_day =
         e.file.find("limite") != std::string::npos ? 0 : current_deadline_day(s.folder);
-    written = offer_deadline_reproduction(s.store, p, e.day, e.time, false,
-                                          name.ends_with(" limite"), deadline_day, s.today,
-                                          s.prompts);
+    written =
+        offer_deadline_reproduction(s.store, p, e.day, e.time, false, name.ends_with(" limite"),
+                                    deadline_day, s.today, s.prompts);
   }
   if (written.empty() && write_planning_file(s, name)) written.push_back(name);
   return written;
@@ -197,10 +197,10 @@ std::vector<std::string> save_single(Saving& s) {
 std::vector<std::string> save_occurrence(Saving& s) {
   const EditedPlanning& e = s.edited;
   const auto fields = parse_planning_name(e.file);
-  const bool moved = !fields || fields->day != e.day || time_text(fields->hour, fields->minute) != e.time;
-  const std::string name = moved ? free_planning_name(s.folder, e.day, e.time) + ";" +
-                                       e.planning.series_link
-                                 : e.file;
+  const bool moved =
+      !fields || fields->day != e.day || time_text(fields->hour, fields->minute) != e.time;
+  const std::string name =
+      moved ? free_planning_name(s.folder, e.day, e.time) + ";" + e.planning.series_link : e.file;
   if (!write_planning_file(s, name)) return {};
   return {name};
 }
@@ -255,7 +255,8 @@ Confirmation confirm_planning(EditedPlanning& edited, EditorFields& fields,
   if (!ticks_accepted(fields, edited.day, prompts)) return Confirmation::kStay;
   const std::optional<SavePlan> plan = occurrence_plan(edited, fields, prompts);
   if (!plan) return Confirmation::kStay;
-  const std::optional<bool> make_template = new_category_wanted(fields, store.program_folder, prompts);
+  const std::optional<bool> make_template =
+      new_category_wanted(fields, store.program_folder, prompts);
   if (!make_template) return Confirmation::kStay;
 
   fill_planning(fields, edited.planning);
@@ -276,7 +277,8 @@ Confirmation confirm_planning(EditedPlanning& edited, EditorFields& fields,
       break;
   }
   if (written.empty()) return Confirmation::kStay;
-  if (!edited.file.empty() && !listed(written, edited.file)) remove_file(saving.folder / edited.file);
+  if (!edited.file.empty() && !listed(written, edited.file))
+    remove_file(saving.folder / edited.file);
   maintain_deadline(store, saving.today);
   return Confirmation::kSaved;
 }

@@ -88,7 +88,6 @@ bool background_mode_on(Settings& settings, const fs::path& program_folder, int 
 // agenda's tested mail settings; each is told. kUntested when it stays off for want of tested
 // settings: the user is told, and may set the planning's own.
 enum class MailSwitch { kOff, kOn, kUntested };
-MailSwitch switch_mail_notification(Planning& planning, const Settings& settings,
-                                    Prompts& prompts);
+MailSwitch switch_mail_notification(Planning& planning, const Settings& settings, Prompts& prompts);
 
 }  // namespace tavelo

@@ -136,8 +136,8 @@ std::vector<std::string> shown_category_choices(const std::vector<std::string>& 
                                                 const std::vector<ListedPlanning>& plannings) {
   std::vector<std::string> choices{std::string(kAllCategories)};
   const auto add = [&](const std::string& category) {
-    if (!category.empty() && std::find(choices.begin() + 1, choices.end(), category) ==
-                                 choices.end()) {
+    if (!category.empty() &&
+        std::find(choices.begin() + 1, choices.end(), category) == choices.end()) {
       choices.push_back(category);
     }
   };
@@ -146,9 +146,8 @@ std::vector<std::string> shown_category_choices(const std::vector<std::string>& 
   return choices;
 }
 
-std::optional<std::size_t> search_lines(const std::vector<std::string>& lines,
-                                        std::size_t selected, std::string_view text,
-                                        bool forward) {
+std::optional<std::size_t> search_lines(const std::vector<std::string>& lines, std::size_t selected,
+                                        std::string_view text, bool forward) {
   const std::string wanted = lower_letters(trim_spaces(text));
   const auto holds = [&](std::size_t i) {
     return lower_letters(lines[i]).find(wanted) != std::string::npos;

@@ -68,9 +68,8 @@ std::vector<std::string> shown_category_choices(const std::vector<std::string>& 
 // The first line after `selected` (forward) or before it (backward, in reverse order) that
 // holds `text`, both compared trimmed and in lower case. Nothing when none does: the search
 // never wraps around.
-std::optional<std::size_t> search_lines(const std::vector<std::string>& lines,
-                                        std::size_t selected, std::string_view text,
-                                        bool forward);
+std::optional<std::size_t> search_lines(const std::vector<std::string>& lines, std::size_t selected,
+                                        std::string_view text, bool forward);
 
 // Receives the plannings deleted for good, to order their deletion on the network.
 using SendDeletionOf = std::function<void(const std::string& file, const Planning& planning)>;

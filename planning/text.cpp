@@ -195,9 +195,9 @@ char32_t lower_letter(char32_t c) {
 // The letter without its accent, for the lower-case letters of Latin-1 and the French "œ".
 std::u32string_view base_letters(char32_t c) {
   static constexpr std::u32string_view kLatin1From0xE0[] = {
-      U"a", U"a", U"a", U"a", U"a", U"a", U"ae", U"c", U"e", U"e", U"e", U"e", U"i", U"i", U"i",
-      U"i", U"d", U"n", U"o", U"o", U"o", U"o", U"o", U"\u00f7", U"o", U"u", U"u", U"u", U"u",
-      U"y", U"\u00fe", U"y"};
+      U"a", U"a",      U"a", U"a", U"a", U"a", U"ae", U"c", U"e",      U"e", U"e",
+      U"e", U"i",      U"i", U"i", U"i", U"d", U"n",  U"o", U"o",      U"o", U"o",
+      U"o", U"\u00f7", U"o", U"u", U"u", U"u", U"u",  U"y", U"\u00fe", U"y"};
   if (c >= 0xE0 && c <= 0xFF) return kLatin1From0xE0[c - 0xE0];
   if (c == 0x153 || c == 0x152) return U"oe";
   return {};
