@@ -100,8 +100,9 @@ ExchangeContext exchange_of(const Editor& e) {
   return {e.c.program_folder, e.c.settings, e.c.clock, e.c.network, e.c.prompts};
 }
 
-void set_shown(int number, bool shown) {
-  SetControlFlags(number, shown ? 0 : kHidden);
+// Hiding a control keeps its other flags: the weekdays stay a check list.
+void set_shown(int number, bool shown, int flags = 0) {
+  SetControlFlags(number, flags | (shown ? 0 : kHidden));
 }
 
 int occurrence_number(const Editor& e) {
@@ -152,7 +153,7 @@ void show_type_controls(const Editor& e, bool reset_ticks) {
   for (const int number : {kTimesLabel, kTimes, kRecompute, kFinalDate})
     set_shown(number, shown.count);
   set_shown(kWeekdaysLabel, shown.weekdays);
-  set_shown(kWeekdays, shown.weekdays);
+  set_shown(kWeekdays, shown.weekdays, kCheckList);
   set_shown(kAnchorLabel, shown.anchor);
   set_shown(kAnchor, shown.anchor);
   if (shown.weekdays && reset_ticks) show_ticks(ticks_of_day(e.edited.day));
@@ -452,8 +453,10 @@ bool handle(Editor& e, const Input& input, bool& saved) {
     if (!saved) FocusControl(kSubject);
     return saved;
   }
+  // A key acts as it goes down; a held key repeats through the filter of NextInput.
+  const std::string_view key = event == "key_released" ? "" : std::string_view(input.key);
   if (FocusedControl() == kDate) {
-    if (const std::optional<int> day = moved_working_date(input.key, e.edited.day, e.today)) {
+    if (const std::optional<int> day = moved_working_date(key, e.edited.day, e.today)) {
       e.edited.day = *day;
       if (ControlState(kType) + 1 == kTypeWeekly && e.edited.mode == kNewPlanning) {
         show_ticks(ticks_of_day(*day));
@@ -504,7 +507,7 @@ bool handle(Editor& e, const Input& input, bool& saved) {
     if (delete_category_of_form(shown_fields(), e.c.program_folder, e.c.prompts)) {
       show_categories(e, "");
     }
-  } else if (event == "btn207" || input.key == "f1") {
+  } else if (event == "btn207" || key == "f1") {
     show_help("ajout.htm");
   }
   return false;
@@ -532,7 +535,7 @@ bool EditPlanning(PlanningWindows& context, int mode, int day, const std::string
   show_date(e, false);
   FocusControl(kSubject);
   bool saved = false;
-  while (!handle(e, NextInput(-1), saved)) {
+  while (!handle(e, NextInput(-1, true), saved)) {
   }
   return saved;
 }

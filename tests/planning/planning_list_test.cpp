@@ -70,7 +70,7 @@ TEST_F(PlanningList, OrdersFiltersAndCategoriesOfTheLines) {
   const std::vector<ListedPlanning> listed =
       read_listed_plannings(folder_.path(), settings_, kAllPlannings);
   EXPECT_EQ(shown_category_choices({"sport"}, listed),
-            (std::vector<std::string>{"tous", "sport", "travail", "maison"}));
+            (std::vector<std::string>{"tous", "sport", "maison", "travail"}));
 }
 
 TEST_F(PlanningList, TheSearchGoesEitherWayWithoutWrappingAround) {
