@@ -103,14 +103,17 @@ const ListedPlanning* selected_planning(const List& l) {
 }
 
 // Reads the folder again; false when nothing is left to show, after telling so. The received
-// plannings of mode 2 are those the list showed at its opening.
+// plannings of mode 2 are those the list showed at its opening, known by their unique
+// identifier: a planning modified there may have moved to another file.
 bool reread(List& l, const std::string& file) {
   std::vector<ListedPlanning> fresh = read_listed_plannings(
       l.c.program_folder, l.c.settings, l.mode == kReceivedPlannings ? kAllPlannings : l.mode);
   if (l.mode == kReceivedPlannings) {
     std::erase_if(fresh, [&](const ListedPlanning& p) {
-      return std::none_of(l.plannings.begin(), l.plannings.end(),
-                          [&](const ListedPlanning& q) { return q.file == p.file; });
+      return p.planning.unique_identifier.empty() ||
+             std::none_of(l.plannings.begin(), l.plannings.end(), [&](const ListedPlanning& q) {
+               return q.planning.unique_identifier == p.planning.unique_identifier;
+             });
     });
   }
   l.plannings = std::move(fresh);

@@ -498,6 +498,12 @@ TEST_F(Program, TheEditorCreatesPlanningsOfEveryFamilyFromTheCalendar) {
 TEST_F(Program, ThePlanningMovesByKeyboardAndTheListFindsAndDeletesSeries) {
   save(settings_of(today_), today_);
   const fs::path first = add_planning(today_, "09:30", "dentiste");
+  Planning received;
+  received.subject = "reçue";
+  received.unique_identifier = "bob_1700000000_1";
+  const std::string received_name = std::to_string(today_ + 3) + " 12-00.gnd";
+  write_bytes(rdv() / received_name, write_planning(received));
+  write_bytes(folder() / "newplanings.idx", "bob_1700000000_1\r\n");
   Planning yoga;
   yoga.subject = "yoga";
   yoga.type = kTypeWeekly;
@@ -513,7 +519,7 @@ TEST_F(Program, ThePlanningMovesByKeyboardAndTheListFindsAndDeletesSeries) {
       "click ok\nwait 300ms\n"
       "menu 2\nwait 300ms\nclick 5\nwait 300ms\nfocus 8\ntype YOGA\nclick 10\nwait 300ms\n"
       "click 10\nwait 300ms\nanswer yes\nanswer yes\nclick 7\nwait 300ms\nclick 3\nwait 300ms\n"
-      "menu 53\nwait 300ms\nclose\n");
+      "menu 53\nwait 300ms\nclick 3\nwait 300ms\nmenu 53\nwait 300ms\nclose\n");
   EXPECT_EQ(s.code, 0) << s.text();
   EXPECT_TRUE(s.has("window \"modifier une planification\"")) << s.text();
   EXPECT_TRUE(s.has(said("date: Mardi, le 8 Décembre 2026"))) << s.text();
@@ -521,10 +527,14 @@ TEST_F(Program, ThePlanningMovesByKeyboardAndTheListFindsAndDeletesSeries) {
   EXPECT_TRUE(
       s.has("question \"yoga comporte des occurrences, voulez-vous les supprimer?\" -> yes"))
       << s.text();
-  EXPECT_TRUE(s.has("notice \"Tavelo\" \"aucune planiffication à afficher...\"")) << s.text();
+  // The received plannings are shown once.
+  EXPECT_TRUE(s.in_order("window \"liste des dernières plannifications réseau reçues\"",
+                         "notice \"Tavelo\" \"aucune planiffication à afficher...\""))
+      << s.text();
+  EXPECT_FALSE(fs::exists(folder() / "newplanings.idx"));
   EXPECT_FALSE(fs::exists(first));
   EXPECT_EQ(list_plannings(rdv()),
-            std::vector<std::string>{std::to_string(today_ + 1) + " 09-30.gnd"});
+            (std::vector<std::string>{std::to_string(today_ + 1) + " 09-30.gnd", received_name}));
 }
 
 }  // namespace
