@@ -22,13 +22,8 @@ namespace tavelo {
 
 namespace {
 
-constexpr int kTime = 1;
-constexpr int kForewarning = 2;
-constexpr int kType = 3;
-constexpr int kCategory = 4;
-constexpr int kAnchor = 5;
+// A label names the control numbered right after it, for the screen reader.
 constexpr int kSubject = 11;
-constexpr int kTimes = 12;
 constexpr int kAlarm = 23;
 constexpr int kTask = 24;
 constexpr int kSaveCategory = 25;
@@ -36,13 +31,18 @@ constexpr int kDeleteCategory = 26;
 constexpr int kNote = 27;
 constexpr int kRecompute = 28;
 constexpr int kFinalDate = 29;
-constexpr int kWeekdays = 30;
 constexpr int kJournal = 38;
 constexpr int kDate = 40;
-constexpr int kCategoryLabel = 41;
-constexpr int kAnchorLabel = 45;
-constexpr int kWeekdaysLabel = 46;
-constexpr int kTimesLabel = 48;
+constexpr int kCategory = 42;
+constexpr int kTime = 44;
+constexpr int kType = 46;
+constexpr int kAnchorLabel = 47;
+constexpr int kAnchor = 48;
+constexpr int kWeekdaysLabel = 49;
+constexpr int kWeekdays = 50;
+constexpr int kForewarning = 52;
+constexpr int kTimesLabel = 53;
+constexpr int kTimes = 54;
 constexpr int kSpoken = 201;
 constexpr int kUrlTask = 202;
 constexpr int kMail = 203;
@@ -55,21 +55,21 @@ constexpr int kHelp = 207;
 constexpr int kEditorSlot = 1;
 
 constexpr ControlSpec kEditorControls[] = {
-    {ControlKind::label, 39, "date:", 1, 2},
+    {ControlKind::label, kDate - 1, "date:", 1, 2},
     {ControlKind::text_field, kDate, "", 1, 9, 66, 2, kReadOnly},
-    {ControlKind::label, kCategoryLabel, "catégorie", 3, 2},
+    {ControlKind::label, kCategory - 1, "catégorie", 3, 2},
     {ControlKind::combo_box, kCategory, "", 3, 28, 30, 2, kEditable},
-    {ControlKind::label, 42, "sujet:", 5, 2},
+    {ControlKind::label, kSubject - 1, "sujet:", 5, 2},
     {ControlKind::text_field, kSubject, "", 5, 28, 46},
-    {ControlKind::label, 43, "heure:", 7, 2},
+    {ControlKind::label, kTime - 1, "heure:", 7, 2},
     {ControlKind::combo_box, kTime, "", 7, 28, 10, 2, kEditable},
-    {ControlKind::label, 44, "type:", 9, 2},
+    {ControlKind::label, kType - 1, "type:", 9, 2},
     {ControlKind::combo_box, kType, "", 9, 28, 30},
     {ControlKind::label, kAnchorLabel, "à partir", 11, 2},
     {ControlKind::combo_box, kAnchor, "", 11, 28, 30},
     {ControlKind::label, kWeekdaysLabel, "jours de la semaine", 13, 2},
     {ControlKind::list_box, kWeekdays, "", 13, 28, 30, 4, kCheckList},
-    {ControlKind::label, 47, "nombre de jour en préavis:", 17, 2},
+    {ControlKind::label, kForewarning - 1, "nombre de jour en préavis:", 17, 2},
     {ControlKind::combo_box, kForewarning, "", 17, 28, 8},
     {ControlKind::label, kTimesLabel, "nombre de fois:", 19, 2},
     {ControlKind::text_field, kTimes, "", 19, 28, 8},
@@ -310,14 +310,14 @@ bool task_options(Editor& e) {
 }
 
 // The URL task dialog.
-constexpr int kUrlExplanation = 1, kUrlLink = 3, kUrlTest = 4, kUrlHelp = 5;
+constexpr int kUrlLink = 3, kUrlTest = 4, kUrlHelp = 5;
 constexpr std::string_view kUrlTaskText =
     "Cette fonction requiert un accès à internet. Le lien spécifié doit être un chemain qui mène "
     "vers un scripte ou une commande du type php de préférence. Ce scripte s'exécute en tâche de "
     "fond et aucune réponse n'est attendu de la part de l'agenda.Il est fortement recommandé de "
     "tester ce lien avant de le valider.";
 constexpr ControlSpec kUrlControls[] = {
-    {ControlKind::editor, kUrlExplanation, kUrlTaskText, 1, 2, 70, 6, kReadOnly},
+    {ControlKind::label, 1, kUrlTaskText, 1, 2},
     {ControlKind::label, 2, "lien de la commande:", 8, 2},
     {ControlKind::text_field, kUrlLink, "", 8, 24, 48},
     {ControlKind::button, kUrlTest, "test", 10, 2, 10},
@@ -347,11 +347,11 @@ bool url_task(Editor& e) {
 }
 
 // The sharing choice.
-constexpr int kIdentifiers = 2;
+constexpr int kIdentifiers = 3;
 constexpr ControlSpec kShareControls[] = {
     {ControlKind::label, 1,
      "Sélectionnez les identifiants avec lesquels partager cette planification.", 1, 2},
-    {ControlKind::label, 3, "identifiants", 3, 2},
+    {ControlKind::label, 2, "identifiants", 3, 2},
     {ControlKind::list_box, kIdentifiers, "", 5, 2, 50, 8, kCheckList},
 };
 
@@ -448,6 +448,8 @@ void category_chosen(Editor& e) {
 bool handle(Editor& e, const Input& input, bool& saved) {
   const std::string& event = input.event;
   if (event == "btncancel" || event == "winclose") return true;
+  // The small dialogs are titled with the subject as it is typed.
+  e.edited.planning.subject = std::string(trim_spaces(ControlText(kSubject)));
   if (event == "btnok") {
     saved = confirm(e);
     if (!saved) FocusControl(kSubject);
@@ -465,10 +467,10 @@ bool handle(Editor& e, const Input& input, bool& saved) {
       return false;
     }
   }
-  if (event == "cmb3") {
+  if (event == "cmb" + std::to_string(kType)) {
     show_type_controls(e, true);
     show_date(e, false);
-  } else if (event == "cmb4") {
+  } else if (event == "cmb" + std::to_string(kCategory)) {
     category_chosen(e);
   } else if (event == "btn28") {
     show_date(e, true);
@@ -531,7 +533,6 @@ bool EditPlanning(PlanningWindows& context, int mode, int day, const std::string
   AddOkButton(0, 0);
   AddCancelButton(0, 0);
   show_fields(e, fields_of(e.edited.planning, e.edited.time));
-  set_shown(kCategoryLabel, true);
   show_date(e, false);
   FocusControl(kSubject);
   bool saved = false;

@@ -14,17 +14,17 @@ namespace tavelo {
 
 namespace {
 
-constexpr int kList = 1;
+constexpr int kList = 21;
 constexpr int kModify = 2;
 constexpr int kClose = 3;
-constexpr int kChronologicalOption = 4;
-constexpr int kAlphabeticalOption = 5;
+constexpr int kChronologicalOption = 27;
+constexpr int kAlphabeticalOption = 28;
 constexpr int kExclude = 6;
 constexpr int kDelete = 7;
-constexpr int kSearch = 8;
+constexpr int kSearch = 23;
 constexpr int kBackward = 9;
 constexpr int kForward = 10;
-constexpr int kCategory = 11;
+constexpr int kCategory = 25;
 constexpr int kDeleteCategory = 12;
 constexpr int kHelp = 13;
 
@@ -32,20 +32,20 @@ constexpr int kHelp = 13;
 constexpr int kListSlot = 2;
 
 constexpr ControlSpec kListControls[] = {
-    {ControlKind::label, 20, "planifications", 1, 2},
+    {ControlKind::label, kList - 1, "planifications", 1, 2},
     {ControlKind::list_box, kList, "", 3, 2, 74, 12},
     {ControlKind::button, kModify, "modifier", 15, 2, 12},
     {ControlKind::button, kClose, "fermer", 15, 15, 12},
-    {ControlKind::label, 21, "classement", 17, 2},
+    {ControlKind::label, kChronologicalOption - 1, "classement", 17, 2},
     {ControlKind::option, kChronologicalOption, "&chronologique", 17, 14, 18, 2, kGroupStart},
     {ControlKind::option, kAlphabeticalOption, "al&phabétique", 17, 33, 18},
     {ControlKind::button, kExclude, "&exclure du réseau", 19, 2, 22},
     {ControlKind::button, kDelete, "&supprimer", 19, 25, 14},
-    {ControlKind::label, 22, "rechercher:", 21, 2},
+    {ControlKind::label, kSearch - 1, "rechercher:", 21, 2},
     {ControlKind::text_field, kSearch, "", 21, 15, 30},
     {ControlKind::button, kBackward, "a&rrière", 21, 46, 12},
     {ControlKind::button, kForward, "a&vant", 21, 59, 12},
-    {ControlKind::label, 23, "catégorie affichée:", 23, 2},
+    {ControlKind::label, kCategory - 1, "catégorie affichée:", 23, 2},
     {ControlKind::combo_box, kCategory, "", 23, 24, 30},
     {ControlKind::button, kDeleteCategory, "s&upprimer les planifs de cette catégorie", 25, 2, 44},
     {ControlKind::button, kHelp, "aide-f1", 25, 47, 10},
@@ -198,10 +198,10 @@ bool handle(List& l, const Input& input) {
   if (event == "btn2" || (event == "btnok" && FocusedControl() == kList)) return modify(l);
   if (event == "btnok" && FocusedControl() == kSearch) {
     search(l, true);
-  } else if (event == "rd4" || event == "rd5" || event == "btn4" || event == "btn5") {
+  } else if (event == "rd27" || event == "rd28") {
     const ListedPlanning* p = selected_planning(l);
     show_lines(l, p != nullptr ? p->file : "");
-  } else if (event == "cmb11") {
+  } else if (event == "cmb25") {
     show_lines(l, "");
   } else if (event == "btn6") {
     return exclude(l);

@@ -440,17 +440,17 @@ TEST_F(Program, TheEditorCreatesPlanningsOfEveryFamilyFromTheCalendar) {
   save(settings_of(today_), today_);
   const Session s = session(
       // A one-off planning: Return on the grid opens the editor at the selected day.
-      "wait 300ms\nkey enter\nwait 300ms\ntype dentiste\nselect 1 \"09:30\"\nclick ok\n"
+      "wait 300ms\nkey enter\nwait 300ms\ntype dentiste\nselect 44 \"09:30\"\nclick ok\n"
       "wait 300ms\n"
       // Weekly, Monday (the day's) and Thursday, up to a final date two weeks later.
-      "menu 1\nwait 300ms\ntype piscine\nselect 1 \"18:00\"\nselect 3 1\nwait 300ms\n"
-      "mark 30 \"Jeudi\"\nanswer 31/02/2026\nanswer 21/12/2026\nclick 29\nwait 300ms\n"
+      "menu 1\nwait 300ms\ntype piscine\nselect 44 \"18:00\"\nselect 46 1\nwait 300ms\n"
+      "mark 50 \"Jeudi\"\nanswer 31/02/2026\nanswer 21/12/2026\nclick 29\nwait 300ms\n"
       "answer yes\nclick ok\nwait 300ms\n"
       // The first week from the month's end, three times.
-      "click 1\nwait 300ms\ntype loyer\nselect 1 \"08:00\"\nselect 3 10\nwait 300ms\n"
-      "select 5 1\nfocus 12\ntype 3\nanswer yes\nkey enter\nwait 300ms\n"
+      "click 1\nwait 300ms\ntype loyer\nselect 44 \"08:00\"\nselect 46 10\nwait 300ms\n"
+      "select 48 1\nfocus 54\ntype 3\nanswer yes\nkey enter\nwait 300ms\n"
       // Every three days up to a final date.
-      "click 1\nwait 300ms\ntype arrosage\nselect 1 \"07:00\"\nselect 3 20\nwait 300ms\n"
+      "click 1\nwait 300ms\ntype arrosage\nselect 44 \"07:00\"\nselect 46 20\nwait 300ms\n"
       "answer 16.12.2026\nclick 29\nwait 300ms\nanswer yes\nclick ok\nwait 300ms\nclose\n");
   EXPECT_EQ(s.code, 0) << s.text();
   EXPECT_TRUE(s.has("window \"nouvelle planification\"")) << s.text();
@@ -517,7 +517,7 @@ TEST_F(Program, ThePlanningMovesByKeyboardAndTheListFindsAndDeletesSeries) {
   const Session s = session(
       "wait 300ms\nkey tab\nkey enter\nwait 300ms\nfocus 40\nkey right\nwait 300ms\n"
       "click ok\nwait 300ms\n"
-      "menu 2\nwait 300ms\nclick 5\nwait 300ms\nfocus 8\ntype YOGA\nclick 10\nwait 300ms\n"
+      "menu 2\nwait 300ms\nclick 28\nwait 300ms\nfocus 23\ntype YOGA\nclick 10\nwait 300ms\n"
       "click 10\nwait 300ms\nanswer yes\nanswer yes\nclick 7\nwait 300ms\nclick 3\nwait 300ms\n"
       "menu 53\nwait 300ms\nclick 3\nwait 300ms\nmenu 53\nwait 300ms\nclose\n");
   EXPECT_EQ(s.code, 0) << s.text();
