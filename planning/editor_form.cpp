@@ -179,7 +179,10 @@ std::optional<std::string> time_of_entry(std::string_view typed) {
   const std::string_view text = trim_spaces(typed);
   if (is_hh_mm(text)) return std::string(text);
   if (text.empty() || text.size() >= 5) return std::nullopt;
-  if (const std::string padded = "0" + std::string(text); is_hh_mm(padded)) return padded;
+  // Built piece by piece: GCC 12 warns falsely (-Wrestrict) on "0" + string at -O3.
+  std::string padded(1, '0');
+  padded += text;
+  if (is_hh_mm(padded)) return padded;
   for (int minute = 0; minute < 24 * 60; ++minute) {
     std::string time = time_text(minute / 60, minute % 60);
     if (time.starts_with(text)) return time;
