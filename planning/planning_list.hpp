@@ -92,7 +92,10 @@ int delete_category_plannings(const fs::path& program_folder,
 bool exclude_from_network(const fs::path& program_folder, const ListedPlanning& planning,
                           const Settings& settings);
 
-// ", (3 de 5)" for a reproduced occurrence, ", (4 fois)" for a counted series, else nothing.
+
+// "(3 de 5)" for a reproduced occurrence, "(4 fois)" for a counted series, nothing otherwise.
+std::string series_count(const Planning& planning);
+// The same after ", ", as the lists of plannings show it.
 std::string series_suffix(const Planning& planning);
 
 }  // namespace tavelo
