@@ -9,11 +9,9 @@
 #include <vector>
 
 #include "exchange/sharing.hpp"
+#include "planning/planning_list.hpp"
 
 namespace tavelo {
-
-// One line per received planning, its unique identifier, in arrival order.
-inline constexpr const char* kReceivedIndexFile = "newplanings.idx";
 
 // What a command file name "cmd_" + sender + "_" + seconds + "_" + counter + "_" + planning file
 // carries: the sender (field 2), the unique identifier (fields 2 to 4) and the planning file

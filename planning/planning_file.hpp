@@ -53,6 +53,10 @@ using SendSharedCopies = std::function<void(const std::vector<SharedCopy>&)>;
 bool sharing_applies(const fs::path& file, const Planning& planning, const Settings& settings,
                      bool share);
 
+// The identifiers of a planning's sharing text, each followed by a TAB there: the text after
+// the last TAB is not an identifier.
+std::vector<std::string> sharing_identifiers_of(std::string_view sharing_identifiers);
+
 // The copies of a planning for each identifier it is shared with.
 std::vector<SharedCopy> sharedcopies(const fs::path& file, const Planning& planning);
 

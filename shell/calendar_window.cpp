@@ -14,7 +14,9 @@
 #include "exchange/sharing_window.hpp"
 #include "maintenance/update_check.hpp"
 #include "planning/calendar.hpp"
+#include "planning/editor_form.hpp"
 #include "planning/planning_file.hpp"
+#include "planning/planning_list.hpp"
 #include "planning/planning_names.hpp"
 #include "planning/settings.hpp"
 #include "planning/text.hpp"
@@ -22,6 +24,7 @@
 #include "shell/calendar_form.hpp"
 #include "shell/journal_window.hpp"
 #include "shell/option_windows.hpp"
+#include "shell/planning_windows.hpp"
 #include "shell/screen_reader.hpp"
 #include "shell/speaking_clock_window.hpp"
 
@@ -268,6 +271,37 @@ void over_calendar(Calendar& w, Window&& window) {
   show_day(w, w.day, true);
 }
 
+PlanningWindows planning_windows(Calendar& w) {
+  return {program_folder(w), w.c.run.settings, w.c.clock, w.c.prompts, w.c.network, w.c.players};
+}
+
+// The editor and the list change the planning files: the calendar reads them again.
+void edit_planning(Calendar& w, int mode, const std::string& file) {
+  over_calendar(w, [&] {
+    PlanningWindows windows = planning_windows(w);
+    EditPlanning(windows, mode, w.day, file);
+    w.index.invalidate();
+  });
+}
+
+void add_planning(Calendar& w) {
+  edit_planning(w, kNewPlanning, "");
+}
+
+void modify_selected_planning(Calendar& w) {
+  if (const std::optional<fs::path> file = selected_planning(w)) {
+    edit_planning(w, kModifyPlanning, file->filename().string());
+  }
+}
+
+void show_planning_list(Calendar& w, int mode) {
+  over_calendar(w, [&] {
+    PlanningWindows windows = planning_windows(w);
+    ShowPlanningList(windows, mode);
+    w.index.invalidate();
+  });
+}
+
 void show_note(Calendar& w) {
   const std::optional<fs::path> file = selected_planning(w);
   int readerror = 0;
@@ -308,6 +342,18 @@ std::optional<CalendarExit> menu_item(Calendar& w, int item) {
     case kShareItem:
     case kSharedFoldersItem:
       open_exchange_window(w, item);
+      break;
+    case 1:
+      add_planning(w);
+      break;
+    case 2:
+      show_planning_list(w, kAllPlannings);
+      break;
+    case 52:
+      show_planning_list(w, kNetworkPlannings);
+      break;
+    case 53:
+      show_planning_list(w, kReceivedPlannings);
       break;
     case 3:
       return CalendarExit::kManagementNow;
@@ -376,9 +422,10 @@ std::optional<CalendarExit> handle(Calendar& w, const Input& input) {
   const std::string_view key = event == "key_released" ? "" : std::string_view(input.key);
   if (event == "winclose" || event == "btncancel") return CalendarExit::kClosed;
   if (event == "btnok") {
-    // Return on the grid adds a planning, on the day's list modifies the selected one: the
-    // planning editor does that, and it is not part of the program yet. It never closes the
-    // calendar.
+    // Return on the grid adds a planning, on the day's list modifies the selected one; it never
+    // closes the calendar.
+    if (key == "enter" && focus == kGrid) add_planning(w);
+    if (key == "enter" && focus == kDayList) modify_selected_planning(w);
     if (key == "enter" && (focus == kGrid || focus == kDayList)) return std::nullopt;
     return CalendarExit::kClosed;
   }
@@ -386,6 +433,10 @@ std::optional<CalendarExit> handle(Calendar& w, const Input& input) {
     move_to(w, moved_day(*move, w.day, today(w), w.index));
   } else if (event.starts_with("menu")) {
     return menu_item(w, static_cast<int>(leading_integer(event.substr(4))));
+  } else if (event == "btn1") {
+    add_planning(w);
+  } else if (event == "btn3") {
+    modify_selected_planning(w);
   } else if (event == "btn2") {
     delete_selected_planning(w);
   } else if (event == "btn4") {

@@ -561,5 +561,107 @@ TEST_F(Program, TheStartRemovesWhatKilledSavesLeft) {
   EXPECT_TRUE(std::filesystem::exists(chimes / "dong.wav"));
 }
 
+// The editor from the calendar: the plannings of each family of types, by keyboard alone.
+TEST_F(Program, TheEditorCreatesPlanningsOfEveryFamilyFromTheCalendar) {
+  save(settings_of(today_), today_);
+  const Session s = session(
+      // A one-off planning: Return on the grid opens the editor at the selected day.
+      "wait 300ms\nkey enter\nwait 300ms\ntype dentiste\nselect 44 \"09:30\"\nclick ok\n"
+      "wait 300ms\n"
+      // Weekly, Monday (the day's) and Thursday, up to a final date two weeks later.
+      "menu 1\nwait 300ms\ntype piscine\nselect 44 \"18:00\"\nselect 46 1\nwait 300ms\n"
+      "mark 50 \"Jeudi\"\nanswer 31/02/2026\nanswer 21/12/2026\nclick 29\nwait 300ms\n"
+      "answer yes\nclick ok\nwait 300ms\n"
+      // The first week from the month's end, three times.
+      "click 1\nwait 300ms\ntype loyer\nselect 44 \"08:00\"\nselect 46 10\nwait 300ms\n"
+      "select 48 1\nfocus 54\ntype 3\nanswer yes\nkey enter\nwait 300ms\n"
+      // Every three days up to a final date.
+      "click 1\nwait 300ms\ntype arrosage\nselect 44 \"07:00\"\nselect 46 20\nwait 300ms\n"
+      "answer 16.12.2026\nclick 29\nwait 300ms\nanswer yes\nclick ok\nwait 300ms\nclose\n");
+  EXPECT_EQ(s.code, 0) << s.text();
+  EXPECT_TRUE(s.has("window \"nouvelle planification\"")) << s.text();
+  EXPECT_TRUE(s.has("notice \"Tavelo\" \"La date est invalide...\"")) << s.text();
+  EXPECT_TRUE(s.has("speak \"à la semaine\"")) << s.text();
+
+  int readerror = 0;
+  const auto read = [&](const std::string& name) {
+    return loadplanning(rdv() / name, folder(), stored(), readerror);
+  };
+  const std::vector<std::string> files = list_plannings(rdv());
+  const auto of_subject = [&](std::string_view subject) {
+    std::vector<std::string> names;
+    for (const std::string& name : files) {
+      if (read(name).subject == subject) names.push_back(name);
+    }
+    return names;
+  };
+  EXPECT_EQ(of_subject("dentiste"),
+            std::vector<std::string>{std::to_string(today_) + " 09-30.gnd"});
+  EXPECT_EQ(read(std::to_string(today_) + " 09-30.gnd").type, kTypeOneOff);
+
+  const std::vector<std::string> weekly = of_subject("piscine");
+  ASSERT_EQ(weekly.size(), 5u) << s.text();
+  const Planning third = read(weekly[2]);
+  EXPECT_EQ(third.number_of_times, 5);
+  EXPECT_EQ(third.occurrence_number, 3);
+  EXPECT_EQ(third.weekday_ticks, (std::array<int, 7>{0, 1, 0, 0, 1, 0, 0}));
+  EXPECT_TRUE(weekly.back().starts_with(std::to_string(today_ + 14) + " 18-00.gnd;"));
+
+  const std::vector<std::string> rent = of_subject("loyer");
+  ASSERT_EQ(rent.size(), 3u) << s.text();
+  // After the working date, the occurrences fall on the last Monday of their month.
+  for (const std::string& name : {rent[1], rent[2]}) {
+    const int day = static_cast<int>(leading_integer(name));
+    EXPECT_EQ(weekday(day), 1) << name;
+    EXPECT_LE(dayofmonth(day + 7), 7) << name;
+  }
+  EXPECT_EQ(read(rent[0]).month_anchor, kAnchorEnd);
+  EXPECT_EQ(of_subject("arrosage").size(), 4u) << s.text();
+}
+
+// Return on the day's list modifies the planning; a date moved leaves no file at the old one.
+// The list finds it, sorts and filters, and deletes a whole series.
+TEST_F(Program, ThePlanningMovesByKeyboardAndTheListFindsAndDeletesSeries) {
+  save(settings_of(today_), today_);
+  const fs::path first = add_planning(today_, "09:30", "dentiste");
+  Planning received;
+  received.subject = "reçue";
+  received.unique_identifier = "bob_1700000000_1";
+  const std::string received_name = std::to_string(today_ + 3) + " 12-00.gnd";
+  write_bytes(rdv() / received_name, write_planning(received));
+  write_bytes(folder() / "newplanings.idx", "bob_1700000000_1\r\n");
+  Planning yoga;
+  yoga.subject = "yoga";
+  yoga.type = kTypeWeekly;
+  yoga.number_of_times = 2;
+  yoga.series_link = "1700000000";
+  for (int i = 1; i <= 2; ++i) {
+    yoga.occurrence_number = i;
+    write_bytes(rdv() / (std::to_string(today_ + 7 * i) + " 08-00.gnd;1700000000"),
+                write_planning(yoga));
+  }
+  const Session s = session(
+      "wait 300ms\nkey tab\nkey enter\nwait 300ms\nfocus 40\nkey right\nwait 300ms\n"
+      "click ok\nwait 300ms\n"
+      "menu 2\nwait 300ms\nclick 28\nwait 300ms\nfocus 23\ntype YOGA\nclick 10\nwait 300ms\n"
+      "click 10\nwait 300ms\nanswer yes\nanswer yes\nclick 7\nwait 300ms\nclick 3\nwait 300ms\n"
+      "menu 53\nwait 300ms\nclick 3\nwait 300ms\nmenu 53\nwait 300ms\nclose\n");
+  EXPECT_EQ(s.code, 0) << s.text();
+  EXPECT_TRUE(s.has("window \"modifier une planification\"")) << s.text();
+  EXPECT_TRUE(s.has(said("date: Mardi, le 8 Décembre 2026"))) << s.text();
+  EXPECT_TRUE(s.has("window \"liste des plannifications\"")) << s.text();
+  EXPECT_TRUE(
+      s.has("question \"yoga comporte des occurrences, voulez-vous les supprimer?\" -> yes"))
+      << s.text();
+  // The received plannings are shown once.
+  EXPECT_TRUE(s.in_order("window \"liste des dernières plannifications réseau reçues\"",
+                         "notice \"Tavelo\" \"aucune planiffication à afficher...\""))
+      << s.text();
+  EXPECT_FALSE(fs::exists(folder() / "newplanings.idx"));
+  EXPECT_FALSE(fs::exists(first));
+  EXPECT_EQ(list_plannings(rdv()),
+            (std::vector<std::string>{std::to_string(today_ + 1) + " 09-30.gnd", received_name}));
+}
+
 }  // namespace
 }  // namespace tavelo

@@ -232,6 +232,59 @@ TEST_F(ProgramOnADisplay, TheSharedFoldersTheirFtpWindowAndTheImportAnswerRealKe
                          kPatienceMs));
 }
 
+// The planning editor, its small dialogs and the planning list on a real display: filled and
+// saved with real keys, and every control named for a screen reader.
+TEST_F(ProgramOnADisplay, TheEditorAndTheListAnswerRealKeysAndNameEveryControl) {
+  Settings settings = default_settings(today_, false);
+  loadsettings(folder(), settings);
+  settings.background_mode = 1;
+  settings.sharing_table.push_back({{"bob", (folder() / "bob").string()}});
+  savesettings(folder(), settings, today_);
+  testing::ProgramOnDesktop program(folder());
+  ASSERT_TRUE(testing::focus_window("Tavelo version: 6.40")) << "the calendar never showed";
+
+  press("alt+j");
+  ASSERT_TRUE(testing::focus_window("nouvelle planification")) << "the editor never showed";
+  const std::vector<AccessibleControl> editor = program_controls();
+  expect_every_control_named(editor, "editor");
+  for (const char* name : {"date:", "sujet:", "heure:", "note", "journal", "partager",
+                           "enregistrer la catégorie", "aide-f1", "ok", "annuler"}) {
+    EXPECT_TRUE(has_control(editor, name)) << name;
+  }
+  for (const char letter : std::string("piscine")) press(std::string(1, letter));
+
+  press("alt+h");
+  ASSERT_TRUE(testing::focus_window("option de tâche: piscine")) << "no task options";
+  expect_every_control_named(program_controls(), "task options");
+  press("Escape");
+  ASSERT_TRUE(testing::focus_window("nouvelle planification"));
+  press("alt+p");
+  ASSERT_TRUE(testing::focus_window("partager la planification piscine")) << "no sharing choice";
+  const std::vector<AccessibleControl> sharing = program_controls();
+  expect_every_control_named(sharing, "sharing choice");
+  EXPECT_TRUE(has_control(sharing, "identifiants"));
+  press("Escape");
+  ASSERT_TRUE(testing::focus_window("nouvelle planification"));
+  press("Return");
+  const fs::path rdv = planning_folder(folder());
+  EXPECT_TRUE(eventually([&] { return list_plannings(rdv).size() == 1; }, kPatienceMs));
+
+  ASSERT_TRUE(testing::focus_window("Tavelo version: 6.40"));
+  press("alt+p");
+  press("l");
+  ASSERT_TRUE(testing::focus_window("liste des plannifications")) << "the list never showed";
+  const std::vector<AccessibleControl> list = program_controls();
+  expect_every_control_named(list, "planning list");
+  for (const char* name : {"modifier", "fermer", "chronologique", "alphabétique", "rechercher:"}) {
+    EXPECT_TRUE(has_control(list, name)) << name;
+  }
+  press("Escape");
+  ASSERT_TRUE(testing::focus_window("Tavelo version: 6.40"));
+  press("alt+p");
+  press("q");
+  EXPECT_EQ(program.wait_end(kPatienceMs), 0);
+}
+
 TEST_F(ProgramOnADisplay,
        ClosedWithTheBackgroundAgendaOnTheCalendarLeavesAnAgendaThatRingsAndHandsBack) {
   // Xvfb has no notification area of its own: Debian's trayer is one.
