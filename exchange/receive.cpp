@@ -179,7 +179,10 @@ int ReceiveSharedPlannings(const ExchangeContext& context, bool show_errors,
     }
   }
   ReceiveRound round{context, planning_folder(context.program_folder), std::nullopt};
-  for (const SharingRow* row : rows) apply_folder(round, *row, folder_of(*row));
+  {
+    const FolderSyncBatch batch;
+    for (const SharingRow* row : rows) apply_folder(round, *row, folder_of(*row));
+  }
   if (round.received > 0 && show_notice) show_notice(received_notice(round.received));
   return round.received;
 }
