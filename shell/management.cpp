@@ -112,7 +112,8 @@ class Pass {
       report_.text += message.text;
       if (!message.journal) continue;
       const bool written = !unwritten.contains(*message.journal);
-      report_.text += (written ? " et inscrite dans le journal." : ".") + message.after_journal;
+      report_.text += written ? " et inscrite dans le journal." : ".";
+      report_.text += message.after_journal;
     }
     for (const auto& [section, entries] : journaled_) {
       if (!unwritten.contains(section)) report_.journal_entries += entries;
@@ -188,7 +189,9 @@ class Pass {
     remove_file(parked);
     ++report_.deleted;
     if (!handed_over_ && !signalled && report_wanted_) {
-      (message.journal ? message.after_journal : message.text) += "\r" + note_part(planning);
+      std::string& end = message.journal ? message.after_journal : message.text;
+      end += '\r';
+      end += note_part(planning);
       messages_[name] = std::move(message);
       report_.nothing_reported = false;
     }
