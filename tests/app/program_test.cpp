@@ -412,6 +412,7 @@ TEST_F(Program, TheStartRemovesWhatKilledSavesLeft) {
   const auto rdv = folder_.path() / "rdv";
   const auto chimes = folder_.path() / "carillons" / "big";
   std::filesystem::create_directories(chimes);
+  std::filesystem::create_directories(rdv);
   for (const auto& left :
        {folder_.path() / "~tavelo-a1B2c3", rdv / "~tavelo-Zz9yX8", chimes / "~tavelo-000000"}) {
     testing::write_bytes(left, "half");
