@@ -47,10 +47,6 @@ constexpr long kMostForewarningDays = 255;
 // The value the real-time agenda stores in a planning's alarm state once it has signalled it.
 constexpr int kSignalled = 1;
 
-bool has_note(const Planning& planning) {
-  return planning.note_kind != 0 && !planning.note.empty();
-}
-
 std::string note_part(const Planning& planning) {
   return has_note(planning) ? "note:\r" + planning.note + "\r" : std::string();
 }
@@ -200,15 +196,11 @@ class Pass {
   // The entry waits in the batch, written with the others at the end of the pass; its section
   // tells then whether it was written.
   fs::path journal(const Planning& planning) {
+    std::vector<std::string> lines = {journal_header(now_), "  sujet: " + planning.subject};
+    add_note_lines(lines, planning);
     fs::path section =
         journal_.start(journal_folder(c_.program_folder, settings_), planning.category);
-    journal_.line(journal_header(now_));
-    journal_.line("  sujet: " + planning.subject);
-    if (has_note(planning)) {
-      journal_.line("");
-      journal_.line("  note:");
-      journal_.lines(planning.note);
-    }
+    for (const std::string& text : lines) journal_.lines(text);
     ++journaled_[section];
     return section;
   }

@@ -1,5 +1,6 @@
 # Lists the focusable controls of an application as AT-SPI shows them to a screen reader:
 # one line "role<TAB>name<TAB>description<TAB>states<TAB>text" each. Run by Debian's /usr/bin/python3.
+# Arguments: the application's name, and optionally the title of the window to list.
 import sys
 import time
 
@@ -17,12 +18,26 @@ def application(name):
     sys.exit("application %s not found on the accessibility bus" % name)
 
 
+def showing_window(app, title):
+    deadline = time.time() + 20
+    while time.time() < deadline:
+        for window in app:
+            if window is not None and window.name == title and \
+                    window.getState().contains(pyatspi.STATE_SHOWING):
+                return window
+        time.sleep(0.2)
+    sys.exit("window %s of %s not shown" % (title, app.name))
+
+
 def focusable(node):
     try:
         states = node.getState()
     except Exception:
         return
-    if states.contains(pyatspi.STATE_FOCUSABLE) and states.contains(pyatspi.STATE_SHOWING):
+    # A combo box that cannot be typed in takes the focus through a button of its own, which is
+    # not on the bus: a reader says the combo box.
+    reachable = states.contains(pyatspi.STATE_FOCUSABLE) or node.getRole() == pyatspi.ROLE_COMBO_BOX
+    if reachable and states.contains(pyatspi.STATE_SHOWING):
         yield node
         # A tab strip has the focus as a whole; a reader says its selected page tab.
         if node.getRole() == pyatspi.ROLE_PAGE_TAB_LIST:
@@ -62,6 +77,10 @@ def text(node):
     return content.getText(0, -1).replace("\n", " ").replace("\t", " ")
 
 
-for node in focusable(application(sys.argv[1])):
+# With a window title, the reader waits for that window and lists only its controls.
+root = application(sys.argv[1])
+if len(sys.argv) > 2:
+    root = showing_window(root, sys.argv[2])
+for node in focusable(root):
     print("%s\t%s\t%s\t%s\t%s" % (node.getRoleName(), node.name or "", node.description or "",
                                  states(node), text(node)))
