@@ -93,10 +93,6 @@ fs::path JournalBatch::start(const fs::path& journal_folder, std::string_view ca
   return file;
 }
 
-void JournalBatch::line(std::string_view text) {
-  if (entry_ != nullptr) append_line(*entry_, text);
-}
-
 void JournalBatch::lines(std::string_view text) {
   if (entry_ != nullptr) append_lines(*entry_, text);
 }

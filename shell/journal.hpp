@@ -66,7 +66,6 @@ class JournalBatch {
   // Starts an entry of the category's section in the journal folder; its lines follow. The
   // section's file is returned, to look up in what `write` answers.
   fs::path start(const fs::path& journal_folder, std::string_view category);
-  void line(std::string_view text);
   // Every line of a text whose lines are separated by CR LF (a planning's note).
   void lines(std::string_view text);
   // Appends every entry; the section files that could not be written. The batch is then empty.
