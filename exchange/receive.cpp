@@ -190,7 +190,10 @@ std::vector<std::string> fetch_batches(Network& network, const std::vector<Fetch
 
 int apply_command_files(const ExchangeContext& context, const std::vector<FetchBatch>& rows) {
   ReceiveRound round{context, planning_folder(context.program_folder), std::nullopt};
-  for (const FetchBatch& row : rows) apply_folder(round, row.row, row.folder);
+  {
+    const FolderSyncBatch batch;
+    for (const FetchBatch& row : rows) apply_folder(round, row.row, row.folder);
+  }
   return round.received;
 }
 

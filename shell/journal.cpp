@@ -53,24 +53,70 @@ JournalEntry OpenJournalEntry(const fs::path& journal_folder, std::string_view c
   return JournalEntry(journal_folder, category);
 }
 
-void JournalEntry::line(std::string_view text) {
-  if (!out_.is_open()) return;
-  const std::string bytes = cp1252_from_utf8(text);
-  out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out_.write("\r\n", 2);
+namespace {
+
+void append_line(std::string& bytes, std::string_view text) {
+  bytes += cp1252_from_utf8(text);
+  bytes += "\r\n";
 }
 
-void JournalEntry::lines(std::string_view text) {
+void append_lines(std::string& bytes, std::string_view text) {
   std::size_t start = 0;
   for (;;) {
     const std::size_t end = text.find("\r\n", start);
     if (end == std::string_view::npos) {
-      line(text.substr(start));
+      append_line(bytes, text.substr(start));
       return;
     }
-    line(text.substr(start, end - start));
+    append_line(bytes, text.substr(start, end - start));
     start = end + 2;
   }
+}
+
+}  // namespace
+
+void JournalEntry::line(std::string_view text) {
+  std::string bytes;
+  append_line(bytes, text);
+  if (out_.is_open()) out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void JournalEntry::lines(std::string_view text) {
+  std::string bytes;
+  append_lines(bytes, text);
+  if (out_.is_open()) out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+fs::path JournalBatch::start(const fs::path& journal_folder, std::string_view category) {
+  fs::path file = journal_section_file(journal_folder, category);
+  entry_ = &sections_[file].emplace_back();
+  return file;
+}
+
+void JournalBatch::lines(std::string_view text) {
+  if (entry_ != nullptr) append_lines(*entry_, text);
+}
+
+std::set<fs::path> JournalBatch::write() {
+  std::set<fs::path> failed;
+  std::string separator;
+  append_line(separator, kJournalSeparator);
+  for (const auto& [file, entries] : sections_) {
+    std::error_code error;
+    fs::create_directories(file.parent_path(), error);
+    bool separate = file_exists(file);
+    std::ofstream out(file, std::ios::binary | std::ios::app);
+    for (const std::string& entry : entries) {
+      if (separate) out.write(separator.data(), static_cast<std::streamsize>(separator.size()));
+      out.write(entry.data(), static_cast<std::streamsize>(entry.size()));
+      separate = true;
+    }
+    out.close();
+    if (out.fail()) failed.insert(file);
+  }
+  sections_.clear();
+  entry_ = nullptr;
+  return failed;
 }
 
 bool JournalEntry::close() {

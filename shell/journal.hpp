@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +55,25 @@ class JournalEntry {
 
  private:
   std::ofstream out_;
+};
+
+// Entries gathered over a batch (the daily pass journals one for every missed occurrence) and
+// appended to their sections when it ends, each section's file opened once. The entries of a
+// section come in the order they were started, with the separator line between them and before
+// the first when the file existed.
+class JournalBatch {
+ public:
+  // Starts an entry of the category's section in the journal folder; its lines follow. The
+  // section's file is returned, to look up in what `write` answers.
+  fs::path start(const fs::path& journal_folder, std::string_view category);
+  // Every line of a text whose lines are separated by CR LF (a planning's note).
+  void lines(std::string_view text);
+  // Appends every entry; the section files that could not be written. The batch is then empty.
+  std::set<fs::path> write();
+
+ private:
+  std::map<fs::path, std::vector<std::string>> sections_;  // each entry's bytes
+  std::string* entry_ = nullptr;
 };
 
 // Opens an entry of the category's section; the caller writes the header and its lines.

@@ -231,6 +231,45 @@ TEST(ExchangeFile, BadInputIsRefusedAndTheRestGoesOn) {
             std::vector<std::string>{refused_plannings_message({"..\\agenda.bin"})});
 }
 
+// The staged list follows the file, a name met twice standing where it was met last with the
+// later planning, which is also the one its staged file and the import hold.
+TEST(ExchangeFile, ANameMetTwiceIsStagedOnceWhereItWasMetLast) {
+  ProgramFolder to;
+  auto subject = [](std::string text) {
+    Planning p;
+    p.subject = std::move(text);
+    return p;
+  };
+  ExchangeContent content;
+  content.plannings = {{"45123 09-30.gnd", subject("premier")},
+                       {"45124 09-30.gnd", subject("deuxième")},
+                       {"45123 09-30.gnd", subject("premier revu")},
+                       {"45125 09-30.gnd", subject("troisième")},
+                       {"45124 09-30.gnd", subject("deuxième revu")}};
+  const fs::path txa = to.path() / "import.txa";
+  write_bytes(txa, write_exchange_file(content));
+  auto staged = stage_exchange_file(to.import_context(), txa);
+  ASSERT_TRUE(staged);
+  std::vector<std::string> names, subjects;
+  for (const ExchangeEntry& entry : staged->plannings) {
+    names.push_back(entry.name);
+    subjects.push_back(entry.planning.subject);
+  }
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"45123 09-30.gnd", "45125 09-30.gnd", "45124 09-30.gnd"}));
+  EXPECT_EQ(subjects, (std::vector<std::string>{"premier revu", "troisième", "deuxième revu"}));
+  EXPECT_EQ(list_files(to.path() / kStagingFolder, "*"),
+            (std::vector<std::string>{"45123 09-30.gnd", "45124 09-30.gnd", "45125 09-30.gnd"}));
+
+  EXPECT_EQ(import_chosen(to.import_context(), *staged, all_of(*staged, false)),
+            ImportOutcome::kImported);
+  int readerror = 0;
+  EXPECT_EQ(loadplanning(to.rdv() / "45124 09-30.gnd", to.path(), to.settings, readerror).subject,
+            "deuxième revu");
+  EXPECT_EQ(list_plannings(to.rdv()).size(), 3u);
+  EXPECT_TRUE(to.prompts.notices.empty());
+}
+
 TEST(ExchangeFile, AShortPlanningTakesTheDefaultsOfACutRecord) {
   ProgramFolder to;
   to.settings.default_mail.server = "smtp.défaut";
