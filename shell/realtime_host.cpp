@@ -6,9 +6,11 @@
 #include "access/dialog.hpp"
 #include "alarms/chime_profile.hpp"
 #include "planning/calendar.hpp"
+#include "planning/editor_form.hpp"
 #include "platform/services.hpp"
 #include "shell/hand_off.hpp"
 #include "shell/option_windows.hpp"
+#include "shell/planning_windows.hpp"
 #include "shell/tray.hpp"
 
 namespace tavelo {
@@ -27,6 +29,14 @@ RandomIndex chime_random() {
 // the tasks share it without owning it.
 std::shared_ptr<Network> borrowed(Network& network) {
   return {std::shared_ptr<Network>(), &network};
+}
+
+// The editor opens at today's date, on the agenda's window, which the agenda builds again.
+void edit(RealtimeHost& host, AgendaRun& run, const std::optional<fs::path>& planning) {
+  PlanningWindows windows{run.program_folder, run.settings, interface_clock(),
+                          host.prompts,       host.network, host.alarm_sounds};
+  EditPlanning(windows, planning ? kModifyPlanning : kNewPlanning, todaynumber(interface_clock()),
+               planning ? planning->filename().string() : "");
 }
 
 RealtimeServices services_of(RealtimeHost& host, AgendaRun& run) {
@@ -48,10 +58,10 @@ RealtimeServices services_of(RealtimeHost& host, AgendaRun& run) {
       },
       [&run] { run.lock.reset(); },
       [&run] { return ReadTrayAction(run.program_folder); },
-      // The update check and the planning editor are not part of the program yet.
+      // The update check and the management settings are not part of the program yet.
       {},
       host.receive_network_plannings,
-      {},
+      [&host, &run](const std::optional<fs::path>& planning) { edit(host, run, planning); },
       {},
       [&run] { DesktopIconOption(run, todaynumber(interface_clock())); }};
   return services;

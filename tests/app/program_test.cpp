@@ -464,6 +464,24 @@ TEST_F(Program, WithTheBackgroundAgendaOnTheClosedCalendarLeavesAnAgendaThatRing
   EXPECT_FALSE(fs::exists(folder() / "agendalock"));
 }
 
+// The real-time agenda's "a&jouter" opens the planning editor at today's date; what it saves
+// is in the agenda's list when the agenda's window comes back.
+TEST_F(Program, TheRealTimeAgendaAddsAPlanningThroughTheEditor) {
+  Settings settings = settings_of(today_);
+  settings.background_mode = 1;
+  settings.management_hour = 23;
+  settings.management_minute = 59;
+  save(settings, today_);
+  const Session s = session(
+      "wait 300ms\nclose\nwait 1s\ntray 1\nwait 1s\nmenu 1\nwait 300ms\nclick 6\n"
+      "wait 300ms\ntype courses\nselect 44 \"11:30\"\nclick ok\nwait 1s\ntray 1\nwait 1s\n"
+      "menu 7\n");
+  EXPECT_TRUE(s.in_order("window \"Tavelo en temps réel\"", "window \"nouvelle planification\""))
+      << s.text();
+  EXPECT_EQ(list_plannings(rdv()), std::vector<std::string>{std::to_string(today_) + " 11-30.gnd"})
+      << s.text();
+}
+
 TEST_F(Program, AHiddenAgendaSleepsAndShowsTheCalendarWhenLaterStartsAskForIt) {
   const int today = testing::machine_today();
   Settings settings = settings_of(today);
