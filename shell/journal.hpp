@@ -69,6 +69,10 @@ bool write_journal_entry(const fs::path& journal_folder, std::string_view catego
 bool JournalReady(int& journal_flag, const Settings& settings, Prompts& prompts,
                   const std::function<void()>& open_management_settings);
 
+// Moves a journal file to `target`. A section already there keeps its entries: the moved file's
+// are added after them. False when the file could not be moved; it then stays where it was.
+bool move_journal_file(const fs::path& file, const fs::path& target);
+
 // What CheckJournalFolder did.
 enum class JournalFolderCheck {
   kKept,             // the setting names a folder that exists or was created
