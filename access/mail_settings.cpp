@@ -56,4 +56,18 @@ std::optional<MailSettings> mail_to_store(const MailSettings& entered, const Mai
   return saved;
 }
 
+std::optional<ConfirmedMail> confirm_mail_settings(const MailSettings& entered,
+                                                   const MailSettings& shown,
+                                                   const MailSettings& stored, bool tested,
+                                                   MailServices& services, Prompts& prompts) {
+  std::optional<MailSettings> kept = mail_to_store(entered, shown, stored);
+  if (!kept) {
+    prompts.notice(std::string(kCryptErrorTitle) + "\r" + kCryptRefusedText);
+    return std::nullopt;
+  }
+  if (mail_fields_changed(entered, shown)) tested = SendTestMail(entered, false, services, prompts);
+  if (!tested) prompts.notice(kMailNotYetApproved);
+  return ConfirmedMail{std::move(*kept), tested};
+}
+
 }  // namespace tavelo

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "access/mail.hpp"
+#include "planning/prompts.hpp"
 #include "planning/records.hpp"
 
 namespace tavelo {
@@ -29,5 +31,20 @@ bool mail_fields_changed(const MailSettings& entered, const MailSettings& shown)
 // stored form. Nothing when a new password cannot be stored.
 std::optional<MailSettings> mail_to_store(const MailSettings& entered, const MailSettings& shown,
                                           const MailSettings& stored);
+
+// What the dialog's OK keeps: the settings to store and whether they are approved.
+struct ConfirmedMail {
+  MailSettings stored;
+  bool tested = false;
+};
+
+// The dialog's OK. Settings whose account or addresses changed are tested again, and their new
+// approval is the test's alone (a blocked test approves nothing); settings not approved are
+// told to the user. Nothing when a new password cannot be stored: the user is told and stays in
+// the dialog, and no test is sent.
+std::optional<ConfirmedMail> confirm_mail_settings(const MailSettings& entered,
+                                                   const MailSettings& shown,
+                                                   const MailSettings& stored, bool tested,
+                                                   MailServices& services, Prompts& prompts);
 
 }  // namespace tavelo

@@ -38,6 +38,21 @@ TestChannel test_channel(int kind, bool reader_running) {
   return kind == 1 ? TestChannel::reader : TestChannel::none;
 }
 
+void test_notification(const SpokenNotification& spoken, bool reader_running,
+                       const NotificationTester& tester) {
+  const TestChannel channel = test_channel(spoken.mode, reader_running);
+  if (channel == TestChannel::none) return;
+  for (int saying = 0; saying <= spoken.repetitions; ++saying) {
+    if (channel == TestChannel::reader || !tester.say_with_voice(spoken.text)) {
+      tester.say_with_reader(spoken.text);
+    }
+    if (saying == spoken.repetitions) return;
+    const bool waited = tester.wait(std::chrono::seconds(spoken.interval));
+    tester.stop_voice();
+    if (!waited) return;
+  }
+}
+
 std::optional<VoiceProfile> parse_voice_profile(std::string_view text) {
   if (chaincount(text, "_") != 4) return std::nullopt;
   const auto field = [text](int n) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +33,21 @@ std::string reader_option_caption(std::string_view reader_name);
 // chosen and the voice is used.
 enum class TestChannel { none, reader, voice };
 TestChannel test_channel(int kind, bool reader_running);
+
+// What "&test" says the text with, and the wait between two sayings, which the user may cut
+// short with "s&top".
+struct NotificationTester {
+  std::function<bool(const std::string& text)> say_with_voice;  // false when the voice fails
+  std::function<void(const std::string& text)> say_with_reader;
+  std::function<void()> stop_voice;
+  std::function<bool(std::chrono::milliseconds)> wait;  // false when the user stopped the test
+};
+
+// Says the text once and once more per repetition, the interval apart, through the channel of
+// the kind; a voice that fails gives way to the screen reader. Nothing is said, and nothing
+// waited for, when the notification is off.
+void test_notification(const SpokenNotification& spoken, bool reader_running,
+                       const NotificationTester& tester);
 
 // A voice profile: voice number (0: synthesis off, else the voice's place in the list from 1),
 // volume 0..100, speed and pitch -10..10.

@@ -33,6 +33,50 @@ TEST(NotificationForm, TheReaderOptionAndTheTestChannel) {
   EXPECT_EQ(test_channel(1, false), TestChannel::voice);
 }
 
+// What a test said and waited, in order: "voice TEXT", "reader TEXT", "wait S", "stop".
+struct HeardTest {
+  std::vector<std::string> heard;
+  bool voice_works = true;
+  int stop_after_waits = -1;  // the user presses "s&top" during this wait
+
+  NotificationTester tester() {
+    return {[this](const std::string& text) {
+              if (voice_works) heard.push_back("voice " + text);
+              return voice_works;
+            },
+            [this](const std::string& text) { heard.push_back("reader " + text); },
+            [this] { heard.emplace_back("stop"); },
+            [this](std::chrono::milliseconds ms) {
+              heard.push_back("wait " + std::to_string(ms.count() / 1000));
+              return --stop_after_waits != 0;
+            }};
+  }
+};
+
+TEST(NotificationTest, SaysTheTextOncePerRepetitionTheIntervalApart) {
+  HeardTest voice;
+  test_notification({2, "1_100_0_0", "café", 2, 5}, true, voice.tester());
+  EXPECT_EQ(voice.heard, (std::vector<std::string>{"voice café", "wait 5", "stop", "voice café",
+                                                   "wait 5", "stop", "voice café"}));
+  HeardTest stopped;
+  stopped.stop_after_waits = 1;
+  test_notification({1, "1_100_0_0", "café", 2, 5}, true, stopped.tester());
+  EXPECT_EQ(stopped.heard, (std::vector<std::string>{"reader café", "wait 5", "stop"}));
+}
+
+TEST(NotificationTest, TheChannelFollowsTheKindAndTheReader) {
+  HeardTest off;
+  test_notification({0, "1_100_0_0", "café", 3, 9}, true, off.tester());
+  EXPECT_TRUE(off.heard.empty());
+  HeardTest no_reader;
+  test_notification({1, "1_100_0_0", "café", 0, 0}, false, no_reader.tester());
+  EXPECT_EQ(no_reader.heard, std::vector<std::string>{"voice café"});
+  HeardTest failing_voice;
+  failing_voice.voice_works = false;
+  test_notification({2, "0_100_0_0", "café", 0, 0}, true, failing_voice.tester());
+  EXPECT_EQ(failing_voice.heard, std::vector<std::string>{"reader café"});
+}
+
 TEST(VoiceForm, ProfilesAndTheItemsTheyChoose) {
   EXPECT_FALSE(parse_voice_profile("1_100_0"));
   EXPECT_FALSE(parse_voice_profile(""));
