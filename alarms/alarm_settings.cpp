@@ -109,6 +109,16 @@ std::vector<std::string> list_named_alarms(const fs::path& program_folder) {
   return names;
 }
 
+AlarmProfile alarm_of_list_item(const fs::path& program_folder, int item, std::string_view name,
+                                const AlarmProfile& working, const AlarmProfile& opened,
+                                bool night_mode) {
+  if (item <= 0) return night_mode ? silent_alarm() : opened;
+  const std::optional<fs::path> file = named_alarm_file(program_folder, name);
+  AlarmProfile named = working;
+  if (!file || !LoadAlarmProfile(*file, named)) return working;
+  return named;
+}
+
 bool save_named_alarm(const fs::path& program_folder, std::string_view name,
                       std::string_view first_item, const AlarmProfile& alarm, Prompts& prompts) {
   const std::optional<fs::path> file =

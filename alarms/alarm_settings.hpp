@@ -55,6 +55,13 @@ std::optional<fs::path> named_alarm_file(const fs::path& program_folder, std::st
 // out; its file stays.
 std::vector<std::string> list_named_alarms(const fs::path& program_folder);
 
+// The alarm a choice in the list "alarmes définies" gives: the named alarm of a later item (the
+// working alarm stays when its file cannot be read), and for item 0 the alarm the dialog opened
+// with, or in the night mode's dialog the silent alarm.
+AlarmProfile alarm_of_list_item(const fs::path& program_folder, int item, std::string_view name,
+                                const AlarmProfile& working, const AlarmProfile& opened,
+                                bool night_mode);
+
 // "&enregistrer dans la liste": saves `alarm` under the name typed in the list, after the
 // checks and the question of replacing. `first_item` is the list's item 0, which is no name.
 // True when the library changed.

@@ -90,6 +90,19 @@ TEST_F(NamedAlarms, SavingReplacingAndDeleting) {
                                  "Tavelo\rCette alarme n'a pas été enregistré dans la liste..."});
 }
 
+TEST_F(NamedAlarms, ChoosingInTheList) {
+  fs::create_directories(rdv);
+  ASSERT_TRUE(SaveAlarmProfile(rdv / "douce.alm", tones));
+  const AlarmProfile opened{2, "/sons/gong.wav", 0, 0, 2000, 10, 0, 0};
+  const AlarmProfile working{1, "", 1000, 10, 10, 1, 0, 0};
+  const fs::path folder = program.path();
+  EXPECT_EQ(alarm_of_list_item(folder, 1, "douce", working, opened, false).frequency, 880);
+  EXPECT_EQ(alarm_of_list_item(folder, 0, kCurrentAlarmItem, working, opened, false).sound_file,
+            "/sons/gong.wav");
+  EXPECT_EQ(alarm_of_list_item(folder, 0, kNoAlarmItem, working, opened, true).repetitions, 1);
+  EXPECT_EQ(alarm_of_list_item(folder, 2, "partie", working, opened, false).frequency, 1000);
+}
+
 TEST_F(NamedAlarms, NamesThatAreNoFileOfTheFolderAreRefused) {
   ScriptedPrompts prompts;
   for (const char* name : {"../x", "a/b", "a\\b", "c:x", "", "  ", kCurrentAlarmItem}) {
