@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "planning/planning_names.hpp"
+#include "planning/settings.hpp"
 #include "planning/text.hpp"
 #include "platform/files.hpp"
 #include "shell/journal.hpp"
@@ -110,6 +111,16 @@ bool offer_journal_move(const fs::path& program_folder, std::string_view old_set
         std::string(old_setting));
   }
   return all_moved;
+}
+
+void confirm_management_settings(const ManagementForm& form, std::string_view opened_folder,
+                                 const fs::path& program_folder, Settings& settings, int today,
+                                 Prompts& prompts) {
+  if (settings.journal_folder != opened_folder) {
+    offer_journal_move(program_folder, opened_folder, settings.journal_folder, prompts);
+  }
+  store_management_form(form, settings);
+  save_settings_telling(program_folder, settings, today, prompts);
 }
 
 }  // namespace tavelo

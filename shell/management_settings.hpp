@@ -52,4 +52,10 @@ std::string journal_folder_setting(std::string_view chosen);
 bool offer_journal_move(const fs::path& program_folder, std::string_view old_setting,
                         std::string_view new_setting, Prompts& prompts);
 
+// The dialog's OK, in order: the journal folder move offered when "parcourir" changed the folder
+// the dialog opened with, the form stored, the settings saved.
+void confirm_management_settings(const ManagementForm& form, std::string_view opened_folder,
+                                 const fs::path& program_folder, Settings& settings, int today,
+                                 Prompts& prompts);
+
 }  // namespace tavelo

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "planning/planning_names.hpp"
+#include "planning/settings.hpp"
 #include "platform/files.hpp"
 #include "tests/support/scripted_prompts.hpp"
 #include "tests/support/temp_folder.hpp"
@@ -79,6 +80,34 @@ TEST(ManagementSettings, TypedNumbersAreKeptWithinTheirFields) {
   EXPECT_EQ(s.restart_delay, 0);
   EXPECT_EQ(s.screen_reader_wait, 12);
   EXPECT_EQ(s.inactivity_days, 32000);
+}
+
+TEST(ManagementSettings, OkMovesTheJournalStoresAndSaves) {
+  TempFolder program;
+  fs::create_directories(program.path() / "journal");
+  write_bytes(program.path() / "journal" / "travail.txt", "x\r\n");
+  Settings s = default_settings(45000, false);
+  s.journal_folder = "journal";
+  ManagementForm form = management_form(s, true);
+  form.restart_delay = "300";
+  form.forewarning_time = 0;
+  s.journal_folder = (program.path() / "nouveau").string();  // chosen with "parcourir"
+  ScriptedPrompts yes({true});
+  confirm_management_settings(form, "journal", program.path(), s, 45000, yes);
+  EXPECT_EQ(yes.questions.size(), 1u);
+  EXPECT_EQ(read_bytes(program.path() / "nouveau" / "travail.txt"), "x\r\n");
+  Settings saved = default_settings(45000, false);
+  loadsettings(program.path(), saved);
+  EXPECT_EQ(saved.journal_folder, (program.path() / "nouveau").string());
+  EXPECT_EQ(saved.restart_delay, 255);
+  EXPECT_EQ(saved.forewarning_hour, 255);
+
+  // A folder where agenda.bin cannot be written is told; the settings stay in memory.
+  ScriptedPrompts told;
+  confirm_management_settings(form, s.journal_folder, program.path() / "absent", s, 45000, told);
+  EXPECT_EQ(told.notices,
+            std::vector<std::string>{"impossible d'écrire le fichier " +
+                                     (program.path() / "absent" / "agenda.bin").string()});
 }
 
 TEST(ManagementSettings, AChosenFolderLosesItsFinalSeparator) {
