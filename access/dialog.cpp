@@ -109,6 +109,10 @@ void reset_window_state(DialogState& s) {
   s.mnemonics.clear();
   s.records.clear();
   s.registered.clear();
+  s.menu_bar.clear();
+  s.shortcuts.clear();
+  s.last_menu_number = 0;
+  s.edit_menu_base = 0;
   s.ok_number = -1;
   s.cancel_number = -1;
   s.last_focused = 0;
@@ -479,16 +483,6 @@ void open_window(DialogState& s, int extra_rows) {
 
 }  // namespace
 
-DialogState& dialog_state() {
-  static DialogState state;
-  return state;
-}
-
-void reset_dialog_layer() {
-  dialog_state() = DialogState();
-  speech_state() = SpeechState();
-}
-
 void OpenDialog(std::string_view mode, int row, int column, int height, int width,
                 std::string_view title, int flags) {
   DialogState& s = dialog_state();
@@ -647,28 +641,36 @@ void SetOkCaption(std::string_view caption) {
   if (dialog_state().ok_number != -1) place_default_buttons();
 }
 
-void AddMnemonics(int highest) {
+void AddMnemonic(int number) {
+  const std::optional<ControlKind> kind = kind_of(number);
+  if (kind != ControlKind::button && kind != ControlKind::check_box &&
+      kind != ControlKind::option) {
+    return;
+  }
   DialogState& s = dialog_state();
   WindowSystem& ws = window_system();
-  for (int n = 0; n <= highest; ++n) {
-    const std::optional<ControlKind> kind = kind_of(n);
-    if (kind != ControlKind::button && kind != ControlKind::check_box &&
-        kind != ControlKind::option) {
-      continue;
-    }
-    Mnemonic& mnemonic = s.mnemonics[n];
-    if (mnemonic.skip) continue;
-    const std::u32string caption = to_codepoints(ws.control_text(s.window, n));
-    const auto amp = caption.find(U'&');
-    if (amp == std::u32string::npos || amp + 1 >= caption.size()) continue;
-    char32_t letter = caption[amp + 1];
-    if (letter > 96) letter -= 32;
-    if (letter > 255) continue;
-    if (mnemonic.shortcut != 0) ws.remove_shortcut(mnemonic.window, mnemonic.shortcut);
-    mnemonic.shortcut = static_cast<int>(letter) | kShortcutAlt;
-    mnemonic.window = s.window;
-    ws.add_shortcut(s.window, mnemonic.shortcut, kMnemonicCommands + n);
-  }
+  Mnemonic& mnemonic = s.mnemonics[number];
+  if (mnemonic.skip) return;
+  const std::u32string caption = to_codepoints(ws.control_text(s.window, number));
+  const auto amp = caption.find(U'&');
+  if (amp == std::u32string::npos || amp + 1 >= caption.size()) return;
+  char32_t letter = caption[amp + 1];
+  if (letter > 96) letter -= 32;
+  if (letter > 255) return;
+  if (mnemonic.shortcut != 0) ws.remove_shortcut(mnemonic.window, mnemonic.shortcut);
+  mnemonic.shortcut = static_cast<int>(letter) | kShortcutAlt;
+  mnemonic.window = s.window;
+  ws.add_shortcut(s.window, mnemonic.shortcut, kMnemonicCommands + number);
+}
+
+void AddMnemonics(int highest) {
+  for (int n = 0; n <= highest; ++n) AddMnemonic(n);
+}
+
+void AddShortcut(int shortcut, int command) {
+  DialogState& s = dialog_state();
+  s.shortcuts[shortcut] = command;
+  window_system().add_shortcut(s.window, shortcut, command);
 }
 
 void SkipMnemonic(int number, bool skip) {
@@ -683,6 +685,14 @@ void FocusControl(int number) {
   window_system().set_focus(dialog_state().window, number);
 }
 
+int FocusedControl() {
+  return window_system().focused_control(dialog_state().window);
+}
+
+bool ControlExists(int number) {
+  return kind_of(number).has_value();
+}
+
 std::string ControlText(int number) {
   return window_system().control_text(dialog_state().window, number);
 }
@@ -691,12 +701,30 @@ void SetControlText(int number, std::string_view text) {
   window_system().set_control_text(dialog_state().window, number, text);
 }
 
+void SetControlFlags(int number, int flags) {
+  window_system().set_control_flags(dialog_state().window, number, flags);
+}
+
+void SelectText(int number, int start, int length) {
+  window_system().select_text(dialog_state().window, number, start, length);
+}
+
 int ControlState(int number) {
   return window_system().control_state(dialog_state().window, number);
 }
 
 void SetControlState(int number, int state) {
   window_system().set_control_state(dialog_state().window, number, state);
+}
+
+void SetDialogTitle(std::string_view title) {
+  DialogState& s = dialog_state();
+  s.look.parameters.title = title;
+  window_system().set_window_title(s.window, title);
+}
+
+void ResetAltState() {
+  dialog_state().alt_state = 0;
 }
 
 void SetNoticeText(std::string_view text) {

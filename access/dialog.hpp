@@ -16,9 +16,6 @@ namespace tavelo {
 void OpenDialog(std::string_view mode, int row, int column, int height, int width,
                 std::string_view title, int flags = 0);
 
-// Forgets the dialog layer's and the speech operations' state, as at the start of a process.
-void reset_dialog_layer();
-
 // The next event name of the current window (see the event table of the dialog layer).
 std::string WaitDialogEvent(int timeout_ms);
 std::string WaitWithEvents(int duration_ms, int poll_ms, bool sides);
@@ -56,17 +53,33 @@ void SetComboPageStep(int number, int step);
 void AddOkButton(int row, int column);
 void AddCancelButton(int row, int column);
 void SetOkCaption(std::string_view caption);
+// Registers Alt + the letter after the first "&" of the caption of button, check box or option
+// `number` as its mnemonic; AddMnemonics does it for every control from 0 to `highest`.
+void AddMnemonic(int number);
 void AddMnemonics(int highest);
 void SkipMnemonic(int number, bool skip);
 void SelectAllText(int number);
 
+// A key of the current window that gives "menu"+command (2013 OK, 2027 Cancel). SaveDialog
+// keeps it with the window.
+void AddShortcut(int shortcut, int command);
+
 // The controls of the current window.
 void FocusControl(int number);
+int FocusedControl();  // -1 when no control has the focus
+bool ControlExists(int number);
 std::string ControlText(int number);
 void SetControlText(int number, std::string_view text);
+void SetControlFlags(int number, int flags);
+// Selects `length` characters from character `start` (0-based) and puts the caret after them.
+void SelectText(int number, int start, int length);
 int ControlState(int number);
 void SetControlState(int number, int state);
 
+// Renames the current window; a snapshot keeps the new title.
+void SetDialogTitle(std::string_view title);
+// Forgets a pending Alt sequence, so that the next key name is read.
+void ResetAltState();
 void SetNoticeText(std::string_view text);
 void SetAwaitedName(std::string_view name);
 void SetDialogColours(std::uint32_t text, std::uint32_t background);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "access/interface_context.hpp"
 #include "planning/chain.hpp"
 #include "planning/text.hpp"
 #include "platform/fault.hpp"
@@ -19,13 +20,12 @@ struct DialogLibrary {
   ParlonFunction parlon = nullptr;
   FindboxFunction findbox = nullptr;
   std::filesystem::path folder;
-  std::string checked;
-  AskRecorder recorder;
 };
 
+// The loaded library stays loaded for the process; what it answered is in the interface context.
 DialogLibrary& library() {
-  static DialogLibrary state;
-  return state;
+  static DialogLibrary loaded;
+  return loaded;
 }
 
 std::string missing_library_text() {
@@ -90,7 +90,8 @@ int call_parlon(std::string_view chain_text, std::string_view sound_file) {
   if (buttons == 0) return 0;
   const auto space = answer.find(' ');
   if (buttons > 1 && space != std::string::npos) {
-    lib.checked = std::string(trim_spaces(std::string_view(answer).substr(space + 1)));
+    interface_context().ask.checked =
+        std::string(trim_spaces(std::string_view(answer).substr(space + 1)));
   }
   return number_of(answer.substr(0, space));
 }
@@ -123,16 +124,16 @@ bool DialogLibraryLoaded() {
 }
 
 int AskUser(std::string_view chain_text, std::string_view sound_file) {
-  DialogLibrary& lib = library();
   if (!DialogLibraryLoaded()) throw Fault("erreur advparlon", missing_library_text());
-  lib.checked.clear();
+  AskState& ask = interface_context().ask;
+  ask.checked.clear();
   const int pressed = call_parlon(chain_text, sound_file);
-  if (lib.recorder) lib.recorder(chain_text, pressed);
+  if (ask.recorder) ask.recorder(chain_text, pressed);
   return pressed;
 }
 
 const std::string& AskUserCheckBoxes() {
-  return library().checked;
+  return interface_context().ask.checked;
 }
 
 std::string FindBoxAnswer(bool find_only) {
@@ -141,7 +142,7 @@ std::string FindBoxAnswer(bool find_only) {
 }
 
 void record_asks_in(AskRecorder recorder) {
-  library().recorder = std::move(recorder);
+  interface_context().ask.recorder = std::move(recorder);
 }
 
 }  // namespace tavelo

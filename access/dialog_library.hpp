@@ -26,7 +26,8 @@ const std::string& AskUserCheckBoxes();
 std::string FindBoxAnswer(bool find_only);
 
 // Hears every AskUser with the button pressed: a scripted session writes it to its transcript.
-// An empty function hears nothing.
+// An empty function hears nothing. The recorder is part of the interface context, which
+// reset_interface() forgets.
 using AskRecorder = std::function<void(std::string_view chain, int pressed)>;
 void record_asks_in(AskRecorder recorder);
 

@@ -1,46 +1,24 @@
-#include <array>
+#include <algorithm>
+#include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "access/dialog.hpp"
+#include "access/interface_context.hpp"
+#include "access/menus.hpp"
 #include "platform/services.hpp"
 
 namespace tavelo {
 
 namespace {
 
-struct SavedControl {
-  int number = 0;
-  ControlRecord record;
-  std::string text;
-  int flags = 0;
-  int state = 0;
-  CaretPosition caret;
-  std::vector<ListItem> items;
-  bool skip_mnemonic = false;
-};
-
-struct Snapshot {
-  bool taken = false;
-  DialogLook look;
-  int extra_rows = 0;
-  CaretPosition program_caret;
-  int focus = -1;
-  bool has_ok = false;
-  bool has_cancel = false;
-  std::array<int, 2> ok_place{};
-  std::array<int, 2> cancel_place{};
-  bool had_mnemonics = false;
-  std::vector<SavedControl> controls;
-};
-
-std::array<Snapshot, 10>& slots() {
-  static std::array<Snapshot, 10> saved;
-  return saved;
+DialogSnapshot& slot_of(int slot) {
+  return interface_context().saved_dialogs[static_cast<std::size_t>(slot)];
 }
 
 bool is_slot(int slot) {
-  return slot >= 0 && slot <= 9;
+  return slot >= 0 && slot < kSnapshotSlots;
 }
 
 SavedControl save_control(const DialogState& s, int number) {
@@ -79,18 +57,38 @@ void recreate(const SavedControl& saved) {
   if (saved.skip_mnemonic) SkipMnemonic(n, true);
 }
 
+// The dialog's own timers (the layer's start at 1000) that are running.
+std::map<int, DialogTimer> running_timers(const DialogState& s) {
+  std::map<int, DialogTimer> running;
+  for (int id = 0; id < kAltTimer; ++id) {
+    const DialogTimer& timer = s.timers[static_cast<std::size_t>(id)];
+    if (timer.running != 0) running[id] = timer;
+  }
+  return running;
+}
+
+void rebuild_menus(const DialogSnapshot& snapshot) {
+  for (const BuiltMenu& menu : snapshot.menu_bar) {
+    const std::vector<std::string_view> items(menu.items.begin(), menu.items.end());
+    BuildMenu(menu.title, menu.first, items);
+  }
+  DialogState& s = dialog_state();
+  s.last_menu_number = snapshot.last_menu_number;
+  s.edit_menu_base = snapshot.edit_menu_base;
+}
+
 }  // namespace
 
 void SaveDialog(int slot) {
   if (!is_slot(slot)) return;
   const DialogState& s = dialog_state();
-  Snapshot& snapshot = slots()[static_cast<std::size_t>(slot)];
-  snapshot = Snapshot{};
+  DialogSnapshot& snapshot = slot_of(slot);
+  snapshot = DialogSnapshot{};
   snapshot.taken = true;
   snapshot.look = s.look;
   snapshot.extra_rows = s.grid_height - s.look.parameters.height;
   snapshot.program_caret = s.program_caret;
-  snapshot.focus = window_system().focused_control(s.window);
+  snapshot.focus = FocusedControl();
   snapshot.has_ok = s.ok_number != -1;
   snapshot.has_cancel = s.cancel_number != -1;
   snapshot.ok_place = s.ok_place;
@@ -99,11 +97,16 @@ void SaveDialog(int slot) {
     if (mnemonic.shortcut != 0) snapshot.had_mnemonics = true;
   }
   for (const int number : s.registered) snapshot.controls.push_back(save_control(s, number));
+  snapshot.menu_bar = s.menu_bar;
+  snapshot.last_menu_number = s.last_menu_number;
+  snapshot.edit_menu_base = s.edit_menu_base;
+  snapshot.shortcuts = s.shortcuts;
+  snapshot.timers = running_timers(s);
 }
 
 void RestoreDialog(int slot) {
-  if (!is_slot(slot) || !slots()[static_cast<std::size_t>(slot)].taken) return;
-  const Snapshot snapshot = slots()[static_cast<std::size_t>(slot)];
+  if (!is_slot(slot) || !slot_of(slot).taken) return;
+  const DialogSnapshot snapshot = slot_of(slot);
   DialogState& s = dialog_state();
   s.look = snapshot.look;
   reopen_dialog(snapshot.extra_rows);
@@ -116,8 +119,14 @@ void RestoreDialog(int slot) {
   if (snapshot.has_cancel) AddCancelButton(snapshot.cancel_place[0], snapshot.cancel_place[1]);
   // The mnemonics belong to the window; a rebuilt window needs them again.
   if (snapshot.had_mnemonics) AddMnemonics(highest);
+  rebuild_menus(snapshot);
+  for (const auto& [shortcut, command] : snapshot.shortcuts) AddShortcut(shortcut, command);
+  // A timer starts again with its whole interval, as the timers of a new window do.
+  for (const auto& [id, timer] : snapshot.timers) {
+    StartDialogTimer(id, timer.interval, timer.repeat);
+  }
   s.program_caret = snapshot.program_caret;
-  if (snapshot.focus >= 0) window_system().set_focus(s.window, snapshot.focus);
+  if (snapshot.focus >= 0) FocusControl(snapshot.focus);
 }
 
 }  // namespace tavelo

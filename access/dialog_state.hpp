@@ -75,8 +75,14 @@ struct DialogLook {
   bool colours_set = false;
 };
 
-// The dialog layer's process-wide state, touched only by the user-interface thread. Each
-// deliverable that compiles the dialog layer has its own.
+// A menu of the window's bar as BuildMenu made it, to be built again when the window is restored.
+struct BuiltMenu {
+  std::string title;
+  int first = 0;  // the number its first item took
+  std::vector<std::string> items;
+};
+
+// The dialog layer's state, part of the interface context (access/interface_context.hpp).
 struct DialogState {
   int window = 0;
   DialogLook look;
@@ -101,9 +107,46 @@ struct DialogState {
   std::map<int, ControlRecord> records;
   std::vector<int> registered;  // controls of the creation helpers, in creation order
   std::map<int, Mnemonic> mnemonics;
+  std::vector<BuiltMenu> menu_bar;
+  std::map<int, int> shortcuts;  // shortcut -> command, as the dialog added them
   int last_menu_number = 0;
   int edit_menu_base = 0;  // first item of the window's edit menu, 0 when it has none
   bool inner_wait = false;  // a wait of the translation itself is running
+};
+
+// One control as SaveDialog keeps it.
+struct SavedControl {
+  int number = 0;
+  ControlRecord record;
+  std::string text;
+  int flags = 0;
+  int state = 0;
+  CaretPosition caret;
+  std::vector<ListItem> items;
+  bool skip_mnemonic = false;
+};
+
+inline constexpr int kSnapshotSlots = 10;
+
+// A dialog as SaveDialog keeps it, for RestoreDialog to rebuild it whole: window, controls,
+// menus, shortcuts and running timers.
+struct DialogSnapshot {
+  bool taken = false;
+  DialogLook look;
+  int extra_rows = 0;
+  CaretPosition program_caret;
+  int focus = -1;
+  bool has_ok = false;
+  bool has_cancel = false;
+  std::array<int, 2> ok_place{};
+  std::array<int, 2> cancel_place{};
+  bool had_mnemonics = false;
+  std::vector<SavedControl> controls;
+  std::vector<BuiltMenu> menu_bar;
+  int last_menu_number = 0;
+  int edit_menu_base = 0;
+  std::map<int, int> shortcuts;
+  std::map<int, DialogTimer> timers;  // the dialog's own running timers, by id
 };
 
 DialogState& dialog_state();

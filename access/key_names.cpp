@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "access/dialog.hpp"
+#include "access/interface_context.hpp"
 #include "platform/services.hpp"
 
 namespace tavelo {
@@ -82,18 +83,12 @@ const std::vector<KeyName>& key_table() {
   return table;
 }
 
-struct RepeatFilter {
-  std::string last;
-  std::uint32_t first_repeat = 0;
-  std::uint32_t next_repeat = 0;
-};
-
 bool later(std::uint32_t tick, std::uint32_t than) {
   return static_cast<std::int32_t>(tick - than) > 0;
 }
 
 std::string filtered(const std::string& name) {
-  static RepeatFilter filter;
+  KeyRepeat& filter = interface_context().key_repeat;
   const std::uint32_t now = interface_clock().tick();
   if (name.empty()) {
     filter.last.clear();

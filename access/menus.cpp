@@ -11,12 +11,20 @@ namespace tavelo {
 
 namespace {
 
+std::span<const std::string_view> counted(std::span<const std::string_view> items) {
+  return items.first(std::min(items.size(), kMenuItems));
+}
+
+int first_number(int first) {
+  return first > 0 ? first : std::max(dialog_state().last_menu_number + 1, 1);
+}
+
 void fill_menu(int menu, int first, std::span<const std::string_view> items) {
   WindowSystem& ws = window_system();
   DialogState& s = dialog_state();
-  int next = first > 0 ? first : std::max(s.last_menu_number + 1, 1);
+  int next = first;
   std::vector<int> open = {menu};
-  for (std::string_view text : items.first(std::min(items.size(), kMenuItems))) {
+  for (std::string_view text : items) {
     if (text.empty()) continue;
     if (text.front() == '-') {
       ws.add_menu_separator(open.back());
@@ -38,7 +46,11 @@ void fill_menu(int menu, int first, std::span<const std::string_view> items) {
 }  // namespace
 
 void BuildMenu(std::string_view title, int first, std::span<const std::string_view> items) {
-  fill_menu(window_system().add_menu(dialog_state().window, 0, title), first, items);
+  DialogState& s = dialog_state();
+  items = counted(items);
+  first = first_number(first);
+  s.menu_bar.push_back({std::string(title), first, {items.begin(), items.end()}});
+  fill_menu(window_system().add_menu(s.window, 0, title), first, items);
 }
 
 void BuildMenu(std::string_view title, int first, std::initializer_list<std::string_view> items) {
@@ -46,7 +58,7 @@ void BuildMenu(std::string_view title, int first, std::initializer_list<std::str
 }
 
 void BuildPopupMenu(std::string_view, int first, std::span<const std::string_view> items) {
-  fill_menu(window_system().popup_menu(dialog_state().window), first, items);
+  fill_menu(window_system().popup_menu(dialog_state().window), first_number(first), counted(items));
 }
 
 void BuildPopupMenu(std::string_view title, int first,
@@ -71,6 +83,11 @@ void AddEditMenu(int base, int language) {
   const auto& texts = language == 1 ? english : french;
   dialog_state().edit_menu_base = base == 0 ? 1 : base;
   BuildMenu(texts[0], dialog_state().edit_menu_base, std::span(texts).subspan(1));
+}
+
+int EditMenuBase() {
+  const int base = dialog_state().edit_menu_base;
+  return base == 0 ? 1 : base;
 }
 
 }  // namespace tavelo

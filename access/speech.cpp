@@ -54,13 +54,9 @@ int announce_later(std::string_view text, int mode) {
 
 }  // namespace
 
-SpeechState& speech_state() {
-  static SpeechState state;
-  return state;
-}
-
 void LoadSpeechLibraries() {
   SpeechState& s = speech_state();
+  s.readers_looked_for = true;
   s.speak_reader_loaded = speech_service().offers_speak();
   dialog_state().quiet_deadline = interface_clock().tick();
   s.say_reader_loaded = speech_service().offers_say();

@@ -7,6 +7,7 @@ namespace tavelo {
 
 // Which screen readers and voices the start-up found.
 struct SpeechState {
+  bool readers_looked_for = false;   // LoadSpeechLibraries ran
   bool say_reader_loaded = false;    // a reader that takes texts with an interrupt flag
   bool speak_reader_loaded = false;  // a reader with speak, cancel and a running test
   bool say_reader_running = false;

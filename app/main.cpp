@@ -85,7 +85,7 @@ int on_system_backends(const fs::path& program_folder) {
   const std::unique_ptr<GtkWindowSystem> windows = open_display();
   if (!windows) return run(program_folder, clock, print_to(std::cout), print_to(std::cerr));
   SpeechdSpeech speech;
-  install_interface_services(*windows, speech, clock);
+  const InterfaceServices services(*windows, speech, clock);
   return run(program_folder, clock, boxes_of(*windows), boxes_of(*windows));
 }
 

@@ -7,6 +7,7 @@
 
 #include "access/dialog.hpp"
 #include "access/dialog_library.hpp"
+#include "access/interface_context.hpp"
 #include "access/key_names.hpp"
 #include "access/speech.hpp"
 #include "platform/fault.hpp"
@@ -392,16 +393,15 @@ int run_scripted_session(const std::string& script_file, std::ostream* transcrip
   ScriptInput input(std::move(std::get<std::vector<ScriptCommand>>(parsed)), clock.base());
   input.start_clock();
   windows.set_input(&input);
-  install_interface_services(windows, speech, clock);
-  install_sound_services(mixer, [&transcript](std::string_view what, std::string_view file) {
+  const InterfaceServices services(windows, speech, clock);
+  const SoundServices sound(mixer, [&transcript](std::string_view what, std::string_view file) {
     transcript.write(file.empty() ? std::string(what) : std::string(what) + " " + in_quotes(file));
   });
-  reset_dialog_layer();
+  const FreshInterface interface;
   record_asks_in([&transcript](std::string_view chain, int pressed) {
     transcript.write("ask " + in_quotes(chain) + " -> " + std::to_string(pressed));
   });
   const int code = run_program(program, transcript, windows);
-  record_asks_in({});
   transcript.write("exit " + std::to_string(code));
   if (!sound_out.empty() &&
       !write_wav(sound_out, Pcm{clock.rate(), 2, clock.rendered()})) {

@@ -49,10 +49,11 @@ struct ScriptError {
 std::variant<std::vector<ScriptCommand>, ScriptError> parse_script(std::string_view text);
 
 // Runs `program` on the simulated backends, fed by the script file, with the transcript written
-// to `transcript` (standard error when null). Returns the program's exit code, also written to
-// the transcript as "exit CODE"; a script that cannot be read or carried out gives a message on
-// standard error and the code 2. Everything the program sounded, rendered in simulated time,
-// goes to the WAV file `sound_out` when one is named.
+// to `transcript` (standard error when null). The program finds a fresh interface; when the
+// session ends, the backends installed before it are back and the interface is forgotten. Returns
+// the program's exit code, also written to the transcript as "exit CODE"; a script that cannot be
+// read or carried out gives a message on standard error and the code 2. Everything the program
+// sounded, rendered in simulated time, goes to the WAV file `sound_out` when one is named.
 int run_scripted_session(const std::string& script_file, std::ostream* transcript,
                          const std::function<int()>& program, const std::string& sound_out = {});
 

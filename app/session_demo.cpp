@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "access/dialog.hpp"
-#include "access/key_names.hpp"
 #include "access/speech.hpp"
+#include "access/window.hpp"
 #include "access/window_prompts.hpp"
 #include "app/scripted_session.hpp"
 #include "platform/linux/gtk_window_system.hpp"
@@ -19,27 +19,31 @@ namespace {
 
 using namespace tavelo;
 
+constexpr int kSubject = 2;
+constexpr int kReminder = 3;
+
+constexpr ControlSpec kSubjectControls[] = {
+    {ControlKind::label, 1, "sujet", 1, 1},
+    {ControlKind::text_field, kSubject, "", 1, 8, 30},
+    {ControlKind::check_box, kReminder, "&rappel", 3, 1, 12},
+};
+
 int subject_dialog() {
   LoadSpeechLibraries();
-  WindowPrompts prompts;
   OpenDialog("", 0, 0, 8, 40, "essai de saisie");
-  AddLabel(1, "sujet", 1, 1);
-  AddTextField(2, "", 1, 8, 30);
-  AddCheckBox(3, "&rappel", 3, 1, 12);
-  AddMnemonics(3);
+  AddControls(kSubjectControls);
   AddOkButton(0, 0);
   AddCancelButton(0, 0);
-  FocusControl(2);
+  FocusControl(kSubject);
   Speak("essai de saisie", 300);
   for (;;) {
-    const std::string event = WaitDialogEvent(-1);
-    const std::string key = dialog_state().window_active ? ReadKeyName(false, false, event) : "";
-    if (event == "btnok") {
-      const std::string reminder = ControlState(3) != 0 ? ", avec rappel" : "";
-      prompts.notice("Sujet enregistré\r" + ControlText(2) + reminder);
+    const Input input = NextInput(-1);
+    if (input.event == "btnok") {
+      const std::string reminder = ControlState(kReminder) != 0 ? ", avec rappel" : "";
+      WindowPrompts().notice("Sujet enregistré\r" + ControlText(kSubject) + reminder);
       return 0;
     }
-    if (event == "btncancel" || event == "winclose" || key == "escape") return 1;
+    if (input.event == "btncancel" || input.event == "winclose" || input.key == "escape") return 1;
   }
 }
 
@@ -47,7 +51,7 @@ int on_real_windows() {
   GtkWindowSystem windows;
   SpeechdSpeech speech;
   SystemClock clock;
-  install_interface_services(windows, speech, clock);
+  const InterfaceServices services(windows, speech, clock);
   return subject_dialog();
 }
 

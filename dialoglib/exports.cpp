@@ -24,12 +24,8 @@ std::wstring& answer() {
 // reaches the caller, which may not even be C++.
 template <typename Dialog>
 const wchar_t* answered(Dialog dialog) {
-  static bool speech_loaded = false;
   try {
-    if (!speech_loaded) {
-      LoadSpeechLibraries();
-      speech_loaded = true;
-    }
+    if (!speech_state().readers_looked_for) LoadSpeechLibraries();
     answer() = to_wide(dialog());
     // The answered dialog leaves the screen, and the program's window is in front again.
     DialogState& state = dialog_state();

@@ -1,5 +1,7 @@
 #include "platform/services.hpp"
 
+#include <utility>
+
 #include "platform/fault.hpp"
 
 namespace tavelo {
@@ -21,10 +23,15 @@ T& installed(T* service, const char* name) {
 
 }  // namespace
 
-void install_interface_services(WindowSystem& windows, Speech& speech, Clock& clock) {
-  installed_windows = &windows;
-  installed_speech = &speech;
-  installed_clock = &clock;
+InterfaceServices::InterfaceServices(WindowSystem& windows, Speech& speech, Clock& clock)
+    : windows_before_(std::exchange(installed_windows, &windows)),
+      speech_before_(std::exchange(installed_speech, &speech)),
+      clock_before_(std::exchange(installed_clock, &clock)) {}
+
+InterfaceServices::~InterfaceServices() {
+  installed_windows = windows_before_;
+  installed_speech = speech_before_;
+  installed_clock = clock_before_;
 }
 
 WindowSystem& window_system() {
@@ -37,9 +44,13 @@ Clock& interface_clock() {
   return installed(installed_clock, "clock");
 }
 
-void install_sound_services(Mixer& mixer, SoundReport report) {
-  installed_mixer = &mixer;
-  installed_report = std::move(report);
+SoundServices::SoundServices(Mixer& mixer, SoundReport report)
+    : mixer_before_(std::exchange(installed_mixer, &mixer)),
+      report_before_(std::exchange(installed_report, std::move(report))) {}
+
+SoundServices::~SoundServices() {
+  installed_mixer = mixer_before_;
+  installed_report = std::move(report_before_);
 }
 
 Mixer& sound_mixer() { return installed(installed_mixer, "sound output"); }
@@ -48,7 +59,11 @@ Mixer* installed_sound_mixer() { return installed_mixer; }
 
 const SoundReport& sound_report() { return installed_report; }
 
-void install_shell_service(Shell& shell) { installed_shell = &shell; }
+ShellService::ShellService(Shell& shell) : shell_before_(std::exchange(installed_shell, &shell)) {}
+
+ShellService::~ShellService() {
+  installed_shell = shell_before_;
+}
 
 Shell& shell_service() { return installed(installed_shell, "shell"); }
 

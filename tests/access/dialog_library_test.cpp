@@ -5,15 +5,16 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <algorithm>
 
 #include "access/dialog.hpp"
+#include "access/key_names.hpp"
 #include "access/menus.hpp"
-#include "access/note_pad.hpp"
+#include "access/note_pad_window.hpp"
 #include "access/speech.hpp"
-#include "app/scripted_session.hpp"
 #include "platform/fault.hpp"
 #include "platform/sim/transcript.hpp"
+#include "tests/support/script_runner.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo::testing {
@@ -22,35 +23,11 @@ namespace {
 constexpr std::string_view kPadQuestion =
     "sortie du pad|Voulez-vous conserver vos moddifications?|0|&oui|&non|&annuler";
 
-struct LoadedLibrary {
-  LoadedLibrary() {
-    std::filesystem::copy_file(TAVELO_PARLON_LIBRARY, folder.path() / kDialogLibraryFile);
-    loaded = LoadDialogLibrary(folder.path());
-  }
-  // Runs `program` in a scripted session; returns the transcript without time stamps.
-  std::vector<std::string> session(std::string_view script, const std::function<int()>& program) {
-    const auto file = folder.path() / "session.txt";
-    write_bytes(file, script);
-    std::ostringstream out;
-    run_scripted_session(file.string(), &out, program);
-    std::vector<std::string> lines;
-    std::istringstream in(out.str());
-    for (std::string line; std::getline(in, line);) lines.push_back(line.substr(13));
-    return lines;
-  }
-  TempFolder folder;
-  bool loaded = false;
+// A script runner with the dialog library loaded from its program folder.
+struct LoadedLibrary : ScriptRunner {
+  LoadedLibrary() : loaded(load_dialog_library(TAVELO_PARLON_LIBRARY)) {}
+  bool loaded;
 };
-
-bool has(const std::vector<std::string>& lines, std::string_view line) {
-  return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
-std::string joined(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\n";
-  return text;
-}
 
 TEST(DialogLibrary, MissingLibraryEndsTheProgramWhenADialogNeedsIt) {
   const TempFolder empty;
@@ -73,8 +50,10 @@ TEST(DialogLibrary, MissingLibraryEndsTheProgramWhenADialogNeedsIt) {
 TEST(DialogLibrary, LoadedFromTheProgramFolderExportsOnlyItsTwoFunctions) {
   LoadedLibrary library;
   ASSERT_TRUE(library.loaded);
-  void* handle = dlopen((library.folder.path() / kDialogLibraryFile).c_str(), RTLD_NOW);
+  void* handle = dlopen((library.folder() / kDialogLibraryFile).c_str(), RTLD_NOW);
   ASSERT_NE(handle, nullptr);
+  // Its dialog layer keeps an interface context of its own.
+  EXPECT_EQ(dlsym(handle, "_ZN6tavelo17interface_contextEv"), nullptr);
   EXPECT_EQ(dlsym(handle, "_ZN6tavelo12dialog_stateEv"), nullptr);
   EXPECT_EQ(dlsym(handle, "_ZN6tavelo10run_parlonESt17basic_string_viewIcSt11char_traitsIcEES3_iS3_iS3_"),
             nullptr);
@@ -85,8 +64,9 @@ TEST(AskUser, AnswersThroughTheLibrary) {
   LoadedLibrary library;
   std::vector<int> answers;
   std::string checked;
-  const auto lines = library.session(
-      "wait 1s\nkey escape\nwait 1s\nkey alt+o\nwait 1s\nkey space\nwait 1s\nclick 1\nwait 10s\n", [&] {
+  const ScriptRun run = library.run(
+      "wait 1s\nkey escape\nwait 1s\nkey alt+o\nwait 1s\nkey space\nwait 1s\nclick 1\nwait 10s\n",
+      [&] {
         answers.push_back(AskUser(kPadQuestion));
         answers.push_back(AskUser(kPadQuestion));
         answers.push_back(AskUser("t|m|0|&oui|&rappel/chk=on|copie/chk|&non|3"));
@@ -94,20 +74,20 @@ TEST(AskUser, AnswersThroughTheLibrary) {
         answers.push_back(AskUser("|m|5"));  // no buttons: "notice...", the countdown closes it
         return 0;
       });
-  EXPECT_EQ(answers, std::vector<int>({3, 1, 1, 0})) << joined(lines);
+  EXPECT_EQ(answers, std::vector<int>({3, 1, 1, 0})) << run.text();
   // Space checked the default, box 3; box 2 started checked.
   EXPECT_EQ(checked, "2 3");
-  EXPECT_TRUE(has(lines, "ask " + in_quotes(kPadQuestion) + " -> 3"));
-  EXPECT_TRUE(has(lines, "ask " + in_quotes(kPadQuestion) + " -> 1"));
-  EXPECT_TRUE(has(lines, "window \"notice...\""));
-  EXPECT_TRUE(has(lines, "ask \"|m|5\" -> 0"));
+  EXPECT_TRUE(run.has("ask " + in_quotes(kPadQuestion) + " -> 3"));
+  EXPECT_TRUE(run.has("ask " + in_quotes(kPadQuestion) + " -> 1"));
+  EXPECT_TRUE(run.has("window \"notice...\""));
+  EXPECT_TRUE(run.has("ask \"|m|5\" -> 0"));
 }
 
 TEST(AskUser, MalformedChainsEndTheProgram) {
   LoadedLibrary library;
   const auto fault_of = [&](std::string_view chain_text, std::string_view sound = {}) {
-    const auto lines = library.session("", [&] { return AskUser(chain_text, sound); });
-    return lines.size() >= 2 ? lines[lines.size() - 2] + " / " + lines.back() : joined(lines);
+    const auto lines = library.run("", [&] { return AskUser(chain_text, sound); }).lines;
+    return lines.size() >= 2 ? lines[lines.size() - 2] + " / " + lines.back() : std::string();
   };
   EXPECT_EQ(fault_of("titre|texte"),
             "notice \"erreur advparlon\" \"Nombre de séparration insuffisante...\\rtitre|texte\" / "
@@ -135,7 +115,8 @@ constexpr std::string_view kFindBackwards = "wait 1s\ntype bc\ncheck 5\nclick ok
 TEST(FindReplace, BackwardSearchAndItsPositions) {
   LoadedLibrary library;
   std::vector<int> found;
-  const auto lines = library.session(
+  std::string text;
+  const ScriptRun run = library.run(
       std::string(kFindBackwards) + std::string(kFindBackwards) + "wait 1s\nclick cancel\n", [&] {
         pad_state().text = "abcabc";
         FindReplace(true, 6);
@@ -146,18 +127,19 @@ TEST(FindReplace, BackwardSearchAndItsPositions) {
         found.push_back(find_state().found);
         FindReplace(false, 1);  // cancelled: nothing changes, nothing found
         found.push_back(find_state().found);
+        text = pad_state().text;
         return 0;
       });
-  EXPECT_EQ(found, std::vector<int>({5, 2, 2, 0})) << joined(lines);
-  EXPECT_EQ(pad_state().text, "abcabc");
-  EXPECT_TRUE(has(lines, "window \"recherche\""));
+  EXPECT_EQ(found, std::vector<int>({5, 2, 2, 0})) << run.text();
+  EXPECT_EQ(text, "abcabc");
+  EXPECT_TRUE(run.has("window \"recherche\""));
 }
 
 TEST(FindReplace, ReplaceAllOnBothEndsThenFindNextDoesNothing) {
   LoadedLibrary library;
   std::vector<std::string> texts;
   const std::string replace_all = "wait 1s\ntype a\nfocus 4\ntype b\ncheck 6\n";
-  const auto lines = library.session(
+  const ScriptRun run = library.run(
       replace_all + "click ok\n" + replace_all + "check 5\nclick ok\n" +
           "wait 1s\ntype zz\nclick ok\nwait 1s\nfocus 4\ntype Y\nclick ok\n",
       [&] {
@@ -174,76 +156,83 @@ TEST(FindReplace, ReplaceAllOnBothEndsThenFindNextDoesNothing) {
         FindReplace(false, 1);  // an empty search text finds nothing; then one replacement
         return 0;
       });
-  EXPECT_EQ(texts, std::vector<std::string>({"bcb 3", "bcb 1", "bcb 1"})) << joined(lines);
-  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+  EXPECT_EQ(texts, std::vector<std::string>({"bcb 3", "bcb 1", "bcb 1"})) << run.text();
+  EXPECT_EQ(std::count_if(run.lines.begin(), run.lines.end(),
                           [](const std::string& l) { return l.starts_with("notice"); }),
             2);
-  EXPECT_TRUE(has(lines, "notice \"Notice...\" \"recherche infructueuse...\""));
+  EXPECT_TRUE(run.has("notice \"Notice...\" \"recherche infructueuse...\""));
 }
 
 TEST(FindReplace, OneReplacementAndFindNextWithoutASearch) {
   LoadedLibrary library;
-  find_state() = FindState();
-  const auto lines = library.session(
-      "wait 1s\ntype a\nfocus 4\ntype é\nclick ok\n", [&] {
-        FindNext(1);
-        pad_state().text = "xaxa";
-        FindReplace(false, 3);
-        return 0;
-      });
-  EXPECT_TRUE(has(lines, "notice \"Notice...\" \"occurence introuvable...\""));
-  EXPECT_EQ(pad_state().text, "xaxé");
-  EXPECT_EQ(find_state().found, 4);
+  std::string text;
+  int found = -1;
+  const ScriptRun run = library.run("wait 1s\ntype a\nfocus 4\ntype é\nclick ok\n", [&] {
+    FindNext(1);
+    pad_state().text = "xaxa";
+    FindReplace(false, 3);
+    text = pad_state().text;
+    found = find_state().found;
+    return 0;
+  });
+  EXPECT_TRUE(run.has("notice \"Notice...\" \"occurence introuvable...\""));
+  EXPECT_EQ(text, "xaxé");
+  EXPECT_EQ(found, 4);
 }
 
-// A window with an edit menu at 50 and the pad in editor 10.
-int pad_window(int mode) {
+// A window with an edit menu at 50 and the pad in editor 10, with `text`; the pad as it was left
+// goes to `left`.
+int pad_window(int mode, std::string_view text, PadState& left) {
   OpenDialog("", 1, 1, 20, 60, "planification");
   AddEditMenu(50, 1);
+  pad_state().text = text;
   const std::string ended = EditInPad(10, "note", "Note:", mode, false, 3, 1, 50, 10);
+  left = pad_state();
   return ended.empty() ? 0 : (ended == "c" ? 9 : 7);
 }
 
 TEST(EditInPad, ExitQuestionFindAndMenu) {
   LoadedLibrary library;
-  pad_state() = PadState();
-  find_state() = FindState();
-  pad_state().text = "bonjour";
-  const auto lines = library.session(
+  PadState left;
+  int found = 0;
+  const ScriptRun run = library.run(
       "wait 1s\nmenu 57\nwait 1s\n"
       "type , le monde\nkey escape\nwait 1s\nkey escape\nwait 1s\n"
       "key control+f\nwait 1s\ntype on\ncheck 5\nclick ok\nwait 1s\n"
       "type  !\nclose\nwait 1s\nkey alt+o\n",
-      [] { return pad_window(0); });
+      [&] {
+        const int code = pad_window(0, "bonjour", left);
+        found = find_state().found;
+        return code;
+      });
   const std::string q = "ask " + in_quotes(kPadQuestion);
   // "annuler" keeps the pad open with the text as typed.
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), q + " -> 3"), 1) << joined(lines);
-  EXPECT_TRUE(has(lines, q + " -> 1")) << joined(lines);
-  EXPECT_TRUE(has(lines, "notice \"Notice...\" \"occurence introuvable...\""));
-  EXPECT_TRUE(has(lines, "selected 10 \"on\""));
+  EXPECT_EQ(run.count(q + " -> 3"), 1) << run.text();
+  EXPECT_TRUE(run.has(q + " -> 1")) << run.text();
+  EXPECT_TRUE(run.has("notice \"Notice...\" \"occurence introuvable...\""));
+  EXPECT_TRUE(run.has("selected 10 \"on\""));
   // The search takes the typed text into the pad; the question keeps what came after it.
-  EXPECT_EQ(find_state().found, 14);
-  EXPECT_EQ(pad_state().text, "bonjour, le monde!");
-  EXPECT_TRUE(pad_state().modified);
-  EXPECT_FALSE(pad_state().open);
+  EXPECT_EQ(found, 14);
+  EXPECT_EQ(left.text, "bonjour, le monde!");
+  EXPECT_TRUE(left.modified);
+  EXPECT_FALSE(left.open);
 }
 
 TEST(EditInPad, LeavingAnUnchangedPadAsksNothing) {
   LoadedLibrary library;
-  pad_state() = PadState();
-  pad_state().text = "bonjour";
-  const auto lines = library.session("wait 1s\nkey escape\n", [] { return pad_window(0); });
-  EXPECT_EQ(lines.back(), "exit 0") << joined(lines);
-  EXPECT_FALSE(std::any_of(lines.begin(), lines.end(),
+  PadState left;
+  const ScriptRun run =
+      library.run("wait 1s\nkey escape\n", [&] { return pad_window(0, "bonjour", left); });
+  EXPECT_EQ(run.lines.back(), "exit 0") << run.text();
+  EXPECT_FALSE(std::any_of(run.lines.begin(), run.lines.end(),
                            [](const std::string& l) { return l.starts_with("ask"); }));
-  EXPECT_FALSE(pad_state().open);
+  EXPECT_FALSE(left.open);
 }
 
 TEST(EditInPad, AnExistingEditorTakesTheTextAndItsLabelIsSpokenOnce) {
   LoadedLibrary library;
-  pad_state() = PadState();
   std::vector<std::string> shown;
-  const auto lines = library.session("wait 1s\nkey c\nwait 1s\nkey c\n", [&] {
+  const ScriptRun run = library.run("wait 1s\nkey c\nwait 1s\nkey c\n", [&] {
     LoadSpeechLibraries();
     OpenDialog("", 1, 1, 20, 60, "planification");
     AddEditor(10, "ancien", 3, 1, 50, 10);
@@ -254,22 +243,70 @@ TEST(EditInPad, AnExistingEditorTakesTheTextAndItsLabelIsSpokenOnce) {
     }
     return 0;
   });
-  EXPECT_EQ(shown, std::vector<std::string>({"premier Note:", "second Note:"})) << joined(lines);
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), "speak \"Note:\""), 1);
+  EXPECT_EQ(shown, std::vector<std::string>({"premier Note:", "second Note:"})) << run.text();
+  EXPECT_EQ(run.count("speak \"Note:\""), 1);
 }
 
 TEST(EditInPad, ModeTwoEndsAtTheFirstKeyThatIsNotNavigation) {
   LoadedLibrary library;
-  pad_state() = PadState();
-  pad_state().text = "a";
-  int code = -1;
-  library.session("wait 1s\nkey down\nkey f5\ntype b\nkey c\n", [&] {
-    code = pad_window(2);
+  PadState left;
+  const ScriptRun run = library.run("wait 1s\nkey down\nkey f5\ntype b\nkey c\n",
+                                    [&] { return pad_window(2, "a", left); });
+  EXPECT_EQ(run.code, 9) << run.text();  // ended by the key "c"
+  EXPECT_EQ(left.text, "ab");
+  EXPECT_TRUE(left.modified);
+}
+
+// A window with an edit menu at 50 opens another without one: there the pad's edit items are
+// 1 to 8, as the user's menu 7 (find/replace) shows.
+TEST(EditInPad, TheEditMenuOfThePreviousWindowIsForgotten) {
+  LoadedLibrary library;
+  const ScriptRun run =
+      library.run("wait 1s\nmenu 7\nwait 1s\nclick cancel\nwait 1s\nkey escape\n", [] {
+        OpenDialog("", 1, 1, 20, 60, "planification");
+        AddEditMenu(50, 0);
+        OpenDialog("", 1, 1, 20, 60, "message");
+        EditInPad(10, "note", "Note:", 0, false, 3, 1, 50, 10);
+        return 0;
+      });
+  EXPECT_TRUE(run.has("window \"recherche et remplacement\"")) << run.text();
+  EXPECT_EQ(run.lines.back(), "exit 0");
+}
+
+// What one session leaves (a saved dialog, the pad and its search, the ticked boxes of the last
+// question, a held key's repeat) is not in the next one.
+TEST(Interface, EverySessionStartsFresh) {
+  LoadedLibrary library;
+  const auto hold_down = [] {
+    SimulateKey(vk::down, 1);
+    return ReadKeyName(false, true);
+  };
+  library.run("wait 1s\ntype a\nclick ok\nwait 1s\nclick 1\n", [&] {
+    OpenDialog("", 1, 1, 20, 60, "planification");
+    SaveDialog(3);
+    pad_state().text = "abc";
+    FindReplace(true, 1);
+    AskUser("t|m|0|&oui|&rappel/chk=on|&non");
+    hold_down();
     return 0;
   });
-  EXPECT_EQ(code, 9);  // ended by the key "c"
-  EXPECT_EQ(pad_state().text, "ab");
-  EXPECT_TRUE(pad_state().modified);
+  std::string pad_text = "?";
+  std::string checked = "?";
+  std::string key;
+  const ScriptRun run = library.run("wait 1s\n", [&] {
+    OpenDialog("", 1, 1, 10, 30, "autre");
+    RestoreDialog(3);
+    pad_text = pad_state().text;
+    FindNext(1);
+    checked = AskUserCheckBoxes();
+    key = hold_down();
+    return 0;
+  });
+  EXPECT_FALSE(run.has("window \"planification\"")) << run.text();
+  EXPECT_EQ(pad_text, "");
+  EXPECT_TRUE(run.has("notice \"Notice...\" \"occurence introuvable...\""));
+  EXPECT_EQ(checked, "");
+  EXPECT_EQ(key, "down");
 }
 
 }  // namespace

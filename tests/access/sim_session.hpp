@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "access/dialog.hpp"
+#include "access/interface_context.hpp"
 #include "access/speech.hpp"
 #include "platform/services.hpp"
 #include "platform/sim/fixed_clock.hpp"
@@ -13,15 +14,15 @@
 
 namespace tavelo::testing {
 
-// The sim backends installed as the process's interface, with the dialog layer's state fresh.
+// The sim backends installed as the process's interface, with a fresh interface context, for as
+// long as the session lives.
 struct SimSession {
   explicit SimSession(SimSpeechSetup setup = {})
       : clock({2026, 12, 7, 9, 0, 0, 0}),
         transcript(clock),
         windows(clock, transcript),
-        speech(transcript, std::move(setup)) {
-    install_interface_services(windows, speech, clock);
-    reset_dialog_layer();
+        speech(transcript, std::move(setup)),
+        services(windows, speech, clock) {
     LoadSpeechLibraries();
   }
 
@@ -57,6 +58,8 @@ struct SimSession {
   Transcript transcript;
   SimWindowSystem windows;
   SimSpeech speech;
+  InterfaceServices services;
+  FreshInterface interface;
 };
 
 }  // namespace tavelo::testing

@@ -8,7 +8,11 @@
 
 #include "access/dialog.hpp"
 #include "access/window_prompts.hpp"
+#include "platform/fault.hpp"
 #include "platform/services.hpp"
+#include "platform/sim/fixed_clock.hpp"
+#include "platform/sim/sim_speech.hpp"
+#include "platform/sim/sim_window_system.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo::testing {
@@ -313,6 +317,46 @@ TEST(ScriptedSession, ItemsAreTickedByIndexOrText) {
   // Marking a control that keeps no marks is told and ends the session.
   write_bytes(script, "mark 1036 0\n");
   EXPECT_EQ(run_scripted_session(script.string(), &transcript, ticking_program), 2);
+}
+
+// A session runs on backends of its own: the ones installed before it come back when it ends,
+// and nothing of it (its windows, its transcript) is left behind. Once the outer backends go too,
+// nothing is installed.
+TEST(ScriptedSession, TheBackendsInstalledBeforeComeBackAndNothingOfTheSessionStays) {
+  TempFolder folder;
+  write_bytes(folder.path() / "séance.txt", "wait 1s\n");
+  std::ostringstream transcript;
+  {
+    FixedClock clock({2026, 3, 1, 8, 0, 0, 0});
+    Transcript outer(clock);
+    SimWindowSystem windows(clock, outer);
+    SimSpeech speech(outer);
+    Mixer mixer;
+    std::vector<std::string> reported;
+    const InterfaceServices services(windows, speech, clock);
+    const SoundServices sound(mixer, [&reported](std::string_view what, std::string_view) {
+      reported.emplace_back(what);
+    });
+    const int code =
+        run_scripted_session((folder.path() / "séance.txt").string(), &transcript, [] {
+          OpenDialog("", 0, 0, 6, 30, "séance");
+          sound_report()("tone 440 10", "");
+          return 6;
+        });
+    EXPECT_EQ(code, 6);
+    EXPECT_EQ(&window_system(), &windows);
+    EXPECT_EQ(&speech_service(), &speech);
+    EXPECT_EQ(&interface_clock(), &clock);
+    EXPECT_EQ(installed_sound_mixer(), &mixer);
+    sound_report()("stop-sounds", "");
+    EXPECT_EQ(reported, std::vector<std::string>{"stop-sounds"});
+    EXPECT_EQ(dialog_state().window, 0);
+    EXPECT_TRUE(outer.lines().empty());
+  }
+  EXPECT_NE(transcript.str().find(" tone 440 10\n"), std::string::npos) << transcript.str();
+  EXPECT_THROW(window_system(), Fault);
+  EXPECT_EQ(installed_sound_mixer(), nullptr);
+  EXPECT_FALSE(sound_report());
 }
 
 }  // namespace

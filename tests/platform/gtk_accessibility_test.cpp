@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "access/dialog.hpp"
+#include "access/interface_context.hpp"
 #include "access/speech.hpp"
 #include "platform/linux/system_clock.hpp"
 #include "platform/services.hpp"
@@ -68,13 +69,13 @@ class GtkAccessibility : public ::testing::Test {
   void SetUp() override {
     // A reader lists every window of the program: the previous test's goes first.
     if (dialog_state().window != 0) windows_.close_window(dialog_state().window);
-    install_interface_services(windows_, speech_, clock_);
-    reset_dialog_layer();
+    reset_interface();
   }
   GtkWindowSystem& windows_ = testing::gui_windows();
   SystemClock clock_;
   Transcript transcript_{clock_};
   SimSpeech speech_{transcript_};
+  InterfaceServices services_{windows_, speech_, clock_};
 };
 
 TEST_F(GtkAccessibility, EveryFocusableControlHasANameAndOptionsTheirGroupLabel) {

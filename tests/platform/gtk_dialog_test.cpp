@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "access/dialog.hpp"
+#include "access/interface_context.hpp"
 #include "access/speech.hpp"
 #include "platform/linux/system_clock.hpp"
 #include "platform/services.hpp"
@@ -24,9 +25,7 @@ constexpr int kPatienceMs = 15000;  // generous: the machine may be loaded
 class GtkDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    windows_ = &testing::gui_windows();
-    install_interface_services(*windows_, speech_, clock_);
-    reset_dialog_layer();
+    reset_interface();
     LoadSpeechLibraries();
   }
 
@@ -98,7 +97,8 @@ class GtkDialogTest : public ::testing::Test {
   SystemClock clock_;
   Transcript transcript_{clock_};
   SimSpeech speech_{transcript_};
-  GtkWindowSystem* windows_ = nullptr;
+  GtkWindowSystem* windows_ = &testing::gui_windows();
+  InterfaceServices services_{*windows_, speech_, clock_};
 };
 
 TEST_F(GtkDialogTest, KeysOnRealControlsGiveTheDialogEvents) {

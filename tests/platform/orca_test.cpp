@@ -15,6 +15,7 @@
 
 #include "access/dialog.hpp"
 #include "access/dialog_state.hpp"
+#include "access/interface_context.hpp"
 #include "access/speech.hpp"
 #include "platform/linux/system_clock.hpp"
 #include "platform/services.hpp"
@@ -106,10 +107,7 @@ using HeardNames = std::map<int, std::vector<std::string>>;
 
 class OrcaTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    install_interface_services(*windows_, speech_, clock_);
-    reset_dialog_layer();
-  }
+  void SetUp() override { reset_interface(); }
 
   // What the daemon was given since `from` (a length of its output).
   std::string said_since(std::size_t from) const {
@@ -168,6 +166,7 @@ class OrcaTest : public ::testing::Test {
   SystemClock clock_;
   Transcript transcript_{clock_};
   SimSpeech speech_{transcript_};
+  InterfaceServices services_{*windows_, speech_, clock_};
   testing::TempFolder folder_;
   testing::SpeechDaemon daemon_{folder_.path() / "parole"};
 };

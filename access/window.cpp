@@ -1,0 +1,62 @@
+#include "access/window.hpp"
+
+#include "access/dialog.hpp"
+#include "access/key_names.hpp"
+
+namespace tavelo {
+
+namespace {
+
+void add_control(const ControlSpec& c) {
+  switch (c.kind) {
+    case ControlKind::label:
+      AddLabel(c.number, c.text, c.row, c.column);
+      break;
+    case ControlKind::text_field:
+      AddTextField(c.number, c.text, c.row, c.column, c.width, c.flags);
+      break;
+    case ControlKind::button:
+      AddButton(c.number, c.text, c.row, c.column, c.width, c.height, c.flags);
+      break;
+    case ControlKind::check_box:
+      AddCheckBox(c.number, c.text, c.row, c.column, c.width, c.height, c.flags);
+      break;
+    case ControlKind::option:
+      AddOption(c.number, c.text, (c.flags & kGroupStart) != 0, c.row, c.column, c.width, c.height);
+      break;
+    case ControlKind::combo_box:
+      AddCombo(c.number, c.row, c.column, c.width, c.height, c.flags);
+      break;
+    case ControlKind::list_box:
+      AddList(c.number, c.row, c.column, c.width, c.height, c.flags);
+      break;
+    case ControlKind::multi_list:
+      AddMultiList(c.number, c.row, c.column, c.width, c.height, c.flags);
+      break;
+    case ControlKind::tree:
+      AddTree(c.number, c.row, c.column, c.width, c.height, c.flags);
+      break;
+    case ControlKind::editor:
+      AddEditor(c.number, c.text, c.row, c.column, c.width, c.height, c.flags);
+      break;
+    case ControlKind::tab_panel:
+      AddTabPanel(c.number, c.row, c.column, c.width, c.height);
+      break;
+  }
+}
+
+}  // namespace
+
+void AddControls(std::span<const ControlSpec> table) {
+  for (const ControlSpec& control : table) add_control(control);
+  for (const ControlSpec& control : table) AddMnemonic(control.number);
+}
+
+Input NextInput(int timeout_ms, bool repeat_filter) {
+  Input input;
+  input.event = WaitDialogEvent(timeout_ms);
+  if (dialog_state().window_active) input.key = ReadKeyName(false, repeat_filter, input.event);
+  return input;
+}
+
+}  // namespace tavelo

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/window_system.hpp"
+
+namespace tavelo {
+
+// What every window is built from (see "How a window is written" in the README): a table of its
+// controls, and a loop on NextInput.
+
+// One control of a window's table. `text` is the caption of labels, buttons, check boxes and
+// options, and the first text of fields and editors; combo boxes, lists and trees get their
+// items afterwards. Rows and columns are on the layout grid, 1-based; a label is as wide as its
+// caption. Options take kGroupStart in `flags` to start a group.
+struct ControlSpec {
+  ControlKind kind = ControlKind::label;
+  int number = 0;
+  std::string_view text;
+  int row = 0;
+  int column = 0;
+  int width = 0;
+  int height = 2;
+  int flags = 0;
+};
+
+// Creates the controls of the table in its order through the creation helpers, then registers
+// the Alt mnemonics of its buttons, check boxes and options.
+void AddControls(std::span<const ControlSpec> table);
+
+// One round of a window's loop: the event name of the current window and the key name of the
+// keys held with it (read only while the window is active; empty otherwise).
+struct Input {
+  std::string event;
+  std::string key;
+};
+
+// Waits at most `timeout_ms` (negative: without limit) for the next input. Windows that move
+// through lists with held keys ask for the key-repeat filter.
+Input NextInput(int timeout_ms, bool repeat_filter = false);
+
+}  // namespace tavelo

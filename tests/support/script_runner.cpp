@@ -1,0 +1,55 @@
+#include "tests/support/script_runner.hpp"
+
+#include <algorithm>
+#include <sstream>
+
+#include "access/dialog_library.hpp"
+#include "app/scripted_session.hpp"
+#include "platform/services.hpp"
+
+namespace tavelo::testing {
+
+namespace {
+
+constexpr std::size_t kTimeStamp = 13;  // "HH:MM:SS.mmm "
+
+}  // namespace
+
+bool ScriptRun::has(std::string_view line) const {
+  return count(line) > 0;
+}
+
+int ScriptRun::count(std::string_view line) const {
+  return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+}
+
+std::string ScriptRun::text() const {
+  std::string all;
+  for (const std::string& line : lines) all += line + "\n";
+  return all;
+}
+
+bool ScriptRunner::load_dialog_library(const std::filesystem::path& built) {
+  std::filesystem::copy_file(built, folder() / kDialogLibraryFile,
+                             std::filesystem::copy_options::overwrite_existing);
+  return LoadDialogLibrary(folder());
+}
+
+ScriptRun ScriptRunner::run(std::string_view script, const std::function<int()>& window) {
+  const std::filesystem::path file = scripts_.path() / "session.txt";
+  write_bytes(file, script);
+  std::ostringstream transcript;
+  ScriptRun result;
+  result.code = run_scripted_session(file.string(), &transcript, window);
+  std::istringstream in(transcript.str());
+  for (std::string line; std::getline(in, line);) {
+    result.lines.push_back(line.substr(std::min(kTimeStamp, line.size())));
+  }
+  return result;
+}
+
+SimWindowSystem& session_windows() {
+  return dynamic_cast<SimWindowSystem&>(window_system());
+}
+
+}  // namespace tavelo::testing

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/sim/sim_window_system.hpp"
+#include "tests/support/temp_folder.hpp"
+
+namespace tavelo::testing {
+
+// What a window showed and said in a scripted session.
+struct ScriptRun {
+  int code = 0;                    // the window's exit code; 2 when the script went wrong
+  std::vector<std::string> lines;  // the transcript, without the time stamps
+  bool has(std::string_view line) const;
+  int count(std::string_view line) const;
+  std::string text() const;  // the lines, one a line, for a failure's message
+};
+
+// Drives a window through a script: the commands of the README's scripted sessions, run on the
+// sim backends in a fresh interface, as the program runs them with TAVELO_UI=script:FILE. The
+// window works in a program folder of its own, where the test finds the files it wrote.
+class ScriptRunner {
+ public:
+  // Copies the dialog library the build made into the program folder and loads it from there,
+  // as the program does: AskUser, the find box and the note pad need it.
+  bool load_dialog_library(const std::filesystem::path& built);
+
+  ScriptRun run(std::string_view script, const std::function<int()>& window);
+
+  const std::filesystem::path& folder() const { return folder_.path(); }
+
+ private:
+  TempFolder folder_;
+  TempFolder scripts_;
+};
+
+// The simulated window system of the session running now, for a test that looks at what the
+// port does not tell (menus, shortcuts, timers).
+SimWindowSystem& session_windows();
+
+}  // namespace tavelo::testing
