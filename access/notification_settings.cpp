@@ -90,7 +90,9 @@ std::vector<std::string> step_items() {
 }
 
 std::string voice_profile_of_form(const VoiceForm& form) {
-  return voice_profile_text({form.voice, form.volume, form.speed - kStep, form.pitch - kStep});
+  return voice_profile_text({std::clamp(form.voice, 0, kMostVoices), std::clamp(form.volume, 0, 100),
+                             std::clamp(form.speed, 0, 2 * kStep) - kStep,
+                             std::clamp(form.pitch, 0, 2 * kStep) - kStep});
 }
 
 }  // namespace tavelo

@@ -82,6 +82,7 @@ struct VoiceForm {
 VoiceForm voice_form(const VoiceProfile& profile, int voice_items);
 std::vector<std::string> volume_items();
 std::vector<std::string> step_items();  // speed and pitch
+// The profile of the items chosen; an item left unchosen (-1) counts as the list's first.
 std::string voice_profile_of_form(const VoiceForm& form);
 
 }  // namespace tavelo

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -40,5 +43,10 @@ struct Input {
 // Waits at most `timeout_ms` (negative: without limit) for the next input. Windows that move
 // through lists with held keys ask for the key-repeat filter.
 Input NextInput(int timeout_ms, bool repeat_filter = false);
+
+// Lets `duration` pass while the window answers. The first input that `stops` accepts ends the
+// wait early and is given back; nothing when the time ran out.
+std::optional<Input> WaitForInput(std::chrono::milliseconds duration,
+                                  const std::function<bool(const Input&)>& stops);
 
 }  // namespace tavelo

@@ -161,7 +161,12 @@ int import_wave_folder(const fs::path& program_folder, const fs::path& wave_fold
   int written = 0;
   for (const std::string& wave : waves) {
     const AlarmProfile alarm = imported_sound_alarm(editing, (wave_folder / wave).string());
-    if (SaveAlarmProfile(free_alarm_file(folder, wave), alarm)) ++written;
+    const fs::path file = free_alarm_file(folder, wave);
+    if (SaveAlarmProfile(file, alarm)) {
+      ++written;
+    } else {
+      prompts.notice("impossible d'écrire le fichier " + file.string());
+    }
   }
   return written;
 }

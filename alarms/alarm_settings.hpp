@@ -73,7 +73,8 @@ bool delete_named_alarm(const fs::path& program_folder, std::string_view name,
 
 // "i&mporter": one named alarm for every wave file of the folder, each a sound alarm made from
 // `editing`, named after its file. A name already taken gets "(1)", "(2)"… after it. Gives the
-// number of alarms written; a folder without wave files is told to the user.
+// number of alarms written; a folder without wave files, and a file that cannot be written, are
+// told to the user.
 int import_wave_folder(const fs::path& program_folder, const fs::path& wave_folder,
                        const AlarmProfile& editing, Prompts& prompts);
 

@@ -122,6 +122,7 @@ struct Control {
   // The ticks of a check list are kept here; the marks of a list of several are its selection.
   std::vector<ListItem> items;
   std::vector<std::string> paths;  // tree paths of the rows of `items`
+  int created = 0;                 // the order in which the window's controls were made
 };
 
 bool is_grid(const Control& c) {
@@ -151,6 +152,7 @@ struct Window {
   GtkWidget* fixed = nullptr;
   GtkCssProvider* colours = nullptr;
   std::map<int, Control> controls;
+  int controls_made = 0;
   std::map<int, int> shortcuts;
   std::map<int, guint> timers;
   int popup = 0;
@@ -611,6 +613,22 @@ const Control* group_label(const Window& w, int number) {
   return nullptr;
 }
 
+// The label that names a control without a caption: the one numbered just before it, or else
+// the one made just before it (Windows names a control by the label before it in the dialog's
+// order, whatever their numbers).
+const Control* naming_label(const Window& w, int number, const Control& c) {
+  if (const auto before = w.controls.find(number - 1);
+      before != w.controls.end() && before->second.kind == ControlKind::label) {
+    return &before->second;
+  }
+  for (const auto& [n, other] : w.controls) {
+    if (other.created == c.created - 1) {
+      return other.kind == ControlKind::label ? &other : nullptr;
+    }
+  }
+  return nullptr;
+}
+
 // A screen reader says a control by its caption, or by the label placed just before it;
 // GTK does not take a field's name from a neighbouring label by itself.
 void name_control(const Window& w, int number) {
@@ -620,10 +638,9 @@ void name_control(const Window& w, int number) {
   AtkObject* object = gtk_widget_get_accessible(c.inner);
   if (has_caption(c.kind)) {
     atk_object_set_name(object, without_ampersands(c.text).c_str());
-  } else if (const auto before = w.controls.find(number - 1);
-             before != w.controls.end() && before->second.kind == ControlKind::label) {
-    atk_object_set_name(object, without_ampersands(before->second.text).c_str());
-    relate(before->second.inner, c.inner);
+  } else if (const Control* label = naming_label(w, number, c)) {
+    atk_object_set_name(object, without_ampersands(label->text).c_str());
+    relate(label->inner, c.inner);
   }
   // The text field of an editable combo box takes the keyboard: it carries the same name.
   if (GtkWidget* entry = combo_entry(c)) {
@@ -1151,6 +1168,7 @@ void GtkWindowSystem::place_control(int window, int number, ControlKind kind, co
   Control& c = w->controls[number];
   if (c.inner == nullptr) {
     c.kind = kind;
+    c.created = ++w->controls_made;
     const Control* before = s.control_of(window, number - 1);
     GtkWidget* group =
         before != nullptr && before->kind == ControlKind::option ? before->inner : nullptr;
@@ -1178,6 +1196,19 @@ void GtkWindowSystem::place_control(int window, int number, ControlKind kind, co
   s.programmatic = false;
   gtk_widget_show_all(c.outer);
   name_neighbours(*w, number);
+}
+
+void GtkWindowSystem::remove_control(int window, int number) {
+  State& s = *state_;
+  Window* w = s.window_of(window);
+  if (w == nullptr) return;
+  const auto found = w->controls.find(number);
+  if (found == w->controls.end()) return;
+  gtk_widget_destroy(found->second.outer);
+  w->controls.erase(found);
+  std::erase_if(s.queue, [&](const RawEvent& e) {
+    return e.window == window && e.kind == RawEvent::Kind::control && e.id == number;
+  });
 }
 
 std::optional<ControlKind> GtkWindowSystem::control_kind(int window, int number) const {

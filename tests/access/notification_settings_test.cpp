@@ -97,6 +97,7 @@ TEST(VoiceForm, ProfilesAndTheItemsTheyChoose) {
   // A voice the list no longer has, and values beyond the lists.
   const VoiceForm damaged = voice_form(*parse_voice_profile("9_500_-40_40"), 3);
   EXPECT_EQ(voice_profile_of_form(damaged), "0_100_-10_10");
+  EXPECT_EQ(voice_profile_of_form({-1, -1, -1, -1}), "0_0_-10_-10") << "nothing chosen";
   // "synthèse désactivée" gives a profile that switches the voice off.
   VoiceForm off = form;
   off.voice = 0;
