@@ -195,11 +195,6 @@ VoiceForm chosen_voice() {
           ControlState(kPitch)};
 }
 
-void fill(int number, const std::vector<std::string>& items, int selected) {
-  for (const std::string& item : items) AddItem(number, item);
-  SetControlState(number, selected);
-}
-
 // The voice of the list, with the volume, speed and pitch of the lists, as the engine's.
 void apply_chosen_voice() {
   const VoiceForm form = chosen_voice();
@@ -270,10 +265,10 @@ void open_voice_window(std::string_view heading, const std::vector<std::string>&
   }
   AddControls(kVoiceControls);
   AddCancelButton(0, 0);
-  fill(kVoiceList, items, form.voice);
-  fill(kVolume, volume_items(), form.volume);
-  fill(kSpeed, step_items(), form.speed);
-  fill(kPitch, step_items(), form.pitch);
+  FillItems(kVoiceList, items, form.voice);
+  FillItems(kVolume, volume_items(), form.volume);
+  FillItems(kSpeed, step_items(), form.speed);
+  FillItems(kPitch, step_items(), form.pitch);
   apply_chosen_voice();
   FocusControl(kVoiceList);
   WaitWithEvents(100, 30, false);

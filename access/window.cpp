@@ -53,6 +53,12 @@ void AddControls(std::span<const ControlSpec> table) {
   for (const ControlSpec& control : table) AddMnemonic(control.number);
 }
 
+void FillItems(int number, std::span<const std::string> items, int selected) {
+  ClearItems(number);
+  for (const std::string& item : items) AddItem(number, item);
+  SetControlState(number, selected);
+}
+
 Input NextInput(int timeout_ms, bool repeat_filter) {
   Input input;
   input.event = WaitDialogEvent(timeout_ms);

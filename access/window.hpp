@@ -33,6 +33,9 @@ struct ControlSpec {
 // the Alt mnemonics of its buttons, check boxes and options.
 void AddControls(std::span<const ControlSpec> table);
 
+// Gives a combo box or list its items, and selects one (-1 none).
+void FillItems(int number, std::span<const std::string> items, int selected);
+
 // One round of a window's loop: the event name of the current window and the key name of the
 // keys held with it (read only while the window is active; empty otherwise).
 struct Input {

@@ -171,10 +171,8 @@ void fill_list(AlarmWindow& w, std::string_view selected) {
   w.items = {w.mode == kNightMode ? kNoAlarmItem : kCurrentAlarmItem};
   const std::vector<std::string> names = list_named_alarms(w.folder);
   w.items.insert(w.items.end(), names.begin(), names.end());
-  ClearItems(kList);
-  for (const std::string& item : w.items) AddItem(kList, item);
   const auto found = std::find(w.items.begin() + 1, w.items.end(), selected);
-  SetControlState(kList, found == w.items.end() ? 0 : static_cast<int>(found - w.items.begin()));
+  FillItems(kList, w.items, found == w.items.end() ? 0 : static_cast<int>(found - w.items.begin()));
 }
 
 void choose_in_list(AlarmWindow& w) {
@@ -274,12 +272,9 @@ void open_alarm_window(AlarmWindow& w) {
   if (w.mode == kNightMode) {
     const NightForm night = night_form(w.settings);
     SetControlState(kNightOn, night.active ? 1 : 0);
-    for (const std::string& time : day_times()) {
-      AddItem(kStart, time);
-      AddItem(kEnd, time);
-    }
-    SetControlState(kStart, night.start_time);
-    SetControlState(kEnd, night.end_time);
+    const std::vector<std::string> times = day_times();
+    FillItems(kStart, times, night.start_time);
+    FillItems(kEnd, times, night.end_time);
     SetComboPageStep(kStart, 60);
     SetComboPageStep(kEnd, 60);
     fill_list(w, night.alarm);

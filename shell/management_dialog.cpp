@@ -41,16 +41,11 @@ constexpr ControlSpec kManagementControls[] = {
     {ControlKind::button, kHelp, "aide-f1", 25, 2, 10},
 };
 
-void fill_combo(int number, const std::vector<std::string>& items, int selected) {
-  for (const std::string& item : items) AddItem(number, item);
-  SetControlState(number, selected);
-}
-
 void show_form(const ManagementForm& form, const Settings& settings, bool writable) {
-  fill_combo(kManagementTime, day_times(), form.management_time);
-  fill_combo(kUpdateCheck, update_check_items(writable), form.update_check);
-  fill_combo(kForewarningTime, forewarning_time_items(), form.forewarning_time);
-  fill_combo(kForewarningMode, forewarning_mode_items(), form.forewarning_mode);
+  FillItems(kManagementTime, day_times(), form.management_time);
+  FillItems(kUpdateCheck, update_check_items(writable), form.update_check);
+  FillItems(kForewarningTime, forewarning_time_items(), form.forewarning_time);
+  FillItems(kForewarningMode, forewarning_mode_items(), form.forewarning_mode);
   SetComboPageStep(kManagementTime, kMinutesPerPage);
   SetComboPageStep(kForewarningTime, kMinutesPerPage);
   SetControlText(kJournalFolder, settings.journal_folder);
