@@ -585,6 +585,10 @@ void show_text(Control& c) {
     show_caption(c);
   } else if (c.kind == ControlKind::text_field) {
     gtk_entry_set_text(GTK_ENTRY(c.inner), c.text.c_str());
+    // The field will select its text when the keyboard enters it. Selected already, the text
+    // gives a screen reader no selection to tell of then, which would cut the field's name short
+    // the first time it is entered.
+    if (!gtk_widget_has_focus(c.inner)) gtk_editable_select_region(GTK_EDITABLE(c.inner), 0, -1);
   } else if (c.kind == ControlKind::editor) {
     gtk_text_buffer_set_text(buffer_of(c), with_line_feeds(c.text).c_str(), -1);
   } else if (GtkWidget* entry = combo_entry(c)) {
@@ -1078,6 +1082,16 @@ GtkWindowSystem::GtkWindowSystem() : state_(std::make_unique<State>()) {
   }
   state_->display = gdk_x11_display_get_xdisplay(gdk_display_get_default());
   state_->keys = std::make_unique<X11Keys>(state_->display);
+  // A combo box opens its items as a list, as on Windows, rather than as a menu: a menu makes a
+  // widget for each item as it is added, and a list of the 1440 minutes of a day then floods a
+  // screen reader with events.
+  GtkCssProvider* combo_lists = gtk_css_provider_new();
+  gtk_css_provider_load_from_data(
+      combo_lists, "combobox { -GtkComboBox-appears-as-list: true; }", -1, nullptr);
+  gtk_style_context_add_provider_for_screen(gdk_screen_get_default(),
+                                            GTK_STYLE_PROVIDER(combo_lists),
+                                            GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+  g_object_unref(combo_lists);
 }
 
 GtkWindowSystem::~GtkWindowSystem() {
