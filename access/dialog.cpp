@@ -8,6 +8,7 @@
 #include "access/layer_variant.hpp"
 #include "access/speech.hpp"
 #include "planning/text.hpp"
+#include "platform/control_kinds.hpp"
 #include "platform/services.hpp"
 
 namespace tavelo {
@@ -234,15 +235,23 @@ std::optional<std::string> timer_event(DialogState& s, int id) {
   return std::nullopt;
 }
 
+// Option `later` and the option numbered just before it belong to one group. Groups with
+// consecutive numbers stay apart: an arrow never changes the choice of the next group.
+bool joins_option_before(const DialogState& s, int later) {
+  const std::optional<ControlKind> kind = kind_of(later);
+  return kind && is_kind(later - 1, ControlKind::option) &&
+         joins_group_before(*kind, window_system().control_flags(s.window, later));
+}
+
 // The arrow keys walk through a group of option buttons, one option per step lock.
 std::optional<std::string> option_step(DialogState& s) {
   WindowSystem& ws = window_system();
   const int n = ws.focused_control(s.window);
   if (kDialogLibrary || s.inner_wait || !is_kind(n, ControlKind::option)) return std::nullopt;
   int next = 0;
-  if (is_kind(n - 1, ControlKind::option) && (IsKeyDown(vk::up) || IsKeyDown(vk::left))) {
+  if (joins_option_before(s, n) && (IsKeyDown(vk::up) || IsKeyDown(vk::left))) {
     next = n - 1;
-  } else if (is_kind(n + 1, ControlKind::option) && (IsKeyDown(vk::down) || IsKeyDown(vk::right))) {
+  } else if (joins_option_before(s, n + 1) && (IsKeyDown(vk::down) || IsKeyDown(vk::right))) {
     next = n + 1;
   } else {
     return std::nullopt;
@@ -275,8 +284,7 @@ std::optional<std::string> key_action(DialogState& s, int n) {
       kind == ControlKind::editor && (window_system().control_flags(s.window, n) & kReadOnly) == 0;
   const bool return_is_ok = kDialogLibrary ? takes_return_as_ok(n) : !on_button && !editable_editor;
   std::optional<std::string> name;
-  if (s.ok_number != -1 &&
-      (((space || enter) && n == s.ok_number) || (enter && return_is_ok))) {
+  if (s.ok_number != -1 && (((space || enter) && n == s.ok_number) || (enter && return_is_ok))) {
     name = "btnok";
   } else if (s.cancel_number != -1 &&
              (((space || enter) && n == s.cancel_number) || IsKeyDown(vk::escape))) {
@@ -465,7 +473,7 @@ void open_window(DialogState& s, int extra_rows) {
   WindowSpec wanted;
   wanted.title = p.title;
   wanted.rect = {GridX(p.column - 1), GridY(p.row - 1), GridX(s.grid_width + 2),
-               GridY(s.grid_height + 2)};
+                 GridY(s.grid_height + 2)};
   wanted.centred = p.row == 0 || p.column == 0;
   wanted.maximised = has_letter(p.mode, 'm');
   wanted.custom_colours = s.look.colours_set || has_letter(p.mode, 'w');

@@ -23,9 +23,6 @@ inline constexpr int kOptionStepTimer = 1002;
 inline constexpr int kTimerCount = 1004;
 inline constexpr int kNoticeRows = 4;  // rows the notice editor adds under a "d" dialog
 
-// An option button with this flag starts a new group.
-inline constexpr int kGroupStart = 2;
-
 struct DialogTimer {
   std::int32_t repeat = 0;
   std::int32_t due = 0;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "planning/record_blocks.hpp"
+#include "planning/planning_layout.hpp"
 #include "platform/files.hpp"
 
 namespace tavelo {
@@ -37,13 +37,17 @@ int clamp_pause(long long typed) {
 
 std::string write_alarm_profile(const AlarmProfile& p) {
   RecordWriter out;
-  write_alarm_block(out, p, true);
+  write_fields(kAlarmProfileLayout, p, out, kAlarmFileWalk);
   return std::move(out.bytes);
+}
+
+void read_alarm_profile(FieldReader& in, AlarmProfile& p) {
+  read_fields(kAlarmProfileLayout, in, p, kAlarmFileWalk);
 }
 
 int read_alarm_profile(std::string_view record, AlarmProfile& p) {
   FieldReader in(record);
-  read_alarm_block(in, p, true);
+  read_alarm_profile(in, p);
   return in.in.readerror;
 }
 

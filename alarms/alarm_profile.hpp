@@ -23,6 +23,8 @@ int clamp_pause(long long typed);
 // An ".alm" file: always the eight fields, the two mixed-alarm counts included.
 std::string write_alarm_profile(const AlarmProfile& profile);
 int read_alarm_profile(std::string_view record, AlarmProfile& profile);
+// The eight fields where they stand in a longer record (a backup archive).
+void read_alarm_profile(FieldReader& in, AlarmProfile& profile);
 
 bool SaveAlarmProfile(const fs::path& file, const AlarmProfile& profile);
 // False when the file is missing or cut short; a cut file still gives the fields it holds.

@@ -2,69 +2,22 @@
 
 #include <cstdio>
 
-#include "planning/record_io.hpp"
+#include "alarms/chime_layout.hpp"
 #include "platform/files.hpp"
 
 namespace tavelo {
 
 fs::path chime_folder(const fs::path& program_folder) { return program_folder / kChimeFolder; }
 
-namespace {
-
-void write_entries(RecordWriter& out, const std::vector<ChimeEntry>& entries) {
-  print16(out, static_cast<std::int64_t>(entries.size()) - 1);
-  for (const ChimeEntry& e : entries) {
-    printstring(out, e.file);
-    print8(out, e.volume);
-    print16(out, e.balance);
-    print16(out, e.duration);
-  }
-}
-
-// Entries are made as the file supplies them, never from the stored count alone.
-void read_entries(FieldReader& in, std::vector<ChimeEntry>& entries) {
-  int last = -1;
-  in.i16(last);
-  for (int i = 0; i <= last && !in.ended(); ++i) {
-    ChimeEntry e;
-    in.text(e.file);
-    in.u8(e.volume);
-    in.i16(e.balance);
-    in.i16(e.duration);
-    if (in.ended()) break;
-    entries.push_back(std::move(e));
-  }
-}
-
-}  // namespace
-
 std::string write_chime_profile(const ChimeProfile& p) {
   RecordWriter out;
-  print16(out, p.start);
-  print16(out, p.end);
-  print8(out, p.hour_strike_mode);
-  print8(out, p.quarter_cycle);
-  print8(out, p.hour_random_mode);
-  print8(out, p.quarter_random);
-  print8(out, p.hour_with_fourth_quarter);
-  write_entries(out, p.hours);
-  write_entries(out, p.quarters);
+  write_fields(kChimeProfileLayout, p, out, Walk{});
   return std::move(out.bytes);
 }
 
 int read_chime_profile(std::string_view record, ChimeProfile& p) {
-  p.hours.clear();
-  p.quarters.clear();
   FieldReader in(record);
-  in.i16(p.start);
-  in.i16(p.end);
-  in.u8(p.hour_strike_mode);
-  in.u8(p.quarter_cycle);
-  in.u8(p.hour_random_mode);
-  in.u8(p.quarter_random);
-  in.u8(p.hour_with_fourth_quarter);
-  read_entries(in, p.hours);
-  read_entries(in, p.quarters);
+  read_fields(kChimeProfileLayout, in, p, Walk{});
   return in.in.readerror;
 }
 

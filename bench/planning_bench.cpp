@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "planning/chain.hpp"
 #include "planning/planning_file.hpp"
@@ -84,6 +85,21 @@ void BM_ListAndLoad10000Plannings(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kPlannings);
 }
 BENCHMARK(BM_ListAndLoad10000Plannings)->Unit(benchmark::kMillisecond);
+
+// The record alone, without the disk: what each save writes and each load reads.
+void BM_WriteAndRead10000PlanningRecords(benchmark::State& state) {
+  const PlanningFolder folder;
+  std::vector<Planning> plannings;
+  for (int i = 0; i < kPlannings; ++i) plannings.push_back(folder.sample(i));
+  for (auto _ : state) {
+    for (const Planning& p : plannings) {
+      int readerror = 0;
+      benchmark::DoNotOptimize(read_planning(write_planning(p), folder.settings, readerror));
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * kPlannings);
+}
+BENCHMARK(BM_WriteAndRead10000PlanningRecords)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -6,9 +6,9 @@
 #include "planning/categories.hpp"
 #include "planning/chain.hpp"
 #include "planning/planning_file.hpp"
+#include "planning/planning_layout.hpp"
 #include "planning/planning_list.hpp"
 #include "planning/planning_names.hpp"
-#include "planning/record_io.hpp"
 #include "planning/text.hpp"
 #include "platform/files.hpp"
 
@@ -18,19 +18,15 @@ namespace {
 
 constexpr const char* kLineEnd = "\r\n";
 
-// The widths a number of the planning record is stored in; the type is also bound to the
-// recurrence types that exist.
-enum class Width { kU8, kType, kI16, kI32 };
-
-bool fits(Width width, std::int64_t value) {
+bool fits(Number width, std::int64_t value) {
   switch (width) {
-    case Width::kU8:
+    case Number::kU8:
       return value >= 0 && value <= 255;
-    case Width::kType:
+    case Number::kRecurrenceType:
       return value >= 1 && value <= 78;
-    case Width::kI16:
+    case Number::kI16:
       return value >= -32768 && value <= 32767;
-    case Width::kI32:
+    case Number::kI32:
       return value >= -2147483648LL && value <= 2147483647LL;
   }
   return false;
@@ -47,69 +43,6 @@ std::optional<std::int64_t> decimal(std::string_view text) {
   return value;
 }
 
-// Every field of the planning record in the order of the planning file, with the conditional
-// fields where the values read so far put them. `Transfer` moves each field from one form to
-// the other and gives back its value.
-template <typename Transfer>
-void walk_planning_fields(Transfer& t) {
-  t.text();  // subject
-  if (t.number(Width::kType) == 2) {
-    for (int day = 0; day < 7; ++day) t.number(Width::kU8);
-  }
-  t.number(Width::kU8);  // journal
-  t.number(Width::kU8);  // forewarning days
-  const std::int64_t note_kind = t.number(Width::kU8);
-  if (note_kind == 1) {
-    t.number(Width::kU8);
-    t.number(Width::kU8);
-    const std::int64_t lines = t.number(Width::kU8);
-    for (std::int64_t i = 0; i < lines; ++i) {
-      t.number(Width::kU8);
-      t.text();
-    }
-  } else if (note_kind > 1) {
-    t.number(Width::kI32);  // two reserved fields
-    t.number(Width::kI32);
-    t.note();
-  }
-  t.number(Width::kU8);  // alarm state
-  const std::int64_t alarm_kind = t.number(Width::kU8);
-  t.text();  // sound file
-  for (int i = 0; i < (alarm_kind == 3 ? 6 : 4); ++i) t.number(Width::kI16);
-  t.number(Width::kU8);  // task active
-  t.text();
-  t.text();
-  t.number(Width::kU8);
-  t.number(Width::kI16);
-  t.number(Width::kU8);
-  t.number(Width::kU8);
-  t.number(Width::kI16);
-  t.number(Width::kU8);
-  t.number(Width::kI16);
-  t.number(Width::kU8);
-  t.number(Width::kU8);  // task state
-  t.number(Width::kU8);  // postponement option
-  t.text();              // category
-  t.number(Width::kI16);
-  t.number(Width::kU8);
-  if (!t.text().empty()) t.number(Width::kI16);  // series link, occurrence number
-  t.number(Width::kU8);                          // spoken mode
-  t.voice();
-  t.text();
-  t.number(Width::kU8);
-  t.number(Width::kU8);
-  t.text();  // URL task link
-  t.number(Width::kU8);
-  for (int i = 0; i < 3; ++i) t.text();  // mail server, user, password
-  t.number(Width::kI16);
-  for (int i = 0; i < 3; ++i) t.text();  // recipients, reply address, subject
-  t.number(Width::kU8);
-  t.number(Width::kU8);
-  t.text();  // sharing identifiers
-  t.text();  // unique identifier
-  t.number(Width::kU8);
-}
-
 // A one-line value: a line break inside would shift every later field of the file.
 std::string single_line(std::string_view bytes) {
   std::string line(bytes);
@@ -118,41 +51,44 @@ std::string single_line(std::string_view bytes) {
   return line;
 }
 
-// From the planning record to the lines of an exchange file (Windows-1252 bytes).
+// From the planning record to the lines of an exchange file (Windows-1252 bytes): each field
+// read from the record is written as a line.
 struct RecordToLines {
-  RecordReader in;
+  FieldReader in;
   std::string& out;
 
+  bool ended() const { return in.ended(); }
+  bool at_end() const { return in.at_end(); }
   void line(std::string_view value) {
     if (in.ended()) return;
     out += value;
     out += kLineEnd;
   }
-  std::int64_t number(Width width) {
-    const std::int64_t value = width == Width::kI16   ? read16(in)
-                               : width == Width::kI32 ? read32(in)
-                                                      : read8(in);
+  void field(Number width, int& value) {
+    in.field(width, value);
     line(std::to_string(value));
-    return value;
   }
-  std::string text() {
-    std::string value = readstring(in);
-    line(single_line(cp1252_from_utf8(value)));
-    return value;
+  void field(Text form, std::string& value) {
+    in.field(form, value);
+    if (form == Text::kLines) {
+      note(value);
+    } else {
+      line(single_line(cp1252_from_utf8(value)));
+    }
   }
-  void voice() { line(readvoice(in)); }
-  void note() {
-    const std::string value = cp1252_from_utf8(readstring(in));
-    line(std::to_string(value.size()));
-    line(value);
+  void note(std::string_view value) {
+    const std::string bytes = cp1252_from_utf8(value);
+    line(std::to_string(bytes.size()));
+    line(bytes);
   }
 };
 
 void write_entry(std::string& out, const ExchangeEntry& entry) {
   out += single_line(cp1252_from_utf8(entry.name)) + kLineEnd;
   const std::string record = write_planning(entry.planning);
-  RecordToLines transfer{RecordReader(record), out};
-  walk_planning_fields(transfer);
+  RecordToLines transfer{FieldReader(record), out};
+  Planning stored;
+  read_fields(kPlanningLayout, transfer, stored, Walk{});
   out += std::string(kEndOfPlan) + kLineEnd;
 }
 
@@ -160,71 +96,80 @@ bool is_end_of_plan(std::string_view line) {
   return line == kEndOfPlan;
 }
 
-// From the lines of an exchange file back to the planning record. The planning ends at
-// "endofplan"; every field after that is left out, so the record reads as one cut short.
+// A line's text as a record keeps it: a 0 byte, which would end a stored text, becomes "?".
+std::string text_of_line(std::string_view line) {
+  std::string text = utf8_from_cp1252(line);
+  std::replace(text.begin(), text.end(), '\0', '?');
+  return text;
+}
+
+// From the lines of an exchange file back to the fields of a planning. The planning ends at
+// "endofplan"; every field after that is left out, so it reads as a record cut short.
 struct LinesToRecord {
   ExchangeReader& reader;
-  RecordWriter out;
-  bool ended = false;     // "endofplan" met, or the file ended
+  bool stopped = false;   // "endofplan" met, or the file ended
   bool complete = false;  // "endofplan" met
   bool valid = true;
 
+  bool ended() const { return stopped; }
+  bool at_end() const { return stopped || reader.at_end() || is_end_of_plan(reader.peek_line()); }
   std::optional<std::string_view> next_value() {
-    if (ended) return std::nullopt;
+    if (stopped) return std::nullopt;
     // Only "endofplan" and the end of the file end a planning: a subject may begin with "[".
     if (reader.at_end()) {
-      ended = true;
+      stopped = true;
       return std::nullopt;
     }
     const std::string_view next = reader.next_line();
     if (is_end_of_plan(next)) {
-      ended = complete = true;
+      stopped = complete = true;
       return std::nullopt;
     }
     return next;
   }
-  std::int64_t number(Width width) {
+  void field(Number width, int& number) {
     const auto line = next_value();
-    if (!line) return 0;
+    if (!line) return;
     const auto value = decimal(*line);
     if (!value || !fits(width, *value)) {
       valid = false;
-      return 0;
+      return;
     }
-    if (width == Width::kI16) {
-      print16(out, *value);
-    } else if (width == Width::kI32) {
-      print32(out, *value);
-    } else {
-      print8(out, *value);
+    number = static_cast<int>(*value);
+  }
+  void field(Text form, std::string& value) {
+    switch (form) {
+      case Text::kLine:
+        return text(value);
+      case Text::kLines:
+        return note(value);
+      case Text::kVoice:
+        return voice(value);
     }
-    return *value;
   }
-  std::string text() {
-    const auto line = next_value();
-    if (!line) return {};
-    std::string value = utf8_from_cp1252(*line);
-    printstring(out, value);
-    return value;
+  void text(std::string& value) {
+    if (const auto line = next_value()) value = text_of_line(*line);
   }
-  void voice() {
+  void voice(std::string& value) {
     const auto line = next_value();
     if (!line) return;
     if (chaincount(*line, "_") != 4) {
       valid = false;
       return;
     }
-    for (int field = 1; field <= 4; ++field) {
-      const auto value = decimal(chain(*line, "_", field));
-      const std::int64_t stored = value ? *value + (field >= 3 ? 10 : 0) : -1;
-      if (!fits(Width::kU8, stored)) {
+    std::string numbers;
+    for (int part = 1; part <= 4; ++part) {
+      const auto number = decimal(chain(*line, "_", part));
+      const std::int64_t stored = number ? *number + (part >= 3 ? 10 : 0) : -1;
+      if (!fits(Number::kU8, stored)) {
         valid = false;
         return;
       }
+      numbers += (part > 1 ? "_" : "") + std::to_string(*number);
     }
-    printvoice(out, *line);
+    value = numbers;
   }
-  void note() {
+  void note(std::string& value) {
     const auto length_line = next_value();
     if (!length_line) return;
     const auto length = decimal(*length_line);
@@ -234,11 +179,11 @@ struct LinesToRecord {
     }
     const std::string_view text = reader.next_characters(static_cast<std::size_t>(*length));
     if (text.size() < static_cast<std::size_t>(*length)) {
-      ended = true;
+      stopped = true;
       return;
     }
     reader.next_line();  // the line end after the text
-    printstring(out, utf8_from_cp1252(text));
+    value = text_of_line(text);
   }
 
   // Fields this reader does not know (a later version's) are passed over up to "endofplan".
@@ -293,22 +238,22 @@ ExchangeSection ParseExchangeSection(ExchangeReader& reader, const Settings& set
     const std::string_view name_line = reader.next_line();
     if (trim_spaces(name_line).empty()) continue;
     const std::string name = utf8_from_cp1252(name_line);
-    LinesToRecord transfer{reader, {}};
-    walk_planning_fields(transfer);
+    LinesToRecord transfer{reader};
+    Planning planning = planning_defaults(settings);
+    read_planning_fields(transfer, planning, settings, Walk{});
     transfer.skip_to_end_of_plan();
     if (!transfer.valid || !transfer.complete) {
       section.refused.push_back(name);
       continue;
     }
-    int readerror = 0;
-    section.entries.push_back({name, read_planning(transfer.out.bytes, settings, readerror)});
+    section.entries.push_back({name, std::move(planning)});
   }
   return section;
 }
 
 std::optional<std::vector<std::string>> parse_filter_section(ExchangeReader& reader) {
   const auto count = decimal(reader.next_line());
-  if (!count || !fits(Width::kI16, *count) || *count < 0) return std::nullopt;
+  if (!count || !fits(Number::kI16, *count) || *count < 0) return std::nullopt;
   // Entries are made as lines arrive, never from the count alone.
   std::vector<std::string> filter;
   for (std::int64_t i = 0; i < *count && !reader.at_end(); ++i) {

@@ -11,7 +11,7 @@
 #include "planning/categories.hpp"
 #include "planning/planning_file.hpp"
 #include "planning/planning_names.hpp"
-#include "planning/record_blocks.hpp"
+#include "planning/record_layout.hpp"
 #include "planning/settings.hpp"
 #include "planning/text.hpp"
 #include "platform/files.hpp"
@@ -112,36 +112,15 @@ bool at_least(const std::string& version, std::string_view gate) {
   return version.compare(gate) >= 0;
 }
 
-PlanningLayout planning_layout(const std::string& v) {
-  PlanningLayout layout;
-  layout.month_anchor = at_least(v, "version: 1.17e");
-  layout.series_link = at_least(v, "version: 1.18");
-  layout.spoken_and_mail = at_least(v, "version: 4.0");
-  layout.sharing = at_least(v, "version: 5.0");
-  layout.mail_approved = at_least(v, "version: 5.01");
-  return layout;
-}
-
-SettingsLayout settings_layout(const std::string& v) {
-  SettingsLayout layout;
-  layout.mixed_counts_always = true;
-  layout.reader_wait_after_icon = at_least(v, "version: 1.17e");
-  layout.forewarning = at_least(v, "version: 1.19");
-  layout.night_mode = at_least(v, "version: 2.1");
-  layout.notifications = at_least(v, "version: 4.0");
-  layout.sharing_rows = at_least(v, "version: 5.0");
-  return layout;
-}
-
 // Records are made as the archive supplies them, never from the stored count alone.
 void read_plannings(FieldReader& in, std::vector<BackupContents::Named>& into,
-                    const Settings& settings, const PlanningLayout& layout) {
+                    const Settings& settings, std::string_view version) {
   int count = 0;
   in.i32(count);
   for (int i = 0; i < count && !in.ended(); ++i) {
     BackupContents::Named named{"", planning_defaults(settings)};
     in.text(named.name);
-    read_planning_record(in, named.planning, settings, layout);
+    read_planning_record(in, named.planning, settings, version);
     if (!in.ended()) into.push_back(std::move(named));
   }
 }
@@ -180,7 +159,7 @@ void read_alarms(FieldReader& in, BackupContents& c) {
   for (int i = 0; i < count && !in.ended(); ++i) {
     BackupContents::NamedAlarm named;
     in.text(named.name);
-    read_alarm_block(in, named.profile, true);
+    read_alarm_profile(in, named.profile);
     if (!in.ended()) c.alarms.push_back(std::move(named));
   }
 }
@@ -204,14 +183,14 @@ BackupContents parse_archive(std::string_view archive, const Settings& settings)
   c.settings = settings;
   FieldReader in(archive);
   in.text(c.version);
-  const PlanningLayout layout = planning_layout(c.version);
-  read_plannings(in, c.plannings, settings, layout);
-  read_plannings(in, c.templates, settings, layout);
+  read_plannings(in, c.plannings, settings, c.version);
+  read_plannings(in, c.templates, settings, c.version);
   read_filter_row(in, c);
-  read_settings_first_block(in, c.settings, settings_layout(c.version));
+  const Walk walk{c.version, true};
+  read_settings_first_block(in, c.settings, walk);
   read_alarms(in, c);
   c.whole = !in.ended();
-  read_settings_second_block(in, c.settings, settings_layout(c.version));
+  read_settings_second_block(in, c.settings, walk);
   read_chimes(in, c);
   return c;
 }

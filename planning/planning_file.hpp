@@ -13,23 +13,12 @@ namespace tavelo {
 
 namespace fs = std::filesystem;
 
-// Which later parts a planning record holds. Planning files hold them all; backup archives of
-// older versions lack those that came after them.
-struct PlanningLayout {
-  bool month_anchor = true;
-  bool series_link = true;
-  bool spoken_and_mail = true;
-  bool sharing = true;
-  bool mail_approved = true;
-  // In a planning file the last field may be missing without the file counting as cut.
-  bool last_field_optional = false;
-};
-
 // Reads one planning record into `planning`, which holds the defaults for what is not read:
-// `planning_defaults` gives them, from the settings.
+// `planning_defaults` gives them, from the settings. `version` is the label of the backup
+// archive the record comes from, empty for a planning file: older versions lack later fields.
 Planning planning_defaults(const Settings& settings);
 void read_planning_record(FieldReader& in, Planning& planning, const Settings& settings,
-                          const PlanningLayout& layout);
+                          std::string_view version);
 
 // The planning record as bytes. Fields missing from a record cut short take their group's
 // defaults, partly from the settings; `readerror` tells whether the record was complete.

@@ -52,6 +52,31 @@ std::string readvoice(RecordReader& in);
 
 inline constexpr const char* kDefaultVoice = "0_100_0_0";
 
+// How a field is stored. Numbers by their width: kRecurrenceType is a u8 that holds one of the
+// recurrence types 1..78.
+enum class Number { kU8, kRecurrenceType, kI16, kI32 };
+// Texts by their form: one line, several lines (a note), or voice settings.
+enum class Text { kLine, kLines, kVoice };
+
+// The writer of the width or form. Inline, so that a walk over a table of fields, where each
+// field's width is a constant, calls the writer straight.
+inline void print_field(RecordWriter& out, Number width, std::int64_t value) {
+  switch (width) {
+    case Number::kU8:
+    case Number::kRecurrenceType:
+      return print8(out, value);
+    case Number::kI16:
+      return print16(out, value);
+    case Number::kI32:
+      return print32(out, value);
+  }
+}
+
+inline void print_field(RecordWriter& out, Text form, std::string_view text) {
+  if (form == Text::kVoice) return printvoice(out, text);
+  printstring(out, text);
+}
+
 // Reads a record field after field until it ends. From the end on, every field keeps the value
 // it had, so a record cut short leaves its later fields at their defaults.
 struct FieldReader {
@@ -59,6 +84,23 @@ struct FieldReader {
   RecordReader in;
 
   bool ended() const { return in.ended(); }
+  bool at_end() const { return in.at_end(); }
+  // The reader of the width or form, inline as print_field is.
+  void field(Number width, int& value) {
+    switch (width) {
+      case Number::kU8:
+      case Number::kRecurrenceType:
+        return u8(value);
+      case Number::kI16:
+        return i16(value);
+      case Number::kI32:
+        return i32(value);
+    }
+  }
+  void field(Text form, std::string& value) {
+    if (form == Text::kVoice) return voice(value);
+    text(value);
+  }
   void u8(int& field);
   void i16(int& field);
   void i32(int& field);

@@ -24,20 +24,12 @@ int read_settings(std::string_view record, Settings& settings);
 // The record as written; the last active day is written as `today`.
 std::string write_settings(const Settings& settings, int today);
 
-// Which parts a settings record holds. agenda.bin holds them all; backup archives hold the
-// mixed-alarm counts always, and those of older versions lack the parts that came later.
-struct SettingsLayout {
-  bool mixed_counts_always = false;
-  bool reader_wait_after_icon = true;  // older records: the restart delay follows the icon option
-  bool forewarning = true;
-  bool night_mode = true;
-  bool notifications = true;
-  bool sharing_rows = true;
-};
+struct Walk;
 
-// Fields 1 to 24 and 25 to 57, which backup archives keep apart.
-void read_settings_first_block(FieldReader& in, Settings& settings, const SettingsLayout& layout);
-void read_settings_second_block(FieldReader& in, Settings& settings, const SettingsLayout& layout);
+// Fields 1 to 24 and 25 to 57, which backup archives keep apart: their walk gives the version
+// of the archive, and its mixed-alarm counts stored always.
+void read_settings_first_block(FieldReader& in, Settings& settings, const Walk& walk);
+void read_settings_second_block(FieldReader& in, Settings& settings, const Walk& walk);
 void write_settings_first_block(RecordWriter& out, const Settings& settings, int last_active_day,
                                 bool mixed_counts_always);
 void write_settings_second_block(RecordWriter& out, const Settings& settings);

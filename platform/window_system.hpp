@@ -25,6 +25,7 @@ enum class ControlKind {
 
 // Style flags of a control.
 inline constexpr int kReadOnly = 1;
+inline constexpr int kGroupStart = 2;  // options: the first of its group
 inline constexpr int kPassword = 4;    // text fields: the text is not shown
 inline constexpr int kDigitsOnly = 8;  // text fields: only digits can be typed
 inline constexpr int kSeveral = 16;    // lists and multi-column lists: several items selected
@@ -40,6 +41,19 @@ inline std::string without_ampersands(std::string_view caption) {
   return out;
 }
 
+// Texts of the program break lines with "\r" or "\r\n"; an editor keeps its lines with "\n".
+inline std::string with_line_feeds(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r') {
+      out += text[i];
+    } else if (i + 1 >= text.size() || text[i + 1] != '\n') {
+      out += '\n';
+    }
+  }
+  return out;
+}
+
 // A keyboard shortcut: a Windows virtual-key code combined with modifier bits.
 inline constexpr int kShortcutShift = 0x1000;
 inline constexpr int kShortcutControl = 0x2000;
@@ -49,8 +63,8 @@ inline constexpr int kShortcutAlt = 0x4000;
 namespace vk {
 inline constexpr int back = 8, tab = 9, enter = 13, shift = 16, control = 17, alt = 18, escape = 27,
                      space = 32, page_up = 33, page_down = 34, end = 35, home = 36, left = 37,
-                     up = 38, right = 39, down = 40, left_shift = 160, right_shift = 161,
-                     left_control = 162, right_control = 163;
+                     up = 38, right = 39, down = 40, delete_key = 46, left_shift = 160,
+                     right_shift = 161, left_control = 162, right_control = 163;
 
 // True for the keys that type a character where a text could take it (Windows' WM_CHAR keys).
 inline bool types_character(int key) {

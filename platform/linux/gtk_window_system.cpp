@@ -1,48 +1,61 @@
 #include "platform/linux/gtk_window_system.hpp"
 
-#include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <gdk/gdkx.h>
-#include <gtk/gtk.h>
 
 #include <algorithm>
 #include <cstring>
-#include <deque>
-#include <filesystem>
-#include <map>
-#include <memory>
 #include <stdexcept>
-#include <vector>
 
-#include "platform/files.hpp"
-#include "platform/linux/x11_keys.hpp"
-#include "platform/list_kinds.hpp"
+#include "platform/linux/gtk_state.hpp"
 #include "platform/services.hpp"
 #include "platform/sound_decoders.hpp"
 
 namespace tavelo {
 
+namespace gtk {
+
+std::string taken_string(gchar* text) {
+  std::string out = text == nullptr ? "" : text;
+  g_free(text);
+  return out;
+}
+
+// Without a window manager nobody gives a new window the keyboard; it takes it when mapped.
+gboolean on_map(GtkWidget* widget, GdkEvent*, gpointer) {
+  gtk_window_present(GTK_WINDOW(widget));
+  return FALSE;
+}
+
+void post_notification(State& s, GtkWidget* widget, Notification notification) {
+  if (s.programmatic) return;
+  s.post({.kind = RawEvent::Kind::control,
+          .window = tag_of(widget, kWindowTag),
+          .id = tag_of(widget, kControlTag),
+          .notification = notification});
+}
+
+void on_changed(GtkWidget* widget, gpointer data) {
+  post_notification(*static_cast<State*>(data), widget, Notification::change);
+}
+
+void relate(GtkWidget* label, GtkWidget* control) {
+  AtkObject* label_object = gtk_widget_get_accessible(label);
+  AtkObject* control_object = gtk_widget_get_accessible(control);
+  // GTK gives an option button its group relation when its relations are first asked for, and
+  // fails an assertion (a critical) when a screen reader asks after other relations came first.
+  g_object_unref(atk_object_ref_relation_set(control_object));
+  atk_object_add_relationship(control_object, ATK_RELATION_LABELLED_BY, label_object);
+  atk_object_add_relationship(label_object, ATK_RELATION_LABEL_FOR, control_object);
+}
+
+// The label of an option group: the nearest control before the run of options, when a label.
+
+void delete_timer_tag(gpointer data) {
+  delete static_cast<TimerTag*>(data);
+}
+
 namespace {
-
-// Object data keys. A number is stored plus one, because a stored 0 reads as "no data".
-constexpr const char* kWindowTag = "tavelo-window";
-constexpr const char* kControlTag = "tavelo-control";
-constexpr const char* kCommandTag = "tavelo-command";
-constexpr const char* kIconTag = "tavelo-icon";
-constexpr const char* kViewKey = "tavelo-view";  // the list a tick renderer draws in
-
-// The columns of a list's rows: the text, the index among the control's items, the tick.
-constexpr gint kTextColumn = 0;
-constexpr gint kIndexColumn = 1;
-constexpr gint kTickColumn = 2;
-
-void tag(gpointer object, const char* key, int value) {
-  g_object_set_data(G_OBJECT(object), key, GINT_TO_POINTER(value + 1));
-}
-
-int tag_of(gpointer object, const char* key) {
-  return GPOINTER_TO_INT(g_object_get_data(G_OBJECT(object), key)) - 1;
-}
 
 bool is_arrow(int key) {
   return key >= vk::left && key <= vk::down;
@@ -57,50 +70,6 @@ bool has_caption(ControlKind kind) {
          kind == ControlKind::option || kind == ControlKind::label;
 }
 
-// Lists and trees are tree views; a multi-column list is an icon view, a grid of text cells.
-bool has_rows(ControlKind kind) {
-  return kind == ControlKind::list_box || kind == ControlKind::multi_list ||
-         kind == ControlKind::tree;
-}
-
-bool takes_items(ControlKind kind) {
-  return has_rows(kind) || kind == ControlKind::combo_box || kind == ControlKind::tab_panel;
-}
-
-// Windows captions mark their mnemonic with "&"; GTK menus with "_".
-std::string menu_label(std::string_view text) {
-  std::string out;
-  for (const char c : text) {
-    if (c == '&') {
-      out += '_';
-    } else if (c == '_') {
-      out += "__";
-    } else {
-      out += c == '\t' ? ' ' : c;
-    }
-  }
-  return out;
-}
-
-// Texts of the program break lines with "\r" or "\r\n".
-std::string with_line_feeds(std::string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r') {
-      out += text[i];
-    } else if (i + 1 >= text.size() || text[i + 1] != '\n') {
-      out += '\n';
-    }
-  }
-  return out;
-}
-
-std::string taken_string(gchar* text) {
-  std::string out = text == nullptr ? "" : text;
-  g_free(text);
-  return out;
-}
-
 int modifiers_of(guint state, int key) {
   int modifiers = 0;
   if ((state & GDK_SHIFT_MASK) != 0 || key == vk::shift || key == 160 || key == 161) {
@@ -113,192 +82,56 @@ int modifiers_of(guint state, int key) {
   return modifiers;
 }
 
-struct Control {
-  ControlKind kind = ControlKind::label;
-  GtkWidget* outer = nullptr;  // the widget placed in the window
-  GtkWidget* inner = nullptr;  // the widget that takes the focus and carries the name
-  std::string text;
-  int flags = 0;
-  // The ticks of a check list are kept here; the marks of a list of several are its selection.
-  std::vector<ListItem> items;
-  std::vector<std::string> paths;  // tree paths of the rows of `items`
-  int created = 0;                 // the order in which the window's controls were made
-};
-
-bool is_grid(const Control& c) {
-  return c.kind == ControlKind::multi_list;
-}
-
-bool is_check_list(const Control& c) {
-  return is_check_list(c.kind, c.flags);
-}
-
-bool selects_several(const Control& c) {
-  return selects_several(c.kind, c.flags);
-}
-
-// The text field of an editable combo box, null for any other control.
-GtkWidget* combo_entry(const Control& c) {
-  if (c.kind != ControlKind::combo_box || !gtk_combo_box_get_has_entry(GTK_COMBO_BOX(c.inner))) {
-    return nullptr;
-  }
-  return gtk_bin_get_child(GTK_BIN(c.inner));
-}
-
-struct Window {
-  GtkWidget* gtk = nullptr;
-  GtkWidget* box = nullptr;
-  GtkWidget* menu_bar = nullptr;
-  GtkWidget* fixed = nullptr;
-  GtkCssProvider* colours = nullptr;
-  std::map<int, Control> controls;
-  int controls_made = 0;
-  std::map<int, int> shortcuts;
-  std::map<int, guint> timers;
-  int popup = 0;
-  // A combo box's list is open, or has just closed and the window has not yet had the keyboard
-  // back: the list's grab does not take the window out of the foreground.
-  bool list_shown = false;
-  bool list_grab = false;
-  guint list_settle = 0;  // the check that ends `list_grab` when the keyboard went elsewhere
-};
-
-struct Menu {
-  GtkWidget* shell = nullptr;
-  int window = 0;
-};
-
-struct TimerTag;
-
-}  // namespace
-
-struct GtkWindowSystem::State {
-  Display* display = nullptr;
-  std::unique_ptr<X11Keys> keys;
-  std::map<int, Window> windows;
-  int next_window = 1;
-  std::map<int, Menu> menus;
-  int next_menu = 1;
-  std::map<int, GtkStatusIcon*> tray;
-  std::deque<RawEvent> queue;
-  bool programmatic = false;  // signals raised by our own changes are not the user's
-  bool focus_moved = false;
-
-  Window* window_of(int window) {
-    const auto found = windows.find(window);
-    return found == windows.end() ? nullptr : &found->second;
-  }
-  Control* control_of(int window, int number) {
-    Window* w = window_of(window);
-    if (w == nullptr) return nullptr;
-    const auto found = w->controls.find(number);
-    return found == w->controls.end() ? nullptr : &found->second;
-  }
-  void post(RawEvent event) { queue.push_back(event); }
-  int top_window() const { return windows.empty() ? 0 : windows.rbegin()->first; }
-  int focused(const Window& w) const {
-    for (GtkWidget* widget = gtk_window_get_focus(GTK_WINDOW(w.gtk)); widget != nullptr;
-         widget = gtk_widget_get_parent(widget)) {
-      const int number = tag_of(widget, kControlTag);
-      if (number >= 0) return number;
-    }
-    return -1;
-  }
-  bool key_pressed(int window, int key, guint state);
-  void toggle_tick(Control& c, int index);
-  void key_released(int window, int key, guint state);
-  void present_top_window();
-};
-
-namespace {
-
-using State = GtkWindowSystem::State;
-
-struct TimerTag {
-  State* state;
-  int window;
-  int id;
-};
-
-void delete_timer_tag(gpointer data) {
-  delete static_cast<TimerTag*>(data);
-}
-
+// A key that has no Windows code but types a character (a letter of another keyboard, a
+// character put on a free key) is reported as key 0, as Windows reports its own code for it.
 gboolean on_key(GtkWidget* widget, GdkEventKey* event, gpointer data) {
   State& s = *static_cast<State*>(data);
   const int key = s.keys->key_of(event->hardware_keycode);
-  if (key == 0) return FALSE;
+  if (key == 0 && gdk_keyval_to_unicode(event->keyval) < 0x20) return FALSE;
   const int window = tag_of(widget, kWindowTag);
   if (event->type == GDK_KEY_PRESS) return s.key_pressed(window, key, event->state) ? TRUE : FALSE;
   s.key_released(window, key, event->state);
   return FALSE;
 }
 
-void on_active(GObject* object, GParamSpec*, gpointer data) {
-  State& s = *static_cast<State*>(data);
-  const int window = tag_of(object, kWindowTag);
-  const bool active = gtk_window_is_active(GTK_WINDOW(object)) != FALSE;
-  if (Window* w = s.window_of(window); w != nullptr && w->list_grab) {
-    if (active && !w->list_shown) w->list_grab = false;
-    return;
-  }
-  s.post(
-      {.kind = active ? RawEvent::Kind::activated : RawEvent::Kind::deactivated, .window = window});
-}
-
-// When the list closed and the keyboard did not come back to the window, another window took
-// it: the window leaves the foreground now.
-gboolean settle_list_grab(gpointer data) {
-  const TimerTag& settle = *static_cast<TimerTag*>(data);
-  Window* w = settle.state->window_of(settle.window);
+gboolean report_deactivation(gpointer data) {
+  const TimerTag& tag = *static_cast<TimerTag*>(data);
+  Window* w = tag.state->window_of(tag.window);
   if (w == nullptr) return G_SOURCE_REMOVE;
-  w->list_settle = 0;
-  if (!w->list_grab || w->list_shown) return G_SOURCE_REMOVE;
-  w->list_grab = false;
+  w->deactivation = 0;
   if (!gtk_window_is_active(GTK_WINDOW(w->gtk))) {
-    settle.state->post({.kind = RawEvent::Kind::deactivated, .window = settle.window});
+    tag.state->post({.kind = RawEvent::Kind::deactivated, .window = tag.window});
   }
   return G_SOURCE_REMOVE;
 }
 
-// The keys released while the list has the keyboard are released in the dialog all the same.
-gboolean on_list_key_release(GtkWidget* list, GdkEventKey* event, gpointer data) {
+// A window that loses the keyboard and has it back among the same events did not leave the
+// foreground: X reports that when the keyboard goes from the pointer's window to the window
+// itself. Windows activates a window once.
+void on_active(GObject* object, GParamSpec*, gpointer data) {
   State& s = *static_cast<State*>(data);
-  const int key = s.keys->key_of(event->hardware_keycode);
-  if (key != 0) s.key_released(tag_of(list, kWindowTag), key, event->state);
-  return FALSE;
-}
-
-// The list's own window: its key handler sees each key once, the list inside may see it twice.
-void follow_list_keys(State& s, GtkWidget* combo, int window) {
-  AtkObject* popup = gtk_combo_box_get_popup_accessible(GTK_COMBO_BOX(combo));
-  GtkWidget* inside = popup == nullptr ? nullptr : gtk_accessible_get_widget(GTK_ACCESSIBLE(popup));
-  GtkWidget* list = inside == nullptr ? nullptr : gtk_widget_get_toplevel(inside);
-  if (list == nullptr || tag_of(list, kWindowTag) >= 0) return;
-  tag(list, kWindowTag, window);
-  g_signal_connect(list, "key-release-event", G_CALLBACK(on_list_key_release), &s);
-}
-
-// A combo box's list grabs the keyboard, which GTK reports as the window losing it; a Windows
-// combo box's list leaves the dialog in the foreground, its keys and its choice the dialog's.
-void on_list_shown(GObject* combo, GParamSpec*, gpointer data) {
-  State& s = *static_cast<State*>(data);
-  const int window = tag_of(combo, kWindowTag);
+  const int window = tag_of(object, kWindowTag);
+  const bool active = gtk_window_is_active(GTK_WINDOW(object)) != FALSE;
   Window* w = s.window_of(window);
   if (w == nullptr) return;
-  gboolean shown = FALSE;
-  g_object_get(combo, "popup-shown", &shown, nullptr);
-  w->list_shown = shown != FALSE;
-  if (w->list_shown) {
-    w->list_grab = true;
-    follow_list_keys(s, GTK_WIDGET(combo), window);
-  } else if (gtk_window_is_active(GTK_WINDOW(w->gtk))) {
-    w->list_grab = false;
-  } else if (w->list_settle == 0) {
-    w->list_settle = g_timeout_add_full(G_PRIORITY_DEFAULT, 250, settle_list_grab,
+  if (w->list_grab) {
+    if (active && !w->list_shown) w->list_grab = false;
+    return;
+  }
+  if (!active) {
+    if (w->deactivation == 0) {
+      w->deactivation = g_idle_add_full(G_PRIORITY_LOW, report_deactivation,
                                         new TimerTag{&s, window, 0}, delete_timer_tag);
+    }
+  } else if (w->deactivation != 0) {
+    g_source_remove(w->deactivation);
+    w->deactivation = 0;
+  } else {
+    s.post({.kind = RawEvent::Kind::activated, .window = window});
   }
 }
+
+// When the list closed and the keyboard did not come back to the window, another window took
 
 gboolean on_delete(GtkWidget* widget, GdkEvent*, gpointer data) {
   static_cast<State*>(data)->post(
@@ -306,22 +139,8 @@ gboolean on_delete(GtkWidget* widget, GdkEvent*, gpointer data) {
   return TRUE;  // the dialog decides whether its window closes
 }
 
-// Without a window manager nobody gives a new window the keyboard; it takes it when mapped.
-gboolean on_map(GtkWidget* widget, GdkEvent*, gpointer) {
-  gtk_window_present(GTK_WINDOW(widget));
-  return FALSE;
-}
-
 void on_focus_set(GtkWindow*, GtkWidget*, gpointer data) {
   static_cast<State*>(data)->focus_moved = true;
-}
-
-void post_notification(State& s, GtkWidget* widget, Notification notification) {
-  if (s.programmatic) return;
-  s.post({.kind = RawEvent::Kind::control,
-          .window = tag_of(widget, kWindowTag),
-          .id = tag_of(widget, kControlTag),
-          .notification = notification});
 }
 
 void on_clicked(GtkWidget* widget, gpointer data) {
@@ -332,50 +151,14 @@ void on_clicked(GtkWidget* widget, gpointer data) {
   post_notification(*static_cast<State*>(data), widget, Notification::click);
 }
 
-void on_changed(GtkWidget* widget, gpointer data) {
-  post_notification(*static_cast<State*>(data), widget, Notification::change);
-}
-
-void on_selection_changed(GtkTreeSelection* selection, gpointer data) {
-  on_changed(GTK_WIDGET(gtk_tree_selection_get_tree_view(selection)), data);
-}
-
-// Typing in an editable combo box leaves no item chosen; only choosing an item is a change.
-void on_combo_changed(GtkComboBox* combo, gpointer data) {
-  if (gtk_combo_box_get_active(combo) >= 0) on_changed(GTK_WIDGET(combo), data);
-}
-
-void on_tick_clicked(GtkCellRendererToggle* renderer, gchar* path, gpointer data) {
-  State& s = *static_cast<State*>(data);
-  GtkWidget* view = GTK_WIDGET(g_object_get_data(G_OBJECT(renderer), kViewKey));
-  Control* c = s.control_of(tag_of(view, kWindowTag), tag_of(view, kControlTag));
-  GtkTreeIter iter;
-  GtkTreeModel* model = gtk_tree_view_get_model(GTK_TREE_VIEW(view));
-  if (c == nullptr || !gtk_tree_model_get_iter_from_string(model, &iter, path)) return;
-  gint index = -1;
-  gtk_tree_model_get(model, &iter, kIndexColumn, &index, -1);
-  s.toggle_tick(*c, index);
-}
-
 void on_page(GtkNotebook* notebook, GtkWidget*, guint, gpointer data) {
   post_notification(*static_cast<State*>(data), GTK_WIDGET(notebook), Notification::click);
-}
-
-void on_menu_item(GtkWidget* item, gpointer data) {
-  static_cast<State*>(data)->post({.kind = RawEvent::Kind::command,
-                                   .window = tag_of(item, kWindowTag),
-                                   .id = tag_of(item, kCommandTag)});
 }
 
 gboolean on_timer(gpointer data) {
   const TimerTag& timer = *static_cast<TimerTag*>(data);
   timer.state->post({.kind = RawEvent::Kind::timer, .window = timer.window, .id = timer.id});
   return G_SOURCE_CONTINUE;
-}
-
-void on_tray(GtkStatusIcon* icon, gpointer data) {
-  State& s = *static_cast<State*>(data);
-  s.post({.kind = RawEvent::Kind::tray, .window = s.top_window(), .id = tag_of(icon, kIconTag)});
 }
 
 // A field of digits takes the digits of what the user types or pastes, and sounds the bell for
@@ -408,81 +191,18 @@ GtkWidget* scrolled(GtkWidget* inner) {
   return outer;
 }
 
-// A check list draws a tick box before each text; a click on it ticks or unticks it.
-void add_tick_column(GtkWidget* view, State& s) {
-  GtkCellRenderer* tick = gtk_cell_renderer_toggle_new();
-  g_object_set_data(G_OBJECT(tick), kViewKey, view);
-  g_signal_connect(tick, "toggled", G_CALLBACK(on_tick_clicked), &s);
-  gtk_tree_view_append_column(GTK_TREE_VIEW(view), gtk_tree_view_column_new_with_attributes(
-                                                       "", tick, "active", kTickColumn, nullptr));
+// The whole text selected, the caret after it, as Windows selects all.
+void select_whole_text(GtkTextView* view) {
+  GtkTextBuffer* buffer = gtk_text_view_get_buffer(view);
+  GtkTextIter start;
+  GtkTextIter end;
+  gtk_text_buffer_get_bounds(buffer, &start, &end);
+  gtk_text_buffer_select_range(buffer, &end, &start);
 }
 
-GtkTreeModel* new_rows(bool tree) {
-  return tree ? GTK_TREE_MODEL(gtk_tree_store_new(3, G_TYPE_STRING, G_TYPE_INT, G_TYPE_BOOLEAN))
-              : GTK_TREE_MODEL(gtk_list_store_new(3, G_TYPE_STRING, G_TYPE_INT, G_TYPE_BOOLEAN));
-}
-
-GtkWidget* make_rows(bool tree, bool ticks, State& s) {
-  GtkTreeModel* model = new_rows(tree);
-  GtkWidget* view = gtk_tree_view_new_with_model(model);
-  g_object_unref(model);
-  gtk_tree_view_set_headers_visible(GTK_TREE_VIEW(view), FALSE);
-  // GTK's search field would take the keys typed after a letter; a letter goes to a row instead.
-  gtk_tree_view_set_enable_search(GTK_TREE_VIEW(view), FALSE);
-  if (ticks) add_tick_column(view, s);
-  gtk_tree_view_append_column(GTK_TREE_VIEW(view),
-                              gtk_tree_view_column_new_with_attributes(
-                                  "", gtk_cell_renderer_text_new(), "text", kTextColumn, nullptr));
-  g_signal_connect(gtk_tree_view_get_selection(GTK_TREE_VIEW(view)), "changed",
-                   G_CALLBACK(on_selection_changed), &s);
-  return view;
-}
-
-// GTK 3 works out whether a cell of an icon view shows on the screen when the view scrolls, not
-// when it lays its cells out: after each layout the view is told that it scrolled, so that a
-// screen reader finds the cells that show.
-void on_grid_allocated(GtkWidget* grid, GdkRectangle*, gpointer) {
-  GtkAdjustment* adjustment = gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(grid));
-  if (adjustment != nullptr) g_signal_emit_by_name(adjustment, "value-changed");
-}
-
-// Cells of equal width, placed line by line, as many on a line as the width holds. Unlike a
-// flow box, an icon view tells a screen reader which of its cells are selected.
-GtkWidget* make_grid(State& s) {
-  GtkTreeModel* model = new_rows(false);
-  GtkWidget* grid = gtk_icon_view_new_with_model(model);
-  g_object_unref(model);
-  // A text column of the icon view's own would wrap every text at 50 pixels, and so make every
-  // cell that wide; a plain text cell is as wide as the longest text.
-  GtkCellRenderer* text = gtk_cell_renderer_text_new();
-  g_object_set(text, "xalign", 0.5F, nullptr);
-  gtk_cell_layout_pack_start(GTK_CELL_LAYOUT(grid), text, TRUE);
-  gtk_cell_layout_add_attribute(GTK_CELL_LAYOUT(grid), text, "text", kTextColumn);
-  GtkIconView* icons = GTK_ICON_VIEW(grid);
-  gtk_icon_view_set_columns(icons, -1);
-  gtk_icon_view_set_margin(icons, 0);
-  gtk_icon_view_set_spacing(icons, 0);
-  gtk_icon_view_set_row_spacing(icons, 0);
-  gtk_icon_view_set_column_spacing(icons, 0);
-  g_signal_connect(grid, "selection-changed", G_CALLBACK(on_changed), &s);
-  g_signal_connect_after(grid, "size-allocate", G_CALLBACK(on_grid_allocated), nullptr);
-  return grid;
-}
-
-void leave_out_of_tab_order(GtkWidget* widget, gpointer) {
-  if (GTK_IS_TOGGLE_BUTTON(widget)) {
-    gtk_widget_set_can_focus(widget, FALSE);
-  } else if (GTK_IS_CONTAINER(widget)) {
-    gtk_container_forall(GTK_CONTAINER(widget), leave_out_of_tab_order, nullptr);
-  }
-}
-
-// A combo box the user may type in is one stop of the Tab key, as on Windows: the arrow button
-// GTK puts beside its text field would be a second stop, where the typed keys go nowhere.
-GtkWidget* make_editable_combo() {
-  GtkWidget* combo = gtk_combo_box_text_new_with_entry();
-  gtk_container_forall(GTK_CONTAINER(combo), leave_out_of_tab_order, nullptr);
-  return combo;
+// GTK's Control+A leaves the caret before the text.
+void caret_after_selection(GtkTextView* view, gboolean select, gpointer) {
+  if (select) select_whole_text(view);
 }
 
 GtkWidget* make_inner(ControlKind kind, int flags, GtkWidget* group, State& s) {
@@ -519,6 +239,9 @@ GtkWidget* make_inner(ControlKind kind, int flags, GtkWidget* group, State& s) {
     case ControlKind::editor: {
       GtkWidget* view = gtk_text_view_new();
       gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);
+      // Tab goes on to the next control, as in a Windows dialog; it types no tab character.
+      gtk_text_view_set_accepts_tab(GTK_TEXT_VIEW(view), FALSE);
+      g_signal_connect_after(view, "select-all", G_CALLBACK(caret_after_selection), nullptr);
       return view;
     }
     case ControlKind::tab_panel:
@@ -535,8 +258,7 @@ void connect_notifications(Control& c, State& s) {
       g_signal_connect(c.inner, "clicked", G_CALLBACK(on_clicked), &s);
       break;
     case ControlKind::combo_box:
-      g_signal_connect(c.inner, "changed", G_CALLBACK(on_combo_changed), &s);
-      g_signal_connect(c.inner, "notify::popup-shown", G_CALLBACK(on_list_shown), &s);
+      connect_combo_notifications(c.inner, s);
       break;
     case ControlKind::tab_panel:
       g_signal_connect(c.inner, "switch-page", G_CALLBACK(on_page), &s);
@@ -566,11 +288,6 @@ GtkTextBuffer* buffer_of(const Control& c) {
   return gtk_text_view_get_buffer(GTK_TEXT_VIEW(c.inner));
 }
 
-GtkTreeModel* model_of(const Control& c) {
-  return is_grid(c) ? gtk_icon_view_get_model(GTK_ICON_VIEW(c.inner))
-                    : gtk_tree_view_get_model(GTK_TREE_VIEW(c.inner));
-}
-
 void show_caption(Control& c) {
   const std::string caption = without_ampersands(c.text);
   if (c.kind == ControlKind::label) {
@@ -590,23 +307,17 @@ void show_text(Control& c) {
     // the first time it is entered.
     if (!gtk_widget_has_focus(c.inner)) gtk_editable_select_region(GTK_EDITABLE(c.inner), 0, -1);
   } else if (c.kind == ControlKind::editor) {
-    gtk_text_buffer_set_text(buffer_of(c), with_line_feeds(c.text).c_str(), -1);
+    // The caret goes before the program's text, as on Windows.
+    GtkTextBuffer* buffer = buffer_of(c);
+    gtk_text_buffer_set_text(buffer, with_line_feeds(c.text).c_str(), -1);
+    GtkTextIter start;
+    gtk_text_buffer_get_start_iter(buffer, &start);
+    gtk_text_buffer_place_cursor(buffer, &start);
   } else if (GtkWidget* entry = combo_entry(c)) {
     gtk_entry_set_text(GTK_ENTRY(entry), c.text.c_str());
   }
 }
 
-void relate(GtkWidget* label, GtkWidget* control) {
-  AtkObject* label_object = gtk_widget_get_accessible(label);
-  AtkObject* control_object = gtk_widget_get_accessible(control);
-  // GTK gives an option button its group relation when its relations are first asked for, and
-  // fails an assertion (a critical) when a screen reader asks after other relations came first.
-  g_object_unref(atk_object_ref_relation_set(control_object));
-  atk_object_add_relationship(control_object, ATK_RELATION_LABELLED_BY, label_object);
-  atk_object_add_relationship(label_object, ATK_RELATION_LABEL_FOR, control_object);
-}
-
-// The label of an option group: the nearest control before the run of options, when a label.
 const Control* group_label(const Window& w, int number) {
   for (int n = number - 1; n >= 0; --n) {
     const auto found = w.controls.find(n);
@@ -693,187 +404,6 @@ GdkRectangle desktop() {
   return area;
 }
 
-bool tree_iter(const Control& c, int index, GtkTreeIter* iter) {
-  if (index < 0 || index >= static_cast<int>(c.paths.size())) return false;
-  return gtk_tree_model_get_iter_from_string(
-             model_of(c), iter, c.paths[static_cast<std::size_t>(index)].c_str()) != FALSE;
-}
-
-GtkTreeSelection* selection_of(const Control& c) {
-  return gtk_tree_view_get_selection(GTK_TREE_VIEW(c.inner));
-}
-
-int row_index(GtkTreeModel* model, GtkTreeIter* iter) {
-  gint index = -1;
-  gtk_tree_model_get(model, iter, kIndexColumn, &index, -1);
-  return index;
-}
-
-int row_at(const Control& c, GtkTreePath* path) {
-  GtkTreeIter iter;
-  return gtk_tree_model_get_iter(model_of(c), &iter, path) ? row_index(model_of(c), &iter) : -1;
-}
-
-// Every selected row, the grid's included; the caller frees the list.
-GList* selected_paths(const Control& c) {
-  if (is_grid(c)) return gtk_icon_view_get_selected_items(GTK_ICON_VIEW(c.inner));
-  return gtk_tree_selection_get_selected_rows(selection_of(c), nullptr);
-}
-
-void free_paths(GList* paths) {
-  g_list_free_full(paths, reinterpret_cast<GDestroyNotify>(gtk_tree_path_free));
-}
-
-int first_selected_row(const Control& c) {
-  GList* paths = selected_paths(c);
-  int first = -1;
-  for (GList* path = paths; path != nullptr; path = path->next) {
-    const int index = row_at(c, static_cast<GtkTreePath*>(path->data));
-    if (index >= 0 && (first < 0 || index < first)) first = index;
-  }
-  free_paths(paths);
-  return first;
-}
-
-// The row of the keyboard's cursor, -1 without one.
-int cursor_row(const Control& c) {
-  GtkTreePath* path = nullptr;
-  if (is_grid(c)) {
-    gtk_icon_view_get_cursor(GTK_ICON_VIEW(c.inner), &path, nullptr);
-  } else {
-    gtk_tree_view_get_cursor(GTK_TREE_VIEW(c.inner), &path, nullptr);
-  }
-  if (path == nullptr) return -1;
-  const int index = row_at(c, path);
-  gtk_tree_path_free(path);
-  return index;
-}
-
-// The selected row; a list of several gives its cursor row while any row is selected.
-int selected_row(const Control& c) {
-  const int first = first_selected_row(c);
-  if (first < 0 || !selects_several(c)) return first;
-  const int cursor = cursor_row(c);
-  return cursor >= 0 ? cursor : first;
-}
-
-bool path_selected(const Control& c, GtkTreePath* path) {
-  if (is_grid(c)) return gtk_icon_view_path_is_selected(GTK_ICON_VIEW(c.inner), path) != FALSE;
-  return gtk_tree_selection_path_is_selected(selection_of(c), path) != FALSE;
-}
-
-void select_path(const Control& c, GtkTreePath* path, bool selected) {
-  if (is_grid(c) && selected) {
-    gtk_icon_view_select_path(GTK_ICON_VIEW(c.inner), path);
-  } else if (is_grid(c)) {
-    gtk_icon_view_unselect_path(GTK_ICON_VIEW(c.inner), path);
-  } else if (selected) {
-    gtk_tree_selection_select_path(selection_of(c), path);
-  } else {
-    gtk_tree_selection_unselect_path(selection_of(c), path);
-  }
-}
-
-void unselect_rows(const Control& c) {
-  if (is_grid(c)) {
-    gtk_icon_view_unselect_all(GTK_ICON_VIEW(c.inner));
-  } else {
-    gtk_tree_selection_unselect_all(selection_of(c));
-  }
-}
-
-// The nodes above a tree row open to show it; the row itself stays open or closed.
-void reveal_row(GtkTreeView* view, GtkTreePath* path) {
-  GtkTreePath* parent = gtk_tree_path_copy(path);
-  if (gtk_tree_path_up(parent) && gtk_tree_path_get_depth(parent) > 0) {
-    gtk_tree_view_expand_to_path(view, parent);
-  }
-  gtk_tree_path_free(parent);
-}
-
-// The row alone is selected, and the arrow keys go on from it.
-void select_row(const Control& c, int index) {
-  GtkTreeIter iter;
-  if (!tree_iter(c, index, &iter)) {
-    unselect_rows(c);
-    return;
-  }
-  GtkTreePath* path = gtk_tree_model_get_path(model_of(c), &iter);
-  if (is_grid(c)) {
-    GtkIconView* grid = GTK_ICON_VIEW(c.inner);
-    gtk_icon_view_unselect_all(grid);
-    gtk_icon_view_set_cursor(grid, path, nullptr, FALSE);
-    gtk_icon_view_select_path(grid, path);
-    gtk_icon_view_scroll_to_path(grid, path, FALSE, 0, 0);
-  } else {
-    reveal_row(GTK_TREE_VIEW(c.inner), path);
-    gtk_tree_view_set_cursor(GTK_TREE_VIEW(c.inner), path, nullptr, FALSE);
-  }
-  gtk_tree_path_free(path);
-}
-
-// Right opens a closed node and goes into an open one; Left closes an open node and goes up
-// from any other row, as in a Windows tree view (GTK's own Right and Left go across columns).
-void open_or_close_node(const Control& c, int key) {
-  GtkTreeView* view = GTK_TREE_VIEW(c.inner);
-  GtkTreePath* path = nullptr;
-  gtk_tree_view_get_cursor(view, &path, nullptr);
-  if (path == nullptr) return;
-  GtkTreeIter iter;
-  const bool has_inner_rows = gtk_tree_model_get_iter(model_of(c), &iter, path) &&
-                              gtk_tree_model_iter_has_child(model_of(c), &iter);
-  const bool open = gtk_tree_view_row_expanded(view, path) != FALSE;
-  if (key == vk::right && has_inner_rows && !open) {
-    gtk_tree_view_expand_row(view, path, FALSE);
-  } else if (key == vk::right && open) {
-    gtk_tree_path_down(path);
-    gtk_tree_view_set_cursor(view, path, nullptr, FALSE);
-  } else if (key == vk::left && open) {
-    gtk_tree_view_collapse_row(view, path);
-  } else if (key == vk::left && gtk_tree_path_get_depth(path) > 1 && gtk_tree_path_up(path)) {
-    gtk_tree_view_set_cursor(view, path, nullptr, FALSE);
-  }
-  gtk_tree_path_free(path);
-}
-
-// A row of a tree shows when every node above it is open.
-bool row_shown(GtkTreeView* view, GtkTreePath* path) {
-  GtkTreePath* above = gtk_tree_path_copy(path);
-  bool shown = true;
-  while (shown && gtk_tree_path_up(above) && gtk_tree_path_get_depth(above) > 0) {
-    shown = gtk_tree_view_row_expanded(view, above) != FALSE;
-  }
-  gtk_tree_path_free(above);
-  return shown;
-}
-
-// A letter or digit goes to the next row shown whose text begins with it, round the rows, as in
-// a Windows list or tree view.
-void go_to_initial(const Control& c, int key) {
-  GtkTreeView* view = GTK_TREE_VIEW(c.inner);
-  const int count = static_cast<int>(c.items.size());
-  const int from = cursor_row(c);
-  for (int step = 1; step <= count; ++step) {
-    const int index = (from + step) % count;
-    const std::string& text = c.items[static_cast<std::size_t>(index)].text;
-    GtkTreeIter iter;
-    if (text.empty() || g_unichar_tolower(g_utf8_get_char(text.c_str())) !=
-                            g_unichar_tolower(static_cast<gunichar>(key))) {
-      continue;
-    }
-    if (!tree_iter(c, index, &iter)) continue;
-    GtkTreePath* path = gtk_tree_model_get_path(model_of(c), &iter);
-    const bool shown = row_shown(view, path);
-    if (shown) gtk_tree_view_set_cursor(view, path, nullptr, FALSE);
-    gtk_tree_path_free(path);
-    if (shown) return;
-  }
-}
-
-bool is_letter_or_digit(int key) {
-  return (key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9');
-}
-
 // Left and Right on a tab strip turn to the page beside, up to the first or the last one;
 // Control+Tab turns to the next page and Control+Shift+Tab to the one before, round the pages.
 // GTK's own arrows would go round the pages, and Up or Down would leave the panel.
@@ -899,76 +429,6 @@ bool turns_page(int key, int modifiers) {
 }
 
 // A tree item goes under the last item one level up.
-std::string append_row(Control& c, const ListItem& item) {
-  GtkTreeModel* model = model_of(c);
-  GtkTreeIter iter;
-  const gint index = static_cast<gint>(c.items.size());
-  if (GTK_IS_LIST_STORE(model)) {
-    gtk_list_store_insert_with_values(GTK_LIST_STORE(model), &iter, -1, kTextColumn,
-                                      item.text.c_str(), kIndexColumn, index, -1);
-  } else {
-    GtkTreeIter parent;
-    bool has_parent = false;
-    for (int i = index - 1; i >= 0 && item.level > 0; --i) {
-      if (c.items[static_cast<std::size_t>(i)].level == item.level - 1) {
-        has_parent = tree_iter(c, i, &parent);
-        break;
-      }
-    }
-    gtk_tree_store_insert_with_values(GTK_TREE_STORE(model), &iter, has_parent ? &parent : nullptr,
-                                      -1, kTextColumn, item.text.c_str(), kIndexColumn, index, -1);
-  }
-  return taken_string(gtk_tree_model_get_string_from_iter(model, &iter));
-}
-
-// GTK leaves a grid cell and the tick cell of a check-list row without accessible name, and the
-// tick cell is the one that has the focus in its row: both take the item's text, so that a
-// screen reader says the item. The tick cell tells the tick itself.
-void name_item_cell(const Control& c, int index, const std::string& text) {
-  AtkObject* view = gtk_widget_get_accessible(c.inner);
-  AtkObject* cell = is_grid(c) ? atk_object_ref_accessible_child(view, index)
-                               : atk_table_ref_at(ATK_TABLE(view), index, 0);
-  if (cell == nullptr) return;
-  atk_object_set_name(cell, text.c_str());
-  g_object_unref(cell);
-}
-
-void clear_rows(Control& c) {
-  GtkTreeModel* model = model_of(c);
-  if (GTK_IS_LIST_STORE(model)) {
-    gtk_list_store_clear(GTK_LIST_STORE(model));
-  } else {
-    gtk_tree_store_clear(GTK_TREE_STORE(model));
-  }
-}
-
-void set_tick(Control& c, int index, bool ticked) {
-  GtkTreeIter iter;
-  if (!tree_iter(c, index, &iter)) return;
-  c.items[static_cast<std::size_t>(index)].marked = ticked;
-  gtk_list_store_set(GTK_LIST_STORE(model_of(c)), &iter, kTickColumn, ticked ? TRUE : FALSE, -1);
-}
-
-bool is_marked(const Control& c, int index) {
-  if (is_check_list(c)) return c.items[static_cast<std::size_t>(index)].marked;
-  GtkTreeIter iter;
-  if (!selects_several(c) || !tree_iter(c, index, &iter)) return false;
-  GtkTreePath* path = gtk_tree_model_get_path(model_of(c), &iter);
-  const bool selected = path_selected(c, path);
-  gtk_tree_path_free(path);
-  return selected;
-}
-
-void set_mark(Control& c, int index, bool marked) {
-  GtkTreeIter iter;
-  if (is_check_list(c)) {
-    set_tick(c, index, marked);
-  } else if (selects_several(c) && tree_iter(c, index, &iter)) {
-    GtkTreePath* path = gtk_tree_model_get_path(model_of(c), &iter);
-    select_path(c, path, marked);
-    gtk_tree_path_free(path);
-  }
-}
 
 CaretPosition editor_caret(const Control& c) {
   GtkTextBuffer* buffer = buffer_of(c);
@@ -989,41 +449,21 @@ void place_editor_caret(const Control& c, CaretPosition at) {
   gtk_text_view_scroll_mark_onscreen(GTK_TEXT_VIEW(c.inner), gtk_text_buffer_get_insert(buffer));
 }
 
-void add_filters(GtkFileChooser* chooser, std::string_view pattern) {
-  if (pattern.empty()) return;
-  GtkFileFilter* filter = gtk_file_filter_new();
-  gtk_file_filter_set_name(filter, std::string(pattern).c_str());
-  for (const std::string& one : pieces_between(pattern, ';')) {
-    gtk_file_filter_add_pattern(filter, one.c_str());
-  }
-  gtk_file_chooser_add_filter(chooser, filter);
-}
-
 // The keys a control uses as its Windows counterpart does where GTK's control would not; true
 // when the control used the key.
 bool used_as_on_windows(State& s, Control& c, int key, int modifiers) {
-  // Space ticks the focused row of a check list when it goes down.
-  if (key == vk::space && modifiers == 0 && is_check_list(c)) {
-    s.toggle_tick(c, cursor_row(c));
-    return true;
-  }
   if (c.kind == ControlKind::tab_panel && turns_page(key, modifiers)) {
     turn_page(c, key, modifiers);
     return true;
   }
-  if ((key == vk::left || key == vk::right) && modifiers == 0 && c.kind == ControlKind::tree) {
-    open_or_close_node(c, key);
-    return true;
-  }
-  if (is_letter_or_digit(key) && (modifiers & ~kShortcutShift) == 0 && has_rows(c.kind) &&
-      !is_grid(c)) {
-    go_to_initial(c, key);
-    return true;
-  }
-  return false;
+  return used_by_list(s, c, key, modifiers);
 }
 
 }  // namespace
+
+}  // namespace gtk
+
+using namespace gtk;
 
 bool State::key_pressed(int window, int key, guint state) {
   Window* w = window_of(window);
@@ -1048,18 +488,21 @@ bool State::key_pressed(int window, int key, guint state) {
         .window = window,
         .id = focus,
         .key = key,
-        .character = vk::types_character(key) && !control});
+        .character = (key == 0 || vk::types_character(key)) && !control});
   Control* c = control_of(window, focus);
   if (c == nullptr) return false;
   if (used_as_on_windows(*this, *c, key, modifiers)) return true;
-  // The dialog layer walks through option groups itself, one step per lock.
-  return is_arrow(key) && c->kind == ControlKind::option;
-}
-
-void State::toggle_tick(Control& c, int index) {
-  if (index < 0 || index >= static_cast<int>(c.items.size())) return;
-  set_tick(c, index, !c.items[static_cast<std::size_t>(index)].marked);
-  post_notification(*this, c.inner, Notification::change);
+  const bool toggles = c->kind == ControlKind::check_box || c->kind == ControlKind::option;
+  const bool button = c->kind == ControlKind::button;
+  if (modifiers == 0 &&
+      ((key == vk::space && (toggles || button)) || (key == vk::enter && button))) {
+    click_on_release[key] = {window, focus};
+    return true;
+  }
+  // Buttons, boxes and options have no use for the arrows, where GTK would move the focus (the
+  // dialog layer walks through option groups itself, one step per lock); Return on a box or an
+  // option is the dialog's, where GTK would tick it.
+  return (is_arrow(key) && (toggles || button)) || (key == vk::enter && toggles);
 }
 
 void State::key_released(int window, int key, guint state) {
@@ -1067,6 +510,13 @@ void State::key_released(int window, int key, guint state) {
   post({.kind = system ? RawEvent::Kind::system_key_up : RawEvent::Kind::key_up,
         .window = window,
         .key = key});
+  const auto pressed = click_on_release.find(key);
+  if (pressed == click_on_release.end()) return;
+  const auto [down_in, on] = pressed->second;
+  click_on_release.erase(pressed);
+  // A key that went down in a window now replaced clicks nothing in the new one.
+  Control* c = control_of(down_in, on);
+  if (!system && down_in == window && c != nullptr) gtk_button_clicked(GTK_BUTTON(c->inner));
 }
 
 void State::present_top_window() {
@@ -1143,6 +593,7 @@ void GtkWindowSystem::close_window(int window) {
   if (w == nullptr) return;
   for (const auto& [id, source] : w->timers) g_source_remove(source);
   if (w->list_settle != 0) g_source_remove(w->list_settle);
+  if (w->deactivation != 0) g_source_remove(w->deactivation);
   if (w->colours != nullptr) {
     gtk_style_context_remove_provider_for_screen(gdk_screen_get_default(),
                                                  GTK_STYLE_PROVIDER(w->colours));
@@ -1184,8 +635,9 @@ void GtkWindowSystem::place_control(int window, int number, ControlKind kind, co
     c.kind = kind;
     c.created = ++w->controls_made;
     const Control* before = s.control_of(window, number - 1);
-    GtkWidget* group =
-        before != nullptr && before->kind == ControlKind::option ? before->inner : nullptr;
+    const bool joins =
+        before != nullptr && before->kind == ControlKind::option && joins_group_before(kind, flags);
+    GtkWidget* group = joins ? before->inner : nullptr;
     c.inner = make_inner(kind, flags, group, s);
     const bool scrolls = has_rows(kind) || kind == ControlKind::editor;
     c.outer = scrolls ? scrolled(c.inner) : c.inner;
@@ -1322,67 +774,6 @@ void GtkWindowSystem::set_control_state(int window, int number, int state) {
   state_->programmatic = false;
 }
 
-void GtkWindowSystem::add_item(int window, int number, const ListItem& item) {
-  Control* c = state_->control_of(window, number);
-  if (c == nullptr || !takes_items(c->kind)) return;
-  state_->programmatic = true;
-  if (has_rows(c->kind)) {
-    c->paths.push_back(append_row(*c, item));
-    if (is_check_list(*c) || is_grid(*c)) {
-      name_item_cell(*c, static_cast<int>(c->items.size()), item.text);
-    }
-  } else if (c->kind == ControlKind::combo_box) {
-    gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(c->inner), item.text.c_str());
-  } else if (c->kind == ControlKind::tab_panel) {
-    GtkWidget* page = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-    gtk_widget_show(page);
-    gtk_notebook_append_page(GTK_NOTEBOOK(c->inner), page, gtk_label_new(item.text.c_str()));
-  }
-  c->items.push_back(item);
-  c->items.back().marked = false;  // until the control has taken the mark
-  set_mark(*c, static_cast<int>(c->items.size()) - 1, item.marked);
-  state_->programmatic = false;
-}
-
-void GtkWindowSystem::clear_items(int window, int number) {
-  Control* c = state_->control_of(window, number);
-  if (c == nullptr) return;
-  state_->programmatic = true;
-  if (has_rows(c->kind)) {
-    clear_rows(*c);
-  } else if (c->kind == ControlKind::combo_box) {
-    gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(c->inner));
-  } else if (c->kind == ControlKind::tab_panel) {
-    while (gtk_notebook_get_n_pages(GTK_NOTEBOOK(c->inner)) > 0) {
-      gtk_notebook_remove_page(GTK_NOTEBOOK(c->inner), -1);
-    }
-  }
-  state_->programmatic = false;
-  c->items.clear();
-  c->paths.clear();
-}
-
-int GtkWindowSystem::item_count(int window, int number) const {
-  const Control* c = state_->control_of(window, number);
-  return c == nullptr ? 0 : static_cast<int>(c->items.size());
-}
-
-ListItem GtkWindowSystem::item(int window, int number, int index) const {
-  const Control* c = state_->control_of(window, number);
-  if (c == nullptr || index < 0 || index >= static_cast<int>(c->items.size())) return {};
-  ListItem item = c->items[static_cast<std::size_t>(index)];
-  item.marked = is_marked(*c, index);
-  return item;
-}
-
-void GtkWindowSystem::set_item_marked(int window, int number, int index, bool marked) {
-  Control* c = state_->control_of(window, number);
-  if (c == nullptr || index < 0 || index >= static_cast<int>(c->items.size())) return;
-  state_->programmatic = true;
-  set_mark(*c, index, marked);
-  state_->programmatic = false;
-}
-
 CaretPosition GtkWindowSystem::caret(int window, int number) const {
   const Control* c = state_->control_of(window, number);
   if (c == nullptr) return {};
@@ -1409,10 +800,7 @@ void GtkWindowSystem::select_all_text(int window, int number) {
   if (c->kind == ControlKind::text_field) {
     gtk_editable_select_region(GTK_EDITABLE(c->inner), 0, -1);
   } else if (c->kind == ControlKind::editor) {
-    GtkTextIter start;
-    GtkTextIter end;
-    gtk_text_buffer_get_bounds(buffer_of(*c), &start, &end);
-    gtk_text_buffer_select_range(buffer_of(*c), &start, &end);
+    select_whole_text(GTK_TEXT_VIEW(c->inner));
   }
 }
 
@@ -1453,78 +841,6 @@ void GtkWindowSystem::set_focus(int window, int number) {
   if (const Control* c = state_->control_of(window, number)) gtk_widget_grab_focus(c->inner);
 }
 
-int GtkWindowSystem::add_menu(int window, int parent, std::string_view title) {
-  State& s = *state_;
-  Window* w = s.window_of(window);
-  GtkWidget* owner = nullptr;
-  if (parent == 0 && w != nullptr) {
-    if (w->menu_bar == nullptr) {
-      w->menu_bar = gtk_menu_bar_new();
-      gtk_box_pack_start(GTK_BOX(w->box), w->menu_bar, FALSE, FALSE, 0);
-    }
-    owner = w->menu_bar;
-  } else if (const auto found = s.menus.find(parent); found != s.menus.end()) {
-    owner = found->second.shell;
-    window = found->second.window;
-  }
-  if (owner == nullptr) return 0;
-  GtkWidget* item = gtk_menu_item_new_with_mnemonic(menu_label(title).c_str());
-  GtkWidget* menu = gtk_menu_new();
-  gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), menu);
-  gtk_menu_shell_append(GTK_MENU_SHELL(owner), item);
-  gtk_widget_show_all(owner);
-  const int handle = s.next_menu++;
-  s.menus[handle] = {menu, window};
-  return handle;
-}
-
-void GtkWindowSystem::add_menu_item(int menu, int command, std::string_view text) {
-  const auto found = state_->menus.find(menu);
-  if (found == state_->menus.end()) return;
-  GtkWidget* item = gtk_menu_item_new_with_mnemonic(menu_label(text).c_str());
-  tag(item, kWindowTag, found->second.window);
-  tag(item, kCommandTag, command);
-  g_signal_connect(item, "activate", G_CALLBACK(on_menu_item), state_.get());
-  gtk_menu_shell_append(GTK_MENU_SHELL(found->second.shell), item);
-  gtk_widget_show(item);
-}
-
-void GtkWindowSystem::add_menu_separator(int menu) {
-  const auto found = state_->menus.find(menu);
-  if (found == state_->menus.end()) return;
-  GtkWidget* separator = gtk_separator_menu_item_new();
-  gtk_menu_shell_append(GTK_MENU_SHELL(found->second.shell), separator);
-  gtk_widget_show(separator);
-}
-
-int GtkWindowSystem::popup_menu(int window) {
-  State& s = *state_;
-  Window* w = s.window_of(window);
-  if (w == nullptr) return 0;
-  if (const auto old = s.menus.find(w->popup); old != s.menus.end()) {
-    gtk_widget_destroy(old->second.shell);
-    s.menus.erase(old);
-  }
-  GtkWidget* menu = gtk_menu_new();
-  gtk_menu_attach_to_widget(GTK_MENU(menu), w->gtk, nullptr);
-  w->popup = s.next_menu++;
-  s.menus[w->popup] = {menu, window};
-  return w->popup;
-}
-
-void GtkWindowSystem::show_popup_menu(int window) {
-  State& s = *state_;
-  Window* w = s.window_of(window);
-  if (w == nullptr) return;
-  const auto found = s.menus.find(w->popup);
-  if (found == s.menus.end()) return;
-  GtkWidget* menu = found->second.shell;
-  gtk_widget_show_all(menu);
-  gtk_menu_popup_at_widget(GTK_MENU(menu), w->fixed, GDK_GRAVITY_NORTH_WEST, GDK_GRAVITY_NORTH_WEST,
-                           nullptr);
-  gtk_menu_shell_select_first(GTK_MENU_SHELL(menu), TRUE);
-}
-
 void GtkWindowSystem::add_shortcut(int window, int shortcut, int command) {
   if (Window* w = state_->window_of(window)) w->shortcuts[shortcut] = command;
 }
@@ -1553,189 +869,6 @@ void GtkWindowSystem::stop_timer(int window, int id) {
 
 // GtkStatusIcon is deprecated in GTK 3 but remains its only notification-area icon without
 // another library; desktops with a system tray still show it.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-
-void GtkWindowSystem::set_tray_icon(int icon, std::string_view image, std::string_view tooltip) {
-  State& s = *state_;
-  GtkStatusIcon*& status = s.tray[icon];
-  if (status == nullptr) {
-    status = gtk_status_icon_new();
-    tag(status, kIconTag, icon);
-    g_signal_connect(status, "activate", G_CALLBACK(on_tray), &s);
-  }
-  const std::string file(image);
-  std::error_code error;
-  if (!file.empty() && std::filesystem::is_regular_file(file, error)) {
-    gtk_status_icon_set_from_file(status, file.c_str());
-  } else {
-    gtk_status_icon_set_from_icon_name(status, "x-office-calendar");
-  }
-  gtk_status_icon_set_tooltip_text(status, std::string(tooltip).c_str());
-  gtk_status_icon_set_visible(status, TRUE);
-}
-
-void GtkWindowSystem::remove_tray_icon(int icon) {
-  State& s = *state_;
-  const auto found = s.tray.find(icon);
-  if (found == s.tray.end()) return;
-  gtk_status_icon_set_visible(found->second, FALSE);
-  g_object_unref(found->second);
-  s.tray.erase(found);
-}
-
-std::optional<std::string> GtkWindowSystem::tray_tooltip(int icon) const {
-  const auto found = state_->tray.find(icon);
-  if (found == state_->tray.end()) return std::nullopt;
-  return taken_string(gtk_status_icon_get_tooltip_text(found->second));
-}
-
-std::optional<PixelRect> GtkWindowSystem::tray_geometry(int icon) const {
-  const auto found = state_->tray.find(icon);
-  if (found == state_->tray.end() || !gtk_status_icon_is_embedded(found->second)) {
-    return std::nullopt;
-  }
-  GdkRectangle area;
-  if (!gtk_status_icon_get_geometry(found->second, nullptr, &area, nullptr)) return std::nullopt;
-  return PixelRect{area.x, area.y, area.width, area.height};
-}
-
-#pragma GCC diagnostic pop
-
-namespace {
-
-// Runs a standard dialog over the program's top window and gives its response; the window
-// that was in front takes the keyboard back afterwards.
-gint run_dialog(State& s, GtkWidget* dialog, std::string_view title) {
-  gtk_window_set_title(GTK_WINDOW(dialog), std::string(title).c_str());
-  if (Window* top = s.window_of(s.top_window())) {
-    gtk_window_set_transient_for(GTK_WINDOW(dialog), GTK_WINDOW(top->gtk));
-  }
-  g_signal_connect(dialog, "map-event", G_CALLBACK(on_map), nullptr);
-  const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
-  gtk_widget_destroy(dialog);
-  s.present_top_window();
-  return response;
-}
-
-struct InputAnswer {
-  std::optional<std::string> text;
-  GtkWidget* entry;
-};
-
-GtkWidget* message_dialog(GtkMessageType type, std::string_view text) {
-  return gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, GTK_BUTTONS_NONE, "%s",
-                                with_line_feeds(text).c_str());
-}
-
-void take_chosen_files(GtkDialog* dialog, gint response, gpointer out) {
-  if (response != GTK_RESPONSE_ACCEPT) return;
-  auto& chosen = *static_cast<std::vector<std::string>*>(out);
-  GSList* names = gtk_file_chooser_get_filenames(GTK_FILE_CHOOSER(dialog));
-  for (GSList* name = names; name != nullptr; name = name->next) {
-    chosen.push_back(taken_string(static_cast<gchar*>(name->data)));
-  }
-  g_slist_free(names);
-}
-
-// The files chosen, in the chooser's order; none when the user cancels.
-std::vector<std::string> run_chooser(State& s, std::string_view title, GtkFileChooserAction action,
-                                     const char* accept, std::string_view pattern,
-                                     std::string_view folder, bool several) {
-  GtkWidget* dialog =
-      gtk_file_chooser_dialog_new(nullptr, nullptr, action, "_Annuler", GTK_RESPONSE_CANCEL, accept,
-                                  GTK_RESPONSE_ACCEPT, nullptr);
-  GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
-  if (!folder.empty()) gtk_file_chooser_set_current_folder(chooser, std::string(folder).c_str());
-  add_filters(chooser, pattern);
-  gtk_file_chooser_set_do_overwrite_confirmation(chooser, TRUE);
-  gtk_file_chooser_set_select_multiple(chooser, several ? TRUE : FALSE);
-  gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
-  std::vector<std::string> chosen;
-  g_signal_connect(dialog, "response", G_CALLBACK(take_chosen_files), &chosen);
-  run_dialog(s, dialog, title);
-  return chosen;
-}
-
-std::optional<std::string> run_single_chooser(State& s, std::string_view title,
-                                              GtkFileChooserAction action, const char* accept,
-                                              std::string_view pattern, std::string_view folder) {
-  std::vector<std::string> chosen = run_chooser(s, title, action, accept, pattern, folder, false);
-  if (chosen.empty()) return std::nullopt;
-  return std::move(chosen.front());
-}
-
-}  // namespace
-
-void GtkWindowSystem::message_box(std::string_view title, std::string_view text) {
-  GtkWidget* dialog = message_dialog(GTK_MESSAGE_INFO, text);
-  gtk_dialog_add_button(GTK_DIALOG(dialog), "_OK", GTK_RESPONSE_OK);
-  run_dialog(*state_, dialog, title);
-}
-
-bool GtkWindowSystem::yes_no_box(std::string_view title, std::string_view text) {
-  GtkWidget* dialog = message_dialog(GTK_MESSAGE_QUESTION, text);
-  gtk_dialog_add_buttons(GTK_DIALOG(dialog), "_Oui", GTK_RESPONSE_YES, "_Non", GTK_RESPONSE_NO,
-                         nullptr);
-  gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_YES);
-  return run_dialog(*state_, dialog, title) == GTK_RESPONSE_YES;
-}
-
-std::optional<std::string> GtkWindowSystem::input_box(std::string_view title,
-                                                      std::string_view prompt,
-                                                      std::string_view preset) {
-  GtkWidget* dialog =
-      gtk_dialog_new_with_buttons(nullptr, nullptr, GTK_DIALOG_MODAL, "_OK", GTK_RESPONSE_OK,
-                                  "_Annuler", GTK_RESPONSE_CANCEL, nullptr);
-  gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
-  GtkWidget* area = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
-  const std::string prompt_text = with_line_feeds(prompt);
-  GtkWidget* label = gtk_label_new(prompt_text.c_str());
-  GtkWidget* entry = gtk_entry_new();
-  gtk_entry_set_text(GTK_ENTRY(entry), std::string(preset).c_str());
-  gtk_entry_set_activates_default(GTK_ENTRY(entry), TRUE);
-  atk_object_set_name(gtk_widget_get_accessible(entry), prompt_text.c_str());
-  relate(label, entry);
-  gtk_box_pack_start(GTK_BOX(area), label, FALSE, FALSE, 6);
-  gtk_box_pack_start(GTK_BOX(area), entry, FALSE, FALSE, 6);
-  gtk_widget_show_all(area);
-  InputAnswer answer{std::nullopt, entry};
-  g_signal_connect(dialog, "response", G_CALLBACK(+[](GtkDialog*, gint response, gpointer out) {
-                     if (response != GTK_RESPONSE_OK) return;
-                     auto& input = *static_cast<InputAnswer*>(out);
-                     input.text = gtk_entry_get_text(GTK_ENTRY(input.entry));
-                   }),
-                   &answer);
-  run_dialog(*state_, dialog, title);
-  return answer.text;
-}
-
-std::optional<std::string> GtkWindowSystem::open_file_dialog(std::string_view title,
-                                                             std::string_view pattern,
-                                                             std::string_view folder) {
-  return run_single_chooser(*state_, title, GTK_FILE_CHOOSER_ACTION_OPEN, "_Ouvrir", pattern,
-                            folder);
-}
-
-std::vector<std::string> GtkWindowSystem::open_files_dialog(std::string_view title,
-                                                            std::string_view pattern,
-                                                            std::string_view folder) {
-  return run_chooser(*state_, title, GTK_FILE_CHOOSER_ACTION_OPEN, "_Ouvrir", pattern, folder,
-                     true);
-}
-
-std::optional<std::string> GtkWindowSystem::save_file_dialog(std::string_view title,
-                                                             std::string_view pattern,
-                                                             std::string_view folder) {
-  return run_single_chooser(*state_, title, GTK_FILE_CHOOSER_ACTION_SAVE, "_Enregistrer", pattern,
-                            folder);
-}
-
-std::optional<std::string> GtkWindowSystem::folder_dialog(std::string_view title) {
-  return run_single_chooser(*state_, title, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "_Choisir", "",
-                            "");
-}
-
 std::uint16_t GtkWindowSystem::key_state(int key) const {
   if (key == 1 || key == 2 || key == 4) {
     ::Window root = 0;
@@ -1805,30 +938,29 @@ std::string GtkWindowSystem::accessible_name(int window, int number) const {
   return name == nullptr ? "" : name;
 }
 
-PixelRect GtkWindowSystem::item_rect(int window, int number, int index) const {
-  const Control* c = state_->control_of(window, number);
-  GtkTreeIter iter;
-  if (c == nullptr || !has_rows(c->kind) || !tree_iter(*c, index, &iter)) return {};
-  GtkTreePath* path = gtk_tree_model_get_path(model_of(*c), &iter);
-  GdkRectangle cell{};
-  if (is_grid(*c)) {
-    gtk_icon_view_get_cell_rect(GTK_ICON_VIEW(c->inner), path, nullptr, &cell);
-  } else {
-    GtkTreeView* view = GTK_TREE_VIEW(c->inner);
-    gtk_tree_view_get_cell_area(view, path, gtk_tree_view_get_column(view, 0), &cell);
-    gtk_tree_view_convert_bin_window_to_widget_coords(view, cell.x, cell.y, &cell.x, &cell.y);
-  }
-  gtk_tree_path_free(path);
-  gtk_widget_translate_coordinates(c->inner, gtk_widget_get_toplevel(c->inner), cell.x, cell.y,
-                                   &cell.x, &cell.y);
-  return {cell.x, cell.y, cell.width, cell.height};
-}
-
 std::string GtkWindowSystem::accessible_description(int window, int number) const {
   const Control* c = state_->control_of(window, number);
   if (c == nullptr) return {};
   const char* text = atk_object_get_description(gtk_widget_get_accessible(c->inner));
   return text == nullptr ? "" : text;
+}
+
+std::optional<PixelRect> GtkWindowSystem::control_on_screen(int window, int number) const {
+  const Control* c = state_->control_of(window, number);
+  if (c == nullptr || !gtk_widget_get_mapped(c->outer)) return std::nullopt;
+  GtkWidget* top = gtk_widget_get_toplevel(c->outer);
+  int x = 0;
+  int y = 0;
+  int left = 0;
+  int above = 0;
+  gtk_widget_translate_coordinates(c->outer, top, 0, 0, &x, &y);
+  gdk_window_get_origin(gtk_widget_get_window(top), &left, &above);
+  return PixelRect{left + x, above + y, gtk_widget_get_allocated_width(c->outer),
+                   gtk_widget_get_allocated_height(c->outer)};
+}
+
+bool GtkWindowSystem::events_pending() const {
+  return !state_->queue.empty() || state_->focus_moved;
 }
 
 }  // namespace tavelo

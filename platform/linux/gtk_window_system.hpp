@@ -97,6 +97,10 @@ class GtkWindowSystem final : public WindowSystem {
   PixelRect item_rect(int window, int number, int index) const;
   // Where a notification area shows the tray icon; nothing while none has taken it in.
   std::optional<PixelRect> tray_geometry(int icon) const;
+  // Where the control shows on the screen; nothing while it does not show.
+  std::optional<PixelRect> control_on_screen(int window, int number) const;
+  // True when an event is waiting for `wait_event`.
+  bool events_pending() const;
 
   struct State;
 

@@ -10,7 +10,11 @@ bool SimShell::start_program(const std::filesystem::path& program,
   std::error_code error;
   if (!std::filesystem::is_regular_file(program, error)) return false;
   std::string line = "run " + in_quotes(program.string());
-  for (const std::string& argument : arguments) line += " " + in_quotes(argument);
+  // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on " " + string.
+  for (const std::string& argument : arguments) {
+    line += ' ';
+    line += in_quotes(argument);
+  }
   transcript_.write(line);
   return true;
 }

@@ -1,42 +1,15 @@
 #include "platform/sim/sim_window_system.hpp"
 
 #include <algorithm>
-#include <climits>
-#include <filesystem>
 
-#include "platform/files.hpp"
-#include "platform/list_kinds.hpp"
+#include "platform/control_kinds.hpp"
 
 namespace tavelo {
 
 namespace {
 
-bool is_editable(ControlKind kind, int flags) {
-  return kind == ControlKind::text_field || kind == ControlKind::editor ||
-         is_editable_combo(kind, flags);
-}
-
-bool has_items(ControlKind kind) {
-  return kind == ControlKind::combo_box || kind == ControlKind::list_box ||
-         kind == ControlKind::multi_list || kind == ControlKind::tree;
-}
-
 bool can_take_focus(ControlKind kind) {
   return kind != ControlKind::label;
-}
-
-// Line and column (1-based) just after the text.
-CaretPosition end_of(std::string_view text) {
-  CaretPosition at;
-  for (const char c : text) {
-    if (c == '\n') {
-      ++at.line;
-      at.column = 1;
-    } else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && c != '\r') {
-      ++at.column;
-    }
-  }
-  return at;
 }
 
 int virtual_key_of(char32_t c) {
@@ -85,6 +58,7 @@ int SimWindowSystem::open_window(const WindowSpec& wanted) {
   const int number = next_window_++;
   windows_[number].shape = wanted;
   foreground_ = number;
+  open_menu_ = {};
   active_ = true;
   transcript_.write("window " + in_quotes(wanted.title));
   post({.kind = RawEvent::Kind::activated, .window = number});
@@ -93,6 +67,7 @@ int SimWindowSystem::open_window(const WindowSpec& wanted) {
 
 void SimWindowSystem::close_window(int window) {
   if (windows_.erase(window) == 0) return;
+  open_menu_ = {};
   std::erase_if(queue_, [window](const RawEvent& e) {
     return e.window == window && e.kind != RawEvent::Kind::tray;
   });
@@ -127,8 +102,8 @@ void SimWindowSystem::place_control(int window, int number, ControlKind kind, co
     w->creation_order.push_back(number);
   }
   c.rect = rect;
-  c.text = text;
   c.flags = flags;
+  set_text(c, text);
 }
 
 void SimWindowSystem::remove_control(int window, int number) {
@@ -155,7 +130,7 @@ std::string SimWindowSystem::control_text(int window, int number) const {
 void SimWindowSystem::set_control_text(int window, int number, std::string_view text) {
   Control* c = control_of(window, number);
   if (c == nullptr) return;
-  c->text = text;
+  set_text(*c, text);
   // A text of its own in an editable combo box is none of its items.
   if (is_editable_combo(c->kind, c->flags)) c->state = -1;
 }
@@ -183,27 +158,42 @@ int SimWindowSystem::control_state(int window, int number) const {
 void SimWindowSystem::set_control_state(int window, int number, int state) {
   Control* c = control_of(window, number);
   if (c == nullptr) return;
-  if (c->kind == ControlKind::option && state != 0) {
-    // Options of one window exclude each other within their run of consecutive numbers.
-    for (int n = number - 1; Control* o = control_of(window, n); --n) {
-      if (o->kind != ControlKind::option) break;
-      o->state = 0;
-    }
-    for (int n = number + 1; Control* o = control_of(window, n); ++n) {
-      if (o->kind != ControlKind::option) break;
-      o->state = 0;
-    }
+  if (has_items(c->kind)) {
+    select_item(*c, state);
+    return;
   }
-  const int count = static_cast<int>(c->items.size());
-  c->state = has_items(c->kind) ? std::clamp(state, -1, count - 1) : state;
-  // Selecting an item of a list of several selects that item alone, as a click does.
-  if (selects_several(c->kind, c->flags)) {
-    for (int i = 0; i < count; ++i) c->items[static_cast<std::size_t>(i)].marked = i == c->state;
-  }
-  // A combo box shows its selected item in its field.
-  if (c->kind == ControlKind::combo_box && c->state >= 0) {
-    c->text = c->items[static_cast<std::size_t>(c->state)].text;
-  }
+  if (c->kind == ControlKind::option && state != 0) uncheck_group_of(window, number);
+  c->state = state;
+}
+
+// The numbers of the options of the option's group, in order.
+std::vector<int> SimWindowSystem::group_of(int window, int number) const {
+  const auto joins_before = [&](int n) {
+    const Control* c = control_of(window, n);
+    return c != nullptr && joins_group_before(c->kind, c->flags) &&
+           control_kind(window, n - 1) == ControlKind::option;
+  };
+  int first = number;
+  while (joins_before(first)) --first;
+  std::vector<int> group{first};
+  for (int n = first + 1; joins_before(n); ++n) group.push_back(n);
+  return group;
+}
+
+// Options exclude each other within their group.
+void SimWindowSystem::uncheck_group_of(int window, int number) {
+  for (const int n : group_of(window, number)) control_of(window, n)->state = 0;
+}
+
+// Tab stops at one option of a group: the checked one, or the first when none is.
+bool SimWindowSystem::tab_stop(int window, int number) const {
+  const Control* c = control_of(window, number);
+  if (c == nullptr || !can_take_focus(c->kind)) return false;
+  if (c->kind != ControlKind::option) return true;
+  const std::vector<int> group = group_of(window, number);
+  const auto checked = std::find_if(group.begin(), group.end(),
+                                    [&](int n) { return control_state(window, n) != 0; });
+  return number == (checked == group.end() ? group.front() : *checked);
 }
 
 void SimWindowSystem::add_item(int window, int number, const ListItem& item) {
@@ -211,11 +201,13 @@ void SimWindowSystem::add_item(int window, int number, const ListItem& item) {
   if (c == nullptr) return;
   c->items.push_back(item);
   c->items.back().marked = item.marked && keeps_marks(c->kind, c->flags);
+  c->open.push_back(false);
 }
 
 void SimWindowSystem::clear_items(int window, int number) {
   if (Control* c = control_of(window, number)) {
     c->items.clear();
+    c->open.clear();
     c->state = -1;
   }
 }
@@ -242,32 +234,28 @@ void SimWindowSystem::set_item_marked(int window, int number, int index, bool ma
 
 CaretPosition SimWindowSystem::caret(int window, int number) const {
   const Control* c = control_of(window, number);
-  return c == nullptr ? CaretPosition{} : c->caret;
+  return c == nullptr ? CaretPosition{} : caret_position(c->text, c->selection.caret);
 }
 
 void SimWindowSystem::set_caret(int window, int number, CaretPosition position) {
-  if (Control* c = control_of(window, number)) c->caret = position;
+  Control* c = control_of(window, number);
+  if (c == nullptr) return;
+  c->selection.caret = c->selection.anchor = offset_of(c->text, position);
 }
 
-void SimWindowSystem::select_all_text(int, int) {}
+// The caret goes after the text, as on Windows.
+void SimWindowSystem::select_all_text(int window, int number) {
+  Control* c = control_of(window, number);
+  if (c != nullptr && takes_text(*c))
+    select_range(c->text, c->selection, 0, length_in_characters(c->text));
+}
 
 void SimWindowSystem::select_text(int window, int number, int start, int length) {
   Control* c = control_of(window, number);
   if (c == nullptr || start < 0 || length < 0) return;
-  // Byte offset of a character index of the UTF-8 text, the end when it is beyond.
-  const auto offset_of = [&text = c->text](int index) {
-    std::size_t at = 0;
-    for (; at < text.size(); ++at) {
-      if ((static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) continue;
-      if (index-- == 0) return at;
-    }
-    return at;
-  };
-  const std::size_t from = offset_of(start);
-  const std::size_t to = std::max(from, offset_of(start + std::min(length, INT_MAX - start)));
-  c->caret = end_of(std::string_view(c->text).substr(0, to));
+  select_range(c->text, c->selection, start, length);
   transcript_.write("selected " + std::to_string(number) + " " +
-                    in_quotes(std::string_view(c->text).substr(from, to - from)));
+                    in_quotes(selected_text(c->text, c->selection)));
 }
 
 int SimWindowSystem::focused_control(int window) const {
@@ -280,9 +268,14 @@ void SimWindowSystem::set_focus(int window, int number) {
   if (w != nullptr && w->controls.contains(number)) focus_control(*w, number);
 }
 
+// A field of one line has its text selected when the focus comes to it, as native ones do.
 void SimWindowSystem::focus_control(Window& window, int number) {
   if (window.focus == number) return;
   window.focus = number;
+  Control& c = window.controls.at(number);
+  if (takes_text(c) && c.kind != ControlKind::editor) {
+    select_range(c.text, c.selection, 0, length_in_characters(c.text));
+  }
   transcript_.write("focus " + std::to_string(number) + " " +
                     in_quotes(accessible_name(window, number)));
 }
@@ -311,63 +304,6 @@ std::string SimWindowSystem::accessible_name(const Window& window, int number) c
     return without_ampersands(window.controls.at(*std::prev(created)).text);
   }
   return {};
-}
-
-// A menu of the bar lists its title first; a sub-menu shows in its parent as "{" and its title,
-// with the negated handle as command.
-int SimWindowSystem::add_menu(int window, int parent, std::string_view title) {
-  const int handle = next_menu_++;
-  Menu& menu = menus_[handle];
-  if (parent == 0) {
-    if (Window* w = window_of(window)) w->menu_bar.push_back(handle);
-    menu.texts.emplace_back(title);
-    menu.commands.push_back(0);
-  } else if (menus_.contains(parent)) {
-    add_menu_item(parent, -handle, "{" + std::string(title));
-  }
-  return handle;
-}
-
-void SimWindowSystem::add_menu_item(int menu, int command, std::string_view text) {
-  const auto found = menus_.find(menu);
-  if (found == menus_.end()) return;
-  found->second.texts.emplace_back(text);
-  found->second.commands.push_back(command);
-}
-
-void SimWindowSystem::add_menu_separator(int menu) {
-  add_menu_item(menu, 0, "-");
-}
-
-int SimWindowSystem::popup_menu(int window) {
-  Window* w = window_of(window);
-  if (w == nullptr) return 0;
-  if (w->popup == 0) w->popup = next_menu_++;
-  menus_[w->popup] = Menu{};
-  return w->popup;
-}
-
-void SimWindowSystem::show_popup_menu(int) {}
-
-std::vector<std::string> SimWindowSystem::menu_texts(int menu) const {
-  const auto found = menus_.find(menu);
-  return found == menus_.end() ? std::vector<std::string>{} : found->second.texts;
-}
-
-std::vector<int> SimWindowSystem::menu_commands(int menu) const {
-  const auto found = menus_.find(menu);
-  return found == menus_.end() ? std::vector<int>{} : found->second.commands;
-}
-
-int SimWindowSystem::menu_bar_count(int window) const {
-  const Window* w = window_of(window);
-  return w == nullptr ? 0 : static_cast<int>(w->menu_bar.size());
-}
-
-int SimWindowSystem::menu_handle_at(int window, int index) const {
-  const Window* w = window_of(window);
-  if (w == nullptr || index < 0 || index >= static_cast<int>(w->menu_bar.size())) return 0;
-  return w->menu_bar[static_cast<std::size_t>(index)];
 }
 
 void SimWindowSystem::add_shortcut(int window, int shortcut, int command) {
@@ -402,110 +338,6 @@ void SimWindowSystem::stop_timer(int window, int id) {
 bool SimWindowSystem::timer_running(int window, int id) const {
   const Window* w = window_of(window);
   return w != nullptr && w->timers.contains(id);
-}
-
-void SimWindowSystem::set_tray_icon(int icon, std::string_view, std::string_view tooltip) {
-  tray_[icon] = tooltip;
-  transcript_.write("tray " + std::to_string(icon) + " " + in_quotes(tooltip));
-}
-
-void SimWindowSystem::remove_tray_icon(int icon) {
-  if (tray_.erase(icon) != 0) transcript_.write("tray-remove " + std::to_string(icon));
-}
-
-std::optional<std::string> SimWindowSystem::tray_tooltip(int icon) const {
-  const auto found = tray_.find(icon);
-  if (found == tray_.end()) return std::nullopt;
-  return found->second;
-}
-
-void SimWindowSystem::offer_answers() {
-  if (answers_.empty() && input_ != nullptr) input_->offer_answers(*this);
-}
-
-std::optional<std::string> SimWindowSystem::take_answer() {
-  offer_answers();
-  if (answers_.empty()) return std::nullopt;
-  std::string answer = std::move(answers_.front());
-  answers_.pop_front();
-  return answer;
-}
-
-void SimWindowSystem::play_sound(std::string_view file) {
-  std::error_code error;
-  const bool playable = !file.empty() && std::filesystem::is_regular_file(file, error);
-  transcript_.write(playable ? "sound " + in_quotes(file) : std::string("sound default"));
-}
-
-void SimWindowSystem::message_box(std::string_view title, std::string_view text) {
-  offer_answers();
-  if (!answers_.empty() && answers_.front() == "ok") answers_.pop_front();
-  transcript_.write("notice " + in_quotes(title) + " " + in_quotes(text));
-}
-
-bool SimWindowSystem::yes_no_box(std::string_view, std::string_view text) {
-  offer_answers();
-  std::string outcome = "no (default)";
-  if (!answers_.empty() && (answers_.front() == "yes" || answers_.front() == "no")) {
-    outcome = *take_answer();
-  }
-  transcript_.write("question " + in_quotes(text) + " -> " + outcome);
-  return outcome == "yes";
-}
-
-std::optional<std::string> SimWindowSystem::input_box(std::string_view title,
-                                                      std::string_view prompt,
-                                                      std::string_view preset) {
-  const std::optional<std::string> answer = take_answer();
-  const std::string head = "input " + in_quotes(title) + " " + in_quotes(prompt) + " -> ";
-  if (!answer) {
-    transcript_.write(head + in_quotes(preset) + " (default)");
-    return std::string(preset);
-  }
-  if (*answer == "cancel") {
-    transcript_.write(head + "cancel");
-    return std::nullopt;
-  }
-  transcript_.write(head + in_quotes(*answer));
-  return answer;
-}
-
-std::optional<std::string> SimWindowSystem::file_answer(std::string_view kind,
-                                                        std::string_view title) {
-  const std::optional<std::string> answer = take_answer();
-  const std::string head = std::string(kind) + " " + in_quotes(title) + " -> ";
-  if (!answer || *answer == "cancel") {
-    transcript_.write(head + (answer ? "cancel" : "cancel (default)"));
-    return std::nullopt;
-  }
-  transcript_.write(head + in_quotes(*answer));
-  return answer;
-}
-
-std::optional<std::string> SimWindowSystem::open_file_dialog(std::string_view title,
-                                                             std::string_view, std::string_view) {
-  return file_answer("open-file", title);
-}
-
-std::vector<std::string> SimWindowSystem::open_files_dialog(std::string_view title,
-                                                            std::string_view, std::string_view) {
-  const std::optional<std::string> answer = take_answer();
-  std::vector<std::string> chosen;
-  if (answer && *answer != "cancel") chosen = pieces_between(*answer, '|');
-  std::string line = "open-files " + in_quotes(title) + " ->";
-  if (chosen.empty()) line += answer ? " cancel" : " cancel (default)";
-  for (const std::string& path : chosen) line += " " + in_quotes(path);
-  transcript_.write(line);
-  return chosen;
-}
-
-std::optional<std::string> SimWindowSystem::save_file_dialog(std::string_view title,
-                                                             std::string_view, std::string_view) {
-  return file_answer("save-file", title);
-}
-
-std::optional<std::string> SimWindowSystem::folder_dialog(std::string_view title) {
-  return file_answer("folder", title);
 }
 
 std::uint16_t SimWindowSystem::key_state(int key) const {
@@ -544,6 +376,11 @@ void SimWindowSystem::press(int key) {
   if (key == vk::control) keys_[vk::left_control] = 0x8000;
   Window* w = window_of(foreground_);
   if (w == nullptr || !active_) return;
+  if (open_menu_.handle != 0) {
+    pressed_on_.erase(key);
+    if (!vk::is_modifier(key)) menu_key(key);
+    return;
+  }
   const int window = foreground_;
   const int modifiers = held_modifiers();
   const bool alt = (modifiers & kShortcutAlt) != 0;
@@ -558,6 +395,7 @@ void SimWindowSystem::press(int key) {
   pressed_on_[key] = {window, w->focus};
   if (alt) {
     post({.kind = RawEvent::Kind::system_char, .window = window, .key = key});
+    open_menu_of_letter(*w, key);
     return;
   }
   if (key == vk::tab && !(modifiers & kShortcutControl)) {
@@ -571,11 +409,13 @@ void SimWindowSystem::press(int key) {
         .id = w->focus,
         .key = key,
         .character = character});
-  const Control* c = control_of(window, w->focus);
-  if (key == vk::space && modifiers == 0 && c != nullptr && is_check_list(c->kind, c->flags) &&
-      c->state >= 0) {
-    mark(w->focus, c->state, !c->items[static_cast<std::size_t>(c->state)].marked);
-  }
+  use_key_on_focus(*w, key, modifiers);
+}
+
+void SimWindowSystem::use_key_on_focus(Window& w, int key, int modifiers) {
+  const auto focused = w.controls.find(w.focus);
+  if (focused == w.controls.end()) return;
+  if (use_key(focused->second, key, modifiers) == KeyUse::changed) post_change(w.focus);
 }
 
 void SimWindowSystem::release(int key) {
@@ -587,29 +427,26 @@ void SimWindowSystem::release(int key) {
   if (key == vk::left_control || key == vk::right_control || key == vk::control) {
     keys_[vk::control] = keys_[vk::left_control] = keys_[vk::right_control] = 0;
   }
-  Window* w = window_of(foreground_);
-  if (w == nullptr || !active_) return;
+  if (window_of(foreground_) == nullptr || !active_) return;
+  // Where the key went down: no control when a shortcut, Tab or a menu took it.
+  std::pair<int, int> down_on{0, -2};
+  if (const auto pressed = pressed_on_.find(key); pressed != pressed_on_.end()) {
+    down_on = pressed->second;
+    pressed_on_.erase(pressed);
+  }
+  if (open_menu_.handle != 0) return;  // an open menu takes the releases too
   const bool system = key == vk::alt || key_state(vk::alt) != 0;
   post({.kind = system ? RawEvent::Kind::system_key_up : RawEvent::Kind::key_up,
         .window = foreground_,
         .key = key});
-  const auto pressed = pressed_on_.find(key);
-  if (pressed == pressed_on_.end()) return;
-  const auto [window, on] = pressed->second;
-  pressed_on_.erase(pressed);
   // A key that went down in a window now replaced clicks nothing in the new one.
+  const auto [window, on] = down_on;
   if (on == -2 || system || window != foreground_) return;
   const std::optional<ControlKind> kind = control_kind(foreground_, on);
   const bool clickable =
       kind == ControlKind::button || kind == ControlKind::check_box || kind == ControlKind::option;
-  if (key == vk::space && clickable) {
+  if ((key == vk::space && clickable) || (key == vk::enter && kind == ControlKind::button)) {
     post_click(on);
-  } else if (key == vk::enter && kind == ControlKind::button) {
-    post_click(on);
-  } else if (key == vk::enter && w->controls.contains(1036) && kind != ControlKind::editor) {
-    post_click(1036);
-  } else if (key == vk::escape && w->controls.contains(1035)) {
-    post_click(1035);
   }
 }
 
@@ -624,35 +461,36 @@ void SimWindowSystem::post_click(int number) {
         .notification = Notification::click});
 }
 
+// Tab goes round the controls in their order of creation.
 void SimWindowSystem::move_focus(int step) {
   Window& w = current();
-  std::vector<int> order;
-  for (const int n : w.creation_order) {
-    if (can_take_focus(w.controls.at(n).kind)) order.push_back(n);
-  }
-  if (order.empty()) return;
-  const auto at = std::find(order.begin(), order.end(), w.focus);
+  const std::vector<int>& order = w.creation_order;
   const auto count = static_cast<std::ptrdiff_t>(order.size());
-  std::ptrdiff_t index = at == order.end() ? (step > 0 ? -1 : 0) : at - order.begin();
-  index = ((index + step) % count + count) % count;
-  focus_control(w, order[static_cast<std::size_t>(index)]);
+  const auto at = std::find(order.begin(), order.end(), w.focus);
+  std::ptrdiff_t index = at == order.end() ? (step > 0 ? -1 : count) : at - order.begin();
+  for (std::ptrdiff_t tries = 0; tries < count; ++tries) {
+    index = ((index + step) % count + count) % count;
+    const int number = order[static_cast<std::size_t>(index)];
+    if (tab_stop(foreground_, number)) {
+      focus_control(w, number);
+      return;
+    }
+  }
 }
 
+// Each character goes down and up as the user types it.
 void SimWindowSystem::type_text(std::string_view text) {
   Window& w = current();
-  Control* c = control_of(foreground_, w.focus);
-  if (c != nullptr && is_editable(c->kind, c->flags) && !(c->flags & kReadOnly)) {
-    c->text += text;
-    c->caret = end_of(c->text);
-    if (c->kind == ControlKind::combo_box) c->state = -1;
-  }
+  if (Control* c = control_of(foreground_, w.focus)) take_typed_text(*c, text);
   for (std::size_t i = 0; i < text.size(); ++i) {
     if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+    const int key = virtual_key_of(static_cast<unsigned char>(text[i]));
     post({.kind = RawEvent::Kind::key_down,
           .window = foreground_,
           .id = w.focus,
-          .key = virtual_key_of(static_cast<unsigned char>(text[i])),
+          .key = key,
           .character = true});
+    post({.kind = RawEvent::Kind::key_up, .window = foreground_, .key = key});
   }
 }
 
@@ -703,7 +541,7 @@ void SimWindowSystem::mark(int number, int index, bool marked) {
   ListItem& item = c.items[static_cast<std::size_t>(index)];
   if (item.marked == marked) return;
   item.marked = marked;
-  if (selects_several(c.kind, c.flags)) c.state = index;
+  if (selects_several(c.kind, c.flags)) c.state = c.anchor_item = index;
   post_change(number);
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/clock.hpp"
+#include "platform/sim/sim_control.hpp"
 #include "platform/sim/transcript.hpp"
 #include "platform/window_system.hpp"
 
@@ -35,13 +36,16 @@ struct SimSessionOver : std::runtime_error {
   SimSessionOver() : std::runtime_error("simulated session over") {}
 };
 
-// An in-memory window system that behaves like native controls: a key pressed on a control gives
-// a character message while it is held; on release, Space on a button, check box or option and
-// Return on a button give that control's click, Return elsewhere clicks the OK button (1036) and
-// Escape the Cancel button (1035), as a dialog's default buttons do. Space going down on a check
-// list ticks or unticks its focused (selected) item, as a native check list does. A registered
-// shortcut takes its key instead. Time moves only while the program waits: a wait with nothing
-// due advances the clock by its timeout, or to the next timer or input.
+// An in-memory window system that behaves like native controls. A key pressed on a control gives
+// a key message (a character message for the keys that type one) while it is held, and the
+// control uses it as its native counterpart does: text fields and editors edit their text at the
+// caret (see text_editing.hpp), lists, trees, combo boxes and tab panels move their selection or
+// page and report the change, Space ticks the focused item of a check list. On release, Space on
+// a button, check box or option and Return on a button give that control's click; the dialog
+// layer's own shortcuts make Return and Escape act as OK and Cancel. A registered shortcut takes
+// its key instead; Alt and the underlined letter of a menu of the bar open that menu, which then
+// takes the keys until an item is chosen or Escape closes it. Time moves only while the program
+// waits: a wait with nothing due advances the clock by its timeout, or to the next timer or input.
 class SimWindowSystem final : public WindowSystem {
  public:
   SimWindowSystem(Clock& clock, Transcript& transcript);
@@ -140,17 +144,12 @@ class SimWindowSystem final : public WindowSystem {
   bool timer_running(int window, int id) const;
   std::optional<std::string> tray_tooltip(int icon) const;
   int menu_handle_at(int window, int index) const;  // index-th menu of the bar
+  int open_menu() const { return open_menu_.handle; }  // 0 when no menu has the keys
+  // When the next timer of a window fires (now, when it is overdue); nothing without timers.
+  std::optional<std::uint32_t> next_timer_due() const;
 
  private:
-  struct Control {
-    ControlKind kind = ControlKind::label;
-    PixelRect rect;
-    std::string text;
-    int flags = 0;
-    int state = 0;
-    std::vector<ListItem> items;
-    CaretPosition caret;
-  };
+  using Control = SimControl;
   struct Timer {
     int interval = 0;
     std::uint32_t due = 0;
@@ -167,7 +166,12 @@ class SimWindowSystem final : public WindowSystem {
   };
   struct Menu {
     std::vector<std::string> texts;  // "-" marks a separator
-    std::vector<int> commands;       // 0 for separators and sub-menus
+    std::vector<int> commands;       // 0 for separators, the negated handle for sub-menus
+  };
+  // The menu that has the keys, and its highlighted entry.
+  struct OpenMenu {
+    int handle = 0;
+    int entry = -1;
   };
 
   Window* window_of(int window);
@@ -176,6 +180,14 @@ class SimWindowSystem final : public WindowSystem {
   const Control* control_of(int window, int number) const;
   Control& control_with_item(int number, int index);
   void post_change(int number);
+  void use_key_on_focus(Window& w, int key, int modifiers);
+  bool open_menu_of_letter(Window& w, int key);
+  void menu_key(int key);
+  void step_in_menu(int step);
+  void choose_entry(int entry);
+  std::vector<int> group_of(int window, int number) const;
+  void uncheck_group_of(int window, int number);
+  bool tab_stop(int window, int number) const;
   Window& current();
   void post(RawEvent event);
   void post_click(int number);
@@ -184,7 +196,6 @@ class SimWindowSystem final : public WindowSystem {
   std::string accessible_name(const Window& window, int number) const;
   int held_modifiers() const;
   bool fire_due_timer();
-  std::optional<std::uint32_t> next_timer_due() const;
   void advance_to(std::uint32_t tick);
   void offer_answers();
   std::optional<std::string> take_answer();
@@ -205,6 +216,7 @@ class SimWindowSystem final : public WindowSystem {
   std::map<int, std::pair<int, int>> pressed_on_;
   std::deque<RawEvent> queue_;
   std::deque<std::string> answers_;
+  OpenMenu open_menu_;
 };
 
 }  // namespace tavelo

@@ -146,9 +146,9 @@ void open_options() {
 TEST(Dialog, ArrowsWalkTheOptionGroupWithAStepLock) {
   SimSession sim;
   open_options();
+  SetControlState(5, 1);
   EXPECT_EQ(WaitDialogEvent(0), "getfocus");
-  sim.windows.press(vk::tab);
-  sim.windows.press(vk::tab);
+  sim.windows.press(vk::tab);            // Tab stops in the group at its checked option
   EXPECT_EQ(WaitDialogEvent(0), "rd5");  // focus on an option is never "g"
   EXPECT_TRUE(contains(sim.heard(), "speak \"couleur\""));
   sim.windows.release(vk::tab);
@@ -163,12 +163,35 @@ TEST(Dialog, ArrowsWalkTheOptionGroupWithAStepLock) {
   const std::uint32_t locked_at = sim.clock.tick();
   EXPECT_EQ(WaitDialogEvent(0), "");  // the lock holds the next step back
   std::string name;
-  while (name.empty()) name = WaitDialogEvent(100);
+  for (int round = 0; round < 20 && name.empty(); ++round) name = WaitDialogEvent(100);
   EXPECT_EQ(name, "rd7");
   EXPECT_GE(sim.clock.tick() - locked_at, 50u);
   sim.windows.release(vk::down);
   EXPECT_EQ(sim.events().back(), "key_released");
   EXPECT_EQ(sim.windows.focused_control(sim.window()), 7);
+}
+
+TEST(Dialog, ArrowsStopAtTheEndOfTheirGroup) {
+  SimSession sim;
+  OpenDialog("", 0, 0, 12, 40, "rendez-vous");
+  AddOption(4, "matin", true, 2, 1, 10);
+  AddOption(5, "soir", false, 3, 1, 10);
+  AddOption(6, "lundi", true, 4, 1, 10);  // the next group, numbered right after the first
+  AddOption(7, "mardi", false, 5, 1, 10);
+  SetControlState(4, 1);
+  SetControlState(7, 1);
+  sim.events();
+  for (const auto& [from, key] : {std::pair{5, vk::down}, std::pair{6, vk::up}}) {
+    sim.windows.user_focus(from);
+    EXPECT_EQ(sim.events(), (Names{"rd" + std::to_string(from)}));
+    sim.windows.press(key);
+    EXPECT_EQ(WaitDialogEvent(0), "");
+    sim.windows.release(key);
+    sim.events();
+    EXPECT_EQ(sim.windows.focused_control(sim.window()), from);
+  }
+  EXPECT_EQ(sim.windows.control_state(sim.window(), 4), 1);
+  EXPECT_EQ(sim.windows.control_state(sim.window(), 7), 1);
 }
 
 TEST(Dialog, TimersFireOnceOrRepeat) {

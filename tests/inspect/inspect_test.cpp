@@ -3,12 +3,16 @@
 #include <nlohmann/json.hpp>
 
 #include "alarms/alarm_profile.hpp"
+#include "alarms/chime_layout.hpp"
 #include "alarms/chime_profile.hpp"
 #include "exchange/exchange_file.hpp"
 #include "maintenance/backup_archive.hpp"
 #include "planning/planning_file.hpp"
 #include "planning/settings.hpp"
+#include "planning/settings_layout.hpp"
 #include "tests/support/inspect.hpp"
+#include "tests/support/layout_fields.hpp"
+#include "tests/support/record_samples.hpp"
 #include "tests/support/scripted_prompts.hpp"
 #include "tests/support/temp_folder.hpp"
 
@@ -128,6 +132,47 @@ TEST_F(Inspect, SummarisesAnExchangeFile) {
   write_bytes(program.path() / "autre.txa", "[filtre]\r\n");
   EXPECT_EQ(nlohmann::json::parse(inspect(program.path() / "autre.txa").output)["conforming"],
             false);
+}
+
+// Every field the layout's table holds is in the JSON, under its keys, with its value.
+template <typename Record, typename Rows>
+void expect_every_field_shown(const nlohmann::json& fields, const Layout<Record, Rows>& layout,
+                              const Walk& walk, const Record& record) {
+  for (const auto& field : testing::layout_fields(layout, walk)) {
+    const nlohmann::json* node = &fields;
+    for (const std::string& key : field.keys) {
+      ASSERT_TRUE(node->contains(key)) << field.path();
+      node = &(*node)[key];
+    }
+    EXPECT_EQ(*node, nlohmann::json::parse(field.json(record).dump())) << field.path();
+  }
+}
+
+TEST_F(Inspect, ShowsEveryFieldOfEachLayoutUnderItsKey) {
+  const auto fields_of = [](const std::filesystem::path& file) {
+    const InspectRun run = inspect(file);
+    EXPECT_EQ(run.status, 0) << run.output;
+    return nlohmann::json::parse(run.output)["fields"];
+  };
+  const Planning sample = testing::planning_sample();
+  const auto planning_file = program.path() / "rdv" / "45200 09-30.gnd";
+  write_bytes(planning_file, write_planning(sample));
+  expect_every_field_shown(fields_of(planning_file), kPlanningLayout, Walk{}, sample);
+
+  const Settings settings = testing::settings_sample();
+  const auto settings_file = program.path() / "autre" / "agenda.bin";
+  std::filesystem::create_directories(settings_file.parent_path());
+  write_bytes(settings_file, write_settings(settings, settings.last_active_day));
+  expect_every_field_shown(fields_of(settings_file), kSettingsLayout, Walk{}, settings);
+
+  const AlarmProfile alarm = testing::alarm_sample();
+  write_bytes(program.path() / "rdv" / "jour.alm", write_alarm_profile(alarm));
+  expect_every_field_shown(fields_of(program.path() / "rdv" / "jour.alm"), kAlarmProfileLayout,
+                           kAlarmFileWalk, alarm);
+
+  const ChimeProfile chime = testing::chime_sample();
+  write_bytes(program.path() / "w.car", write_chime_profile(chime));
+  expect_every_field_shown(fields_of(program.path() / "w.car"), kChimeProfileLayout, Walk{}, chime);
 }
 
 TEST_F(Inspect, RefusesWhatItCannotRead) {

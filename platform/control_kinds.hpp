@@ -4,7 +4,7 @@
 
 namespace tavelo {
 
-// What the flags make of a list, the same for every window system.
+// What the flags make of a control, the same for every window system.
 
 inline bool is_check_list(ControlKind kind, int flags) {
   return kind == ControlKind::list_box && (flags & kCheckList) != 0;
@@ -22,6 +22,12 @@ inline bool keeps_marks(ControlKind kind, int flags) {
 
 inline bool is_editable_combo(ControlKind kind, int flags) {
   return kind == ControlKind::combo_box && (flags & kEditable) != 0;
+}
+
+// An option joins the group of the option numbered just before it, unless it starts a group:
+// two groups with consecutive numbers stay apart.
+inline bool joins_group_before(ControlKind kind, int flags) {
+  return kind == ControlKind::option && (flags & kGroupStart) == 0;
 }
 
 }  // namespace tavelo
