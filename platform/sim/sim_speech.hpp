@@ -17,8 +17,8 @@ struct SimSpeechSetup {
   bool reader_running = true;
   bool synthesiser = true;
   std::vector<std::string> voices = {"Voix A", "Voix B"};
-  std::string say_reader_name;  // the readers' own names, none by default
-  std::string speak_reader_name;
+  std::string say_reader_name{};  // the readers' own names, none by default
+  std::string speak_reader_name{};
 };
 
 class SimSpeech final : public Speech {

@@ -135,6 +135,7 @@ TEST_F(AlarmWindow, TheLibraryImportsWavesSavesChoosesAndDeletes) {
                                   "wait 1s\n"
                                   "click 26\n"
                                   "focus 1\ntype ../x\nclick 26\n"
+                                  "focus 1\ntype réveil\nclick 26\n"
                                   "click 28\n"
                                   "select 1 \"gong(1)\"\n"
                                   "click 27\n"
@@ -150,11 +151,13 @@ TEST_F(AlarmWindow, TheLibraryImportsWavesSavesChoosesAndDeletes) {
       run.has("notice \"Attention...\" \"Le nom d'une alarme ne peut être vide ni "
               "contenir \\\"/\\\", \\\"\\\\\\\" ou \\\":\\\".\""))
       << run.text();
+  EXPECT_TRUE(run.has("notice \"Tavelo\" \"L'alarme a été enregistrée.\""));
   EXPECT_TRUE(run.has("notice \"Tavelo\" \"Les alarmes ont été ajoutées à la liste.\""));
   EXPECT_TRUE(run.has("question \"Voulez-vous supprimer cette alarme?\" -> yes"));
   EXPECT_TRUE(run.has("notice \"Tavelo\" \"L'alarme a été supprimée.\""));
-  EXPECT_EQ(items, (std::vector<std::string>{"[alarme actuelle]", "gong", "pluie"}));
-  EXPECT_EQ(list_files(rdv, "*"), (std::vector<std::string>{"gong.alm", "pluie.alm"}));
+  EXPECT_EQ(items, (std::vector<std::string>{"[alarme actuelle]", "gong", "pluie", "réveil"}));
+  EXPECT_EQ(list_files(rdv, "*"),
+            (std::vector<std::string>{"gong.alm", "pluie.alm", "réveil.alm"}));
   EXPECT_TRUE(list_files(runner.folder(), "*.alm").empty()) << "nothing left the folder rdv";
   auto alarm = inspected_fields(runner.folder() / "agenda.bin")["default_alarm"];
   EXPECT_EQ(alarm["sound_file"], (sounds / "pluie.wav").string());
