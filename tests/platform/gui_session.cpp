@@ -51,6 +51,9 @@ GuiSession::GuiSession() {
   const std::string bus = start_and_read(
       bus_, {"dbus-daemon", "--session", "--nofork", "--nosyslog", "--print-address"}, false);
   ::setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
+  // GSettings' default backend has the private bus start dconf-service, which outlives the test
+  // and holds ctest's output open.
+  ::setenv("GSETTINGS_BACKEND", "memory", 1);
   ::unsetenv("NO_AT_BRIDGE");
   accessibility_bus_ = std::make_unique<ChildProcess>(
       std::vector<std::string>{accessibility_bus_launcher(), "--launch-immediately"});

@@ -40,7 +40,7 @@ ScriptRun ScriptRunner::run(std::string_view script, const std::function<int()>&
   write_bytes(file, script);
   std::ostringstream transcript;
   ScriptRun result;
-  result.code = run_scripted_session(file.string(), &transcript, window);
+  result.code = run_scripted_session(file.string(), &transcript, window, {}, folder());
   std::istringstream in(transcript.str());
   for (std::string line; std::getline(in, line);) {
     result.lines.push_back(line.substr(std::min(kTimeStamp, line.size())));
