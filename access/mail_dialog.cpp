@@ -1,5 +1,7 @@
 #include "access/mail_dialog.hpp"
 
+#include <string_view>
+
 #include "access/dialog.hpp"
 #include "access/mail_settings.hpp"
 #include "access/window.hpp"
@@ -102,13 +104,12 @@ void MailDialog(Settings& settings, const std::filesystem::path& program_folder,
   save_settings_telling(program_folder, settings, todaynumber(interface_clock()), prompts);
 }
 
-void MailDialog(MailSettings& planning_mail, int& mail_approved, std::string_view planning_name,
-                MailServices& services) {
+void PlanningMailDialog(Planning& planning, MailServices& services) {
   const std::optional<ConfirmedMail> confirmed =
-      mail_window(planning_mail, mail_approved != 0, planning_name, services);
+      mail_window(planning.mail, planning.mail_approved != 0, planning.subject, services);
   if (!confirmed) return;
-  planning_mail = confirmed->stored;
-  mail_approved = confirmed->tested ? 1 : 0;
+  planning.mail = confirmed->stored;
+  planning.mail_approved = confirmed->tested ? 1 : 0;
 }
 
 }  // namespace tavelo

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <filesystem>
-#include <string_view>
 
 #include "access/mail.hpp"
 #include "planning/records.hpp"
@@ -14,9 +13,8 @@ namespace tavelo {
 void MailDialog(Settings& settings, const std::filesystem::path& program_folder,
                 MailServices& services);
 
-// The same for one planning, named in the title: its mail settings and approval are edited in
-// place on OK, and saved with the planning.
-void MailDialog(MailSettings& planning_mail, int& mail_approved, std::string_view planning_name,
-                MailServices& services);
+// The same for the planning editor, the planning's subject in the title: the planning's mail
+// settings and approval are edited in place on OK, and saved with the planning.
+void PlanningMailDialog(Planning& planning, MailServices& services);
 
 }  // namespace tavelo

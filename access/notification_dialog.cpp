@@ -284,9 +284,8 @@ void NotificationDialog(Settings& settings, const std::filesystem::path& program
   ready_the_voice_again();
 }
 
-void NotificationDialog(SpokenNotification& planning, const SpokenNotification& general,
-                        std::string_view planning_name) {
-  notification_window(planning, &general, planning_name);
+void PlanningNotificationDialog(Planning& planning, const Settings& settings) {
+  notification_window(planning.spoken, &settings.default_spoken, planning.subject);
   ready_the_voice_again();
 }
 

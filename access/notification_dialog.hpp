@@ -12,11 +12,10 @@ namespace tavelo {
 // settings and saves them in the program folder; Cancel leaves everything as it was.
 void NotificationDialog(Settings& settings, const std::filesystem::path& program_folder);
 
-// "notification verbale personalisée": one planning's spoken notification, edited in place on
-// OK; "réglage initial" shows the agenda's `general` one. Nothing is saved here: the planning is
-// saved with the planning.
-void NotificationDialog(SpokenNotification& planning, const SpokenNotification& general,
-                        std::string_view planning_name);
+// "notification verbale personalisée, " and the subject: the planning editor's spoken
+// notification of one planning, edited in place on OK; "réglage initial" shows the agenda's.
+// Nothing is saved here: the planning is saved with the planning.
+void PlanningNotificationDialog(Planning& planning, const Settings& settings);
 
 // "configuration sapi": a voice of speech-dispatcher and its volume, speed and pitch, each heard
 // as it is chosen. Gives the edited profile on OK, and `profile` on Cancel or when

@@ -350,4 +350,9 @@ void OpenAlarmDialog(int mode, AlarmProfile& working, Settings& settings,
   }
 }
 
+void PlanningAlarmDialog(Planning& planning, Settings& settings,
+                         const std::filesystem::path& program_folder, SoundPlayers& players) {
+  OpenAlarmDialog(kPlanningAlarmMode, planning.alarm, settings, program_folder, players);
+}
+
 }  // namespace tavelo

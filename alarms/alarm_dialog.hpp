@@ -20,4 +20,9 @@ inline constexpr int kNightMode = 2;          // "paramètre du mode nuit"
 void OpenAlarmDialog(int mode, AlarmProfile& working, Settings& settings,
                      const std::filesystem::path& program_folder, SoundPlayers& players);
 
+// "alarme personnalisée": the planning editor's alarm of one planning, edited in place on OK and
+// saved with the planning.
+void PlanningAlarmDialog(Planning& planning, Settings& settings,
+                         const std::filesystem::path& program_folder, SoundPlayers& players);
+
 }  // namespace tavelo

@@ -93,18 +93,19 @@ TEST_F(MailWindow, NotApprovedSettingsAreToldOnOk) {
 }
 
 TEST_F(MailWindow, APlanningsSettingsAreEditedInPlace) {
-  MailSettings planning = settings.default_mail;
+  Planning planning;
   planning.subject = "Dentiste";
-  int approved = 0;
+  planning.mail = settings.default_mail;
   const ScriptRun run = runner.run("wait 1s\nclick 15\ncheck 17\nclick ok\n", [&] {
-    MailDialog(planning, approved, "Dentiste", services);
+    PlanningMailDialog(planning, services);
     return 0;
   });
   EXPECT_EQ(run.code, 0) << run.text();
   EXPECT_TRUE(run.has("window \"notification par courriel, Dentiste\""));
-  EXPECT_EQ(approved, 1);
-  EXPECT_EQ(planning.presence, 1);
-  EXPECT_EQ(crypt(planning.password, -kMailPasswordKey), "Passé~42");
+  EXPECT_EQ(planning.mail_approved, 1);
+  EXPECT_EQ(planning.mail.presence, 1);
+  EXPECT_EQ(settings.default_mail.presence, 0);
+  EXPECT_EQ(crypt(planning.mail.password, -kMailPasswordKey), "Passé~42");
   EXPECT_FALSE(file_exists(runner.folder() / "agenda.bin"));
 }
 

@@ -129,24 +129,28 @@ TEST(SapiConfigWindow, WithoutSpeechDispatcherTheProfileStays) {
 
 TEST(PlanningNotificationWindow, TheInitialSettingsAndCancel) {
   ScriptRunner runner;
-  const SpokenNotification general{2, "1_90_0_0", "notification de Tavelo, ", 3, 7};
-  SpokenNotification planning{1, "0_100_0_0", "dentiste", 0, 0};
+  Settings settings = default_settings(45000, false);
+  settings.default_spoken = {2, "1_90_0_0", "notification de Tavelo, ", 3, 7};
+  Planning planning;
+  planning.subject = "Dentiste";
+  planning.spoken = {1, "0_100_0_0", "dentiste", 0, 0};
   const auto window = [&] {
     LoadSpeechLibraries();
     TestScreenReader(1, false);
-    NotificationDialog(planning, general, "Dentiste");
+    PlanningNotificationDialog(planning, settings);
     return 0;
   };
   ScriptRun run = runner.run("wait 1s\nclick 5\nkey escape\n", window);
   EXPECT_TRUE(run.has("window \"notification verbale personalisée, Dentiste\"")) << run.text();
-  EXPECT_EQ(planning.text, "dentiste") << "Cancel leaves the planning as it was";
+  EXPECT_EQ(planning.spoken.text, "dentiste") << "Cancel leaves the planning as it was";
   run = runner.run("wait 1s\nclick 5\nclick ok\nwait 1s\n", window);
   EXPECT_EQ(run.code, 0) << run.text();
-  EXPECT_EQ(planning.mode, 2);
-  EXPECT_EQ(planning.voice, "1_90_0_0");
-  EXPECT_EQ(planning.text, "notification de Tavelo, ");
-  EXPECT_EQ(planning.repetitions, 3);
-  EXPECT_EQ(planning.interval, 7);
+  EXPECT_EQ(planning.spoken.mode, 2);
+  EXPECT_EQ(planning.spoken.voice, "1_90_0_0");
+  EXPECT_EQ(planning.spoken.text, "notification de Tavelo, ");
+  EXPECT_EQ(planning.spoken.repetitions, 3);
+  EXPECT_EQ(planning.spoken.interval, 7);
+  EXPECT_EQ(settings.default_spoken.text, "notification de Tavelo, ");
   EXPECT_FALSE(file_exists(runner.folder() / "agenda.bin"));
 }
 

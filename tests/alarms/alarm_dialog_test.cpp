@@ -31,20 +31,25 @@ struct AlarmWindow : ::testing::Test {
   }
 
   // Runs the window; `after` looks at it once it has closed.
-  ScriptRun drive(int mode, AlarmProfile& working, std::string_view script,
+  ScriptRun drive(std::string_view script, const std::function<void(SoundPlayers&)>& window,
                   const std::function<void()>& after = {}) {
     return runner.run(script, [&] {
       SoundPlayers players(sound_mixer(), interface_clock(), runner.folder());
       players.report = sound_report();
       const ShownHelp shown;
-      OpenAlarmDialog(mode, working, settings, runner.folder(), players);
+      window(players);
       help = shown.lines();
       if (after) after();
       return 0;
     });
   }
   ScriptRun drive(int mode, std::string_view script, const std::function<void()>& after = {}) {
-    return drive(mode, settings.default_alarm, script, after);
+    return drive(
+        script,
+        [&](SoundPlayers& players) {
+          OpenAlarmDialog(mode, settings.default_alarm, settings, runner.folder(), players);
+        },
+        after);
   }
   std::vector<std::string> list_items() const {
     std::vector<std::string> items;
@@ -165,15 +170,20 @@ TEST_F(AlarmWindow, TheLibraryImportsWavesSavesChoosesAndDeletes) {
 }
 
 TEST_F(AlarmWindow, APlanningsAlarmIsEditedWithoutSavingAndCancelPutsItBack) {
-  AlarmProfile planning{1, "", 880, 100, 200, 3, 0, 0};
-  ScriptRun run = drive(kPlanningAlarmMode, planning, "wait 1s\nclick 25\nkey escape\n");
+  Planning planning;
+  planning.alarm = {1, "", 880, 100, 200, 3, 0, 0};
+  const auto window = [&](SoundPlayers& players) {
+    PlanningAlarmDialog(planning, settings, runner.folder(), players);
+  };
+  ScriptRun run = drive("wait 1s\nclick 25\nkey escape\n", window);
   EXPECT_TRUE(run.has("window \"alarme personnalisée\"")) << run.text();
-  EXPECT_EQ(planning.frequency, 880);
-  EXPECT_EQ(planning.kind, 1);
-  run = drive(kPlanningAlarmMode, planning, "wait 1s\nclick 25\nclick ok\n");
+  EXPECT_EQ(planning.alarm.frequency, 880);
+  EXPECT_EQ(planning.alarm.kind, 1);
+  run = drive("wait 1s\nclick 25\nclick ok\n", window);
   EXPECT_EQ(run.code, 0) << run.text();
-  EXPECT_EQ(planning.kind, 2);
-  EXPECT_EQ(planning.repetitions, 1);
+  EXPECT_EQ(planning.alarm.kind, 2);
+  EXPECT_EQ(planning.alarm.repetitions, 1);
+  EXPECT_EQ(settings.default_alarm.kind, 1);
   EXPECT_FALSE(file_exists(runner.folder() / "agenda.bin"));
 }
 

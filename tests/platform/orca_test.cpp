@@ -197,8 +197,8 @@ TEST_F(OrcaTest, OrcaSaysTheNameOfEveryControlThatTakesTheFocus) {
 // The spoken notification's window as its own procedure runs it, reached by a user's real keys
 // from another process: Down through the options, then Tab round the window, then Escape.
 TEST_F(OrcaTest, OrcaSaysEveryControlOfTheSpokenNotificationWindow) {
-  const std::string locale = orca_locale();
-  Orca orca(folder_.path(), daemon_, locale);
+  const std::string locale = testing::orca_locale();
+  testing::Orca orca(folder_.path(), daemon_, locale, [] { WaitDialogEvent(20); });
   ASSERT_TRUE(eventually_pumping([&] { return !daemon_.spoken().empty(); }))
       << "Orca said nothing (locale " << locale << ")";
   // The program speaks as it does with speech-dispatcher: a reader that takes texts with an
