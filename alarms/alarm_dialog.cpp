@@ -116,20 +116,23 @@ void add_controls(std::size_t first, int mode, int kind) {
   AddControls(shown);
 }
 
-void set_field(int number, const std::string& text) {
-  if (ControlExists(number)) SetControlText(number, text);
-}
+// The text fields and what of the form each shows; a field the kind hides is not there.
+constexpr std::pair<int, std::string AlarmForm::*> kAlarmFields[] = {
+    {kSoundFile, &AlarmForm::sound_file},
+    {kFrequency, &AlarmForm::frequency},
+    {kLength, &AlarmForm::length},
+    {kPause, &AlarmForm::pause},
+    {kRepetitions, &AlarmForm::repetitions},
+    {kToneCycles, &AlarmForm::tone_cycles_between_waves},
+    {kWaveRepetitions, &AlarmForm::wave_repetitions},
+};
 
 void show_alarm(const AlarmProfile& alarm) {
   SetControlState(kKindOptions + shown_kind(alarm), 1);
   const AlarmForm form = alarm_form(alarm);
-  set_field(kSoundFile, form.sound_file);
-  set_field(kFrequency, form.frequency);
-  set_field(kLength, form.length);
-  set_field(kPause, form.pause);
-  set_field(kRepetitions, form.repetitions);
-  set_field(kToneCycles, form.tone_cycles_between_waves);
-  set_field(kWaveRepetitions, form.wave_repetitions);
+  for (const auto& [number, member] : kAlarmFields) {
+    if (ControlExists(number)) SetControlText(number, form.*member);
+  }
 }
 
 // The fields of the working alarm's kind, built again; the focus stays where it was.
@@ -145,10 +148,6 @@ void rebuild_fields(const AlarmWindow& w) {
   if (ControlExists(focus)) FocusControl(focus);
 }
 
-void take_text(int number, std::string& field) {
-  if (ControlExists(number)) field = ControlText(number);
-}
-
 // The alarm as the window shows it: the kind chosen and the fields of that kind; what the kind
 // does not show keeps the working alarm's values.
 AlarmProfile typed_alarm(const AlarmWindow& w) {
@@ -156,13 +155,9 @@ AlarmProfile typed_alarm(const AlarmWindow& w) {
   for (int kind = 1; kind <= 3; ++kind) {
     if (ControlState(kKindOptions + kind) != 0) form.kind = kind;
   }
-  take_text(kSoundFile, form.sound_file);
-  take_text(kFrequency, form.frequency);
-  take_text(kLength, form.length);
-  take_text(kPause, form.pause);
-  take_text(kRepetitions, form.repetitions);
-  take_text(kToneCycles, form.tone_cycles_between_waves);
-  take_text(kWaveRepetitions, form.wave_repetitions);
+  for (const auto& [number, member] : kAlarmFields) {
+    if (ControlExists(number)) form.*member = ControlText(number);
+  }
   return alarm_of_form(form);
 }
 
