@@ -39,27 +39,30 @@ std::string reader_caption() {
   return reader_option_caption(answered > 0 ? speech_service().reader_name(answered) : "");
 }
 
-std::vector<ControlSpec> notification_controls(std::string_view reader, bool for_planning) {
-  std::vector<ControlSpec> controls = {
+constexpr ControlSpec kInitialButton[] = {
+    {ControlKind::button, kInitial, "réglage initial", 22, 45, 18}};
+constexpr ControlSpec kFieldControls[] = {
+    {ControlKind::label, 6, "texte initial:", 25, 1},
+    {ControlKind::text_field, kText, "", 25, 16, 60},
+    {ControlKind::label, 11, "répétition:", 27, 5},
+    {ControlKind::text_field, kRepetitions, "", 27, 17, 4, 2, kDigitsOnly},
+    {ControlKind::label, 9, "intervale en seconde:", 27, 35},
+    {ControlKind::text_field, kInterval, "", 27, 57, 4, 2, kDigitsOnly},
+    {ControlKind::button, kHelp, "aide-f1", 30, 41, 10},
+};
+
+// The controls in the order of the keys; "réglage initial" for a planning only.
+void add_notification_controls(std::string_view reader, bool for_planning) {
+  const ControlSpec kinds_and_buttons[] = {
       {ControlKind::option, kOff, "notification désactivée", 15, 5, 40, 2, kGroupStart},
       {ControlKind::option, kOff + 1, reader, 17, 5, 40},
       {ControlKind::option, kOff + 2, "notification par SAPI", 19, 5, 40},
       {ControlKind::button, kVoiceSetup, "configuration sapi", 22, 5, 18},
       {ControlKind::button, kTest, "&test", 22, 25, 18},
   };
-  if (for_planning)
-    controls.push_back({ControlKind::button, kInitial, "réglage initial", 22, 45, 18});
-  const ControlSpec fields[] = {
-      {ControlKind::label, 6, "texte initial:", 25, 1},
-      {ControlKind::text_field, kText, "", 25, 16, 60},
-      {ControlKind::label, 11, "répétition:", 27, 5},
-      {ControlKind::text_field, kRepetitions, "", 27, 17, 4, 2, kDigitsOnly},
-      {ControlKind::label, 9, "intervale en seconde:", 27, 35},
-      {ControlKind::text_field, kInterval, "", 27, 57, 4, 2, kDigitsOnly},
-      {ControlKind::button, kHelp, "aide-f1", 30, 41, 10},
-  };
-  controls.insert(controls.end(), std::begin(fields), std::end(fields));
-  return controls;
+  AddControls(kinds_and_buttons);
+  if (for_planning) AddControls(kInitialButton);
+  AddControls(kFieldControls);
 }
 
 void show_form(const NotificationForm& form) {
@@ -142,7 +145,7 @@ bool notification_window(SpokenNotification& values, const SpokenNotification* g
   const std::string reader = reader_caption();
   const std::string title = notification_title(name, general != nullptr);
   OpenDialog("d", 1, 1, 32, 78, title);
-  AddControls(notification_controls(reader, general != nullptr));
+  add_notification_controls(reader, general != nullptr);
   AddCancelButton(0, 0);
   show_form(form);
   focus_start(form, reader_running);
