@@ -10,6 +10,7 @@
 #include "platform/services.hpp"
 #include "shell/calendar_window.hpp"
 #include "shell/management_dialog.hpp"
+#include "shell/realtime_host.hpp"
 #include "shell/report_window.hpp"
 #include "shell/startup.hpp"
 
@@ -22,7 +23,8 @@ struct Program {
   Program(const fs::path& folder, Network& net)
       : players(sound_mixer(), interface_clock(), folder),
         network(net),
-        server(read_server_address(folder)) {
+        server(read_server_address(folder)),
+        realtime(folder, prompts, players, net, server) {
     players.report = sound_report();
   }
 
@@ -30,10 +32,11 @@ struct Program {
   SoundPlayers players;
   Network& network;
   std::optional<std::string> server;
+  RealtimeHost realtime;
 };
 
-void receive_network_plannings(const AgendaRun& run, Program& p) {
-  ReceiveSharedPlannings(
+int receive_network_plannings(const AgendaRun& run, Program& p) {
+  return ReceiveSharedPlannings(
       {run.program_folder, run.settings, interface_clock(), p.network, p.prompts}, false,
       [](const std::string& chain) { AskUser(chain); });
 }
@@ -65,6 +68,13 @@ StartupHost host_of(AgendaRun& run, Program& p) {
                             p.players,    p.network,         p.server};
     return ShowCalendar(context);
   };
+  p.realtime.receive_network_plannings = [&run, &p] { return receive_network_plannings(run, p); };
+  host.run_realtime_agenda = [&p](AgendaRun& agenda_run, const CommandLine& given) {
+    return RunRealtimeAgenda(p.realtime, agenda_run, given);
+  };
+  host.sleep_mode = [](const AgendaRun& agenda_run) {
+    SleepBeforeAgenda(agenda_run.program_folder);
+  };
   return host;
 }
 
@@ -89,7 +99,11 @@ int RunAgendaProgram(const fs::path& program_folder, const std::vector<std::stri
   run.command_line = parse_command_line(arguments);
   const StartupHost host = host_of(run, program);
   Startup startup{run, interface_clock(), program.prompts, host};
-  return RunAgenda(startup);
+  try {
+    return RunAgenda(startup);
+  } catch (const ProgramEnd& end) {
+    return end.code;
+  }
 }
 
 }  // namespace tavelo

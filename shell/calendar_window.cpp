@@ -7,6 +7,7 @@
 #include "access/mail_dialog.hpp"
 #include "access/menus.hpp"
 #include "access/notification_dialog.hpp"
+#include "access/note_window.hpp"
 #include "access/speech.hpp"
 #include "access/window.hpp"
 #include "alarms/alarm_dialog.hpp"
@@ -20,6 +21,7 @@
 #include "platform/services.hpp"
 #include "shell/calendar_form.hpp"
 #include "shell/management_dialog.hpp"
+#include "shell/journal_window.hpp"
 #include "shell/option_windows.hpp"
 #include "shell/screen_reader.hpp"
 #include "shell/speaking_clock_window.hpp"
@@ -224,14 +226,6 @@ void delete_day(Calendar& w) {
   after_deletion(w);
 }
 
-void show_note(Calendar& w) {
-  const std::optional<fs::path> file = selected_planning(w);
-  int readerror = 0;
-  if (!file || loadplanning(*file, program_folder(w), w.c.run.settings, readerror).note.empty()) {
-    StopAlarmSounds(w.c.players);
-  }
-}
-
 void open_server_page(const Calendar& w, std::string_view path) {
   if (!w.c.server) {
     w.c.prompts.notice(kServerUnreachable);
@@ -273,11 +267,26 @@ void over_calendar(Calendar& w, Window&& window) {
   show_day(w, w.day, true);
 }
 
+void show_note(Calendar& w) {
+  const std::optional<fs::path> file = selected_planning(w);
+  int readerror = 0;
+  const std::string note =
+      file ? loadplanning(*file, program_folder(w), w.c.run.settings, readerror).note : "";
+  if (note.empty()) {
+    StopAlarmSounds(w.c.players);
+  } else {
+    over_calendar(w, [&note] { ShowNoteWindow(note); });
+  }
+}
+
 // The menu items whose function is built; the others do nothing yet.
 std::optional<CalendarExit> menu_item(Calendar& w, int item) {
   switch (item) {
     case 3:
       return CalendarExit::kManagementNow;
+    case 4:
+      over_calendar(w, [&w] { ShowJournal(program_folder(w), w.c.run.settings); });
+      break;
     case 6:
       return CalendarExit::kQuit;
     case 31:

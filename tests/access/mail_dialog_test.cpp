@@ -22,7 +22,7 @@ struct MailWindow : ::testing::Test {
   fs::path log = work.path() / "mails.log";
   LocalServer server{
       "smtp_server.py",
-      {"--log", log.string(), "--user", "agenda", "--password", "Passé~42", "--storable-port"}};
+      {"--log", log.string(), "--user", "agenda", "--password", "Passé~42", "--low-port"}};
   CurlNetwork network{quick_network_options()};
   MailServices services{network, std::nullopt};
   Settings settings = default_settings(45000, false);

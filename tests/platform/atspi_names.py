@@ -26,7 +26,10 @@ def focusable(node):
         children = [child for child in node if child is not None]
     except Exception:
         return
-    if states.contains(pyatspi.STATE_FOCUSABLE) and states.contains(pyatspi.STATE_SHOWING):
+    # A combo box that cannot be typed in takes the focus through a button of its own, which is
+    # not on the bus: a reader says the combo box.
+    reachable = states.contains(pyatspi.STATE_FOCUSABLE) or node.getRole() == pyatspi.ROLE_COMBO_BOX
+    if reachable and states.contains(pyatspi.STATE_SHOWING):
         yield node
         # A tab strip has the focus as a whole; a reader says its selected page tab.
         if role == pyatspi.ROLE_PAGE_TAB_LIST:
@@ -89,8 +92,7 @@ def listed(window):
     return [line(node) for node in focusable(window)]
 
 
-# The window is ready once it is the active one and two looks half a second apart find the same
-# controls.
+# The window is ready once it shows and two looks half a second apart find the same controls.
 def ready_window(app, title):
     deadline = time.time() + 60
     last = None
@@ -99,7 +101,7 @@ def ready_window(app, title):
             try:
                 if window is None or window.name != title:
                     continue
-                if not window.getState().contains(pyatspi.STATE_ACTIVE):
+                if not window.getState().contains(pyatspi.STATE_SHOWING):
                     continue
             except Exception:
                 continue
