@@ -718,6 +718,23 @@ int FocusedControl() {
   return window_system().focused_control(dialog_state().window);
 }
 
+void RemoveControl(int number) {
+  DialogState& s = dialog_state();
+  WindowSystem& ws = window_system();
+  ws.remove_control(s.window, number);
+  s.records.erase(number);
+  std::erase(s.registered, number);
+  const auto mnemonic = s.mnemonics.find(number);
+  if (mnemonic == s.mnemonics.end()) return;
+  const int shortcut = mnemonic->second.shortcut;
+  s.mnemonics.erase(mnemonic);
+  // Another control's mnemonic on the same letter keeps the shortcut.
+  const bool shared = std::any_of(s.mnemonics.begin(), s.mnemonics.end(), [&](const auto& other) {
+    return other.second.shortcut == shortcut && other.second.window == s.window;
+  });
+  if (shortcut != 0 && !shared) ws.remove_shortcut(s.window, shortcut);
+}
+
 bool ControlExists(int number) {
   return kind_of(number).has_value();
 }

@@ -85,6 +85,8 @@ void AddShortcut(int shortcut, int command);
 void FocusControl(int number);
 int FocusedControl();  // -1 when no control has the focus
 bool ControlExists(int number);
+// Takes a control out of the window: its mnemonic, and its place in a snapshot, go with it.
+void RemoveControl(int number);
 std::string ControlText(int number);
 void SetControlText(int number, std::string_view text);
 void SetControlFlags(int number, int flags);

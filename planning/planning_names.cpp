@@ -105,4 +105,18 @@ std::string time_text(int hour, int minute) {
   return text;
 }
 
+std::vector<std::string> day_times() {
+  std::vector<std::string> times;
+  times.reserve(kMinutesPerDay);
+  for (int minute = 0; minute < kMinutesPerDay; ++minute) {
+    times.push_back(time_text(minute / 60, minute % 60));
+  }
+  return times;
+}
+
+int day_time_item(int hour, int minute) {
+  if (hour < 0 || hour > 23 || minute < 0 || minute > 59) return 0;
+  return hour * 60 + minute;
+}
+
 }  // namespace tavelo

@@ -51,4 +51,11 @@ std::vector<std::string> list_plannings(const fs::path& folder);
 // "hh:mm" from an hour and a minute.
 std::string time_text(int hour, int minute);
 
+// The lists where a time of day is chosen hold every minute of the day, "00:00" to "23:59"; an
+// item's number is its minute of the day.
+inline constexpr int kMinutesPerDay = 1440;
+std::vector<std::string> day_times();
+// The item of a stored hour and minute; a stored time that is no time of the day gives item 0.
+int day_time_item(int hour, int minute);
+
 }  // namespace tavelo

@@ -1,5 +1,6 @@
 #include "planning/text.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <type_traits>
@@ -239,6 +240,10 @@ std::int64_t leading_integer(std::string_view text) {
     value = value * 10 + (c - '0');
   }
   return negative ? -value : value;
+}
+
+int typed_number(std::string_view text, int low, int high) {
+  return static_cast<int>(std::clamp<std::int64_t>(leading_integer(text), low, high));
 }
 
 }  // namespace tavelo

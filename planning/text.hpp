@@ -47,4 +47,7 @@ std::string sorting_key(std::string_view text);
 // Digits past the 64-bit range are ignored rather than overflowing.
 std::int64_t leading_integer(std::string_view text);
 
+// A number typed in a field: its leading integer kept within the bounds.
+int typed_number(std::string_view text, int low, int high);
+
 }  // namespace tavelo

@@ -164,6 +164,8 @@ class WindowSystem {
   // Creates the control, or moves, re-captions and shows an existing one of that number.
   virtual void place_control(int window, int number, ControlKind kind, const PixelRect& rect,
                              std::string_view text, int flags) = 0;
+  // Takes the control out of the window with its items; a focus it had goes to no control.
+  virtual void remove_control(int window, int number) = 0;
   virtual std::optional<ControlKind> control_kind(int window, int number) const = 0;
   virtual std::string control_text(int window, int number) const = 0;
   virtual void set_control_text(int window, int number, std::string_view text) = 0;

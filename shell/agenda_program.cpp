@@ -10,6 +10,7 @@
 #include "exchange/import_window.hpp"
 #include "platform/services.hpp"
 #include "shell/calendar_window.hpp"
+#include "shell/management_dialog.hpp"
 #include "shell/realtime_host.hpp"
 #include "shell/report_window.hpp"
 #include "shell/startup.hpp"
@@ -68,6 +69,9 @@ StartupHost host_of(AgendaRun& run, Program& p) {
     // The chime options are not part of the program yet: nothing opens for new profiles.
     return FetchChimeCatalogue(mode, run.program_folder, {p.network, p.server}, p.prompts, [] {})
         .has_value();
+  };
+  host.open_management_settings = [&run] {
+    ManagementSettingsDialog(run.settings, run.program_folder, run.writable == 1);
   };
   host.open_calendar = [&p](AgendaRun& calendar_run) {
     CalendarContext context{calendar_run, interface_clock(), p.prompts,

@@ -4,10 +4,13 @@
 #include <string_view>
 
 #include "access/dialog.hpp"
+#include "access/mail_dialog.hpp"
 #include "access/menus.hpp"
+#include "access/notification_dialog.hpp"
 #include "access/note_window.hpp"
 #include "access/speech.hpp"
 #include "access/window.hpp"
+#include "alarms/alarm_dialog.hpp"
 #include "exchange/export_window.hpp"
 #include "exchange/import_window.hpp"
 #include "exchange/sharing.hpp"
@@ -22,6 +25,7 @@
 #include "planning/text.hpp"
 #include "platform/services.hpp"
 #include "shell/calendar_form.hpp"
+#include "shell/management_dialog.hpp"
 #include "shell/journal_window.hpp"
 #include "shell/option_windows.hpp"
 #include "shell/planning_windows.hpp"
@@ -362,8 +366,20 @@ std::optional<CalendarExit> menu_item(Calendar& w, int item) {
       break;
     case 6:
       return CalendarExit::kQuit;
+    case 31:
+      over_calendar(w, [&w] {
+        ManagementSettingsDialog(w.c.run.settings, program_folder(w), w.c.run.writable == 1);
+      });
+      break;
     case 32:
       over_calendar(w, [&w] { DesktopIconOption(w.c.run, today(w)); });
+      break;
+    case 33:
+    case 34:
+      over_calendar(w, [&w, item] {
+        OpenAlarmDialog(item == 33 ? kDefaultAlarmMode : kNightMode, w.c.run.settings.default_alarm,
+                        w.c.run.settings, program_folder(w), w.c.players);
+      });
       break;
     case 35:
       if (w.c.prompts.question("Voulez-vous réinitialiser les paramètres de gestion?")) {
@@ -377,6 +393,15 @@ std::optional<CalendarExit> menu_item(Calendar& w, int item) {
       break;
     case 37:
       over_calendar(w, [&w] { AlarmOutputOption(w.c.run, today(w)); });
+      break;
+    case 38:
+      over_calendar(w, [&w] { NotificationDialog(w.c.run.settings, program_folder(w)); });
+      break;
+    case 39:
+      over_calendar(w, [&w] {
+        MailServices services{w.c.network, w.c.server};
+        MailDialog(w.c.run.settings, program_folder(w), services);
+      });
       break;
     case 41:
       show_help("intro.htm");

@@ -179,14 +179,8 @@ bool JournalReady(int& journal_flag, const Settings& settings, Prompts& prompts,
   return true;
 }
 
-namespace {
-
-// Moves a journal file into the folder as "bilan principal.txt". A section of that name already
-// there keeps its entries: the moved file's are added after them.
-bool move_into_main_section(const fs::path& file, const fs::path& folder) {
+bool move_journal_file(const fs::path& file, const fs::path& target) {
   std::error_code error;
-  fs::create_directories(folder, error);
-  const fs::path target = folder / (std::string(kMainSection) + ".txt");
   if (!file_exists(target)) {
     fs::rename(file, target, error);
     if (!error) return true;
@@ -199,6 +193,15 @@ bool move_into_main_section(const fs::path& file, const fs::path& folder) {
   if (out.fail()) return false;
   fs::remove(file, error);
   return true;
+}
+
+namespace {
+
+// Moves a journal file into the folder as "bilan principal.txt".
+bool move_into_main_section(const fs::path& file, const fs::path& folder) {
+  std::error_code error;
+  fs::create_directories(folder, error);
+  return move_journal_file(file, folder / (std::string(kMainSection) + ".txt"));
 }
 
 bool names_a_file(const fs::path& path) {

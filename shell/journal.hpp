@@ -95,6 +95,9 @@ bool write_journal_entry(const fs::path& journal_folder, std::string_view catego
 bool JournalReady(int& journal_flag, const Settings& settings, Prompts& prompts,
                   const std::function<void()>& open_management_settings);
 
+// Moves a journal file to `target`. A section already there keeps its entries: the moved file's
+// are added after them. False when the file could not be moved; it then stays where it was.
+bool move_journal_file(const fs::path& file, const fs::path& target);
 // The sections of the journal folder as the journal window lists them: "bilan principal" first
 // when it is there, then every other section in listing order.
 std::vector<std::string> journal_sections(const fs::path& journal_folder);

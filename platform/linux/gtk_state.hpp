@@ -63,6 +63,7 @@ struct Control {
   // The ticks of a check list are kept here; the marks of a list of several are its selection.
   std::vector<ListItem> items;
   std::vector<std::string> paths;  // tree paths of the rows of `items`
+  int created = 0;                 // the order in which the window's controls were made
   std::string given_name;          // the program's name for a control without caption or label
 };
 
@@ -93,6 +94,7 @@ struct Window {
   GtkWidget* fixed = nullptr;
   GtkCssProvider* colours = nullptr;
   std::map<int, Control> controls;
+  int controls_made = 0;
   std::map<int, int> shortcuts;
   std::map<int, guint> timers;
   int popup = 0;

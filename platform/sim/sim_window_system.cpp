@@ -136,6 +136,16 @@ void SimWindowSystem::place_control(int window, int number, ControlKind kind, co
   set_text(c, text);
 }
 
+void SimWindowSystem::remove_control(int window, int number) {
+  Window* w = window_of(window);
+  if (w == nullptr || w->controls.erase(number) == 0) return;
+  std::erase(w->creation_order, number);
+  if (w->focus == number) w->focus = -1;
+  std::erase_if(queue_, [&](const RawEvent& e) {
+    return e.window == window && e.kind == RawEvent::Kind::control && e.id == number;
+  });
+}
+
 std::optional<ControlKind> SimWindowSystem::control_kind(int window, int number) const {
   const Control* c = control_of(window, number);
   if (c == nullptr) return std::nullopt;
@@ -306,7 +316,8 @@ void SimWindowSystem::focus_control(Window& window, int number) {
                     in_quotes(accessible_name(window, number)));
 }
 
-// What a screen reader says for the control: its caption, or the label just before it.
+// What a screen reader says for the control: its caption, or the label numbered just before it,
+// or else the label created just before it.
 std::string SimWindowSystem::accessible_name(const Window& window, int number) const {
   const Control& c = window.controls.at(number);
   if (!c.name.empty()) return c.name;
@@ -319,9 +330,15 @@ std::string SimWindowSystem::accessible_name(const Window& window, int number) c
     default:
       break;
   }
-  const auto before = window.controls.find(number - 1);
-  if (before != window.controls.end() && before->second.kind == ControlKind::label) {
-    return without_ampersands(before->second.text);
+  const auto is_label = [&window](int n) {
+    const auto found = window.controls.find(n);
+    return found != window.controls.end() && found->second.kind == ControlKind::label;
+  };
+  if (is_label(number - 1)) return without_ampersands(window.controls.at(number - 1).text);
+  const auto created = std::find(window.creation_order.begin(), window.creation_order.end(), number);
+  if (created != window.creation_order.begin() && created != window.creation_order.end() &&
+      is_label(*std::prev(created))) {
+    return without_ampersands(window.controls.at(*std::prev(created)).text);
   }
   return {};
 }

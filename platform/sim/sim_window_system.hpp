@@ -65,6 +65,7 @@ class SimWindowSystem final : public WindowSystem {
 
   void place_control(int window, int number, ControlKind kind, const PixelRect& rect,
                      std::string_view text, int flags) override;
+  void remove_control(int window, int number) override;
   std::optional<ControlKind> control_kind(int window, int number) const override;
   std::string control_text(int window, int number) const override;
   void set_control_text(int window, int number, std::string_view text) override;

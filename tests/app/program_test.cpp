@@ -19,6 +19,9 @@
 #include "planning/text.hpp"
 #include "tests/app/program_folder_copy.hpp"
 #include "tests/support/child_process.hpp"
+#include "tests/support/inspect.hpp"
+#include "tests/support/local_server.hpp"
+#include "tests/support/received_mail.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo {
@@ -234,6 +237,129 @@ TEST_F(Program, TheOptionMenusStoreTheirSettingsAndTheHelpMenuShowsItsPages) {
   EXPECT_EQ(settings.multiselect_sound_list, 1);
   EXPECT_EQ(settings.pc_pulse_output, 3);
   EXPECT_EQ(settings.desktop_icon_option, 1);
+}
+
+// The keys that choose an item of the menu "Option": Alt+O, then Down from its first item, or
+// the item's letter.
+std::string option_item(int below_first) {
+  std::string keys = "wait 300ms\nkey alt+o\n";
+  for (int i = 0; i < below_first; ++i) keys += "key down\n";
+  return keys + "key enter\nwait 500ms\n";
+}
+
+std::string repeated(std::string_view line, int times) {
+  std::string lines;
+  for (int i = 0; i < times; ++i) lines += std::string(line) + "\n";
+  return lines;
+}
+
+TEST_F(Program, TheManagementSettingsAreChangedByKeyboardAndKeptInTheSettingsFile) {
+  Settings settings = settings_of(today_);
+  settings.management_hour = 6;
+  settings.forewarning_hour = 8;
+  settings.forewarning_minute = 30;
+  save(settings, today_);
+  fs::create_directories(folder() / "journal");
+  write_bytes(folder() / "journal" / "bilan principal.txt", "6 Mars 2026, à 14:05.\r\n");
+  const fs::path moved_to = folder() / "journaux";
+  fs::create_directories(moved_to);
+  const Session s = session(
+      "wait 300ms\nkey alt+o\nkey g\nwait 500ms\n"
+      "key pagedown\nkey tab\nkey tab\nkey tab\nanswer " +
+      moved_to.string() +
+      "\nkey space\n"
+      "key tab\nkey space\nkey tab\nkey tab\nkey tab\ntype 300\nkey tab\n" +
+      repeated("key pageup", 9) +
+      "key tab\n"
+      "key tab\ntype 40000\nanswer yes\nkey enter\nwait 500ms\nclose\n");
+  EXPECT_EQ(s.code, 0) << s.text();
+  EXPECT_TRUE(
+      s.in_order("window \"gestion des planifications\"", said("gestion des planification")))
+      << s.text();
+  EXPECT_TRUE(s.has("focus 1 \"heure de la gestion:\"")) << s.text();
+  EXPECT_TRUE(s.has("folder \"dossier des fichiers journal\" -> \"" + moved_to.string() + "\""))
+      << s.text();
+  EXPECT_TRUE(
+      s.has("question \"Souhaitez-vous déplacer le contenu de votre ancien dossier "
+            "journal soit:\\r" +
+            (folder() / "journal").string() + "\\rvers:\\r" + moved_to.string() +
+            "\\rpour en suite supprimer l'ancien dossier?\" -> yes"))
+      << s.text();
+  const nlohmann::json saved = testing::inspected_fields(folder() / "agenda.bin");
+  EXPECT_EQ(saved["management_hour"], 7);
+  EXPECT_EQ(saved["restart_delay"], 255);
+  EXPECT_EQ(saved["forewarning_hour"], 255);
+  EXPECT_EQ(saved["inactivity_days"], 32000);
+  EXPECT_EQ(saved["daily_repeated_warning"], 1);
+  EXPECT_EQ(saved["journal_folder"], moved_to.string());
+  EXPECT_EQ(read_bytes(moved_to / "bilan principal.txt"), "6 Mars 2026, à 14:05.\r\n");
+  EXPECT_FALSE(fs::exists(folder() / "journal"));
+}
+
+TEST_F(Program, TheDefaultAlarmAndTheNightModeAreSetByKeyboard) {
+  save(settings_of(today_), today_);
+  const Session s =
+      session("wait 300ms\nkey alt+o\nkey d\nwait 500ms\n" + repeated("key tab", 5) +
+              "type 440\nkey tab\ntype 200\nkey tab\ntype 99999\nkey alt+t\nwait 2s\nkey alt+s\n"
+              "wait 1s\nkey enter\nwait 1s\n"
+              "key alt+o\nkey n\nwait 500ms\nkey space\nkey tab\n" +
+              repeated("key pagedown", 22) + "key tab\n" + repeated("key pagedown", 7) +
+              "key enter\nwait 500ms\nclose\n");
+  EXPECT_EQ(s.code, 0) << s.text();
+  EXPECT_TRUE(s.has("window \"alarme par défaut\"")) << s.text();
+  EXPECT_TRUE(s.has("focus 1 \"alarmes définies:\"")) << s.text();
+  EXPECT_TRUE(s.has("tone 440 200")) << s.text();
+  EXPECT_TRUE(s.in_order("window \"paramètre du mode nuit\"", "focus 31 \"activer le mode nuit\""))
+      << s.text();
+  const nlohmann::json saved = testing::inspected_fields(folder() / "agenda.bin");
+  EXPECT_EQ(saved["default_alarm"]["kind"], 1);
+  EXPECT_EQ(saved["default_alarm"]["frequency"], 440);
+  EXPECT_EQ(saved["default_alarm"]["length"], 200);
+  EXPECT_EQ(saved["default_alarm"]["pause"], 32000);
+  EXPECT_EQ(saved["night_mode_active"], 1);
+  EXPECT_EQ(saved["night_mode"], nlohmann::json::array({22, 0, 7, 0}));
+  EXPECT_EQ(saved["night_alarm"], "");
+}
+
+TEST_F(Program, TheSpokenNotificationIsHeardAndKept) {
+  save(settings_of(today_), today_);
+  const Session s =
+      session(option_item(7) +
+              "key down\nwait 300ms\nkey alt+t\nwait 1s\nkey tab\ntype rendez-vous\nkey tab\n"
+              "type 2\nkey enter\nwait 1s\nclose\n");
+  EXPECT_EQ(s.code, 0) << s.text();
+  EXPECT_TRUE(s.in_order("window \"notification verbale\"", "focus 1 \"notification désactivée\""))
+      << s.text();
+  EXPECT_TRUE(s.has(said("notification de Tavelo, "))) << s.text();
+  const nlohmann::json saved = testing::inspected_fields(folder() / "agenda.bin");
+  EXPECT_EQ(saved["default_spoken"]["mode"], 1);
+  EXPECT_EQ(saved["default_spoken"]["text"], "rendez-vous");
+  EXPECT_EQ(saved["default_spoken"]["repetitions"], 2);
+}
+
+TEST_F(Program, TheMailSettingsAreTestedOnOkAndKept) {
+  const fs::path log = scripts_.path() / "mails.log";
+  testing::LocalServer server("smtp_server.py", {"--log", log.string(), "--user", "agenda",
+                                                 "--password", "Passé~42", "--low-port"});
+  save(settings_of(today_), today_);
+  const Session s =
+      session(option_item(8) +
+              "type 127.0.0.1\nkey tab\ntype agenda\nkey tab\ntype Passé~42\n"
+              "key tab\ntype " +
+              std::to_string(server.port()) +
+              "\nkey tab\ntype un@tavelo.test,deux@tavelo.test,trois@tavelo.test\nkey tab\n"
+              "type moi@tavelo.test\nkey enter\nwait 1s\nclose\n");
+  EXPECT_EQ(s.code, 0) << s.text();
+  EXPECT_TRUE(s.in_order("window \"notification par courriel, \"", "focus 2 \"SMTP:\""))
+      << s.text();
+  const std::vector<testing::ReceivedMail> mails = testing::received_mails(log);
+  ASSERT_EQ(mails.size(), 1u) << s.text();
+  EXPECT_EQ(mails[0].recipients,
+            (std::vector<std::string>{"un@tavelo.test", "deux@tavelo.test", "trois@tavelo.test"}));
+  const nlohmann::json saved = testing::inspected_fields(folder() / "agenda.bin");
+  EXPECT_EQ(saved["mail_approved"], 1);
+  EXPECT_EQ(saved["default_mail"]["server"], "127.0.0.1");
+  EXPECT_EQ(saved["default_mail"]["reply_address"], "moi@tavelo.test");
 }
 
 TEST_F(Program, TheMakersPagesOpenInTheBrowserWhenItsServerIsSet) {

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <nlohmann/json.hpp>
 
 #include "alarms/alarm_profile.hpp"
@@ -12,6 +10,7 @@
 #include "planning/planning_file.hpp"
 #include "planning/settings.hpp"
 #include "planning/settings_layout.hpp"
+#include "tests/support/inspect.hpp"
 #include "tests/support/layout_fields.hpp"
 #include "tests/support/record_samples.hpp"
 #include "tests/support/scripted_prompts.hpp"
@@ -20,27 +19,10 @@
 namespace tavelo {
 namespace {
 
+using testing::inspect;
+using testing::InspectRun;
 using testing::TempFolder;
 using testing::write_bytes;
-
-struct InspectRun {
-  int status;
-  std::string output;
-};
-
-// Runs the real tavelo-inspect program on a file.
-InspectRun inspect(const std::filesystem::path& file) {
-  const char* program = std::getenv("TAVELO_INSPECT");
-  if (program == nullptr) throw std::runtime_error("TAVELO_INSPECT is not set");
-  const std::string command = std::string("'") + program + "' '" + file.string() + "' 2>&1";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) throw std::runtime_error("popen failed");
-  std::string output;
-  char buffer[4096];
-  while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-  const int status = ::pclose(pipe);
-  return {WEXITSTATUS(status), output};
-}
 
 class Inspect : public ::testing::Test {
  protected:

@@ -55,6 +55,17 @@ ScriptRun ScriptRunner::run(std::string_view script, const std::function<int()>&
   return result;
 }
 
+ShownHelp::ShownHelp()
+    : transcript_(interface_clock()), shell_(transcript_, TAVELO_SOURCE_DIR), installed_(shell_) {}
+
+std::vector<std::string> ShownHelp::lines() const {
+  std::vector<std::string> shown;
+  for (const std::string& line : transcript_.lines()) {
+    shown.push_back(line.substr(std::min(kTimeStamp, line.size())));
+  }
+  return shown;
+}
+
 SimWindowSystem& session_windows() {
   return dynamic_cast<SimWindowSystem&>(window_system());
 }

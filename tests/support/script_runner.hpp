@@ -6,7 +6,10 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/services.hpp"
+#include "platform/sim/sim_shell.hpp"
 #include "platform/sim/sim_window_system.hpp"
+#include "platform/sim/transcript.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo::testing {
@@ -44,5 +47,19 @@ class ScriptRunner {
 // The simulated window system of the session running now, for a test that looks at what the
 // port does not tell (menus, shortcuts, timers).
 SimWindowSystem& session_windows();
+
+// The manual's pages a window shows while it lives, for a window run by a ScriptRunner: a shell
+// of the session whose lines are kept apart, over the manual of the source tree.
+class ShownHelp {
+ public:
+  ShownHelp();
+  // The pages shown, as "help \"PAGE\"" lines.
+  std::vector<std::string> lines() const;
+
+ private:
+  Transcript transcript_;
+  SimShell shell_;
+  ShellService installed_;
+};
 
 }  // namespace tavelo::testing
