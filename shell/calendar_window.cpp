@@ -6,8 +6,8 @@
 #include "access/dialog.hpp"
 #include "access/mail_dialog.hpp"
 #include "access/menus.hpp"
-#include "access/notification_dialog.hpp"
 #include "access/note_window.hpp"
+#include "access/notification_dialog.hpp"
 #include "access/speech.hpp"
 #include "access/window.hpp"
 #include "alarms/alarm_dialog.hpp"
@@ -25,8 +25,8 @@
 #include "planning/text.hpp"
 #include "platform/services.hpp"
 #include "shell/calendar_form.hpp"
-#include "shell/management_dialog.hpp"
 #include "shell/journal_window.hpp"
+#include "shell/management_dialog.hpp"
 #include "shell/option_windows.hpp"
 #include "shell/planning_windows.hpp"
 #include "shell/screen_reader.hpp"
@@ -276,7 +276,8 @@ void over_calendar(Calendar& w, Window&& window) {
 }
 
 PlanningWindows planning_windows(Calendar& w) {
-  return {program_folder(w), w.c.run.settings, w.c.clock, w.c.prompts, w.c.network, w.c.players};
+  return {program_folder(w), w.c.run.settings, w.c.clock, w.c.prompts,
+          w.c.network,       w.c.players,      w.c.server};
 }
 
 // The editor and the list change the planning files: the calendar reads them again.

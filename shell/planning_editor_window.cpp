@@ -2,10 +2,13 @@
 #include <array>
 
 #include "access/dialog.hpp"
+#include "access/mail_dialog.hpp"
 #include "access/menus.hpp"
 #include "access/note_pad_window.hpp"
+#include "access/notification_dialog.hpp"
 #include "access/speech.hpp"
 #include "access/window.hpp"
+#include "alarms/alarm_dialog.hpp"
 #include "exchange/sharing.hpp"
 #include "planning/calendar.hpp"
 #include "planning/categories.hpp"
@@ -427,6 +430,23 @@ bool confirm(Editor& e) {
   return done == Confirmation::kSaved;
 }
 
+// The planning's own alarm and mail settings, kept in the planning until it is saved.
+bool personal_alarm(Editor& e) {
+  PlanningAlarmDialog(e.edited.planning, e.c.settings, e.c.program_folder, e.c.players);
+  return true;
+}
+
+bool planning_notification(Editor& e) {
+  PlanningNotificationDialog(e.edited.planning, e.c.settings);
+  return true;
+}
+
+bool planning_mail(Editor& e) {
+  MailServices services{e.c.network, e.c.server};
+  PlanningMailDialog(e.edited.planning, services);
+  return true;
+}
+
 bool background_on(Editor& e, std::string_view question) {
   return background_mode_on(e.c.settings, e.c.program_folder, e.today, question, e.c.prompts);
 }
@@ -477,18 +497,22 @@ bool handle(Editor& e, const Input& input, bool& saved) {
   } else if (event == "btn29") {
     ask_final_date(e);
   } else if (event == "btn23") {
-    background_on(e, kAlarmNeedsBackground);
+    if (background_on(e, kAlarmNeedsBackground)) over_editor([&e] { return personal_alarm(e); });
   } else if (event == "btn24") {
     if (background_on(e, kTaskNeedsBackground)) over_editor([&e] { return task_options(e); });
   } else if (event == "btn27") {
     over_editor([&e] { return edit_note(e); });
   } else if (event == "btn201") {
-    background_on(e, kSpokenNeedsBackground);
+    if (background_on(e, kSpokenNeedsBackground)) {
+      over_editor([&e] { return planning_notification(e); });
+    }
   } else if (event == "btn202") {
     if (background_on(e, kUrlTaskNeedsBackground)) over_editor([&e] { return url_task(e); });
   } else if (event == "btn203") {
     if (background_on(e, kMailNeedsBackground))
       switch_mail_notification(e.edited.planning, e.c.settings, e.c.prompts);
+  } else if (event == "btn" + std::to_string(kMailSettings)) {
+    over_editor([&e] { return planning_mail(e); });
   } else if (event == "btn205") {
     over_editor([&e] { return choose_sharing(e); });
   } else if (event == "btn206") {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "alarms/sound_players.hpp"
@@ -21,6 +22,7 @@ struct PlanningWindows {
   Prompts& prompts;
   Network& network;
   SoundPlayers& players;
+  std::optional<std::string> server;  // the maker's web server, for the web mail
 };
 
 // The planning editor over the current window (which its caller saved in its own slot): a new

@@ -33,8 +33,8 @@ std::shared_ptr<Network> borrowed(Network& network) {
 
 // The editor opens at today's date, on the agenda's window, which the agenda builds again.
 void edit(RealtimeHost& host, AgendaRun& run, const std::optional<fs::path>& planning) {
-  PlanningWindows windows{run.program_folder, run.settings, interface_clock(),
-                          host.prompts,       host.network, host.alarm_sounds};
+  PlanningWindows windows{run.program_folder, run.settings,      interface_clock(), host.prompts,
+                          host.network,       host.alarm_sounds, host.server};
   EditPlanning(windows, planning ? kModifyPlanning : kNewPlanning, todaynumber(interface_clock()),
                planning ? planning->filename().string() : "");
 }

@@ -763,6 +763,24 @@ TEST_F(Program, TheEditorCreatesPlanningsOfEveryFamilyFromTheCalendar) {
   EXPECT_EQ(of_subject("arrosage").size(), 4u) << s.text();
 }
 
+// The editor's spoken notification button opens the planning's own settings; they are saved
+// with the planning, and the agenda's own stay as they were.
+TEST_F(Program, TheEditorKeepsThePlanningsOwnSpokenNotification) {
+  Settings settings = settings_of(today_);
+  settings.background_mode = 1;
+  save(settings, today_);
+  const Session s = session(
+      "wait 300ms\nmenu 1\nwait 300ms\ntype dentiste\nselect 44 \"09:30\"\nclick 201\n"
+      "wait 1s\nclick 5\nclick ok\nwait 1s\nclick ok\nwait 300ms\nclose\n");
+  EXPECT_TRUE(s.has("window \"notification verbale personalisée, dentiste\"")) << s.text();
+  int readerror = 0;
+  const Planning saved = loadplanning(rdv() / (std::to_string(today_) + " 09-30.gnd"), folder(),
+                                      stored(), readerror);
+  EXPECT_EQ(saved.subject, "dentiste") << s.text();
+  EXPECT_EQ(saved.spoken.mode, 2) << s.text();
+  EXPECT_EQ(stored().default_spoken.mode, settings.default_spoken.mode);
+}
+
 // Return on the day's list modifies the planning; a date moved leaves no file at the old one.
 // The list finds it, sorts and filters, and deletes a whole series.
 TEST_F(Program, ThePlanningMovesByKeyboardAndTheListFindsAndDeletesSeries) {
