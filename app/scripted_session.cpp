@@ -13,8 +13,8 @@
 #include "platform/fault.hpp"
 #include "platform/files.hpp"
 #include "platform/services.hpp"
-#include "platform/sim/fixed_clock.hpp"
 #include "platform/sim/rendering_clock.hpp"
+#include "platform/sim/sim_shell.hpp"
 #include "platform/sim/sim_speech.hpp"
 #include "platform/sim/sim_window_system.hpp"
 #include "platform/sound_decoders.hpp"
@@ -210,7 +210,7 @@ std::string at_line(int line, std::string_view what) {
 // Keys of a "key" command stay held until the program has taken the events they gave.
 class ScriptInput final : public SimInput {
  public:
-  ScriptInput(std::vector<ScriptCommand> commands, FixedClock& clock)
+  ScriptInput(std::vector<ScriptCommand> commands, RenderingClock& clock)
       : commands_(std::move(commands)), clock_(clock) {}
 
   std::optional<std::uint32_t> next_due() override {
@@ -228,6 +228,7 @@ class ScriptInput final : public SimInput {
   }
 
   void perform(SimWindowSystem& windows) override {
+    clock_.settle();
     if (!held_.empty()) {
       for (auto key = held_.rbegin(); key != held_.rend(); ++key) windows.release(*key);
       held_.clear();
@@ -318,7 +319,7 @@ class ScriptInput final : public SimInput {
   }
 
   std::vector<ScriptCommand> commands_;
-  FixedClock& clock_;
+  RenderingClock& clock_;
   std::size_t next_ = 0;
   std::uint32_t due_ = 0;
   std::vector<int> held_;
@@ -370,7 +371,8 @@ std::variant<std::vector<ScriptCommand>, ScriptError> parse_script(std::string_v
 }
 
 int run_scripted_session(const std::string& script_file, std::ostream* transcript_out,
-                         const std::function<int()>& program, const std::string& sound_out) {
+                         const std::function<int()>& program, const std::string& sound_out,
+                         const std::filesystem::path& program_folder) {
   const std::optional<std::string> text = read_file(script_file, kScriptLimit);
   if (!text) {
     std::cerr << "script introuvable ou illisible : " << script_file << "\n";
@@ -390,13 +392,15 @@ int run_scripted_session(const std::string& script_file, std::ostream* transcrip
   Transcript transcript(clock, transcript_out != nullptr ? transcript_out : &std::cerr);
   SimWindowSystem windows(clock, transcript);
   SimSpeech speech(transcript);
-  ScriptInput input(std::move(std::get<std::vector<ScriptCommand>>(parsed)), clock.base());
+  SimShell shell(transcript, program_folder);
+  ScriptInput input(std::move(std::get<std::vector<ScriptCommand>>(parsed)), clock);
   input.start_clock();
   windows.set_input(&input);
   const InterfaceServices services(windows, speech, clock);
   const SoundServices sound(mixer, [&transcript](std::string_view what, std::string_view file) {
     transcript.write(file.empty() ? std::string(what) : std::string(what) + " " + in_quotes(file));
   });
+  const ShellService shell_service(shell);
   const FreshInterface interface;
   record_asks_in([&transcript](std::string_view chain, int pressed) {
     transcript.write("ask " + in_quotes(chain) + " -> " + std::to_string(pressed));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <ostream>
@@ -53,9 +54,11 @@ std::variant<std::vector<ScriptCommand>, ScriptError> parse_script(std::string_v
 // session ends, the backends installed before it are back and the interface is forgotten. Returns
 // the program's exit code, also written to the transcript as "exit CODE"; a script that cannot be
 // read or carried out gives a message on standard error and the code 2. Everything the program
-// sounded, rendered in simulated time, goes to the WAV file `sound_out` when one is named.
+// sounded, rendered in simulated time, goes to the WAV file `sound_out` when one is named. The
+// shell shows the manual pages of `program_folder`.
 int run_scripted_session(const std::string& script_file, std::ostream* transcript,
-                         const std::function<int()>& program, const std::string& sound_out = {});
+                         const std::function<int()>& program, const std::string& sound_out = {},
+                         const std::filesystem::path& program_folder = {});
 
 // The script file named by TAVELO_UI=script:FILE, if any.
 std::optional<std::string> script_from_environment();
