@@ -15,6 +15,8 @@ namespace tavelo {
 // An empty title, zero geometry and empty mode letters re-open the previous window.
 void OpenDialog(std::string_view mode, int row, int column, int height, int width,
                 std::string_view title, int flags = 0);
+// Closes the current window; the next OpenDialog opens a new one.
+void CloseDialog();
 
 // The next event name of the current window (see the event table of the dialog layer).
 std::string WaitDialogEvent(int timeout_ms);

@@ -1,5 +1,6 @@
 # Lists the focusable controls of an application as AT-SPI shows them to a screen reader:
 # one line "role<TAB>name<TAB>description<TAB>states<TAB>text" each. Run by Debian's /usr/bin/python3.
+# Given a window title as well, it lists that window alone, once the window is ready.
 import sys
 import time
 
@@ -7,7 +8,7 @@ import pyatspi
 
 
 def application(name):
-    deadline = time.time() + 20
+    deadline = time.time() + 60
     while time.time() < deadline:
         desktop = pyatspi.Registry.getDesktop(0)
         for app in desktop:
@@ -17,20 +18,32 @@ def application(name):
     sys.exit("application %s not found on the accessibility bus" % name)
 
 
+# A node that does not answer (a window closing, a program too busy) is passed over.
 def focusable(node):
     try:
         states = node.getState()
+        role = node.getRole()
+        children = [child for child in node if child is not None]
     except Exception:
         return
     if states.contains(pyatspi.STATE_FOCUSABLE) and states.contains(pyatspi.STATE_SHOWING):
         yield node
         # A tab strip has the focus as a whole; a reader says its selected page tab.
-        if node.getRole() == pyatspi.ROLE_PAGE_TAB_LIST:
-            yield from (tab for tab in node if tab is not None)
+        if role == pyatspi.ROLE_PAGE_TAB_LIST:
+            yield from children
             return
-    for child in node:
-        if child is not None:
+    for child in children:
+        if not closed_list(role, child):
             yield from focusable(child)
+
+
+# The items of a combo box's list are no stops of the keys; a list of the 1440 minutes of a day
+# would take long to walk.
+def closed_list(role, child):
+    try:
+        return role == pyatspi.ROLE_COMBO_BOX and child.getRole() == pyatspi.ROLE_MENU
+    except Exception:
+        return True
 
 
 def toggles(node):
@@ -62,6 +75,54 @@ def text(node):
     return content.getText(0, -1).replace("\n", " ").replace("\t", " ")
 
 
-for node in focusable(application(sys.argv[1])):
-    print("%s\t%s\t%s\t%s\t%s" % (node.getRoleName(), node.name or "", node.description or "",
-                                 states(node), text(node)))
+# A window just shown may not show its controls to the bus yet: look again for a while.
+def controls(app):
+    deadline = time.time() + 20
+    found = list(focusable(app))
+    while not found and time.time() < deadline:
+        time.sleep(0.5)
+        found = list(focusable(app))
+    return found
+
+
+def listed(window):
+    return [line(node) for node in focusable(window)]
+
+
+# The window is ready once it is the active one and two looks half a second apart find the same
+# controls.
+def ready_window(app, title):
+    deadline = time.time() + 60
+    last = None
+    while time.time() < deadline:
+        for window in app:
+            try:
+                if window is None or window.name != title:
+                    continue
+                if not window.getState().contains(pyatspi.STATE_ACTIVE):
+                    continue
+            except Exception:
+                continue
+            now = listed(window)
+            if now and now == last:
+                return window
+            last = now
+        time.sleep(0.5)
+    sys.exit("window %s not ready on the accessibility bus" % title)
+
+
+# A control of a window that has just closed may still be met: it is no longer the program's.
+def line(node):
+    try:
+        return "%s\t%s\t%s\t%s\t%s" % (node.getRoleName(), node.name or "",
+                                       node.description or "", states(node), text(node))
+    except Exception:
+        return None
+
+
+app = application(sys.argv[1])
+nodes = focusable(ready_window(app, sys.argv[2])) if len(sys.argv) > 2 else controls(app)
+for node in nodes:
+    described = line(node)
+    if described is not None:
+        print(described)

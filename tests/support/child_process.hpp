@@ -26,6 +26,8 @@ class ChildProcess {
   // while it ends; after `timeout_ms` it is killed. True when it ended when asked.
   bool stop(int timeout_ms, const std::function<void()>& pump);
 
+  pid_t pid() const { return pid_; }
+
  private:
   pid_t pid_ = -1;
   bool exited_ = false;
