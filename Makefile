@@ -2,11 +2,14 @@
 # make test  : install what is missing, build with sanitizers, run the whole suite (the tests
 #              of work on several threads also under ThreadSanitizer)
 # make bench : build optimised and run the benchmarks
+# make install / make uninstall : for one user, under PREFIX (~/.local by default); PURGE=1 also
+#   removes the agenda's data
 
 JOBS ?= $(shell nproc)
+PREFIX ?= $(HOME)/.local
 CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
 
-.PHONY: run test bench bootstrap build-run build-test build-tsan build-bench
+.PHONY: run test bench bootstrap build-run build-test build-tsan build-bench install uninstall
 
 bootstrap:
 	@scripts/bootstrap
@@ -38,3 +41,9 @@ build-bench: bootstrap
 
 bench: build-bench
 	@for b in build/bench/bin/bench_*; do echo "== $$b"; $$b $(BENCH_ARGS) || exit 1; done
+
+install: build-run
+	@scripts/install install build/run/bin "$(PREFIX)"
+
+uninstall:
+	@scripts/install uninstall "$(PREFIX)" $(if $(PURGE),purge)

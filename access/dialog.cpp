@@ -111,6 +111,7 @@ void reset_window_state(DialogState& s) {
   s.records.clear();
   s.registered.clear();
   s.menu_bar.clear();
+  s.checked_menu_items.clear();
   s.shortcuts.clear();
   s.last_menu_number = 0;
   s.edit_menu_base = 0;
@@ -631,6 +632,11 @@ void ClearItems(int number) {
 
 void SetComboPageStep(int number, int step) {
   dialog_state().records[number].page_step = step;
+}
+
+void SetGridColumns(int number, int columns) {
+  dialog_state().records[number].grid_columns = columns;
+  window_system().set_grid_columns(dialog_state().window, number, columns);
 }
 
 void AddOkButton(int row, int column) {

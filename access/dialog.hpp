@@ -51,6 +51,8 @@ void MarkItem(int number, int index, bool marked);
 std::vector<int> MarkedItems(int number);
 void ClearItems(int number);
 void SetComboPageStep(int number, int step);
+// A multi-column list shows that many cells a line, of one width: a calendar's seven days.
+void SetGridColumns(int number, int columns);
 
 void AddOkButton(int row, int column);
 void AddCancelButton(int row, int column);

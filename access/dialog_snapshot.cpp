@@ -54,6 +54,7 @@ void recreate(const SavedControl& saved) {
   ws.set_caret(s.window, n, saved.caret);
   s.records[n].combo_selection = r.combo_selection;
   s.records[n].page_step = r.page_step;
+  if (r.grid_columns > 0) SetGridColumns(n, r.grid_columns);
   if (saved.skip_mnemonic) SkipMnemonic(n, true);
 }
 
@@ -72,6 +73,7 @@ void rebuild_menus(const DialogSnapshot& snapshot) {
     const std::vector<std::string_view> items(menu.items.begin(), menu.items.end());
     BuildMenu(menu.title, menu.first, items);
   }
+  for (const int item : snapshot.checked_menu_items) CheckMenuItem(item, true);
   DialogState& s = dialog_state();
   s.last_menu_number = snapshot.last_menu_number;
   s.edit_menu_base = snapshot.edit_menu_base;
@@ -98,6 +100,7 @@ void SaveDialog(int slot) {
   }
   for (const int number : s.registered) snapshot.controls.push_back(save_control(s, number));
   snapshot.menu_bar = s.menu_bar;
+  snapshot.checked_menu_items = s.checked_menu_items;
   snapshot.last_menu_number = s.last_menu_number;
   snapshot.edit_menu_base = s.edit_menu_base;
   snapshot.shortcuts = s.shortcuts;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,7 @@ struct ControlRecord {
   int height = 0;
   ControlKind kind = ControlKind::label;
   int flags = 0;
+  int grid_columns = 0;  // cells a line of a multi-column list, 0 as many as its width holds
 };
 
 struct Mnemonic {
@@ -105,9 +107,10 @@ struct DialogState {
   std::vector<int> registered;  // controls of the creation helpers, in creation order
   std::map<int, Mnemonic> mnemonics;
   std::vector<BuiltMenu> menu_bar;
+  std::set<int> checked_menu_items;
   std::map<int, int> shortcuts;  // shortcut -> command, as the dialog added them
   int last_menu_number = 0;
-  int edit_menu_base = 0;  // first item of the window's edit menu, 0 when it has none
+  int edit_menu_base = 0;   // first item of the window's edit menu, 0 when it has none
   bool inner_wait = false;  // a wait of the translation itself is running
 };
 
@@ -140,6 +143,7 @@ struct DialogSnapshot {
   bool had_mnemonics = false;
   std::vector<SavedControl> controls;
   std::vector<BuiltMenu> menu_bar;
+  std::set<int> checked_menu_items;
   int last_menu_number = 0;
   int edit_menu_base = 0;
   std::map<int, int> shortcuts;

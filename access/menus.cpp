@@ -66,6 +66,16 @@ void BuildPopupMenu(std::string_view title, int first,
   BuildPopupMenu(title, first, std::span<const std::string_view>(items.begin(), items.size()));
 }
 
+void CheckMenuItem(int item, bool checked) {
+  DialogState& s = dialog_state();
+  if (checked) {
+    s.checked_menu_items.insert(item);
+  } else {
+    s.checked_menu_items.erase(item);
+  }
+  window_system().set_menu_item_checked(s.window, item, checked);
+}
+
 void AddEditMenu(int base, int language) {
   static constexpr std::array<std::string_view, 9> french = {"&Édition",
                                                              "&Défaire\tCTRL+Z",

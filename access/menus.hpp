@@ -19,6 +19,10 @@ void BuildPopupMenu(std::string_view title, int first, std::span<const std::stri
 void BuildPopupMenu(std::string_view title, int first,
                     std::initializer_list<std::string_view> items);
 
+// Shows a tick beside the menu item of the current window, or takes it away; a restored window
+// shows it again.
+void CheckMenuItem(int item, bool checked);
+
 // The edit menu at menu numbers base .. base + 7 (base 0 means 1); language 1 is English.
 void AddEditMenu(int base, int language);
 // The first item of the current window's edit menu; 1 when it has none.

@@ -1,71 +1,46 @@
+#include <unistd.h>
+
 #include <cstdlib>
-#include <functional>
 #include <iostream>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
-#include "access/dialog_library.hpp"
 #include "app/scripted_session.hpp"
-#include "planning/calendar.hpp"
-#include "planning/planning_names.hpp"
-#include "planning/settings.hpp"
+#include "app/terminal_lines.hpp"
 #include "platform/fault.hpp"
 #include "platform/linux/gtk_window_system.hpp"
+#include "platform/linux/linux_shell.hpp"
+#include "platform/linux/sdl_audio_output.hpp"
 #include "platform/linux/speechd_speech.hpp"
 #include "platform/linux/system_clock.hpp"
+#include "platform/portable/curl_network.hpp"
 #include "platform/program_folder.hpp"
 #include "platform/services.hpp"
+#include "shell/agenda_program.hpp"
 
 namespace {
 
 using namespace tavelo;
 
-// How a message box is shown: a real or simulated window, or a terminal's output.
-using ShowMessage = std::function<void(std::string_view title, std::string_view text)>;
+// What the agenda runs with, whatever windows and speech it runs on. A fault ends the program
+// after its message box, with the code 3.
+struct Agenda {
+  fs::path program_folder;
+  std::vector<std::string> arguments;
+  CurlNetwork network{};
 
-// Without a display a message box becomes lines of text on `out`.
-ShowMessage print_to(std::ostream& out) {
-  return [&out](std::string_view title, std::string_view text) {
-    std::string lines(text);
-    for (char& c : lines) {
-      if (c == '\r') c = '\n';
+  int run() { return RunAgendaProgram(program_folder, arguments, network); }
+  int run_showing_faults() {
+    try {
+      return run();
+    } catch (const Fault& fault) {
+      window_system().message_box(fault.title, fault.text);
+      return 3;
     }
-    out << title << "\n" << lines << "\n";
-  };
-}
-
-ShowMessage boxes_of(WindowSystem& windows) {
-  return [&windows](std::string_view title, std::string_view text) {
-    windows.message_box(title, text);
-  };
-}
-
-// What the program found in its folder, until the calendar shows it.
-std::string summary(const fs::path& program_folder, const Clock& clock) {
-  const int today = todaynumber(clock);
-  Settings settings = default_settings(today, false);
-  loadsettings(program_folder, settings);
-  const auto plannings = list_plannings(planning_folder(program_folder));
-  const CalendarDate date = date_of(today);
-  return "Tavelo, " + std::string(kDayNames[std::size_t(weekday(today))]) + " " +
-         std::to_string(date.day) + " " + std::string(kMonthNames[std::size_t(date.month)]) + " " +
-         std::to_string(date.year) + "\rDossier du programme: " + program_folder.string() + "\r" +
-         std::to_string(plannings.size()) + " planification(s).";
-}
-
-// A fault ends the program after its message box.
-int run(const fs::path& program_folder, const Clock& clock, const ShowMessage& show_notice,
-        const ShowMessage& show_fault) {
-  try {
-    LoadDialogLibrary(program_folder);
-    show_notice("Tavelo", summary(program_folder, clock));
-    return 0;
-  } catch (const Fault& fault) {
-    show_fault(fault.title, fault.text);
-    return 3;
   }
-}
+};
 
 // The real windows when a display can be opened, else nothing.
 std::unique_ptr<GtkWindowSystem> open_display() {
@@ -79,25 +54,33 @@ std::unique_ptr<GtkWindowSystem> open_display() {
   }
 }
 
-// Real windows and speech when a display can be opened, else the terminal.
-int on_system_backends(const fs::path& program_folder) {
+// Real windows, speech, sound and shell on a display; without one, the terminal session on the
+// real clock and sound, the user typing the session's commands.
+int on_system_backends(Agenda& agenda) {
   SystemClock clock;
+  Mixer mixer;
+  const SdlAudioOutput output(mixer);
   const std::unique_ptr<GtkWindowSystem> windows = open_display();
-  if (!windows) return run(program_folder, clock, print_to(std::cout), print_to(std::cerr));
+  if (!windows) {
+    TerminalLines typed(STDIN_FILENO);
+    return run_terminal_session(typed, std::cout, clock, mixer, agenda.program_folder,
+                                [&agenda] { return agenda.run(); });
+  }
   SpeechdSpeech speech;
+  LinuxShell shell(agenda.program_folder);
   const InterfaceServices services(*windows, speech, clock);
-  return run(program_folder, clock, boxes_of(*windows), boxes_of(*windows));
+  const SoundServices sound(mixer, {});
+  const ShellService shell_service(shell);
+  return agenda.run_showing_faults();
 }
 
 }  // namespace
 
-int main() {
-  const fs::path program_folder = running_program_folder();
-  if (const std::optional<int> code = run_session_from_environment([&] {
-        return run(program_folder, interface_clock(), boxes_of(window_system()),
-                   boxes_of(window_system()));
-      })) {
+int main(int argc, char** argv) {
+  Agenda agenda{running_program_folder(), {argv + 1, argv + argc}};
+  if (const std::optional<int> code =
+          run_session_from_environment(agenda.program_folder, [&agenda] { return agenda.run(); })) {
     return *code;
   }
-  return on_system_backends(program_folder);
+  return on_system_backends(agenda);
 }

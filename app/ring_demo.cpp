@@ -31,7 +31,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const fs::path folder = argv[1];
-  if (const std::optional<int> code = run_session_from_environment([&] { return ring_all(folder); })) {
+  if (const std::optional<int> code = run_session_from_environment(
+          running_program_folder(), [&] { return ring_all(folder); })) {
     return *code;
   }
   std::cerr << "tavelo-ring-demo ne fonctionne qu'en session scriptée : TAVELO_UI=script:FICHIER\n";

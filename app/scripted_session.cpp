@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <deque>
 #include <fstream>
 #include <iostream>
 
@@ -206,60 +207,89 @@ std::string at_line(int line, std::string_view what) {
   return "script, ligne " + std::to_string(line) + " : " + std::string(what);
 }
 
-// Feeds the script to the sim window system whenever the program waits with nothing queued.
-// Keys of a "key" command stay held until the program has taken the events they gave.
+// Feeds the commands to the sim window system whenever the program waits with nothing queued.
+// Keys of a "key" command stay held until the program has taken the events they gave. The
+// commands of a script are all there at the start; those typed at a terminal come as the user
+// types them (`more` adds them, and says false once the input has ended).
 class ScriptInput final : public SimInput {
  public:
-  ScriptInput(std::vector<ScriptCommand> commands, RenderingClock& clock)
-      : commands_(std::move(commands)), clock_(clock) {}
+  using MoreCommands = std::function<bool(std::deque<ScriptCommand>&)>;
+  // A command the program cannot carry out: a script stops there, a terminal goes on.
+  using CommandFailed = std::function<void(const ScriptError&)>;
+
+  // `simulated` is the clock of a script, which "now" sets; a terminal runs on the real clock.
+  ScriptInput(std::deque<ScriptCommand> commands, const Clock& clock, RenderingClock* simulated,
+              MoreCommands more = {}, CommandFailed failed = {})
+      : commands_(std::move(commands)),
+        clock_(clock),
+        simulated_(simulated),
+        more_(std::move(more)),
+        failed_(std::move(failed)) {}
 
   std::optional<std::uint32_t> next_due() override {
     if (!held_.empty()) return clock_.tick();
     const bool waiting = static_cast<std::int32_t>(due_ - clock_.tick()) > 0;
-    if (next_ >= commands_.size() && !waiting) return std::nullopt;
-    return due_;
+    if (waiting) return due_;
+    if (commands_.empty() && more_ && open_) open_ = more_(commands_);
+    if (!commands_.empty()) return due_;
+    if (more_ && open_) return clock_.tick() + kTypingPollMs;
+    return std::nullopt;
   }
 
   void offer_answers(SimWindowSystem& windows) override {
     if (!held_.empty() || static_cast<std::int32_t>(due_ - clock_.tick()) > 0) return;
-    while (next_ < commands_.size() && commands_[next_].kind == ScriptCommand::Kind::answer) {
-      windows.queue_answer(commands_[next_++].text);
+    while (!commands_.empty() && commands_.front().kind == ScriptCommand::Kind::answer) {
+      windows.queue_answer(commands_.front().text);
+      commands_.pop_front();
     }
   }
 
+  // The simulated user acts once the chime that plays has gone to sleep, so that what it does
+  // at this moment comes first on every run.
   void perform(SimWindowSystem& windows) override {
-    clock_.settle();
+    if (simulated_ != nullptr) simulated_->settle();
     if (!held_.empty()) {
       for (auto key = held_.rbegin(); key != held_.rend(); ++key) windows.release(*key);
       held_.clear();
       return;
     }
-    while (next_ < commands_.size()) {
-      const ScriptCommand& c = commands_[next_++];
+    while (!commands_.empty()) {
+      const ScriptCommand c = std::move(commands_.front());
+      commands_.pop_front();
       try {
         if (carry_out(c, windows)) return;
-      } catch (const std::invalid_argument& e) {
-        throw ScriptError{at_line(c.line, e.what())};
       } catch (const std::logic_error& e) {
-        throw ScriptError{at_line(c.line, e.what())};
+        const ScriptError error{at_line(c.line, e.what())};
+        if (!failed_) throw error;
+        failed_(error);
       }
     }
   }
 
   // Commands before the first one that needs the program.
   void start_clock() {
-    while (next_ < commands_.size() && commands_[next_].kind == ScriptCommand::Kind::now) {
-      clock_.set(commands_[next_++].time);
+    while (simulated_ != nullptr && !commands_.empty() &&
+           commands_.front().kind == ScriptCommand::Kind::now) {
+      simulated_->set(commands_.front().time);
+      commands_.pop_front();
     }
   }
 
  private:
+  // How often the typed lines are looked at while the program waits for them.
+  static constexpr std::uint32_t kTypingPollMs = 50;
+
   // True when the program must now take what the command did.
   bool carry_out(const ScriptCommand& c, SimWindowSystem& windows) {
     using Kind = ScriptCommand::Kind;
     switch (c.kind) {
       case Kind::now:
-        clock_.set(c.time);
+        if (simulated_ == nullptr) {
+          throw std::invalid_argument(
+              "l'heure est celle de l'ordinateur ici : « now » n'a pas "
+              "de sens");
+        }
+        simulated_->set(c.time);
         return false;
       case Kind::answer:
         windows.queue_answer(c.text);
@@ -318,9 +348,12 @@ class ScriptInput final : public SimInput {
                                 " n'a pas d'élément « " + c.text + " »");
   }
 
-  std::vector<ScriptCommand> commands_;
-  RenderingClock& clock_;
-  std::size_t next_ = 0;
+  std::deque<ScriptCommand> commands_;
+  const Clock& clock_;
+  RenderingClock* simulated_;
+  MoreCommands more_;
+  CommandFailed failed_;
+  bool open_ = true;
   std::uint32_t due_ = 0;
   std::vector<int> held_;
 };
@@ -345,34 +378,70 @@ int run_program(const std::function<int()>& program, Transcript& transcript,
 
 }  // namespace
 
+std::variant<std::optional<ScriptCommand>, ScriptError> parse_script_line(std::string_view line,
+                                                                          int number) {
+  // A "#" starts a comment, except inside the free text of "type" and "answer".
+  const std::string_view probe = trimmed(line);
+  const std::string_view first = probe.substr(0, probe.find_first_of(" \t"));
+  if (first != "type" && first != "answer") line = line.substr(0, line.find('#'));
+  line = trimmed(line);
+  if (line.empty()) return std::nullopt;
+  try {
+    ScriptCommand command = parse_line(line);
+    command.line = number;
+    return command;
+  } catch (const LineError& error) {
+    return ScriptError{at_line(number, error.what)};
+  }
+}
+
 std::variant<std::vector<ScriptCommand>, ScriptError> parse_script(std::string_view text) {
   std::vector<ScriptCommand> commands;
   int number = 0;
   while (!text.empty()) {
     ++number;
     const auto end = text.find('\n');
-    std::string_view line = text.substr(0, end);
+    const std::string_view line = text.substr(0, end);
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-    // A "#" starts a comment, except inside the free text of "type" and "answer".
-    std::string_view probe = trimmed(line);
-    const std::string_view first = probe.substr(0, probe.find_first_of(" \t"));
-    if (first != "type" && first != "answer") line = line.substr(0, line.find('#'));
-    line = trimmed(line);
-    if (line.empty()) continue;
-    try {
-      ScriptCommand command = parse_line(line);
-      command.line = number;
-      commands.push_back(std::move(command));
-    } catch (const LineError& error) {
-      return ScriptError{at_line(number, error.what)};
+    auto parsed = parse_script_line(line, number);
+    if (auto* error = std::get_if<ScriptError>(&parsed)) return std::move(*error);
+    if (auto& command = std::get<std::optional<ScriptCommand>>(parsed)) {
+      commands.push_back(std::move(*command));
     }
   }
   return commands;
 }
 
+namespace {
+
+// The session around the program: simulated windows and speech fed by `input`, the shell of the
+// program folder, the given clock and sound output. The program finds a fresh interface; when it
+// ends, the backends installed before are back.
+int run_in_session(ScriptInput& input, Clock& clock, Mixer& mixer, Transcript& transcript,
+                   const fs::path& program_folder, const std::function<int()>& program) {
+  SimWindowSystem windows(clock, transcript);
+  SimSpeech speech(transcript);
+  SimShell shell(transcript, program_folder);
+  windows.set_input(&input);
+  const InterfaceServices services(windows, speech, clock);
+  const SoundServices sound(mixer, [&transcript](std::string_view what, std::string_view file) {
+    transcript.write(file.empty() ? std::string(what) : std::string(what) + " " + in_quotes(file));
+  });
+  const ShellService shell_service(shell);
+  const FreshInterface interface;
+  record_asks_in([&transcript](std::string_view chain, int pressed) {
+    transcript.write("ask " + in_quotes(chain) + " -> " + std::to_string(pressed));
+  });
+  const int code = run_program(program, transcript, windows);
+  transcript.write("exit " + std::to_string(code));
+  return code;
+}
+
+}  // namespace
+
 int run_scripted_session(const std::string& script_file, std::ostream* transcript_out,
                          const std::function<int()>& program, const std::string& sound_out,
-                         const std::filesystem::path& program_folder) {
+                         const fs::path& program_folder) {
   const std::optional<std::string> text = read_file(script_file, kScriptLimit);
   if (!text) {
     std::cerr << "script introuvable ou illisible : " << script_file << "\n";
@@ -387,31 +456,42 @@ int run_scripted_session(const std::string& script_file, std::ostream* transcrip
     std::cerr << error->message << "\n";
     return 2;
   }
+  auto& commands = std::get<std::vector<ScriptCommand>>(parsed);
   Mixer mixer;
   RenderingClock clock({2026, 1, 5, 9, 0, 0, 0}, mixer);
   Transcript transcript(clock, transcript_out != nullptr ? transcript_out : &std::cerr);
-  SimWindowSystem windows(clock, transcript);
-  SimSpeech speech(transcript);
-  SimShell shell(transcript, program_folder);
-  ScriptInput input(std::move(std::get<std::vector<ScriptCommand>>(parsed)), clock);
+  ScriptInput input(
+      {std::make_move_iterator(commands.begin()), std::make_move_iterator(commands.end())}, clock,
+      &clock);
   input.start_clock();
-  windows.set_input(&input);
-  const InterfaceServices services(windows, speech, clock);
-  const SoundServices sound(mixer, [&transcript](std::string_view what, std::string_view file) {
-    transcript.write(file.empty() ? std::string(what) : std::string(what) + " " + in_quotes(file));
-  });
-  const ShellService shell_service(shell);
-  const FreshInterface interface;
-  record_asks_in([&transcript](std::string_view chain, int pressed) {
-    transcript.write("ask " + in_quotes(chain) + " -> " + std::to_string(pressed));
-  });
-  const int code = run_program(program, transcript, windows);
-  transcript.write("exit " + std::to_string(code));
-  if (!sound_out.empty() &&
-      !write_wav(sound_out, Pcm{clock.rate(), 2, clock.rendered()})) {
+  const int code = run_in_session(input, clock, mixer, transcript, program_folder, program);
+  if (!sound_out.empty() && !write_wav(sound_out, Pcm{clock.rate(), 2, clock.rendered()})) {
     std::cerr << "impossible d'écrire le son de la session : " << sound_out << "\n";
   }
   return code;
+}
+
+int run_terminal_session(TerminalLines& typed, std::ostream& transcript_out, Clock& clock,
+                         Mixer& mixer, const fs::path& program_folder,
+                         const std::function<int()>& program) {
+  Transcript transcript(clock, &transcript_out);
+  const auto tell = [&transcript](const ScriptError& error) {
+    transcript.write("script-error " + in_quotes(error.message));
+  };
+  int typed_lines = 0;
+  const auto more = [&](std::deque<ScriptCommand>& commands) {
+    while (std::optional<std::string> line = typed.next()) {
+      auto parsed = parse_script_line(*line, ++typed_lines);
+      if (const auto* error = std::get_if<ScriptError>(&parsed)) {
+        tell(*error);
+      } else if (auto& command = std::get<std::optional<ScriptCommand>>(parsed)) {
+        commands.push_back(std::move(*command));
+      }
+    }
+    return !typed.ended();
+  };
+  ScriptInput input({}, clock, nullptr, more, tell);
+  return run_in_session(input, clock, mixer, transcript, program_folder, program);
 }
 
 std::optional<std::string> script_from_environment() {
@@ -422,21 +502,22 @@ std::optional<std::string> script_from_environment() {
   return std::string(value.substr(7));
 }
 
-std::optional<int> run_session_from_environment(const std::function<int()>& program) {
+std::optional<int> run_session_from_environment(const fs::path& program_folder,
+                                                const std::function<int()>& program) {
   const std::optional<std::string> script = script_from_environment();
   if (!script) return std::nullopt;
   const char* sound_variable = std::getenv("TAVELO_SOUND_OUT");
   const std::string sound_out = sound_variable != nullptr ? sound_variable : "";
   const char* transcript_file = std::getenv("TAVELO_TRANSCRIPT");
   if (transcript_file == nullptr || *transcript_file == '\0') {
-    return run_scripted_session(*script, nullptr, program, sound_out);
+    return run_scripted_session(*script, nullptr, program, sound_out, program_folder);
   }
   std::ofstream transcript(transcript_file, std::ios::binary | std::ios::trunc);
   if (!transcript) {
     std::cerr << "impossible d'écrire le journal de session : " << transcript_file << "\n";
     return 2;
   }
-  return run_scripted_session(*script, &transcript, program, sound_out);
+  return run_scripted_session(*script, &transcript, program, sound_out, program_folder);
 }
 
 }  // namespace tavelo

@@ -8,7 +8,9 @@
 #include <variant>
 #include <vector>
 
+#include "app/terminal_lines.hpp"
 #include "platform/clock.hpp"
+#include "platform/mixer.hpp"
 
 namespace tavelo {
 
@@ -48,6 +50,10 @@ struct ScriptError {
 
 // The commands of a script, or a message naming the first line that cannot be understood.
 std::variant<std::vector<ScriptCommand>, ScriptError> parse_script(std::string_view text);
+// One line of a script, numbered `number`: its command, nothing for a blank line or a comment,
+// or a message saying what is wrong.
+std::variant<std::optional<ScriptCommand>, ScriptError> parse_script_line(std::string_view line,
+                                                                          int number);
 
 // Runs `program` on the simulated backends, fed by the script file, with the transcript written
 // to `transcript` (standard error when null). The program finds a fresh interface; when the
@@ -60,6 +66,15 @@ int run_scripted_session(const std::string& script_file, std::ostream* transcrip
                          const std::function<int()>& program, const std::string& sound_out = {},
                          const std::filesystem::path& program_folder = {});
 
+// The session of a terminal without a display: the same simulated windows and speech, driven by
+// the commands the user types on `typed` as they come, on the real `clock` and sound output; the
+// transcript goes to `transcript`. A command that cannot be understood or carried out is told
+// in the transcript ("script-error") and the session goes on. It ends with the program, or when
+// the input ends and the program waits for the user.
+int run_terminal_session(TerminalLines& typed, std::ostream& transcript, Clock& clock, Mixer& mixer,
+                         const std::filesystem::path& program_folder,
+                         const std::function<int()>& program);
+
 // The script file named by TAVELO_UI=script:FILE, if any.
 std::optional<std::string> script_from_environment();
 
@@ -67,6 +82,7 @@ std::optional<std::string> script_from_environment();
 // with the transcript in TAVELO_TRANSCRIPT (standard error when unset) and the rendered sound in
 // the WAV file TAVELO_SOUND_OUT (none when unset). Nothing when the
 // environment asks for no scripted session.
-std::optional<int> run_session_from_environment(const std::function<int()>& program);
+std::optional<int> run_session_from_environment(const std::filesystem::path& program_folder,
+                                                const std::function<int()>& program);
 
 }  // namespace tavelo

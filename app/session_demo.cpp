@@ -13,6 +13,7 @@
 #include "platform/linux/gtk_window_system.hpp"
 #include "platform/linux/speechd_speech.hpp"
 #include "platform/linux/system_clock.hpp"
+#include "platform/program_folder.hpp"
 #include "platform/services.hpp"
 
 namespace {
@@ -67,7 +68,9 @@ int main() {
       return 2;
     }
   }
-  if (const std::optional<int> code = run_session_from_environment(subject_dialog)) return *code;
+  if (const std::optional<int> code =
+          run_session_from_environment(running_program_folder(), subject_dialog))
+    return *code;
   std::cerr << "tavelo-session-demo ne fonctionne qu'en session scriptée "
                "(TAVELO_UI=script:FICHIER) ou en fenêtres réelles (TAVELO_UI=gtk)\n";
   return 2;

@@ -165,7 +165,9 @@ struct LinesToRecord {
         valid = false;
         return;
       }
-      numbers += (part > 1 ? "_" : "") + std::to_string(*number);
+      // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "_" + string.
+      if (part > 1) numbers += '_';
+      numbers += std::to_string(*number);
     }
     value = numbers;
   }

@@ -15,6 +15,8 @@ std::string two_digits(int value) {
   return text;
 }
 
+}  // namespace
+
 std::string series_suffix(const Planning& planning) {
   if (!planning.series_link.empty()) {
     return ", (" + std::to_string(planning.occurrence_number) + " de " +
@@ -24,8 +26,6 @@ std::string series_suffix(const Planning& planning) {
     return ", (" + std::to_string(planning.number_of_times) + " fois)";
   return {};
 }
-
-}  // namespace
 
 std::optional<std::string> planning_list_line(std::string_view file_name,
                                               const Planning& planning) {

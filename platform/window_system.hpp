@@ -32,6 +32,10 @@ inline constexpr int kSeveral = 16;    // lists and multi-column lists: several 
 inline constexpr int kCheckList = 32;  // list boxes: every item has a tick box
 inline constexpr int kEditable = 64;   // combo boxes: the user may type a text of his own
 
+// Every control: not shown, or shown greyed; Tab passes it by either way.
+inline constexpr int kHidden = 1024;
+inline constexpr int kDisabled = 2048;
+
 // A caption as it reads: Windows captions mark their mnemonic letter with "&".
 inline std::string without_ampersands(std::string_view caption) {
   std::string out;
@@ -168,6 +172,9 @@ class WindowSystem {
   virtual void clear_items(int window, int number) = 0;
   virtual int item_count(int window, int number) const = 0;
   virtual ListItem item(int window, int number, int index) const = 0;
+  // A multi-column list shows this many cells a line, all of one width; 0 shows as many as its
+  // width holds.
+  virtual void set_grid_columns(int window, int number, int columns) = 0;
   // Selects or unselects an item of a list of several, ticks or unticks one of a check list;
   // other controls keep no marks. Not reported as the user's change.
   virtual void set_item_marked(int window, int number, int index, bool marked) = 0;
@@ -184,6 +191,8 @@ class WindowSystem {
   virtual int add_menu(int window, int parent, std::string_view title) = 0;
   virtual void add_menu_item(int menu, int command, std::string_view text) = 0;
   virtual void add_menu_separator(int menu) = 0;
+  // Shows a tick beside the window's menu item of that command, or takes it away.
+  virtual void set_menu_item_checked(int window, int command, bool checked) = 0;
   virtual int popup_menu(int window) = 0;  // emptied each time it is asked for
   virtual void show_popup_menu(int window) = 0;
 

@@ -513,6 +513,19 @@ ListItem GtkWindowSystem::item(int window, int number, int index) const {
   return item;
 }
 
+// Each cell takes its share of the grid's width; the cells' own padding is left out of it.
+void GtkWindowSystem::set_grid_columns(int window, int number, int columns) {
+  Control* c = state_->control_of(window, number);
+  if (c == nullptr || !is_grid(*c)) return;
+  GtkIconView* grid = GTK_ICON_VIEW(c->inner);
+  gtk_icon_view_set_columns(grid, columns > 0 ? columns : -1);
+  int width = 0;
+  gtk_widget_get_size_request(c->outer, &width, nullptr);
+  const int padding = gtk_icon_view_get_item_padding(grid);
+  gtk_icon_view_set_item_width(grid,
+                               columns > 0 ? std::max(width / columns - 2 * padding - 1, 1) : -1);
+}
+
 void GtkWindowSystem::set_item_marked(int window, int number, int index, bool marked) {
   Control* c = state_->control_of(window, number);
   if (c == nullptr || index < 0 || index >= static_cast<int>(c->items.size())) return;

@@ -26,6 +26,8 @@ std::string menu_label(std::string_view text) {
 }
 
 void on_menu_item(GtkWidget* item, gpointer data) {
+  // A tick the program sets activates its item too; only the user's choice is a command.
+  if (static_cast<State*>(data)->programmatic) return;
   static_cast<State*>(data)->post({.kind = RawEvent::Kind::command,
                                    .window = tag_of(item, kWindowTag),
                                    .id = tag_of(item, kCommandTag)});
@@ -76,6 +78,53 @@ void GtkWindowSystem::add_menu_item(int menu, int command, std::string_view text
   g_signal_connect(item, "activate", G_CALLBACK(on_menu_item), state_.get());
   gtk_menu_shell_append(GTK_MENU_SHELL(found->second.shell), item);
   gtk_widget_show(item);
+}
+
+namespace {
+
+// The window's menu item of that command, and the menu that holds it.
+std::pair<GtkWidget*, GtkWidget*> menu_item_of(const State& s, int window, int command) {
+  for (const auto& [handle, menu] : s.menus) {
+    if (menu.window != window) continue;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(menu.shell));
+    GtkWidget* found = nullptr;
+    for (GList* child = children; child != nullptr && found == nullptr; child = child->next) {
+      GtkWidget* item = GTK_WIDGET(child->data);
+      if (tag_of(item, kCommandTag) == command) found = item;
+    }
+    g_list_free(children);
+    if (found != nullptr) return {found, menu.shell};
+  }
+  return {nullptr, nullptr};
+}
+
+// A plain item becomes a check item in its place, the first time it needs a tick.
+GtkWidget* check_item_in_place(GtkWidget* item, GtkWidget* shell, State& s) {
+  if (GTK_IS_CHECK_MENU_ITEM(item)) return item;
+  GtkWidget* check =
+      gtk_check_menu_item_new_with_mnemonic(gtk_menu_item_get_label(GTK_MENU_ITEM(item)));
+  tag(check, kWindowTag, tag_of(item, kWindowTag));
+  tag(check, kCommandTag, tag_of(item, kCommandTag));
+  g_signal_connect(check, "activate", G_CALLBACK(on_menu_item), &s);
+  GList* children = gtk_container_get_children(GTK_CONTAINER(shell));
+  const int position = g_list_index(children, item);
+  g_list_free(children);
+  gtk_widget_destroy(item);
+  gtk_menu_shell_insert(GTK_MENU_SHELL(shell), check, position);
+  gtk_widget_show(check);
+  return check;
+}
+
+}  // namespace
+
+void GtkWindowSystem::set_menu_item_checked(int window, int command, bool checked) {
+  State& s = *state_;
+  const auto [item, shell] = menu_item_of(s, window, command);
+  if (item == nullptr) return;
+  GtkWidget* check = check_item_in_place(item, shell, s);
+  s.programmatic = true;
+  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(check), checked ? TRUE : FALSE);
+  s.programmatic = false;
 }
 
 void GtkWindowSystem::add_menu_separator(int menu) {

@@ -268,6 +268,22 @@ void connect_notifications(Control& c, State& s) {
   }
 }
 
+// A hidden or disabled control leaves the Tab order, and a disabled one takes no focus at all,
+// as on Windows. A control's focus is touched only when it is disabled or enabled again: some
+// controls keep parts of themselves out of the Tab order.
+void show_unless_hidden(Control& c, int flags_before) {
+  const bool disabled = (c.flags & kDisabled) != 0;
+  gtk_widget_set_sensitive(c.inner, disabled ? FALSE : TRUE);
+  if (disabled != ((flags_before & kDisabled) != 0) && c.kind != ControlKind::label) {
+    gtk_widget_set_can_focus(c.inner, disabled ? FALSE : TRUE);
+  }
+  if ((c.flags & kHidden) != 0) {
+    gtk_widget_hide(c.outer);
+  } else {
+    gtk_widget_show_all(c.outer);
+  }
+}
+
 void apply_flags(Control& c) {
   if (c.kind == ControlKind::editor) {
     const bool read_only = (c.flags & kReadOnly) != 0;
@@ -624,13 +640,14 @@ void GtkWindowSystem::place_control(int window, int number, ControlKind kind, co
     gtk_fixed_move(GTK_FIXED(w->fixed), c.outer, rect.x, rect.y);
   }
   gtk_widget_set_size_request(c.outer, std::max(rect.width, 1), std::max(rect.height, 1));
+  const int flags_before = c.flags;
   c.text = text;
   c.flags = flags;
   s.programmatic = true;
   show_text(c);
   apply_flags(c);
   s.programmatic = false;
-  gtk_widget_show_all(c.outer);
+  show_unless_hidden(c, flags_before);
   name_neighbours(*w, number);
 }
 
@@ -680,8 +697,10 @@ int GtkWindowSystem::control_flags(int window, int number) const {
 void GtkWindowSystem::set_control_flags(int window, int number, int flags) {
   Control* c = state_->control_of(window, number);
   if (c == nullptr) return;
+  const int flags_before = c->flags;
   c->flags = flags;
   apply_flags(*c);
+  show_unless_hidden(*c, flags_before);
 }
 
 int GtkWindowSystem::control_state(int window, int number) const {

@@ -47,6 +47,7 @@ class GtkWindowSystem final : public WindowSystem {
   int item_count(int window, int number) const override;
   ListItem item(int window, int number, int index) const override;
   void set_item_marked(int window, int number, int index, bool marked) override;
+  void set_grid_columns(int window, int number, int columns) override;
   CaretPosition caret(int window, int number) const override;
   void set_caret(int window, int number, CaretPosition position) override;
   void select_all_text(int window, int number) override;
@@ -58,6 +59,7 @@ class GtkWindowSystem final : public WindowSystem {
   int add_menu(int window, int parent, std::string_view title) override;
   void add_menu_item(int menu, int command, std::string_view text) override;
   void add_menu_separator(int menu) override;
+  void set_menu_item_checked(int window, int command, bool checked) override;
   int popup_menu(int window) override;
   void show_popup_menu(int window) override;
 

@@ -155,9 +155,11 @@ KeyUse list_key(SimControl& c, int key, int modifiers) {
   const bool grid = c.kind == ControlKind::multi_list;
   switch (key) {
     case vk::up:
-      return grid ? KeyUse::none : selected(c, c.state - 1);
+      if (grid) return c.grid_columns > 0 ? selected(c, c.state - c.grid_columns) : KeyUse::none;
+      return selected(c, c.state - 1);
     case vk::down:
-      return grid ? KeyUse::none : selected(c, c.state + 1);
+      if (grid) return c.grid_columns > 0 ? selected(c, c.state + c.grid_columns) : KeyUse::none;
+      return selected(c, c.state + 1);
     case vk::left:
       return grid ? selected(c, c.state - 1) : KeyUse::none;
     case vk::right:

@@ -21,6 +21,7 @@ struct SimControl {
   std::vector<bool> open;  // the nodes of a tree shown open, one per item
   int anchor_item = -1;    // list of several: where Shift extends the selection from
   TextSelection selection;
+  int grid_columns = 0;  // a grid's cells a line; 0 when the program did not say
 };
 
 bool has_items(ControlKind kind);

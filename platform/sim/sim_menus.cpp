@@ -43,6 +43,23 @@ void SimWindowSystem::add_menu_separator(int menu) {
   add_menu_item(menu, 0, "-");
 }
 
+// A tick the user sees is written to the transcript when it changes.
+void SimWindowSystem::set_menu_item_checked(int window, int command, bool checked) {
+  Window* w = window_of(window);
+  if (w == nullptr || w->checked_commands.contains(command) == checked) return;
+  if (checked) {
+    w->checked_commands.insert(command);
+  } else {
+    w->checked_commands.erase(command);
+  }
+  transcript_.write("menu-check " + std::to_string(command) + (checked ? " on" : " off"));
+}
+
+bool SimWindowSystem::menu_item_checked(int window, int command) const {
+  const Window* w = window_of(window);
+  return w != nullptr && w->checked_commands.contains(command);
+}
+
 int SimWindowSystem::popup_menu(int window) {
   Window* w = window_of(window);
   if (w == nullptr) return 0;

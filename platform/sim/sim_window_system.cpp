@@ -12,6 +12,10 @@ bool can_take_focus(ControlKind kind) {
   return kind != ControlKind::label;
 }
 
+bool hidden_or_disabled(int flags) {
+  return (flags & (kHidden | kDisabled)) != 0;
+}
+
 int virtual_key_of(char32_t c) {
   if (c >= 'a' && c <= 'z') return static_cast<int>(c - 'a' + 'A');
   if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return static_cast<int>(c);
@@ -130,6 +134,10 @@ int SimWindowSystem::control_flags(int window, int number) const {
   return c == nullptr ? 0 : c->flags;
 }
 
+void SimWindowSystem::set_grid_columns(int window, int number, int columns) {
+  if (Control* c = control_of(window, number)) c->grid_columns = columns;
+}
+
 void SimWindowSystem::set_control_flags(int window, int number, int flags) {
   if (Control* c = control_of(window, number)) c->flags = flags;
 }
@@ -175,12 +183,14 @@ void SimWindowSystem::uncheck_group_of(int window, int number) {
   for (const int n : group_of(window, number)) control_of(window, n)->state = 0;
 }
 
-// Tab stops at one option of a group: the checked one, or the first when none is.
+// Tab stops at one option of a group: the checked one, or the first when none is; options that
+// are hidden or disabled are passed by.
 bool SimWindowSystem::tab_stop(int window, int number) const {
   const Control* c = control_of(window, number);
-  if (c == nullptr || !can_take_focus(c->kind)) return false;
+  if (c == nullptr || !can_take_focus(c->kind) || hidden_or_disabled(c->flags)) return false;
   if (c->kind != ControlKind::option) return true;
-  const std::vector<int> group = group_of(window, number);
+  std::vector<int> group = group_of(window, number);
+  std::erase_if(group, [&](int n) { return hidden_or_disabled(control_of(window, n)->flags); });
   const auto checked = std::find_if(group.begin(), group.end(),
                                     [&](int n) { return control_state(window, n) != 0; });
   return number == (checked == group.end() ? group.front() : *checked);
@@ -477,23 +487,30 @@ void SimWindowSystem::type_text(std::string_view text) {
   }
 }
 
-void SimWindowSystem::user_focus(int number) {
-  if (!current().controls.contains(number)) {
-    throw std::invalid_argument("aucun contrôle " + std::to_string(number));
+// The user reaches only the controls that show and are enabled.
+SimWindowSystem::Control& SimWindowSystem::reachable_control(int number) {
+  Control* c = control_of(foreground_, number);
+  if (c == nullptr) throw std::invalid_argument("aucun contrôle " + std::to_string(number));
+  if (hidden_or_disabled(c->flags)) {
+    throw std::invalid_argument("le contrôle " + std::to_string(number) +
+                                " est caché ou désactivé");
   }
+  return *c;
+}
+
+void SimWindowSystem::user_focus(int number) {
+  reachable_control(number);
   focus_control(current(), number);
 }
 
 void SimWindowSystem::click(int number) {
-  Control* c = control_of(foreground_, number);
-  if (c == nullptr) throw std::invalid_argument("aucun contrôle " + std::to_string(number));
+  const Control* c = &reachable_control(number);
   if (can_take_focus(c->kind)) focus_control(current(), number);
   post_click(number);
 }
 
 SimWindowSystem::Control& SimWindowSystem::control_with_item(int number, int index) {
-  Control* c = control_of(foreground_, number);
-  if (c == nullptr) throw std::invalid_argument("aucun contrôle " + std::to_string(number));
+  Control* c = &reachable_control(number);
   if (index < 0 || index >= static_cast<int>(c->items.size())) {
     throw std::invalid_argument("le contrôle " + std::to_string(number) + " n'a pas d'élément " +
                                 std::to_string(index));

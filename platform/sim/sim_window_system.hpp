@@ -5,6 +5,7 @@
 #include <deque>
 #include <map>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -73,6 +74,7 @@ class SimWindowSystem final : public WindowSystem {
   int item_count(int window, int number) const override;
   ListItem item(int window, int number, int index) const override;
   void set_item_marked(int window, int number, int index, bool marked) override;
+  void set_grid_columns(int window, int number, int columns) override;
   CaretPosition caret(int window, int number) const override;
   void set_caret(int window, int number, CaretPosition position) override;
   void select_all_text(int window, int number) override;
@@ -83,6 +85,7 @@ class SimWindowSystem final : public WindowSystem {
   int add_menu(int window, int parent, std::string_view title) override;
   void add_menu_item(int menu, int command, std::string_view text) override;
   void add_menu_separator(int menu) override;
+  void set_menu_item_checked(int window, int command, bool checked) override;
   int popup_menu(int window) override;
   void show_popup_menu(int window) override;
 
@@ -139,6 +142,7 @@ class SimWindowSystem final : public WindowSystem {
   bool has_shortcut(int window, int shortcut) const;
   std::vector<std::string> menu_texts(int menu) const;
   std::vector<int> menu_commands(int menu) const;
+  bool menu_item_checked(int window, int command) const;
   int menu_bar_count(int window) const;
   PixelRect control_rect(int window, int number) const;
   bool timer_running(int window, int id) const;
@@ -163,6 +167,7 @@ class SimWindowSystem final : public WindowSystem {
     std::map<int, Timer> timers;
     std::vector<int> menu_bar;
     int popup = 0;
+    std::set<int> checked_commands;
   };
   struct Menu {
     std::vector<std::string> texts;  // "-" marks a separator
@@ -179,6 +184,7 @@ class SimWindowSystem final : public WindowSystem {
   Control* control_of(int window, int number);
   const Control* control_of(int window, int number) const;
   Control& control_with_item(int number, int index);
+  Control& reachable_control(int number);
   void post_change(int number);
   void use_key_on_focus(Window& w, int key, int modifiers);
   bool open_menu_of_letter(Window& w, int key);

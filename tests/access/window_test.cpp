@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "access/dialog.hpp"
+#include "access/menus.hpp"
 #include "tests/access/sim_session.hpp"
 
 namespace tavelo::testing {
@@ -79,6 +82,45 @@ TEST(Window, NextInputGivesTheEventWithTheKeysHeldWhileTheWindowIsActive) {
   input = NextInput(250);
   EXPECT_EQ(input.event, "");
   EXPECT_EQ(sim.clock.tick() - before, 250u);
+}
+
+TEST(Window, HiddenAndDisabledControlsAreOutOfReachAndComeBackWhole) {
+  SimSession sim;
+  OpenDialog("", 0, 0, 20, 40, "fiche");
+  AddControls(kTable);
+  BuildMenu("&Option", 36, {"&Liste multi-sélection sonore"});
+  CheckMenuItem(36, true);
+  SetGridColumns(7, 7);
+  SetControlFlags(3, kHidden);
+  SetControlFlags(5, kDisabled | kGroupStart);
+  FocusControl(2);
+  // Tab passes them by; a user cannot click or focus them.
+  std::vector<int> reached;
+  for (int step = 0; step < 6; ++step) {
+    sim.windows.press(vk::tab);
+    sim.windows.release(vk::tab);
+    reached.push_back(sim.windows.focused_control(sim.window()));
+  }
+  EXPECT_EQ(reached, (std::vector<int>{6, 7, 8, 9, 2, 6}));
+  EXPECT_THROW(sim.windows.click(3), std::invalid_argument);
+  EXPECT_THROW(sim.windows.user_focus(5), std::invalid_argument);
+  EXPECT_TRUE(sim.windows.menu_item_checked(sim.window(), 36));
+
+  // A window drawn over this one and gone again gives it back with its tick and its grid.
+  SaveDialog(1);
+  OpenDialog("", 0, 0, 6, 20, "autre");
+  EXPECT_FALSE(sim.windows.menu_item_checked(sim.window(), 36));
+  RestoreDialog(1);
+  EXPECT_TRUE(sim.windows.menu_item_checked(sim.window(), 36));
+  EXPECT_EQ(dialog_state().records.at(7).grid_columns, 7);
+  EXPECT_EQ(sim.windows.control_flags(sim.window(), 3), kHidden);
+  SetControlFlags(3, 0);
+  EXPECT_NO_THROW(sim.windows.click(3));
+  CheckMenuItem(36, false);
+  EXPECT_FALSE(sim.windows.menu_item_checked(sim.window(), 36));
+  const std::vector<std::string> heard = sim.heard();
+  EXPECT_EQ(std::count(heard.begin(), heard.end(), "menu-check 36 on"), 2);
+  EXPECT_EQ(std::count(heard.begin(), heard.end(), "menu-check 36 off"), 1);
 }
 
 }  // namespace

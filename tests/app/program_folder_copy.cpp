@@ -1,8 +1,10 @@
 #include "tests/app/program_folder_copy.hpp"
 
 #include <chrono>
+#include <ctime>
 #include <thread>
 
+#include "planning/calendar.hpp"
 #include "planning/planning_file.hpp"
 #include "planning/planning_names.hpp"
 #include "tests/support/child_process.hpp"
@@ -16,6 +18,11 @@ fs::path copy_program_into(const fs::path& folder) {
   for (const char* file : {TAVELO_PROGRAM, TAVELO_PLATFORM_LIBRARY, TAVELO_PARLON_LIBRARY}) {
     fs::copy_file(file, folder / fs::path(file).filename());
   }
+  const fs::path built = fs::path(TAVELO_PROGRAM).parent_path();
+  for (const char* file : {"access.txt", "beep.wav", "stop.wav", "3520.wav"}) {
+    fs::copy_file(built / file, folder / file);
+  }
+  fs::copy(built / "manual", folder / "manual", fs::copy_options::recursive);
   return folder / fs::path(TAVELO_PROGRAM).filename();
 }
 
@@ -27,8 +34,17 @@ void add_plannings(const fs::path& folder, int count) {
   }
 }
 
-int run_program(const fs::path& program, int output_fd) {
-  ChildProcess run({program.string()}, output_fd);
+int machine_today() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  return daynumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+}
+
+int run_program(const fs::path& program, int output_fd, const std::vector<std::string>& arguments) {
+  std::vector<std::string> words{program.string()};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  ChildProcess run(words, output_fd);
   return run.wait(30000, [] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); });
 }
 

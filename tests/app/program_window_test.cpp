@@ -1,34 +1,165 @@
+// The program on a real display: the calendar driven by real keys, what it says through a real
+// speech daemon, what a screen reader finds in its windows, and a picture of it.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <algorithm>
 #include <string>
 
+#include "planning/calendar.hpp"
+#include "planning/occurrences.hpp"
+#include "planning/planning_file.hpp"
+#include "planning/planning_names.hpp"
+#include "planning/settings.hpp"
+#include "shell/calendar_form.hpp"
 #include "tests/app/program_folder_copy.hpp"
+#include "tests/app/program_on_desktop.hpp"
+#include "tests/platform/atspi_listing.hpp"
 #include "tests/platform/gui_session.hpp"
-#include "tests/support/child_process.hpp"
+#include "tests/platform/speech_daemon.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo {
 namespace {
 
-TEST(ProgramWindow, OnADisplayTheProgramShowsARealWindowThatReturnCloses) {
-  testing::GuiSession desktop;
-  testing::TempFolder folder;
-  const auto program = testing::copy_program_into(folder.path());
-  testing::add_plannings(folder.path(), 1);
-  // The program is built with the leak checker; the desktop's libraries keep their caches.
-  const auto suppressions = folder.path() / "leaks.supp";
-  testing::write_bytes(suppressions, testing::library_leak_suppressions());
-  ::setenv("LSAN_OPTIONS", ("suppressions=" + suppressions.string()).c_str(), 1);
+namespace fs = std::filesystem;
+using testing::AccessibleControl;
+using testing::eventually;
+using testing::press;
 
-  // A user waits for the window to show, gives it the keyboard and presses Return, which ends
-  // the program; a program that showed no window leaves the user searching until the time-out.
-  testing::ChildProcess user({"sh", "-c",
-                              "timeout 30 xdotool search --sync --onlyvisible --name '^Tavelo$' "
-                              "windowfocus --sync %1 key Return"});
-  EXPECT_EQ(testing::run_program(program), 0);
-  EXPECT_EQ(user.wait(35000, [] {}), 0);
-  ::unsetenv("LSAN_OPTIONS");
+constexpr int kPatienceMs = 30000;
+
+std::vector<AccessibleControl> program_controls() {
+  return testing::controls_on_the_bus("tavelo", testing::pause_briefly);
+}
+
+bool has_control(const std::vector<AccessibleControl>& controls, const std::string& name) {
+  return std::any_of(controls.begin(), controls.end(),
+                     [&](const AccessibleControl& c) { return c.name == name; });
+}
+
+void expect_every_control_named(const std::vector<AccessibleControl>& controls,
+                                const std::string& window) {
+  EXPECT_FALSE(controls.empty()) << window << ": nothing on the accessibility bus";
+  for (const AccessibleControl& c : controls) {
+    EXPECT_FALSE(c.name.empty()) << window << ": a " << c.role << " has no name";
+  }
+}
+
+// Writes a picture of the screen into the build folder.
+void take_screenshot(const std::string& name) {
+  const fs::path picture = fs::path(TAVELO_BUILD_DIR) / name;
+  fs::remove(picture);
+  ASSERT_EQ(std::system(("import -window root '" + picture.string() + "'").c_str()), 0);
+  EXPECT_GT(fs::file_size(picture), 1000U);
+}
+
+class ProgramOnADisplay : public ::testing::Test {
+ protected:
+  ProgramOnADisplay() {
+    testing::gui_windows();
+    fs::create_directories(folder() / "carillons");
+    Settings settings = default_settings(today_, false);
+    apply_zero_value_defaults(settings);
+    settings.daily_repeated_warning = 1;
+    settings.journal_folder = (folder() / "journal").string();
+    savesettings(folder(), settings, today_);
+  }
+
+  fs::path folder() const { return folder_.path(); }
+  fs::path add_planning(int day, std::string_view time, std::string subject) const {
+    const fs::path rdv = planning_folder(folder());
+    fs::create_directories(rdv);
+    Planning planning;
+    planning.subject = std::move(subject);
+    planning.type = kTypeOneOff;
+    const fs::path file = rdv / free_planning_name(rdv, day, time);
+    testing::write_bytes(file, write_planning(planning));
+    return file;
+  }
+  // True once the daemon was given the text `times` times.
+  bool hears(const std::string& text, int times = 1) const {
+    return eventually(
+        [&] {
+          // The daemon's module takes a text sentence by sentence, one a line.
+          std::string spoken = daemon_.spoken();
+          std::erase(spoken, '\n');
+          int found = 0;
+          for (auto at = spoken.find(text); at != std::string::npos;
+               at = spoken.find(text, at + 1)) {
+            ++found;
+          }
+          return found >= times;
+        },
+        kPatienceMs);
+  }
+
+  const int today_ = testing::machine_today();
+  testing::TempFolder folder_;
+  testing::TempFolder speech_;
+  testing::SpeechDaemon daemon_{speech_.path()};
+};
+
+TEST_F(ProgramOnADisplay, TheCalendarAnswersRealKeysAndEveryWindowIsNamedForAScreenReader) {
+  const fs::path dentist = add_planning(today_, "09:30", "dentiste");
+  for (const char* time : {"08:00", "09:00", "10:00", "11:00"}) add_planning(today_ + 1, time, "x");
+  add_planning(today_ - 1, "18:00", "coiffeur");
+  testing::ProgramOnDesktop program(folder());
+
+  ASSERT_TRUE(testing::focus_window("Tavelo version: 6.40")) << "the calendar never showed";
+  EXPECT_TRUE(hears(day_summary(today_, 1, 6))) << daemon_.spoken();
+  take_screenshot("calendar.png");
+  const std::vector<AccessibleControl> calendar = program_controls();
+  expect_every_control_named(calendar, "calendar");
+  const CalendarDate month = date_of(today_);
+  EXPECT_TRUE(has_control(calendar, std::string(kMonthNames[std::size_t(month.month)]) + " " +
+                                        std::to_string(month.year)));
+  for (const char* name : {"planifications du jour:", "ajouter", "supprimer", "modifier",
+                           "voir la note", "aide-f1", "<<<", ">>>", "ok", "annuler"}) {
+    EXPECT_TRUE(has_control(calendar, name)) << name;
+  }
+
+  press("Right");
+  EXPECT_TRUE(hears(day_summary(today_ + 1, 4, 6))) << daemon_.spoken();
+  press("KP_Add");
+  const int next_month = moved_day(CalendarMove::kNextMonth, today_ + 1, today_, DayIndex({}));
+  EXPECT_TRUE(hears(day_summary(next_month, 0, 6))) << daemon_.spoken();
+  press("Home");
+  EXPECT_TRUE(hears(day_summary(today_, 1, 6), 2)) << daemon_.spoken();
+
+  // Delete on the day's list, and yes in the question box.
+  press("Tab");
+  press("Delete");
+  ASSERT_TRUE(testing::focus_window("Confirmation")) << "no question came";
+  press("Return");
+  EXPECT_TRUE(eventually([&] { return !fs::exists(dentist); }, kPatienceMs));
+  EXPECT_TRUE(hears(day_summary(today_, 0, 5))) << daemon_.spoken();
+
+  // Planifier, "Votre agenda aujourd'hui": the report of what passed.
+  ASSERT_TRUE(testing::focus_window("Tavelo version: 6.40"));
+  press("alt+p");
+  press("v");
+  ASSERT_TRUE(testing::focus_window("signalement de Tavelo")) << "no report came";
+  const std::vector<AccessibleControl> report = program_controls();
+  expect_every_control_named(report, "report");
+  EXPECT_TRUE(has_control(report, "ce que la gestion a trouvé:"));
+  press("Return");
+
+  // Extra, "heure sonore".
+  ASSERT_TRUE(testing::focus_window("Tavelo version: 6.40"));
+  press("alt+x");
+  press("Home");
+  press("Return");
+  ASSERT_TRUE(testing::focus_window("heure sonore")) << "the speaking clock never showed";
+  const std::vector<AccessibleControl> clock = program_controls();
+  expect_every_control_named(clock, "speaking clock");
+  EXPECT_TRUE(has_control(clock, "heure actuelle:"));
+  press("Escape");
+
+  ASSERT_TRUE(testing::focus_window("Tavelo version: 6.40"));
+  press("alt+p");
+  press("q");
+  EXPECT_EQ(program.wait_end(kPatienceMs), 0);
+  EXPECT_FALSE(fs::exists(folder() / "agendalock"));
 }
 
 }  // namespace

@@ -198,15 +198,15 @@ TEST(ScriptedSession, OneAnswerChoosesSeveralFiles) {
               "click ok\n");
   std::ostringstream transcript;
   EXPECT_EQ(run_scripted_session(script.string(), &transcript, choosing_program), 5);
-  EXPECT_EQ(lines_of(transcript.str()),
-            (std::vector<std::string>{
-                "08:00:00.000 window \"sons\"", "08:00:00.000 focus 1036 \"ok\"",
-                "08:00:00.000 open-files \"ajouter des sons\" -> \"/sons/cloche.wav\" "
-                "\"/sons/gong à midi.ogg\"",
-                "08:00:00.000 open-files \"ajouter des sons\" -> cancel",
-                "08:00:00.000 open-files \"ajouter des sons\" -> cancel (default)",
-                "08:00:00.000 notice \"sons\" \"2 /sons/gong à midi.ogg;0;0;\"",
-                "08:00:01.000 exit 5"}));
+  EXPECT_EQ(
+      lines_of(transcript.str()),
+      (std::vector<std::string>{
+          "08:00:00.000 window \"sons\"", "08:00:00.000 focus 1036 \"ok\"",
+          "08:00:00.000 open-files \"ajouter des sons\" -> \"/sons/cloche.wav\" "
+          "\"/sons/gong à midi.ogg\"",
+          "08:00:00.000 open-files \"ajouter des sons\" -> cancel",
+          "08:00:00.000 open-files \"ajouter des sons\" -> cancel (default)",
+          "08:00:00.000 notice \"sons\" \"2 /sons/gong à midi.ogg;0;0;\"", "08:00:01.000 exit 5"}));
 }
 
 TEST(ScriptedSession, TheProgramEndsWhenTheScriptRunsOut) {
@@ -337,12 +337,11 @@ TEST(ScriptedSession, TheBackendsInstalledBeforeComeBackAndNothingOfTheSessionSt
     const SoundServices sound(mixer, [&reported](std::string_view what, std::string_view) {
       reported.emplace_back(what);
     });
-    const int code =
-        run_scripted_session((folder.path() / "séance.txt").string(), &transcript, [] {
-          OpenDialog("", 0, 0, 6, 30, "séance");
-          sound_report()("tone 440 10", "");
-          return 6;
-        });
+    const int code = run_scripted_session((folder.path() / "séance.txt").string(), &transcript, [] {
+      OpenDialog("", 0, 0, 6, 30, "séance");
+      sound_report()("tone 440 10", "");
+      return 6;
+    });
     EXPECT_EQ(code, 6);
     EXPECT_EQ(&window_system(), &windows);
     EXPECT_EQ(&speech_service(), &speech);

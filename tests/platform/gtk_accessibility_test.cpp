@@ -1,10 +1,7 @@
 // What a screen reader finds in a real dialog, read through the accessibility bus (AT-SPI).
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 
 #include "access/dialog.hpp"
@@ -13,55 +10,19 @@
 #include "platform/linux/system_clock.hpp"
 #include "platform/services.hpp"
 #include "platform/sim/sim_speech.hpp"
+#include "tests/platform/atspi_listing.hpp"
 #include "tests/platform/gui_session.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo {
 namespace {
 
-struct AccessibleControl {
-  std::string role;
-  std::string name;
-  std::string description;
-  std::string states;  // "checked", "unchecked", "selected", with spaces between
-  std::string text;    // what a reader reads in a field
-};
-
-std::vector<AccessibleControl> parse(const std::string& listing) {
-  std::vector<AccessibleControl> controls;
-  std::istringstream lines(listing);
-  std::string line;
-  while (std::getline(lines, line)) {
-    std::istringstream fields(line);
-    AccessibleControl c;
-    std::getline(fields, c.role, '\t');
-    std::getline(fields, c.name, '\t');
-    std::getline(fields, c.description, '\t');
-    std::getline(fields, c.states, '\t');
-    std::getline(fields, c.text, '\t');
-    controls.push_back(c);
-  }
-  return controls;
-}
+using testing::AccessibleControl;
 
 // The focusable controls of the program as a screen reader reads them over the accessibility
 // bus; the dialog keeps answering while the reader looks.
 std::vector<AccessibleControl> controls_on_the_bus() {
-  testing::TempFolder folder;
-  const std::string listing = (folder.path() / "controls.txt").string();
-  const int out = ::open(listing.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  if (out < 0) {
-    ADD_FAILURE() << "cannot write " << listing;
-    return {};
-  }
-  testing::ChildProcess script(
-      {"/usr/bin/python3", std::string(TAVELO_SOURCE_DIR) + "/tests/platform/atspi_names.py",
-       "tavelo"},
-      out);
-  ::close(out);
-  EXPECT_EQ(script.wait(60000, [] { WaitDialogEvent(50); }), 0);
-  std::ifstream in(listing);
-  return parse(std::string(std::istreambuf_iterator<char>(in), {}));
+  return testing::controls_on_the_bus("tavelo", [] { WaitDialogEvent(50); });
 }
 
 class GtkAccessibility : public ::testing::Test {

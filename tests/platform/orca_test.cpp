@@ -4,7 +4,6 @@
 // in the language of its locale) are not checked, only the names the backend gives.
 #include <glib.h>
 #include <gtest/gtest.h>
-#include <locale.h>
 
 #include <filesystem>
 #include <functional>
@@ -21,6 +20,7 @@
 #include "platform/services.hpp"
 #include "platform/sim/sim_speech.hpp"
 #include "tests/platform/gui_session.hpp"
+#include "tests/platform/orca_session.hpp"
 #include "tests/platform/speech_daemon.hpp"
 #include "tests/support/temp_folder.hpp"
 
@@ -30,45 +30,10 @@ namespace {
 namespace fs = std::filesystem;
 using testing::eventually;
 
-constexpr int kPatienceMs = 30000;  // Orca's start-up under sanitizers on a loaded machine
+constexpr int kPatienceMs = testing::kOrcaPatienceMs;
 // Shorter than the X server's auto-repeat delay: a key that does not move the focus at once is
 // not pressed again by the repeat, which would hide a control that takes a Tab of its own.
 constexpr int kFocusMoveMs = 5000;
-
-// French when the machine has the locale, so that Orca's own words are French too.
-std::string orca_locale() {
-  locale_t french = ::newlocale(LC_ALL_MASK, "fr_FR.UTF-8", static_cast<locale_t>(nullptr));
-  if (french == static_cast<locale_t>(nullptr)) return "C.UTF-8";
-  ::freelocale(french);
-  return "fr_FR.UTF-8";
-}
-
-// Orca with its preferences, settings and caches in `folder`, speaking through `daemon`. It is
-// stopped while the dialog keeps answering, since it may still ask the dialog as it ends.
-class Orca {
- public:
-  Orca(const fs::path& folder, const testing::SpeechDaemon& daemon, const std::string& locale)
-      : process_({"env", "GSETTINGS_BACKEND=memory", "HOME=" + folder.string(),
-                  "XDG_CONFIG_HOME=" + daemon.config_home().string(),
-                  "XDG_DATA_HOME=" + (folder / "data").string(),
-                  "XDG_CACHE_HOME=" + (folder / "cache").string(), "LANG=" + locale,
-                  "LC_ALL=" + locale, "LANGUAGE=", "/usr/bin/python3",
-                  std::string(TAVELO_SOURCE_DIR) + "/tests/platform/run_orca.py",
-                  prefs_folder(folder)}) {}
-  ~Orca() {
-    process_.stop(kPatienceMs, [] { WaitDialogEvent(20); });
-  }
-  Orca(const Orca&) = delete;
-  Orca& operator=(const Orca&) = delete;
-
- private:
-  static std::string prefs_folder(const fs::path& folder) {
-    fs::create_directories(folder / "orca");
-    return (folder / "orca").string();
-  }
-
-  testing::ChildProcess process_;
-};
 
 // Counts ATK's criticals while it lives: ATK reports a fault in what the backend built this way
 // (a message on the standard error) and goes on, so a screen reader's questions can hit one
@@ -172,10 +137,10 @@ class OrcaTest : public ::testing::Test {
 };
 
 TEST_F(OrcaTest, OrcaSaysTheNameOfEveryControlThatTakesTheFocus) {
-  const std::string locale = orca_locale();
+  const std::string locale = testing::orca_locale();
   RecordProperty("orca_locale", locale);
   AtkCriticals criticals;
-  Orca orca(folder_.path(), daemon_, locale);
+  testing::Orca orca(folder_.path(), daemon_, locale, [] { WaitDialogEvent(20); });
   // Orca says it is on once it listens to the accessibility bus; its words depend on the locale.
   ASSERT_TRUE(eventually_pumping([&] { return !daemon_.spoken().empty(); }))
       << "Orca said nothing (locale " << locale << ")";

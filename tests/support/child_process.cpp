@@ -17,9 +17,10 @@ namespace {
 
 constexpr int kPatienceToEndMs = 5000;
 
-[[noreturn]] void run_child(std::vector<std::string> words, int output, int kept_fd) {
+[[noreturn]] void run_child(std::vector<std::string> words, int output, int kept_fd, int input) {
   ::prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (output != -1) ::dup2(output, STDOUT_FILENO);
+  if (input != -1) ::dup2(input, STDIN_FILENO);
   for (int fd = 3; fd < 256; ++fd) {
     if (fd != kept_fd) ::close(fd);
   }
@@ -32,10 +33,11 @@ constexpr int kPatienceToEndMs = 5000;
 
 }  // namespace
 
-ChildProcess::ChildProcess(const std::vector<std::string>& words, int output, int kept_fd) {
+ChildProcess::ChildProcess(const std::vector<std::string>& words, int output, int kept_fd,
+                           int input) {
   pid_ = ::fork();
   if (pid_ < 0) throw std::runtime_error("fork failed");
-  if (pid_ == 0) run_child(words, output, kept_fd);
+  if (pid_ == 0) run_child(words, output, kept_fd, input);
 }
 
 // A child that does not end when asked (speech-dispatcher can hang on its way out) is killed,
@@ -70,6 +72,13 @@ bool ChildProcess::stop(int timeout_ms, const std::function<void()>& pump) {
   ::waitpid(pid_, nullptr, 0);
   exited_ = true;
   return false;
+}
+
+void ChildProcess::kill_at_once() {
+  if (exited_) return;
+  ::kill(pid_, SIGKILL);
+  ::waitpid(pid_, nullptr, 0);
+  exited_ = true;
 }
 
 std::string first_line_of(int fd, int timeout_ms) {

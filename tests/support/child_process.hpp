@@ -12,9 +12,10 @@ namespace tavelo::testing {
 // object goes, including when the test fails, and the kernel stops it if the test program dies.
 class ChildProcess {
  public:
-  // `output`, when not -1, becomes the child's standard output; `kept_fd` stays open in it.
-  explicit ChildProcess(const std::vector<std::string>& words, int output = -1,
-                        int kept_fd = -1);
+  // `output`, when not -1, becomes the child's standard output, and `input` its standard input;
+  // `kept_fd` stays open in it.
+  explicit ChildProcess(const std::vector<std::string>& words, int output = -1, int kept_fd = -1,
+                        int input = -1);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
@@ -25,6 +26,9 @@ class ChildProcess {
   // Asks the child to end and runs `pump` meanwhile, for a child that talks to this process
   // while it ends; after `timeout_ms` it is killed. True when it ended when asked.
   bool stop(int timeout_ms, const std::function<void()>& pump);
+
+  // Ends the child at once, as a crash would: it gets no chance to clean up.
+  void kill_at_once();
 
   pid_t pid() const { return pid_; }
 

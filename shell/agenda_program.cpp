@@ -1,0 +1,91 @@
+#include "shell/agenda_program.hpp"
+
+#include "access/dialog.hpp"
+#include "access/dialog_library.hpp"
+#include "access/speech.hpp"
+#include "access/window_prompts.hpp"
+#include "alarms/chime_catalogue.hpp"
+#include "alarms/sound_players.hpp"
+#include "exchange/receive.hpp"
+#include "platform/services.hpp"
+#include "shell/calendar_window.hpp"
+#include "shell/report_window.hpp"
+#include "shell/startup.hpp"
+
+namespace tavelo {
+
+namespace {
+
+// Everything the start-up reaches, for as long as the program runs.
+struct Program {
+  Program(const fs::path& folder, Network& net)
+      : players(sound_mixer(), interface_clock(), folder),
+        network(net),
+        server(read_server_address(folder)) {
+    players.report = sound_report();
+  }
+
+  WindowPrompts prompts;
+  SoundPlayers players;
+  Network& network;
+  std::optional<std::string> server;
+};
+
+void receive_network_plannings(const AgendaRun& run, Program& p) {
+  ReceiveSharedPlannings(
+      {run.program_folder, run.settings, interface_clock(), p.network, p.prompts}, false,
+      [](const std::string& chain) { AskUser(chain); });
+}
+
+StartupHost host_of(AgendaRun& run, Program& p) {
+  StartupHost host;
+  host.screen_reader_answers = [](int rounds) { return TestScreenReader(rounds, false) != 0; };
+  host.start_voice = [] { SapiInit(1, 1, 0); };
+  host.wait = [](std::chrono::milliseconds duration) {
+    WaitWithEvents(static_cast<int>(duration.count()), 30, false);
+  };
+  host.stop_alarm_sounds = [&p] { StopAlarmSounds(p.players); };
+  host.timed_message = [](std::string_view chain) { AskUser(chain); };
+  host.show_report = ShowManagementReport;
+  host.donation_reminder = [&run, &p] {
+    DonationReminder(run.user_folders.application_data, p.prompts);
+  };
+  host.receive_network_plannings = [&run, &p] { receive_network_plannings(run, p); };
+  host.chime_catalogue = [&run, &p](int mode) {
+    // The chime options are not part of the program yet: nothing opens for new profiles.
+    return FetchChimeCatalogue(mode, run.program_folder, {p.network, p.server}, p.prompts, [] {})
+        .has_value();
+  };
+  host.open_calendar = [&p](AgendaRun& calendar_run) {
+    CalendarContext context{calendar_run, interface_clock(), p.prompts,
+                            p.players,    p.network,         p.server};
+    return ShowCalendar(context);
+  };
+  return host;
+}
+
+}  // namespace
+
+void DonationReminder(const fs::path& application_data, Prompts& prompts) {
+  prompts.notice(
+      "Tavelo\rMerci d'utiliser Tavelo. Si l'agenda vous rend service, vous pouvez soutenir "
+      "son développement depuis le calendrier : menu aide, faire un don.");
+  std::error_code error;
+  fs::remove(application_data / kDonationReminderFile, error);
+}
+
+int RunAgendaProgram(const fs::path& program_folder, const std::vector<std::string>& arguments,
+                     Network& network) {
+  LoadSpeechLibraries();
+  LoadDialogLibrary(program_folder);
+  Program program(program_folder, network);
+  AgendaRun run;
+  run.program_folder = program_folder;
+  run.user_folders = user_folders();
+  run.command_line = parse_command_line(arguments);
+  const StartupHost host = host_of(run, program);
+  Startup startup{run, interface_clock(), program.prompts, host};
+  return RunAgenda(startup);
+}
+
+}  // namespace tavelo

@@ -1,0 +1,12 @@
+#include "shell/screen_reader.hpp"
+
+#include "access/speech.hpp"
+
+namespace tavelo {
+
+void RefreshScreenReader() {
+  RunScreenReaderScript("RefreshScreen");
+  Speak("", kSettleMs);
+}
+
+}  // namespace tavelo
