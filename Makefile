@@ -2,6 +2,7 @@
 # make test  : install what is missing, build with sanitizers, run the whole suite (the tests
 #              of work on several threads also under ThreadSanitizer)
 # make bench : build optimised and run the benchmarks
+# make fuzz  : build the fuzz targets (clang, libFuzzer) and run each for FUZZ_SECONDS
 # make install / make uninstall : for one user, under PREFIX (~/.local by default); PURGE=1 also
 #   removes the agenda's data
 
@@ -9,7 +10,9 @@ JOBS ?= $(shell nproc)
 PREFIX ?= $(HOME)/.local
 CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
 
-.PHONY: run test bench bootstrap build-run build-test build-tsan build-bench install uninstall
+FUZZ_SECONDS ?= 60
+
+.PHONY: run test bench fuzz bootstrap build-run build-test build-tsan build-bench build-fuzz install uninstall
 
 bootstrap:
 	@scripts/bootstrap
@@ -41,6 +44,13 @@ build-bench: bootstrap
 
 bench: build-bench
 	@for b in build/bench/bin/bench_*; do echo "== $$b"; $$b $(BENCH_ARGS) || exit 1; done
+
+build-fuzz: bootstrap
+	@cmake -S . -B build/fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DTAVELO_FUZZ=ON -DTAVELO_TESTS=OFF >/dev/null
+	@cmake --build build/fuzz -j $(JOBS) --target fuzz_targets
+
+fuzz: build-fuzz
+	@scripts/fuzz build/fuzz $(FUZZ_SECONDS)
 
 install: build-run
 	@scripts/install install build/run/bin "$(PREFIX)"

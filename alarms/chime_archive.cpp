@@ -38,55 +38,174 @@ std::string damaged(const std::string& name) {
   return "L'élément " + name + " de l'archive est endommagé et n'a pas été importé.";
 }
 
+constexpr const char* kIncomplete = "L'archive est incomplète.";
+constexpr const char* kTooLarge = "L'archive est trop volumineuse.";
+constexpr std::size_t kEntryHeader = 18;
+
+struct EntryHeader {
+  std::uint64_t size = 0;    // unpacked
+  std::uint64_t stored = 0;  // in the file
+  std::size_t name_length = 0;
+};
+
+EntryHeader entry_header(const std::string& bytes) {
+  return {get_le(bytes, 0, 8), get_le(bytes, 8, 8), static_cast<std::size_t>(get_le(bytes, 16, 2))};
+}
+
+// The archive file, read entry after entry; `position` is where the next entry starts.
+struct ArchiveFile {
+  std::ifstream in;
+  std::uint64_t size = 0;
+  std::uint64_t position = 4;
+
+  bool more() const { return position < size; }
+  std::optional<EntryHeader> next_header() {
+    std::string bytes;
+    if (size - position < kEntryHeader || !read_exactly(in, bytes, kEntryHeader)) return {};
+    position += kEntryHeader;
+    return entry_header(bytes);
+  }
+  void skip(std::uint64_t count) {
+    position += count;
+    in.seekg(static_cast<std::streamoff>(position));
+  }
+  void rewind() {
+    in.clear();
+    position = 4;
+    in.seekg(4);
+  }
+};
+
+// Every header, against what the file holds and the limits; no data is read. Each size is
+// compared with what is left on its own, so that no sum can wrap around.
+std::optional<std::string> header_problem(ArchiveFile& file, const ArchiveLimits& limits) {
+  std::uint64_t total = 0;
+  while (file.more()) {
+    const auto header = file.next_header();
+    if (!header) return kIncomplete;
+    const std::uint64_t left = file.size - file.position;
+    if (header->name_length > left || header->stored > left - header->name_length) {
+      return kIncomplete;
+    }
+    if (header->size > limits.entry || header->size > limits.total - total) return kTooLarge;
+    total += header->size;
+    file.skip(header->name_length + header->stored);
+  }
+  return std::nullopt;
+}
+
+// The next entry, unpacked; nothing (with the problem told) when it is damaged. The headers
+// have been checked, so every size lies within the file and the limits.
+std::optional<ArchiveEntry> next_entry(ArchiveFile& file, std::vector<std::string>& problems) {
+  const auto header = file.next_header();
+  std::string raw_name, data;
+  if (!header || !read_exactly(file.in, raw_name, header->name_length)) {
+    problems.emplace_back(kIncomplete);
+    file.position = file.size;
+    return std::nullopt;
+  }
+  file.position += header->name_length;
+  ArchiveEntry entry{utf8_from_cp1252(raw_name), {}};
+  // A stored form larger than what it holds is no form this program writes.
+  if (header->stored > header->size) {
+    problems.push_back(damaged(entry.name));
+    file.skip(header->stored);
+    return std::nullopt;
+  }
+  if (!read_exactly(file.in, data, static_cast<std::size_t>(header->stored))) {
+    problems.emplace_back(kIncomplete);
+    file.position = file.size;
+    return std::nullopt;
+  }
+  file.position += header->stored;
+  if (header->stored == header->size) {
+    entry.data = std::move(data);
+  } else if (auto unpacked = unpack_block(data, header->size)) {
+    entry.data = std::move(*unpacked);
+  } else {
+    problems.push_back(damaged(entry.name));
+    return std::nullopt;
+  }
+  return entry;
+}
+
 }  // namespace
 
-ArchiveContents read_archive(const fs::path& file) {
-  ArchiveContents contents;
+ArchiveWalk walk_archive(const fs::path& path, const ArchiveVisitor& visit,
+                         const ArchiveLimits& limits) {
+  ArchiveWalk walk;
   std::error_code error;
-  const std::uintmax_t file_size = fs::file_size(file, error);
-  std::ifstream in(file, std::ios::binary);
-  std::string bytes;
-  if (error || !in || !read_exactly(in, bytes, 4) ||
-      (bytes != kArchiveMagic && bytes != kOlderArchiveMagic)) {
-    return contents;
+  ArchiveFile file{std::ifstream(path, std::ios::binary), fs::file_size(path, error)};
+  std::string magic;
+  if (error || !file.in || !read_exactly(file.in, magic, 4) ||
+      (magic != kArchiveMagic && magic != kOlderArchiveMagic)) {
+    return walk;
   }
-  contents.is_archive = true;
-  std::uint64_t position = 4;
-  std::string header;
-  while (position < file_size) {
-    if (file_size - position < 18 || !read_exactly(in, header, 18)) {
-      contents.problems.push_back("L'archive est incomplète.");
-      break;
-    }
-    const std::uint64_t size = get_le(header, 0, 8);
-    const std::uint64_t stored = get_le(header, 8, 8);
-    const auto name_length = static_cast<std::size_t>(get_le(header, 16, 2));
-    position += 18;
-    // Sizes are checked against what the file holds before anything is read into memory.
-    if (name_length + stored > file_size - position || size > kLargestArchiveEntry) {
-      contents.problems.push_back("L'archive est incomplète.");
-      break;
-    }
-    ArchiveEntry entry;
-    std::string raw_name, data;
-    if (!read_exactly(in, raw_name, name_length) ||
-        !read_exactly(in, data, static_cast<std::size_t>(stored))) {
-      contents.problems.push_back("L'archive est incomplète.");
-      break;
-    }
-    position += name_length + stored;
-    entry.name = utf8_from_cp1252(raw_name);
-    if (stored == size) {
-      entry.data = std::move(data);
-    } else if (auto unpacked = stored < size ? unpack_block(data, size) : std::nullopt) {
-      entry.data = std::move(*unpacked);
-    } else {
-      contents.problems.push_back(damaged(entry.name));
-      continue;
-    }
-    contents.entries.push_back(std::move(entry));
+  walk.is_archive = true;
+  if (auto problem = header_problem(file, limits)) {
+    walk.problems.push_back(std::move(*problem));
+    return walk;
   }
-  return contents;
+  walk.whole = true;
+  file.rewind();
+  while (file.more()) {
+    auto entry = next_entry(file, walk.problems);
+    if (entry && !visit(std::move(*entry))) break;
+  }
+  return walk;
+}
+
+namespace {
+
+std::string leaves_folder(const std::string& name) {
+  return "L'élément " + name +
+         " de l'archive sort du dossier des carillons et n'a pas été importé.";
+}
+
+bool extract(const fs::path& target, const std::string& data) {
+  std::error_code error;
+  fs::create_directories(target.parent_path(), error);
+  return write_file_atomically(target, data);
+}
+
+// Writes one entry under its name in the folder; the problem when it cannot.
+std::optional<std::string> extract_entry(const ArchiveEntry& entry, const fs::path& folder) {
+  const auto target = contained_path(folder, entry.name);
+  if (!target) return leaves_folder(entry.name);
+  if (!extract(*target, entry.data)) return "impossible d'écrire le fichier " + target->string();
+  return std::nullopt;
+}
+
+}  // namespace
+
+ArchiveWalk check_archive(const fs::path& file, const fs::path& folder,
+                          const ArchiveLimits& limits) {
+  std::vector<std::string> names_refused;
+  ArchiveWalk walk = walk_archive(
+      file,
+      [&](ArchiveEntry&& entry) {
+        if (!contained_path(folder, entry.name)) names_refused.push_back(leaves_folder(entry.name));
+        return true;
+      },
+      limits);
+  walk.problems.insert(walk.problems.end(), names_refused.begin(), names_refused.end());
+  return walk;
+}
+
+std::vector<std::string> extract_archive(const fs::path& file, const fs::path& folder,
+                                         const ArchiveLimits& limits) {
+  std::vector<std::string> written_problems;
+  ArchiveWalk walk = walk_archive(
+      file,
+      [&](ArchiveEntry&& entry) {
+        if (auto problem = extract_entry(entry, folder)) {
+          written_problems.push_back(std::move(*problem));
+        }
+        return true;
+      },
+      limits);
+  walk.problems.insert(walk.problems.end(), written_problems.begin(), written_problems.end());
+  return walk.problems;
 }
 
 std::optional<std::vector<ArchiveEntry>> chime_profile_entries(const fs::path& profile_file,
@@ -143,21 +262,11 @@ std::optional<fs::path> profile_target(const fs::path& chimes, const fs::path& t
   }
   for (;;) {
     const auto answer = prompts.input("importer sous", "nom du profile", current);
-    const auto renamed = answer && !answer->empty() ? file_in_folder(chimes, *answer + ".car")
-                                                    : std::nullopt;
+    const auto renamed =
+        answer && !answer->empty() ? file_in_folder(chimes, *answer + ".car") : std::nullopt;
     if (!renamed) return std::nullopt;
     if (!file_exists(*renamed)) return renamed;
   }
-}
-
-bool extract(const fs::path& target, const std::string& data) {
-  std::error_code error;
-  fs::create_directories(target.parent_path(), error);
-  return write_file_atomically(target, data);
-}
-
-std::string leaves_folder(const std::string& name) {
-  return "L'élément " + name + " de l'archive sort du dossier des carillons et n'a pas été importé.";
 }
 
 void tell_problems(const std::vector<std::string>& problems, Prompts& prompts) {
@@ -166,50 +275,45 @@ void tell_problems(const std::vector<std::string>& problems, Prompts& prompts) {
 
 }  // namespace
 
-std::vector<std::string> extract_entries(const std::vector<ArchiveEntry>& entries,
-                                         const fs::path& folder) {
-  std::vector<std::string> problems;
-  for (const ArchiveEntry& e : entries) {
-    const auto target = contained_path(folder, e.name);
-    if (!target) {
-      problems.push_back(leaves_folder(e.name));
-    } else if (!extract(*target, e.data)) {
-      problems.push_back("impossible d'écrire le fichier " + target->string());
-    }
-  }
-  return problems;
-}
-
 std::optional<std::string> ImportChimeProfile(const fs::path& archive, const fs::path& chimes,
-                                              Prompts& prompts) {
+                                              Prompts& prompts, const ArchiveLimits& limits) {
   if (!file_exists(archive)) {
     prompts.notice("Le fichier " + archive.string() + " est introuvable...");
     return std::nullopt;
   }
-  ArchiveContents contents = read_archive(archive);
-  if (!contents.is_archive || contents.entries.empty()) {
-    tell_problems(contents.problems, prompts);
+  // The first sound entry is the profile: it decides where it goes, or that nothing goes.
+  std::optional<fs::path> target;
+  bool stopped = false;
+  std::vector<std::string> written_problems;
+  const auto take = [&](ArchiveEntry&& entry) {
+    if (target) {
+      if (auto problem = extract_entry(entry, chimes)) written_problems.push_back(*problem);
+      return true;
+    }
+    stopped = true;
+    const auto named = file_in_folder(chimes, entry.name);
+    if (!named) {
+      prompts.notice(leaves_folder(entry.name));
+      return false;
+    }
+    target = profile_target(chimes, *named, prompts);
+    if (!target) return false;
+    if (!extract(*target, entry.data)) {
+      prompts.notice("impossible d'écrire le fichier " + target->string());
+      target.reset();
+      return false;
+    }
+    stopped = false;
+    return true;
+  };
+  ArchiveWalk walk = walk_archive(archive, take, limits);
+  if (stopped) return std::nullopt;
+  walk.problems.insert(walk.problems.end(), written_problems.begin(), written_problems.end());
+  tell_problems(walk.problems, prompts);
+  if (!target) {
     prompts.notice("Le fichier est vide...");
     return std::nullopt;
   }
-  const ArchiveEntry& profile = contents.entries.front();
-  const auto named = file_in_folder(chimes, profile.name);
-  if (!named) {
-    prompts.notice(leaves_folder(profile.name));
-    return std::nullopt;
-  }
-  const auto target = profile_target(chimes, *named, prompts);
-  if (!target) return std::nullopt;
-  std::vector<std::string> problems = contents.problems;
-  if (!extract(*target, profile.data)) {
-    prompts.notice("impossible d'écrire le fichier " + target->string());
-    return std::nullopt;
-  }
-  contents.entries.erase(contents.entries.begin());
-  for (std::string& problem : extract_entries(contents.entries, chimes)) {
-    problems.push_back(std::move(problem));
-  }
-  tell_problems(problems, prompts);
   return target->stem().string();
 }
 

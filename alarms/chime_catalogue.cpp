@@ -2,7 +2,6 @@
 
 #include "alarms/chime_archive.hpp"
 #include "alarms/chime_profile.hpp"
-#include "planning/chain.hpp"
 #include "planning/text.hpp"
 #include "platform/files.hpp"
 
@@ -10,33 +9,38 @@ namespace tavelo {
 
 namespace {
 
-// The catalogue: one name per carriage return, line feeds dropped. Fewer than four fields is
-// no catalogue (an error page, an empty answer).
 std::optional<std::vector<std::string>> catalogue_names(const ChimeSource& source) {
   if (!source.server) return std::nullopt;
   const auto text = source.network.get_to_memory(server_url(*source.server, "/carlist.txt"));
   if (!text) return std::nullopt;
+  return parse_chime_catalogue(*text);
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> parse_chime_catalogue(std::string_view answer) {
   std::string list;
-  for (char c : utf8_from_cp1252(*text)) {
+  for (char c : utf8_from_cp1252(answer)) {
     if (c != '\n') list += c;
   }
-  const int fields = chaincount(list, "\r");
-  if (fields < 4) return std::nullopt;
+  // One pass over the list: a long answer costs no more per name than a short one.
   std::vector<std::string> names;
-  for (int i = 1; i <= fields; ++i) {
-    std::string name = chain(list, "\r", i);
-    if (!name.empty()) names.push_back(std::move(name));
+  std::size_t fields = 0;
+  for (std::size_t start = 0; start <= list.size(); ++fields) {
+    const std::size_t end = std::min(list.find('\r', start), list.size());
+    const std::string_view name = trim_spaces(std::string_view(list).substr(start, end - start));
+    if (!name.empty()) names.emplace_back(name);
+    start = end + 1;
   }
+  if (fields < 4) return std::nullopt;
   return names;
 }
 
-std::string catalogue_text(const std::vector<std::string>& names) {
+std::string chime_catalogue_text(const std::vector<std::string>& names) {
   std::string text;
   for (const std::string& name : names) text += name + "\r\n";
   return cp1252_from_utf8(text);
 }
-
-}  // namespace
 
 std::vector<std::string> stored_catalogue(const fs::path& program_folder) {
   std::vector<std::string> names;
@@ -82,7 +86,7 @@ std::optional<std::vector<std::string>> FetchChimeCatalogue(
     return std::nullopt;
   }
   const fs::path catalogue = program_folder / kCatalogueFile;
-  const std::string text = catalogue_text(*names);
+  const std::string text = chime_catalogue_text(*names);
   if (mode != 1) {
     write_file_atomically(catalogue, text);
     return names;
@@ -96,8 +100,9 @@ std::optional<std::vector<std::string>> FetchChimeCatalogue(
     if (prompts.question("De nouveaux profile sont disponible. Souhaitez-vous les télcharger?")) {
       open_options();
     } else {
-      prompts.notice("Vous pouvez les télécharger à partir du calendrier, menu extra, options "
-                     "des carillons, onglet téléchargement.");
+      prompts.notice(
+          "Vous pouvez les télécharger à partir du calendrier, menu extra, options "
+          "des carillons, onglet téléchargement.");
     }
   }
   return names;

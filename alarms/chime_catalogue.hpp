@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "planning/prompts.hpp"
@@ -20,6 +21,14 @@ struct ChimeSource {
   Network& network;
   std::optional<std::string> server;
 };
+
+// The names of the catalogue the server answered: one per carriage return, line feeds dropped,
+// each trimmed of spaces, empty ones left out. Fewer than four fields is no catalogue (an error
+// page, an empty answer).
+std::optional<std::vector<std::string>> parse_chime_catalogue(std::string_view answer);
+
+// "catalog.net": one name a line.
+std::string chime_catalogue_text(const std::vector<std::string>& names);
 
 // Mode 0 refreshes "catalog.net" and gives the names for the download list. Mode 1 installs
 // every profile on the first run, and later tells when new ones are available, offering to

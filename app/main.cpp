@@ -10,6 +10,7 @@
 #include "app/scripted_session.hpp"
 #include "app/terminal_lines.hpp"
 #include "platform/fault.hpp"
+#include "platform/files.hpp"
 #include "platform/linux/gtk_window_system.hpp"
 #include "platform/linux/linux_shell.hpp"
 #include "platform/linux/sdl_audio_output.hpp"
@@ -31,7 +32,11 @@ struct Agenda {
   std::vector<std::string> arguments;
   CurlNetwork network{};
 
-  int run() { return RunAgendaProgram(program_folder, arguments, network); }
+  // Saves that died half-way (a kill, a power cut) left their temporary files behind.
+  int run() {
+    remove_leftover_temporaries(program_folder);
+    return RunAgendaProgram(program_folder, arguments, network);
+  }
   int run_showing_faults() {
     try {
       return run();

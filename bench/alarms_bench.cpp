@@ -5,6 +5,7 @@
 #include <random>
 
 #include "alarms/brieflz.hpp"
+#include "alarms/chime_catalogue.hpp"
 #include "alarms/synth.hpp"
 #include "platform/mixer.hpp"
 
@@ -20,7 +21,8 @@ std::string wave_mix(std::size_t size) {
   for (std::size_t i = 0; out.size() < size; ++i) {
     const double t = static_cast<double>(i);
     const bool silent = (i / 44000) % 4 == 3;
-    const double bell = std::sin(t * 0.063) * 6000.0 * std::exp(-static_cast<double>(i % 44000) / 20000.0);
+    const double bell =
+        std::sin(t * 0.063) * 6000.0 * std::exp(-static_cast<double>(i % 44000) / 20000.0);
     const auto sample =
         static_cast<std::int16_t>(silent ? 0.0 : bell + static_cast<double>(noise() % 64) - 32.0);
     out += static_cast<char>(sample & 0xFF);
@@ -68,6 +70,15 @@ void BM_MixOneSecondOfFourVoices(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_MixOneSecondOfFourVoices)->Unit(benchmark::kMillisecond);
+
+// The chime catalogue as the server answers it, 64,000 names: the time grows with the answer.
+void BM_ReadChimeCatalogue(benchmark::State& state) {
+  std::string answer;
+  for (int i = 0; i < 64000; ++i) answer += "carillon " + std::to_string(i) + "\r\n";
+  for (auto _ : state) benchmark::DoNotOptimize(parse_chime_catalogue(answer));
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(answer.size()));
+}
+BENCHMARK(BM_ReadChimeCatalogue)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -43,7 +43,9 @@ std::optional<std::int64_t> decimal(std::string_view text) {
   return value;
 }
 
-// A one-line value: a line break inside would shift every later field of the file.
+// A one-line value: a line break inside would shift every later field of the file. A carriage
+// return that a line holds when read is taken the same way, so that what is read is what would
+// be written.
 std::string single_line(std::string_view bytes) {
   std::string line(bytes);
   std::replace_if(
@@ -103,16 +105,21 @@ std::string text_of_line(std::string_view line) {
   return text;
 }
 
-// From the lines of an exchange file back to the fields of a planning. The planning ends at
-// "endofplan"; every field after that is left out, so it reads as a record cut short.
+// From the lines of an exchange file back to the fields of a planning. Read `whole`, every
+// field is a line of its own whatever it holds, and "endofplan" must follow the last one.
+// Otherwise (a file of an older version, whose plannings have fewer fields) the planning ends at
+// the first "endofplan"; every field after that is left out, so it reads as a record cut short.
 struct LinesToRecord {
   ExchangeReader& reader;
+  bool whole;
   bool stopped = false;   // "endofplan" met, or the file ended
   bool complete = false;  // "endofplan" met
   bool valid = true;
 
   bool ended() const { return stopped; }
-  bool at_end() const { return stopped || reader.at_end() || is_end_of_plan(reader.peek_line()); }
+  bool at_end() const {
+    return stopped || reader.at_end() || (!whole && is_end_of_plan(reader.peek_line()));
+  }
   std::optional<std::string_view> next_value() {
     if (stopped) return std::nullopt;
     // Only "endofplan" and the end of the file end a planning: a subject may begin with "[".
@@ -121,7 +128,7 @@ struct LinesToRecord {
       return std::nullopt;
     }
     const std::string_view next = reader.next_line();
-    if (is_end_of_plan(next)) {
+    if (!whole && is_end_of_plan(next)) {
       stopped = complete = true;
       return std::nullopt;
     }
@@ -148,7 +155,7 @@ struct LinesToRecord {
     }
   }
   void text(std::string& value) {
-    if (const auto line = next_value()) value = text_of_line(*line);
+    if (const auto line = next_value()) value = text_of_line(single_line(*line));
   }
   void voice(std::string& value) {
     const auto line = next_value();
@@ -193,7 +200,39 @@ struct LinesToRecord {
     while (next_value()) {
     }
   }
+
+  // Read whole, the planning must end right after its last field.
+  void end_whole() {
+    if (!stopped && is_end_of_plan(reader.peek_line())) {
+      reader.next_line();
+      stopped = complete = true;
+    }
+  }
 };
+
+// Every field of the current version, then "endofplan": how this program writes a planning,
+// whatever its texts hold. Anything else is read as a planning of another version. Nothing for
+// a planning cut off or whose numbers do not fit their fields.
+std::optional<Planning> read_planning_lines(ExchangeReader& reader, const Settings& settings) {
+  const std::size_t start = reader.position;
+  LinesToRecord whole{reader, true};
+  Planning planning = planning_defaults(settings);
+  read_planning_fields(whole, planning, settings, Walk{});
+  whole.end_whole();
+  if (whole.valid && whole.complete) return planning;
+  reader.position = start;
+  LinesToRecord cut{reader, false};
+  planning = planning_defaults(settings);
+  read_planning_fields(cut, planning, settings, Walk{});
+  cut.skip_to_end_of_plan();
+  if (cut.valid && cut.complete) return planning;
+  return std::nullopt;
+}
+
+// A section header is a bracketed line; a planning's name never ends with "]".
+bool is_section_header(std::string_view line) {
+  return line.starts_with('[') && line.ends_with(']');
+}
 
 }  // namespace
 
@@ -236,19 +275,16 @@ std::string_view ExchangeReader::next_characters(std::size_t count) {
 
 ExchangeSection ParseExchangeSection(ExchangeReader& reader, const Settings& settings) {
   ExchangeSection section;
-  while (!reader.at_end() && !reader.peek_line().starts_with('[')) {
+  while (!reader.at_end() && !is_section_header(reader.peek_line())) {
     const std::string_view name_line = reader.next_line();
     if (trim_spaces(name_line).empty()) continue;
-    const std::string name = utf8_from_cp1252(name_line);
-    LinesToRecord transfer{reader};
-    Planning planning = planning_defaults(settings);
-    read_planning_fields(transfer, planning, settings, Walk{});
-    transfer.skip_to_end_of_plan();
-    if (!transfer.valid || !transfer.complete) {
+    const std::string name = utf8_from_cp1252(single_line(name_line));
+    auto planning = read_planning_lines(reader, settings);
+    if (!planning) {
       section.refused.push_back(name);
       continue;
     }
-    section.entries.push_back({name, std::move(planning)});
+    section.entries.push_back({name, std::move(*planning)});
   }
   return section;
 }
@@ -259,7 +295,7 @@ std::optional<std::vector<std::string>> parse_filter_section(ExchangeReader& rea
   // Entries are made as lines arrive, never from the count alone.
   std::vector<std::string> filter;
   for (std::int64_t i = 0; i < *count && !reader.at_end(); ++i) {
-    filter.push_back(utf8_from_cp1252(reader.next_line()));
+    filter.push_back(utf8_from_cp1252(single_line(reader.next_line())));
   }
   return filter;
 }

@@ -28,16 +28,16 @@ void write_plannings(RecordWriter& out, const fs::path& program_folder, const Se
   print32(out, static_cast<std::int64_t>(names.size()));
   for (const std::string& name : names) {
     int readerror = 0;
-    const Planning p = loadplanning(planning_folder(program_folder) / name, program_folder,
-                                    settings, readerror);
+    const Planning p =
+        loadplanning(planning_folder(program_folder) / name, program_folder, settings, readerror);
     printstring(out, name);
     out.bytes += write_planning(p);
   }
 }
 
 void write_filter_row(RecordWriter& out, const fs::path& program_folder) {
-  const auto filter = file_exists(program_folder / kFilterFile) ? read_filter(program_folder)
-                                                                 : std::nullopt;
+  const auto filter =
+      file_exists(program_folder / kFilterFile) ? read_filter(program_folder) : std::nullopt;
   print8(out, filter ? 1 : 0);
   if (!filter) return;
   print16(out, static_cast<std::int64_t>(filter->size()));
@@ -81,7 +81,8 @@ void write_chimes(RecordWriter& out, const fs::path& program_folder, bool includ
   if (!include) return;
   const auto bytes = packed_chimes(program_folder);
   if (!bytes || bytes->size() > 2147483647u) {
-    prompts.notice("Tavelo\rimpossible de transférer l'archive temporaire des carillons en mémoire.");
+    prompts.notice(
+        "Tavelo\rimpossible de transférer l'archive temporaire des carillons en mémoire.");
     return;
   }
   print32(out, static_cast<std::int64_t>(bytes->size()));
@@ -223,37 +224,32 @@ void restore_plannings(const std::vector<BackupContents::Named>& plannings, cons
   }
 }
 
-void restore_chimes(const std::string& crx, const fs::path& program_folder,
-                    std::vector<std::string>& problems) {
-  const fs::path temporary = program_folder / "carrestore.crx";
-  if (!write_file_atomically(temporary, crx)) {
-    problems.push_back("impossible d'écrire le fichier " + temporary.string());
-    return;
-  }
-  const ArchiveContents contents = read_archive(temporary);
-  problems.insert(problems.end(), contents.problems.begin(), contents.problems.end());
-  for (std::string& p : extract_entries(contents.entries, chime_folder(program_folder))) {
-    problems.push_back(std::move(p));
-  }
-  std::error_code error;
-  fs::remove(temporary, error);
+// The chime block travels through "carrestore.crx", which goes again once the restore is done
+// or refused.
+constexpr const char* kChimeRestoreFile = "carrestore.crx";
+
+// Whether the archive's chime block can be unpacked whole: checked before anything changes.
+bool chimes_sound(const std::string& crx, const fs::path& program_folder,
+                  const ArchiveLimits& limits) {
+  const fs::path temporary = program_folder / kChimeRestoreFile;
+  return write_file_atomically(temporary, crx) &&
+         check_archive(temporary, chime_folder(program_folder), limits).problems.empty();
 }
 
-}  // namespace
-
-bool readarchive(const fs::path& archive, const fs::path& program_folder, Settings& settings,
-                 int today, Prompts& prompts) {
-  const auto bytes = read_file(archive, kLargestBackup);
-  const BackupContents c = bytes ? parse_archive(*bytes, settings) : BackupContents{};
-  if (!c.whole) {
-    prompts.notice("L'archive " + archive.string() +
-                   " est endommagée ou incomplète: rien n'a été récupéré.");
-    return false;
+void restore_chimes(const fs::path& program_folder, const ArchiveLimits& limits,
+                    std::vector<std::string>& problems) {
+  const fs::path temporary = program_folder / kChimeRestoreFile;
+  for (std::string& p : extract_archive(temporary, chime_folder(program_folder), limits)) {
+    problems.push_back(std::move(p));
   }
+}
+
+void restore_everything(const BackupContents& c, const fs::path& program_folder, Settings& settings,
+                        int today, const ArchiveLimits& limits,
+                        std::vector<std::string>& problems) {
   const fs::path rdv = planning_folder(program_folder);
   std::error_code error;
   fs::create_directories(rdv, error);
-  std::vector<std::string> problems;
   delete_matching(rdv, kPlanningPattern);
   restore_plannings(c.plannings, rdv, problems);
   delete_matching(rdv, kTemplatePattern);
@@ -268,10 +264,28 @@ bool readarchive(const fs::path& archive, const fs::path& program_folder, Settin
       problems.push_back("impossible d'écrire le fichier " + name);
     }
   }
-  if (c.chimes) restore_chimes(*c.chimes, program_folder, problems);
+  if (c.chimes) restore_chimes(program_folder, limits, problems);
   settings = c.settings;
   if (!savesettings(program_folder, settings, today)) {
     problems.push_back("impossible d'écrire le fichier " + std::string(kSettingsFile));
+  }
+}
+
+}  // namespace
+
+bool readarchive(const fs::path& archive, const fs::path& program_folder, Settings& settings,
+                 int today, Prompts& prompts, const ArchiveLimits& limits) {
+  const auto bytes = read_file(archive, kLargestBackup);
+  const BackupContents c = bytes ? parse_archive(*bytes, settings) : BackupContents{};
+  const bool sound = c.whole && (!c.chimes || chimes_sound(*c.chimes, program_folder, limits));
+  std::vector<std::string> problems;
+  if (sound) restore_everything(c, program_folder, settings, today, limits, problems);
+  std::error_code error;
+  fs::remove(program_folder / kChimeRestoreFile, error);
+  if (!sound) {
+    prompts.notice("L'archive " + archive.string() +
+                   " est endommagée ou incomplète: rien n'a été récupéré.");
+    return false;
   }
   if (!problems.empty()) prompts.notice(joined(problems, "\r"));
   return true;

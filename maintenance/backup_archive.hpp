@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "alarms/chime_archive.hpp"
 #include "planning/prompts.hpp"
 #include "planning/records.hpp"
 
@@ -45,10 +46,11 @@ struct BackupContents {
 // Reads an archive over the settings in memory, each field under its version gate.
 BackupContents parse_archive(std::string_view archive, const Settings& settings);
 
-// Replaces the program folder's data with the archive's and saves the settings. A damaged
+// Replaces the program folder's data with the archive's and saves the settings. The whole
+// archive, its chime block included (unpacked within `limits`), is checked first: a damaged
 // archive changes nothing. False, told to the user, when the archive cannot be used.
 bool readarchive(const fs::path& archive, const fs::path& program_folder, Settings& settings,
-                 int today, Prompts& prompts);
+                 int today, Prompts& prompts, const ArchiveLimits& limits = {});
 
 // "2026-12-07 autobackup.agb".
 std::string autobackupname(int day);

@@ -115,6 +115,21 @@ struct Group {
   void (*cut)(Record&, const Settings&) = nullptr;
 };
 
+// Deduction guides for the rows above: clang before 17 does not deduce an aggregate's template
+// arguments by itself (the fuzz targets are built with clang 14).
+template <typename Record, typename Value, typename... Rest>
+Field(const char*, StoredAs<Value>, Value Record::*, Rest...) -> Field<Record, Value>;
+template <typename Record, typename Part, typename Rows, typename... Rest>
+Block(const char*, Part Record::*, Rows, Rest...) -> Block<Record, Part, Rows>;
+template <typename Record, typename... Rest>
+Note(const char*, int Record::*, const char*, std::string Record::*, Rest...) -> Note<Record>;
+template <typename Record, typename... Rest>
+SharingTable(const char*, std::vector<SharingRow> Record::*, Rest...) -> SharingTable<Record>;
+template <typename Record, typename... Rest>
+SharingColumns(std::vector<SharingRow> Record::*, Rest...) -> SharingColumns<Record>;
+template <typename Record, typename Entry, typename Rows, typename... Rest>
+List(const char*, std::vector<Entry> Record::*, Rows, Rest...) -> List<Record, Entry, Rows>;
+
 template <typename Record>
 inline constexpr std::array<Group<Record>, 1> kEveryVersion{};
 

@@ -1,5 +1,6 @@
 #include "planning/settings.hpp"
 
+#include "planning/calendar.hpp"
 #include "planning/settings_layout.hpp"
 #include "planning/text.hpp"
 #include "platform/files.hpp"
@@ -35,7 +36,10 @@ void no_sharing_rows(Settings& s) {
 }
 
 void read_settings_first_block(FieldReader& in, Settings& s, const Walk& walk) {
+  // A last active day outside the calendar leaves the preset day (today, or the day in memory).
+  const int preset_day = s.last_active_day;
   read_fields(kSettingsFirstBlock, in, s, walk);
+  if (!is_calendar_day(s.last_active_day)) s.last_active_day = preset_day;
 }
 
 void read_settings_second_block(FieldReader& in, Settings& s, const Walk& walk) {
@@ -118,7 +122,9 @@ bool savesettings(const fs::path& program_folder, const Settings& settings, int 
 }
 
 DateCheck check_settings_date(const Settings& s, int today) {
+  if (!is_calendar_day(s.last_active_day) || !is_calendar_day(today)) return {};
   if (s.last_active_day > today) return {DateCheck::kClockBehind, 0};
+  // Both days lie in the calendar, so neither the sum nor the difference can overflow.
   if (s.inactivity_days != 0 && s.last_active_day + s.inactivity_days < today) {
     return {DateCheck::kLongAbsence, today - s.last_active_day};
   }

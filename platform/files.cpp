@@ -1,6 +1,8 @@
 #include "platform/files.hpp"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -45,24 +47,75 @@ bool write_all(int fd, std::string_view bytes) {
 
 }  // namespace
 
+namespace {
+
+constexpr std::string_view kTemporaryPrefix = "~tavelo-";
+constexpr std::size_t kTemporaryLength = kTemporaryPrefix.size() + 6;  // mkstemp's six letters
+
+// Once renamed, the name is on the disk only when the folder itself is.
+bool sync_folder(const fs::path& folder) {
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  return synced;
+}
+
+}  // namespace
+
 bool write_file_atomically(const fs::path& file, std::string_view bytes) {
   // The temporary name starts with "~" so that no listing pattern of the program matches it.
+  // The save holds a lock on it while it lives, so a start never takes it for a leftover.
   std::string temporary = (file.parent_path() / "~tavelo-XXXXXX").string();
-  const int fd = ::mkstemp(temporary.data());
+  const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return false;
-  const bool written = write_all(fd, bytes);
-  const bool closed = ::close(fd) == 0;
+  ::flock(fd, LOCK_EX);
+  // The data reaches the disk before the rename gives it the file's name: a power cut leaves
+  // the old content or the new one, never an empty file.
+  const bool written = write_all(fd, bytes) && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
   std::error_code error;
-  if (written && closed) {
-    fs::permissions(temporary,
-                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                        fs::perms::others_read,
-                    error);
-    fs::rename(temporary, file, error);
-    if (!error) return true;
+  if (written) fs::rename(temporary, file, error);
+  if (written && !error) {
+    ::close(fd);
+    sync_folder(file.parent_path());
+    return true;
   }
   fs::remove(temporary, error);
+  ::close(fd);
   return false;
+}
+
+namespace {
+
+// "~tavelo-" and mkstemp's six letters; the daily pass's "~tavelo-passed" holds a planning.
+bool is_temporary_name(std::string_view name) {
+  return name.size() == kTemporaryLength && name.starts_with(kTemporaryPrefix) &&
+         name != "~tavelo-passed";
+}
+
+// A save that is still running holds its temporary file's lock; the lock of one that died
+// went with it.
+void remove_if_abandoned(const fs::path& file) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return;
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+    std::error_code error;
+    fs::remove(file, error);
+  }
+  ::close(fd);
+}
+
+}  // namespace
+
+void remove_leftover_temporaries(const fs::path& folder) {
+  std::error_code error;
+  for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    std::error_code type_error;
+    if (it->is_regular_file(type_error) && is_temporary_name(it->path().filename().string())) {
+      remove_if_abandoned(it->path());
+    }
+  }
 }
 
 namespace {

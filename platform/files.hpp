@@ -22,9 +22,14 @@ bool file_exists(const fs::path& path);
 std::optional<std::string> read_file(const fs::path& file, std::size_t limit = kRecordFileLimit);
 
 // Replaces the file's content in one step: the bytes go to a temporary file in the same folder,
-// which is then renamed over the target, so a reader never sees a half-written file.
-// False when the folder cannot be written.
+// synced to the disk, which is then renamed over the target, and the folder synced, so neither
+// a reader nor a power cut ever finds a half-written file. False when the folder cannot be
+// written.
 bool write_file_atomically(const fs::path& file, std::string_view bytes);
+
+// Removes, in the folder and the folders under it, the temporary files of saves that died
+// half-way; those of saves still running elsewhere stay.
+void remove_leftover_temporaries(const fs::path& folder);
 
 // The pieces of a list such as "*.wav;*.ogg" or "a/b/c" between its separators; empty pieces
 // name nothing and are left out.

@@ -1,6 +1,8 @@
 #include "alarms/chime_archive.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <zlib.h>
 
 #include "alarms/chime_plan.hpp"
 #include "alarms/chime_profile.hpp"
@@ -11,9 +13,9 @@
 namespace tavelo {
 namespace {
 
+using testing::read_bytes;
 using testing::ScriptedPrompts;
 using testing::TempFolder;
-using testing::read_bytes;
 using testing::write_bytes;
 
 std::string tone_samples(std::size_t n) {
@@ -39,6 +41,20 @@ struct Source {
   ChimeProfile profile;
 };
 
+// The entries of an archive file that unpack, and what was found wrong.
+struct Unpacked {
+  std::vector<ArchiveEntry> entries;
+  std::vector<std::string> problems;
+};
+Unpacked unpacked(const std::filesystem::path& file) {
+  Unpacked u;
+  u.problems = walk_archive(file, [&](ArchiveEntry&& e) {
+                 u.entries.push_back(std::move(e));
+                 return true;
+               }).problems;
+  return u;
+}
+
 std::string entry(const std::string& name, const std::string& data) {
   std::string out;
   put_le(out, data.size(), 8);
@@ -54,8 +70,8 @@ TEST(ChimeArchive, AnExportedProfilePlaysTheSameInAnotherAgenda) {
   ASSERT_TRUE(ExportChimeProfile(archive, source.chimes / "big.car", source.chimes, prompts));
   const std::string bytes = read_bytes(archive);
   EXPECT_EQ(bytes.substr(0, 4), "2zlp");
-  EXPECT_LT(bytes.size(), 20000u);  // the sound was packed
-  EXPECT_EQ(read_archive(archive).entries.size(), 3u);  // a sound named twice goes in once
+  EXPECT_LT(bytes.size(), 20000u);                  // the sound was packed
+  EXPECT_EQ(unpacked(archive).entries.size(), 3u);  // a sound named twice goes in once
 
   TempFolder other;
   const auto chimes = chime_folder(other.path());
@@ -128,7 +144,7 @@ TEST(ChimeArchive, DamagedOrCutArchivesFailCleanly) {
   std::string damaged = bytes;
   damaged[bytes.size() / 2] = static_cast<char>(damaged[bytes.size() / 2] ^ 0x10);
   write_bytes(archive, damaged);
-  const ArchiveContents contents = read_archive(archive);
+  const Unpacked contents = unpacked(archive);
   EXPECT_EQ(contents.entries.size(), 2u);
   ASSERT_EQ(contents.problems.size(), 1u);
   EXPECT_EQ(contents.problems[0],
@@ -137,7 +153,7 @@ TEST(ChimeArchive, DamagedOrCutArchivesFailCleanly) {
   // Every cut: never a crash, never an entry that is not whole.
   for (std::size_t cut = 0; cut < bytes.size(); cut += 7) {
     write_bytes(archive, bytes.substr(0, cut));
-    const ArchiveContents part = read_archive(archive);
+    const Unpacked part = unpacked(archive);
     ASSERT_LE(part.entries.size(), 3u);
     for (const ArchiveEntry& e : part.entries) ASSERT_NE(e.name.find("big"), std::string::npos);
   }
@@ -149,15 +165,15 @@ TEST(ChimeArchive, DamagedOrCutArchivesFailCleanly) {
   put_le(huge, 3, 2);
   huge += "p.c";
   write_bytes(archive, huge);
-  EXPECT_TRUE(read_archive(archive).entries.empty());
+  EXPECT_TRUE(unpacked(archive).entries.empty());
 
   ScriptedPrompts told;
   write_bytes(archive, "not an archive");
   EXPECT_FALSE(ImportChimeProfile(archive, source.chimes, told));
   EXPECT_EQ(told.notices.back(), "Le fichier est vide...");
   EXPECT_FALSE(ImportChimeProfile(source.program.path() / "absent.crx", source.chimes, told));
-  EXPECT_EQ(told.notices.back(),
-            "Le fichier " + (source.program.path() / "absent.crx").string() + " est introuvable...");
+  EXPECT_EQ(told.notices.back(), "Le fichier " + (source.program.path() / "absent.crx").string() +
+                                     " est introuvable...");
 }
 
 TEST(ChimeArchive, ASoundThatCannotBeAddedEndsTheExport) {
@@ -166,8 +182,95 @@ TEST(ChimeArchive, ASoundThatCannotBeAddedEndsTheExport) {
   ScriptedPrompts prompts;
   EXPECT_FALSE(ExportChimeProfile(source.program.path() / "x.crx", source.chimes / "big.car",
                                   source.chimes, prompts));
-  EXPECT_EQ(prompts.notices, std::vector<std::string>{"impossible d'ajouter le fichier big\\q.ogg"});
+  EXPECT_EQ(prompts.notices,
+            std::vector<std::string>{"impossible d'ajouter le fichier big\\q.ogg"});
   EXPECT_FALSE(std::filesystem::exists(source.program.path() / "x.crx"));
+}
+
+// A stored size near 2^64 once wrapped the size check around and ended the program.
+TEST(ChimeArchive, SizesThatWrapAroundAreRefused) {
+  TempFolder folder;
+  const auto chimes = chime_folder(folder.path());
+  std::string archive("2zlp");
+  archive += entry("p.car", write_chime_profile(ChimeProfile{}));
+  put_le(archive, 5, 8);
+  put_le(archive, ~std::uint64_t{0} - 2, 8);  // with the name's 3 bytes: 2^64, that is 0
+  put_le(archive, 3, 2);
+  archive += "a.w";
+  archive += "12345";
+  write_bytes(folder.path() / "a.crx", archive);
+  ScriptedPrompts prompts;
+  EXPECT_FALSE(ImportChimeProfile(folder.path() / "a.crx", chimes, prompts));
+  EXPECT_EQ(prompts.notices,
+            (std::vector<std::string>{"L'archive est incomplète.", "Le fichier est vide..."}));
+  EXPECT_FALSE(std::filesystem::exists(chimes / "p.car"));
+}
+
+// The peak memory of this process so far, in bytes.
+std::size_t peak_memory() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<std::size_t>(usage.ru_maxrss) * 1024;
+}
+
+// A packed block of `size` zero bytes, made without packing them: one literal and one match.
+std::string packed_zeros(std::uint64_t size) {
+  std::string stream(1, '\0');
+  // Tag bits: a match, the gamma code of size - 3, the gamma code of 2 (offset 1), padding.
+  std::vector<unsigned> bits{1};
+  const std::uint64_t length = size - 3;
+  int top = 63;
+  while (((length >> top) & 1u) == 0) --top;
+  for (int i = top - 1; i >= 0; --i) {
+    bits.push_back(static_cast<unsigned>((length >> i) & 1u));
+    bits.push_back(i > 0 ? 1u : 0u);
+  }
+  bits.insert(bits.end(), {0, 0});
+  while (bits.size() % 16 != 0) bits.push_back(0);
+  for (std::size_t w = 0; w < bits.size(); w += 16) {
+    unsigned tag = 0;
+    for (std::size_t i = 0; i < 16; ++i) tag = tag << 1 | bits[w + i];
+    put_le(stream, tag, 2);
+  }
+  stream += '\0';  // the offset's low byte, read once the tag words have given the codes
+  const std::string zeros(1u << 20, '\0');
+  uLong crc = crc32(0L, Z_NULL, 0);
+  for (std::uint64_t done = 0; done < size; done += zeros.size()) {
+    crc = crc32(crc, reinterpret_cast<const Bytef*>(zeros.data()),
+                static_cast<uInt>(std::min<std::uint64_t>(zeros.size(), size - done)));
+  }
+  std::string block("1zlb");
+  put_le(block, size, 8);
+  put_le(block, stream.size(), 8);
+  put_le(block, crc, 4);
+  return block + stream;
+}
+
+// A few hundred bytes that unpack to more than a gigabyte are refused before anything is
+// unpacked or written; they once took gigabytes of memory.
+TEST(ChimeArchive, ASmallArchiveThatClaimsGigabytesIsRefused) {
+  TempFolder folder;
+  const auto chimes = chime_folder(folder.path());
+  std::string archive("2zlp");
+  archive += entry("p.car", write_chime_profile(ChimeProfile{}));
+  const std::uint64_t size = kLargestArchiveEntry;
+  const std::string block = packed_zeros(size);
+  for (int i = 0; i < 5; ++i) {
+    const std::string name = "p\\" + std::to_string(i) + ".wav";
+    put_le(archive, size, 8);
+    put_le(archive, block.size(), 8);
+    put_le(archive, name.size(), 2);
+    archive += name + block;
+  }
+  ASSERT_LT(archive.size(), 1000u);
+  write_bytes(folder.path() / "a.crx", archive);
+  const std::size_t peak_before = peak_memory();
+  ScriptedPrompts prompts;
+  EXPECT_FALSE(ImportChimeProfile(folder.path() / "a.crx", chimes, prompts));
+  EXPECT_LT(peak_memory(), peak_before + size);
+  EXPECT_EQ(prompts.notices, (std::vector<std::string>{"L'archive est trop volumineuse.",
+                                                       "Le fichier est vide..."}));
+  EXPECT_FALSE(std::filesystem::exists(chimes));
 }
 
 }  // namespace

@@ -14,9 +14,9 @@ namespace tavelo {
 namespace {
 
 using testing::LocalServer;
+using testing::read_bytes;
 using testing::ScriptedPrompts;
 using testing::TempFolder;
-using testing::read_bytes;
 using testing::write_bytes;
 
 // The maker's server on 127.0.0.1, serving a catalogue and the archives it names.
@@ -35,8 +35,8 @@ struct CatalogueServer {
     profile.hours = {{name + "\\heure.wav", 100, 0, 0}};
     write_bytes(chimes / (name + ".car"), write_chime_profile(profile));
     ScriptedPrompts quiet;
-    ASSERT_TRUE(ExportChimeProfile(root.path() / (name + ".crx"), chimes / (name + ".car"),
-                                   chimes, quiet));
+    ASSERT_TRUE(
+        ExportChimeProfile(root.path() / (name + ".crx"), chimes / (name + ".car"), chimes, quiet));
   }
 
   TempFolder root, work;
@@ -51,8 +51,8 @@ TEST(ChimeCatalogue, TheFirstRunInstallsEveryProfile) {
   TempFolder program;
   ScriptedPrompts prompts;
   bool opened = false;
-  const auto names = FetchChimeCatalogue(1, program.path(), maker.source, prompts,
-                                         [&] { opened = true; });
+  const auto names =
+      FetchChimeCatalogue(1, program.path(), maker.source, prompts, [&] { opened = true; });
   ASSERT_TRUE(names);
   EXPECT_EQ(*names, (std::vector<std::string>{"Big Ben", "Westminster", "Coucou"}));
   EXPECT_EQ(read_bytes(program.path() / "catalog.net"), "Big Ben\r\nWestminster\r\nCoucou\r\n");
@@ -66,7 +66,8 @@ TEST(ChimeCatalogue, TheFirstRunInstallsEveryProfile) {
   EXPECT_TRUE(prompts.notices.empty());
 
   // Nothing new: nothing asked. A longer list: asked, and the options open on yes.
-  EXPECT_TRUE(FetchChimeCatalogue(1, program.path(), maker.source, prompts, [&] { opened = true; }));
+  EXPECT_TRUE(
+      FetchChimeCatalogue(1, program.path(), maker.source, prompts, [&] { opened = true; }));
   EXPECT_TRUE(prompts.questions.empty());
   maker.add_profile("Carillon neuf");
   write_bytes(maker.root.path() / "carlist.txt",
@@ -91,14 +92,33 @@ TEST(ChimeCatalogue, AnUnreachableOrEmptyServerIsTold) {
   write_bytes(maker.root.path() / "carlist.txt", "Big Ben\r\n");
   ScriptedPrompts prompts;
   EXPECT_FALSE(FetchChimeCatalogue(1, program.path(), maker.source, prompts, [] {}));
-  EXPECT_EQ(prompts.notices, std::vector<std::string>{"Le serveur est inaccessible pour le moment."});
+  EXPECT_EQ(prompts.notices,
+            std::vector<std::string>{"Le serveur est inaccessible pour le moment."});
   EXPECT_FALSE(file_exists(program.path() / "catalog.net"));
 
-  const ChimeSource closed{maker.network, "http://127.0.0.1:" + std::to_string(testing::closed_port())};
+  const ChimeSource closed{maker.network,
+                           "http://127.0.0.1:" + std::to_string(testing::closed_port())};
   EXPECT_FALSE(FetchChimeCatalogue(0, program.path(), closed, prompts, [] {}));
   const ChimeSource none{maker.network, std::nullopt};
   EXPECT_FALSE(FetchChimeCatalogue(1, program.path(), none, prompts, [] {}));
   EXPECT_EQ(prompts.notices.size(), 2u);
+}
+
+// A long answer is read in one pass: a megabyte of names comes back whole (splitting it name by
+// name from the start each time once took most of an hour).
+TEST(ChimeCatalogue, AMegabyteOfNamesIsReadWhole) {
+  CatalogueServer maker;
+  TempFolder program;
+  std::string answer;
+  for (int i = 0; i < 100000; ++i) answer += " c" + std::to_string(i) + "\r\n";
+  write_bytes(maker.root.path() / "carlist.txt", answer);
+  ScriptedPrompts prompts;
+  const auto names = FetchChimeCatalogue(0, program.path(), maker.source, prompts, [] {});
+  ASSERT_TRUE(names);
+  ASSERT_EQ(names->size(), 100000u);
+  EXPECT_EQ(names->front(), "c0");
+  EXPECT_EQ(names->back(), "c99999");
+  EXPECT_EQ(read_bytes(program.path() / "catalog.net").size(), answer.size() - 100000);
 }
 
 }  // namespace

@@ -366,5 +366,33 @@ TEST_F(Program, WithoutADisplayTheUserTypesTheSessionInTheTerminal) {
   EXPECT_THAT(printed, HasSubstr("exit 0\n"));
 }
 
+// Saves killed half-way leave temporary files beside what they were saving; the next start
+// removes them, and leaves everything else.
+TEST_F(Program, TheStartRemovesWhatKilledSavesLeft) {
+  const auto rdv = folder_.path() / "rdv";
+  const auto chimes = folder_.path() / "carillons" / "big";
+  std::filesystem::create_directories(chimes);
+  std::filesystem::create_directories(rdv);
+  for (const auto& left :
+       {folder_.path() / "~tavelo-a1B2c3", rdv / "~tavelo-Zz9yX8", chimes / "~tavelo-000000"}) {
+    testing::write_bytes(left, "half");
+  }
+  testing::write_bytes(rdv / "~tavelo-passed", "a planning set aside by the daily pass");
+  testing::write_bytes(chimes / "dong.wav", "RIFF");
+  const auto script = folder_.path() / "session.txt";
+  testing::write_bytes(script, "now 2026-12-07 09:00\n");
+  ::setenv("TAVELO_UI", ("script:" + script.string()).c_str(), 1);
+  ::setenv("TAVELO_TRANSCRIPT", (folder_.path() / "transcript.txt").c_str(), 1);
+
+  EXPECT_EQ(testing::run_program(program_), 0);
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder_.path())) {
+    const std::string name = entry.path().filename().string();
+    if (name.starts_with("~")) left.push_back(name);
+  }
+  EXPECT_EQ(left, std::vector<std::string>{"~tavelo-passed"});
+  EXPECT_TRUE(std::filesystem::exists(chimes / "dong.wav"));
+}
+
 }  // namespace
 }  // namespace tavelo

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "exchange/import.hpp"
 #include "planning/categories.hpp"
 #include "planning/planning_file.hpp"
@@ -10,6 +12,7 @@
 #include "planning/text.hpp"
 #include "platform/files.hpp"
 #include "platform/sim/fixed_clock.hpp"
+#include "tests/support/sample_records.hpp"
 #include "tests/support/scripted_prompts.hpp"
 #include "tests/support/temp_folder.hpp"
 
@@ -17,36 +20,10 @@ namespace tavelo {
 namespace {
 
 using testing::read_bytes;
+using testing::rich_planning;
 using testing::ScriptedPrompts;
 using testing::TempFolder;
 using testing::write_bytes;
-
-// A planning that uses every conditional group of the record.
-Planning rich_planning() {
-  Planning p;
-  p.subject = "Réunion d'équipe";
-  p.type = 2;
-  p.weekday_ticks = {0, 1, 0, 1, 0, 0, 1};
-  p.journal = 1;
-  p.forewarning_days = 3;
-  p.note_kind = 2;
-  p.note = "ligne un\r\n[pas une section]\r\nendofplan\r\nœuvre à 5 €";
-  p.alarm = {3, "sons\\cloche.wav", 440, 80, -5, 7, 3, 2};
-  p.task = {1, "prog", "-x", 1, 15, 1, 2, 10, 1, 60, 1, 0, 1};
-  p.category = "travail";
-  p.number_of_times = 10;
-  p.month_anchor = 2;
-  p.series_link = "1700000000";
-  p.occurrence_number = 4;
-  p.spoken = {1, "2_80_-3_-2", "rappel", 2, 15};
-  p.url_task_link = "https://exemple.fr";
-  p.url_task_active = 1;
-  p.mail = {"smtp.exemple.fr", "moi", "secret", 587, "a@b.fr", "moi@b.fr", "sujet", 1, 1};
-  p.sharing_identifiers = "paul\t";
-  p.unique_identifier = "marc_1700000000_42";
-  p.mail_approved = 1;
-  return p;
-}
 
 struct ProgramFolder {
   TempFolder folder;
@@ -301,6 +278,52 @@ TEST(ExchangeFile, ReportListsPlanningsAndIndentedNotes) {
                                 target, program.prompts));
   EXPECT_EQ(program.prompts.notices, (std::vector<std::string>{"Il n'y a rien à exporter.",
                                                                "Aucune donnée n'a été exportée."}));
+}
+
+// "endofplan" ends a planning only where the planning's fields end: as the value of any text
+// field it comes back as it went, and so does a name in brackets.
+TEST(ExchangeFile, EveryTextFieldComesBackEvenWhenItReadsEndofplan) {
+  const std::vector<std::pair<const char*, std::function<std::string&(Planning&)>>> fields = {
+      {"subject", [](Planning& p) -> std::string& { return p.subject; }},
+      {"sound file", [](Planning& p) -> std::string& { return p.alarm.sound_file; }},
+      {"task program", [](Planning& p) -> std::string& { return p.task.program; }},
+      {"task command line", [](Planning& p) -> std::string& { return p.task.command_line; }},
+      {"category", [](Planning& p) -> std::string& { return p.category; }},
+      {"series link", [](Planning& p) -> std::string& { return p.series_link; }},
+      {"spoken text", [](Planning& p) -> std::string& { return p.spoken.text; }},
+      {"URL task", [](Planning& p) -> std::string& { return p.url_task_link; }},
+      {"mail server", [](Planning& p) -> std::string& { return p.mail.server; }},
+      {"mail user", [](Planning& p) -> std::string& { return p.mail.user; }},
+      {"mail password", [](Planning& p) -> std::string& { return p.mail.password; }},
+      {"mail recipients", [](Planning& p) -> std::string& { return p.mail.recipients; }},
+      {"mail reply", [](Planning& p) -> std::string& { return p.mail.reply_address; }},
+      {"mail subject", [](Planning& p) -> std::string& { return p.mail.subject; }},
+      {"sharing identifiers", [](Planning& p) -> std::string& { return p.sharing_identifiers; }},
+      {"unique identifier", [](Planning& p) -> std::string& { return p.unique_identifier; }},
+  };
+  const Settings settings = default_settings(45000, false);
+  for (const auto& [label, field] : fields) {
+    for (const char* value : {"endofplan", "[filtre]"}) {
+      ExchangeContent content;
+      Planning p = rich_planning();
+      field(p) = value;
+      content.plannings = {{"45123 09-30.gnd", p}, {"45124 09-30.gnd", rich_planning()}};
+      content.categories = {{"[travail].cat", p}};
+      const auto back = read_exchange_file(write_exchange_file(content), settings);
+      ASSERT_TRUE(back) << label;
+      EXPECT_TRUE(back->refused.empty()) << label << " " << value;
+      ASSERT_EQ(back->content.plannings.size(), 2u) << label << " " << value;
+      EXPECT_EQ(write_planning(back->content.plannings[0].planning), write_planning(p))
+          << label << " " << value;
+      EXPECT_EQ(write_planning(back->content.plannings[1].planning),
+                write_planning(rich_planning()))
+          << label << " " << value;
+      ASSERT_EQ(back->content.categories.size(), 1u) << label << " " << value;
+      EXPECT_EQ(back->content.categories[0].name, "[travail].cat");
+      EXPECT_EQ(write_planning(back->content.categories[0].planning), write_planning(p))
+          << label << " " << value;
+    }
+  }
 }
 
 }  // namespace

@@ -16,9 +16,9 @@
 namespace tavelo {
 namespace {
 
+using testing::read_bytes;
 using testing::ScriptedPrompts;
 using testing::TempFolder;
-using testing::read_bytes;
 using testing::write_bytes;
 
 Settings settings_of_a() {
@@ -307,18 +307,56 @@ TEST(BackupArchive, ADamagedArchiveChangesNothing) {
   const auto before = files_of(a.program.path());
   // Cut anywhere before the settings' later fields: refused, and nothing deleted.
   const std::size_t whole_from = archive.size() - write_settings(a.settings, 1).size() / 2;
-  for (std::size_t cut : {std::size_t{0}, std::size_t{5}, std::size_t{40}, archive.size() / 3,
-                          whole_from - 200}) {
+  for (std::size_t cut :
+       {std::size_t{0}, std::size_t{5}, std::size_t{40}, archive.size() / 3, whole_from - 200}) {
     write_bytes(a.program.path() / "cut.agb", archive.substr(0, cut));
     ScriptedPrompts prompts;
     Settings settings = a.settings;
-    EXPECT_FALSE(readarchive(a.program.path() / "cut.agb", a.program.path(), settings, 46000,
-                             prompts));
+    EXPECT_FALSE(
+        readarchive(a.program.path() / "cut.agb", a.program.path(), settings, 46000, prompts));
     ASSERT_EQ(prompts.notices.size(), 1u);
     EXPECT_NE(prompts.notices[0].find("rien n'a été récupéré"), std::string::npos);
     std::filesystem::remove(a.program.path() / "cut.agb");
     EXPECT_EQ(files_of(a.program.path()), before) << cut;
   }
+}
+
+// The chime block is checked whole before anything changes: a damaged one once ended the
+// program after the plannings, templates, filter and alarms had been replaced.
+TEST(BackupArchive, ADamagedChimeBlockChangesNothing) {
+  FullFolder a, b;
+  ScriptedPrompts quiet;
+  std::string archive = writearchive(a.program.path(), a.settings, false, quiet);
+  ASSERT_EQ(archive.back(), '\0');  // the chime flag
+  archive.pop_back();
+  std::string crx("2zlp");
+  const std::string profile = write_chime_profile(ChimeProfile{});
+  for (const auto& [stored, name] : {std::pair{std::uint64_t{profile.size()}, std::string("p.car")},
+                                     std::pair{~std::uint64_t{0} - 2, std::string("p\\a.w")}}) {
+    for (int i = 0; i < 8; ++i) crx += static_cast<char>((profile.size() >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 8; ++i) crx += static_cast<char>((stored >> (8 * i)) & 0xFF);
+    crx += static_cast<char>(name.size());
+    crx += '\0';
+    crx += name;
+  }
+  crx.insert(4 + 18 + 5, profile);
+  RecordWriter chimes;
+  print8(chimes, 1);
+  print32(chimes, static_cast<std::int64_t>(crx.size()));
+  archive += chimes.bytes + crx;
+  write_bytes(a.program.path() / "x.agb", archive);
+
+  write_bytes(planning_folder(b.program.path()) / "46000 10-00.gnd", write_planning(Planning{}));
+  b.settings.management_hour = 7;
+  const auto before = files_of(b.program.path());
+  Settings settings = b.settings;
+  ScriptedPrompts prompts;
+  EXPECT_FALSE(readarchive(a.program.path() / "x.agb", b.program.path(), settings, 46000, prompts));
+  EXPECT_EQ(prompts.notices,
+            std::vector<std::string>{"L'archive " + (a.program.path() / "x.agb").string() +
+                                     " est endommagée ou incomplète: rien n'a été récupéré."});
+  EXPECT_EQ(files_of(b.program.path()), before);
+  EXPECT_EQ(write_settings(settings, 1), write_settings(b.settings, 1));
 }
 
 TEST(BackupArchive, NamesThatLeaveTheirFolderAreRefused) {

@@ -201,22 +201,6 @@ TEST(PlanningFile, AFileEndingBeforeTheSpokenBlockTakesTheSettingsDefaults) {
   EXPECT_EQ(q.mail_approved, 0);
 }
 
-TEST(PlanningFile, GarbageNeverCrashesTheReader) {
-  const Settings settings = working_settings();
-  std::string noise;
-  std::uint32_t state = 12345;
-  for (int i = 0; i < 20000; ++i) {
-    state = state * 1103515245u + 12345u;
-    noise += static_cast<char>(state >> 24);
-    int readerror = 0;
-    if (i % 97 == 0) read_planning(noise, settings, readerror);
-  }
-  int readerror = 0;
-  read_planning(std::string(5000, '\xFF'), settings, readerror);
-  read_planning(std::string(5000, '\x01'), settings, readerror);
-  EXPECT_EQ(readerror, kReadEnd);
-}
-
 TEST(PlanningFile, AMissingSoundFileGivesWayToTheDefaultAlarm) {
   TempFolder program;
   std::filesystem::create_directories(program.path() / "rdv");

@@ -10,8 +10,8 @@
 namespace tavelo {
 namespace {
 
-using testing::TempFolder;
 using testing::read_bytes;
+using testing::TempFolder;
 using testing::write_bytes;
 
 Settings sample_settings() {
@@ -193,6 +193,29 @@ TEST(Settings, TheDateChecksAskAboutAClockBehindOrALongAbsence) {
             "réajuster la date et l'heure?");
   s.inactivity_days = 0;
   EXPECT_EQ(check_settings_date(s, 46000).kind, DateCheck::kNone);
+}
+
+// A last active day read from outside that no calendar holds is no day at all: the start-up
+// takes today, and asks nothing. Near the ends of the 32-bit range the sums once overflowed.
+TEST(Settings, ALastActiveDayOutsideTheCalendarCountsAsToday) {
+  TempFolder program;
+  for (const int stored : {-2147483647 - 1, -2147437688, -1, 2147483647, 2147450000}) {
+    Settings s = default_settings(45000, false);
+    s.inactivity_days = 30;
+    write_bytes(program.path() / "agenda.bin", write_settings(s, stored));
+    Settings loaded = default_settings(45100, false);
+    loadsettings(program.path(), loaded);
+    EXPECT_EQ(loaded.last_active_day, 45100) << stored;
+    EXPECT_EQ(check_settings_date(loaded, 45100).kind, DateCheck::kNone) << stored;
+  }
+  // The check itself never overflows, whatever the settings hold.
+  Settings s = default_settings(45000, false);
+  s.last_active_day = -2147483647 - 1;
+  s.inactivity_days = -32768;
+  EXPECT_EQ(check_settings_date(s, 45000).kind, DateCheck::kNone);
+  s.inactivity_days = 32767;
+  s.last_active_day = 2147483647 - 10;
+  EXPECT_EQ(check_settings_date(s, 2147483647).kind, DateCheck::kNone);
 }
 
 }  // namespace

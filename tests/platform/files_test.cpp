@@ -1,7 +1,16 @@
 #include "platform/files.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <sstream>
+#include <thread>
+
+#include "tests/support/child_process.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo {
@@ -48,6 +57,71 @@ TEST(Files, AtomicWriteReplacesTheWholeFileAndLeavesNothingElse) {
   EXPECT_EQ(read_bytes(file), "new");
   EXPECT_EQ(list_files(folder.path(), "*").size(), 1u);
   EXPECT_FALSE(write_file_atomically(folder.path() / "absent" / "f.gnd", "x"));
+}
+
+// The bytes reach the disk before the rename makes them the file, and the rename reaches it
+// after: a power cut leaves the old file or the new one, never an empty one.
+TEST(Files, ASaveIsOnTheDiskBeforeAndAfterItsRename) {
+  TempFolder folder;
+  const auto file = folder.path() / "f.gnd";
+  const auto log = folder.path() / "calls.txt";
+  const std::string command =
+      "ASAN_OPTIONS=detect_leaks=0 strace -f -qq -e trace=openat,fsync,fdatasync,rename,renameat,"
+      "renameat2 -o '" +
+      log.string() + "' '" TAVELO_SAVE_LOOP "' '" + file.string() + "' 1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::vector<std::string> calls;
+  std::istringstream lines(read_bytes(log));
+  for (std::string line; std::getline(lines, line);) {
+    const bool ours = line.find(folder.path().string()) != std::string::npos;
+    if (line.find("fsync(") != std::string::npos || line.find("fdatasync(") != std::string::npos) {
+      calls.push_back("sync " +
+                      line.substr(line.find('(') + 1, line.find(')') - line.find('(') - 1));
+    } else if (ours && line.find("rename") != std::string::npos) {
+      calls.push_back("rename");
+    } else if (ours && line.find("openat(") != std::string::npos &&
+               line.find(" = ") != std::string::npos) {
+      calls.push_back("open " + line.substr(line.rfind(" = ") + 3));
+    }
+  }
+  // The temporary file is opened and synced, renamed, then its folder is opened and synced.
+  const auto rename = std::find(calls.begin(), calls.end(), "rename");
+  ASSERT_NE(rename, calls.end()) << ::testing::PrintToString(calls);
+  ASSERT_GE(rename - calls.begin(), 2) << ::testing::PrintToString(calls);
+  const std::string temporary_fd = calls.front().substr(5);
+  EXPECT_EQ(calls.front(), "open " + temporary_fd) << ::testing::PrintToString(calls);
+  EXPECT_EQ(*(rename - 1), "sync " + temporary_fd) << ::testing::PrintToString(calls);
+  ASSERT_GE(calls.end() - rename, 3) << ::testing::PrintToString(calls);
+  const std::string folder_fd = (rename + 1)->substr(5);
+  EXPECT_EQ(*(rename + 1), "open " + folder_fd) << ::testing::PrintToString(calls);
+  EXPECT_EQ(*(rename + 2), "sync " + folder_fd) << ::testing::PrintToString(calls);
+}
+
+// A save killed anywhere leaves the whole old file or the whole new one; the temporary files it
+// leaves go at the next start, but not one that a live save still writes.
+TEST(Files, KilledSavesLeaveWholeFilesAndTheirLitterGoesAtStart) {
+  TempFolder folder;
+  const auto file = folder.path() / "f.gnd";
+  write_bytes(file, std::string(300000, 'a'));
+  for (int kill = 0; kill < 40; ++kill) {
+    testing::ChildProcess saver({TAVELO_SAVE_LOOP, file.string(), "0"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(60 + kill % 7 * 5));
+  }  // each saver is killed as it goes
+  const std::string last = read_bytes(file);
+  EXPECT_TRUE(last == std::string(300000, 'a') || last == std::string(200000, 'b'));
+
+  std::filesystem::create_directories(folder.path() / "rdv");
+  write_bytes(folder.path() / "rdv" / "~tavelo-Ab3dE9", "left by a save that died");
+  write_bytes(folder.path() / "rdv" / "~tavelo-passed", "a planning, not a temporary file");
+  std::string live = (folder.path() / "~tavelo-XXXXXX").string();
+  const int fd = ::mkstemp(live.data());
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::flock(fd, LOCK_EX), 0);  // as a save of another instance holds its own
+  remove_leftover_temporaries(folder.path());
+  ::close(fd);
+  EXPECT_EQ(list_files(folder.path(), "*"),
+            (std::vector<std::string>{"f.gnd", std::filesystem::path(live).filename().string()}));
+  EXPECT_EQ(list_files(folder.path() / "rdv", "*"), std::vector<std::string>{"~tavelo-passed"});
 }
 
 TEST(Files, ReadingStopsAtTheLimit) {

@@ -23,9 +23,10 @@ class RecordingIcon final : public UrlTaskIcon {
   void show(std::string_view tooltip) override { record("show " + std::string(tooltip)); }
   void remove() override { record("remove"); }
 
-  void wait_until_shown() {
+  // False when nothing was shown within the time: a task that hangs fails the test.
+  bool wait_until_shown(std::chrono::seconds patience) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !events_.empty(); });
+    return changed_.wait_for(lock, patience, [this] { return !events_.empty(); });
   }
   std::vector<std::string> events() {
     std::lock_guard lock(mutex_);
@@ -80,7 +81,7 @@ TEST_F(UrlTaskFixture, StoppingCancelsTheTransfer) {
     answered =
         RunUrlTask(stop.get_token(), "Lent", url("/slow?s=5"), *network, program.path(), icon);
   });
-  icon.wait_until_shown();
+  EXPECT_TRUE(icon.wait_until_shown(30s)) << "the task never showed its icon";
   stop.request_stop();
   task.join();
   EXPECT_FALSE(answered) << "the slow answer never came";

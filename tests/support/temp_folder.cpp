@@ -23,6 +23,8 @@ TempFolder::~TempFolder() {
 void write_bytes(const std::filesystem::path& file, std::string_view bytes) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  // A test that sets up a file in a missing folder must not go on to test nothing.
+  if (!out.flush()) throw std::runtime_error("cannot write the test file " + file.string());
 }
 
 std::string read_bytes(const std::filesystem::path& file) {

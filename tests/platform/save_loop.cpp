@@ -1,0 +1,18 @@
+// Saves one file over and over, as the program saves a planning: the tests kill it half-way,
+// or watch its system calls. Usage: save_loop FILE COUNT (0 = until killed).
+#include <cstdlib>
+#include <string>
+
+#include "platform/files.hpp"
+
+int main(int argc, char** argv) {
+  if (argc != 3) return 2;
+  const std::filesystem::path file = argv[1];
+  const long count = std::strtol(argv[2], nullptr, 10);
+  // Two contents of different lengths, so a reader can tell a whole file from a torn one.
+  const std::string contents[2] = {std::string(300000, 'a'), std::string(200000, 'b')};
+  for (long i = 0; count == 0 || i < count; ++i) {
+    if (!tavelo::write_file_atomically(file, contents[i % 2])) return 1;
+  }
+  return 0;
+}
