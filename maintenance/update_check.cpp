@@ -142,7 +142,9 @@ std::optional<std::string> installed_version(const std::optional<UpdateIndex>& i
 
 // Downloads the rows that changed; gives the index of the files as they will be once the
 // updater has put them into place, nothing when the user cancelled. A file that did not arrive
-// keeps the version it had, or has no row when it had none, so that it is fetched again.
+// keeps the version it had, or has no row when it had none, so that it is fetched again. A row
+// whose name would leave the program folder is never fetched, and stays as the server gave it:
+// it cannot make every later check find an update.
 std::optional<UpdateIndex> download_changed_rows(const UpdateIndex& index,
                                                  const std::optional<UpdateIndex>& installed,
                                                  UpdateContext& context) {
@@ -156,7 +158,9 @@ std::optional<UpdateIndex> download_changed_rows(const UpdateIndex& index,
       return std::nullopt;
     }
     const IndexRow& row = index.rows[static_cast<std::size_t>(i - 1)];
-    if (unchanged.contains({row.server_path, row.version}) || download_row(row, context)) {
+    const bool refused = !contained_path(staged_files(context.program_folder), row.local_name);
+    if (refused || unchanged.contains({row.server_path, row.version}) ||
+        download_row(row, context)) {
       result.rows.push_back(row);
     } else if (auto version = installed_version(installed, row)) {
       result.rows.push_back({row.server_path, std::move(*version), row.local_name});

@@ -105,7 +105,7 @@ TEST_F(ChimeOptionsWindow, PagesTurnWithTheirKeysAndTheHiddenButtonsActOnThePage
   settings.chime_profile = "gong";
   const ScriptRun r = run(
       "wait 1s\nkey control+tab\nwait 1s\nkey f5\nwait 1s\nkey control+shift+tab\nwait 1s\n"
-      "key alt+h\nwait 1s\nkey alt+v\nwait 1s\nkey alt+u\nanswer no\nwait 1s\n"
+      "key alt+h\nwait 1s\nkey alt+v\nwait 1s\nanswer no\nkey alt+u\nwait 1s\n"
       "key f2\nwait 1s\nkey alt+p\nwait 1s\nkey alt+t\nwait 1s\nkey shift+tab\nwait 1s\n"
       "click cancel\n");
   EXPECT_EQ(r.code, 1) << r.text();
@@ -120,6 +120,7 @@ TEST_F(ChimeOptionsWindow, PagesTurnWithTheirKeysAndTheHiddenButtonsActOnThePage
       "focus 101 \"activer les carillons\"",
       "focus 103 \"profile, ALT+P:\"",
       "focus 117 \"nouveau profile\"",  // Alt+T did nothing on the general page
+      "focus 1035 \"annuler\"",
   };
   std::vector<std::string> seen;
   for (const std::string& line : r.lines) {
@@ -204,7 +205,7 @@ TEST_F(ChimeOptionsWindow, TheTestPlayAndThePreviewsSoundOnTheChimesOwnThread) {
   const ScriptRun r = run(
       "wait 1s\nselect 113 \"03:00\"\nclick 114\nwait 3s\n"  // the quarter, then 3 strikes
       "key f4\nwait 1s\nkey f6\nwait 1s\n"                   // the hour file alone
-      "key f2\nwait 1s\nclick 114\nkey f7\nwait 2s\n"        // stopped after the quarter
+      "key f2\nwait 1s\nclick 114\nwait 100ms\nkey f7\nwait 2s\n"  // stopped after the quarter
       "click cancel\n",
       sound);
   EXPECT_EQ(r.code, 1) << r.text();
@@ -215,7 +216,7 @@ TEST_F(ChimeOptionsWindow, TheTestPlayAndThePreviewsSoundOnTheChimesOwnThread) {
   const auto rendered = decode_sound_file(sound);
   ASSERT_TRUE(rendered);
   const std::vector<double> onsets = onset_milliseconds(rendered->samples, rendered->rate);
-  ASSERT_EQ(onsets.size(), 6u);
+  ASSERT_EQ(onsets.size(), 6u) << ::testing::PrintToString(onsets) << r.text();
   // The strikes follow the quarter by its duration, then each other by theirs.
   EXPECT_NEAR(onsets[1] - onsets[0], 300, 2);
   EXPECT_NEAR(onsets[2] - onsets[1], 400, 2);

@@ -4,6 +4,7 @@
 // fresh program folder, and an update whose failed file is fetched again at the next check.
 #include <gtest/gtest.h>
 
+#include "alarms/alarm_profile.hpp"
 #include "alarms/chime_archive.hpp"
 #include "alarms/chime_profile.hpp"
 #include "maintenance/update_check.hpp"

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "access/speech.hpp"
 #include "access/window_prompts.hpp"
 #include "alarms/alarm_profile.hpp"
 #include "alarms/chime_profile.hpp"
@@ -38,6 +39,9 @@ std::map<std::string, std::string> contents_of(const fs::path& folder) {
 void fill_program_folder(const fs::path& folder) {
   const fs::path rdv = planning_folder(folder);
   fs::create_directories(rdv);
+  // The planning's own alarm sound is part of the installation, not of the archive.
+  fs::create_directories(folder / "sons");
+  write_bytes(folder / "sons" / "piano.wav", "piano");
   write_bytes(rdv / "46030 09-30.gnd", write_planning(planning_sample()));
   Planning dentist;
   dentist.subject = "Dentiste";
@@ -55,6 +59,7 @@ void fill_program_folder(const fs::path& folder) {
 
 struct BackupSession {
   int run_window(const std::function<int(BackupContext&)>& window) {
+    LoadSpeechLibraries();
     WindowPrompts prompts;
     BackupContext context{runner.folder(), settings, interface_clock(), prompts};
     return window(context);
@@ -84,6 +89,8 @@ TEST(BackupMenu, AnArchiveSavedAndRestoredInAFreshFolderGivesEverythingBack) {
 
   BackupSession restoring;
   restoring.settings = default_settings(kToday, false);
+  fs::create_directories(restoring.runner.folder() / "sons");
+  write_bytes(restoring.runner.folder() / "sons" / "piano.wav", "piano");
   const ScriptRun restored =
       restoring.run("answer " + archive + ".agb\nanswer yes\n", kRestore);
   EXPECT_EQ(restored.code, 0) << restored.text();

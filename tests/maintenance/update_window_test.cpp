@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "access/speech.hpp"
 #include "access/window_prompts.hpp"
 #include "platform/portable/curl_network.hpp"
 #include "platform/process.hpp"
@@ -34,6 +35,7 @@ class UpdateWindows : public ::testing::Test {
 
   ScriptRun check(std::string_view script, bool holding_lock = false) {
     return runner.run(script, [&] {
+      LoadSpeechLibraries();
       WindowPrompts prompts;
       UpdateRun run{runner.folder(),
                     runner.folder(),
@@ -62,7 +64,7 @@ class UpdateWindows : public ::testing::Test {
 
 TEST_F(UpdateWindows, ANewVersionIsDownloadedWithItsProgressAndTheUpdaterStarted) {
   serve("version: 6.41", 3);
-  const ScriptRun r = check("answer yes\n");
+  const ScriptRun r = check("answer yes\nwait 2s\n");
   EXPECT_EQ(r.code, kNewerVersion) << r.text();
   EXPECT_TRUE(r.has("question \"Une nouvelle version de l'agenda est disponible. Voulez-vous la "
                     "télécharger\" -> yes"));
@@ -81,10 +83,10 @@ TEST_F(UpdateWindows, ANewVersionIsDownloadedWithItsProgressAndTheUpdaterStarted
 TEST_F(UpdateWindows, CancelStopsAfterTheFileBeingFetchedAndChangesNothing) {
   serve("version: 6.41", 5);
   const std::string installed = read_bytes(runner.folder() / kInstalledIndex);
-  // The window answers 20 ms between two files: Cancel comes while the third waits.
-  const ScriptRun r = check("answer yes\nwait 50ms\nclick cancel\n");
+  // The window answers 20 ms between two files: Cancel comes while the fourth waits.
+  const ScriptRun r = check("answer yes\nwait 50ms\nclick cancel\nwait 1s\n");
   EXPECT_EQ(r.code, kNewerVersion) << r.text();
-  EXPECT_EQ(requests(), "/agmajidx5.txt\n/f1.htm\n/f2.htm\n");
+  EXPECT_EQ(requests(), "/agmajidx5.txt\n/f1.htm\n/f2.htm\n/f3.htm\n");
   EXPECT_FALSE(r.has("notice \"Notice...\" \"La mise à jour a bien été installée. L'agenda va "
                      "redémarrer.\""));
   for (const std::string& line : r.lines) EXPECT_FALSE(line.starts_with("run ")) << line;
@@ -102,7 +104,7 @@ TEST_F(UpdateWindows, TheCalendarSaysUpToDateInANoticeAndAnUnreachableServerInAM
       << current.text();
 
   server = "http://127.0.0.1:" + std::to_string(closed_port());
-  const ScriptRun unreachable = check("");
+  const ScriptRun unreachable = check("wait 6s\n");  // the message counts down
   EXPECT_EQ(unreachable.code, kIndexNotObtained);
   EXPECT_TRUE(unreachable.has("ask \"Avertissement|La mise à jour n'est pas accessible...|5\" -> 0"))
       << unreachable.text();
