@@ -106,7 +106,9 @@ bool every_row_installed(const UpdateIndex& index, const InstalledRows& installe
   });
 }
 
-fs::path update_folder(const fs::path& program_folder) { return program_folder / kUpdateFolder; }
+fs::path update_folder(const fs::path& program_folder) {
+  return program_folder / kUpdateFolder;
+}
 
 fs::path staged_files(const fs::path& program_folder) {
   return update_folder(program_folder) / kUpdateFilesFolder;
@@ -177,8 +179,8 @@ UpdateOutcome install_files(int mode, const UpdateIndex& index,
   const std::optional<UpdateIndex> placed = download_changed_rows(index, installed, context);
   std::error_code error;
   fs::create_directories(update_folder(folder), error);
-  if (!placed || !write_file_atomically(update_folder(folder) / kInstalledIndex,
-                                        update_index_text(*placed))) {
+  if (!placed ||
+      !write_file_atomically(update_folder(folder) / kInstalledIndex, update_index_text(*placed))) {
     remove_update_folder(folder);
     remove_file(folder / kDownloadedIndex);
     return {kNewerVersion, std::nullopt, {}};
@@ -240,8 +242,7 @@ UpdateOutcome CheckForUpdate(int mode, int quiet, UpdateContext& context) {
     if (mode != 3) context.host.timed_message(kUpdateUnreachable);
     return {kIndexNotObtained, std::nullopt, {}};
   }
-  const std::optional<UpdateIndex> installed =
-      read_index(context.program_folder / kInstalledIndex);
+  const std::optional<UpdateIndex> installed = read_index(context.program_folder / kInstalledIndex);
   if (!newer_than_this_program(*index) && every_row_installed(*index, rows_of(installed))) {
     remove_file(context.program_folder / kDownloadedIndex);
     tell_up_to_date(mode, quiet, context);
@@ -305,12 +306,14 @@ std::vector<std::string> install_update(const fs::path& program_folder) {
     const auto target =
         contained_path(program_folder, file.lexically_relative(staged).generic_string());
     if (!target || !put_into_place(file, *target)) {
-      problems.push_back("impossible de remplacer le fichier " + file.lexically_relative(staged).string());
+      problems.push_back("impossible de remplacer le fichier " +
+                         file.lexically_relative(staged).string());
     }
   }
   // The index says what is installed: only once every file is in place.
   const fs::path index = update_folder(program_folder) / kInstalledIndex;
-  if (problems.empty() && file_exists(index) && !put_into_place(index, program_folder / kInstalledIndex)) {
+  if (problems.empty() && file_exists(index) &&
+      !put_into_place(index, program_folder / kInstalledIndex)) {
     problems.push_back(std::string("impossible de remplacer le fichier ") + kInstalledIndex);
   }
   remove_update_folder(program_folder);

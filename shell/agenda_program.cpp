@@ -54,9 +54,10 @@ StartupHost host_of(AgendaRun& run, Program& p) {
   };
   host.receive_network_plannings = [&run, &p] { receive_network_plannings(run, p); };
   host.chime_catalogue = [&run, &p](int mode) {
-    return FetchChimeCatalogue(mode, run.program_folder, {p.network, p.server}, p.prompts, [&] {
-             ChimeOptionsOf(run, ChimeTab::download, p.network, p.server, p.prompts);
-           }).has_value();
+    return FetchChimeCatalogue(
+               mode, run.program_folder, {p.network, p.server}, p.prompts,
+               [&] { ChimeOptionsOf(run, ChimeTab::download, p.network, p.server, p.prompts); })
+        .has_value();
   };
   host.check_for_update = [&p](AgendaRun& checking) {
     CheckForUpdateOf(checking, checking.settings.update_check, 1, p.network, p.server, p.prompts);
@@ -82,17 +83,18 @@ void DonationReminder(const fs::path& application_data, Prompts& prompts) {
 UpdateOutcome CheckForUpdateOf(AgendaRun& run, int mode, int quiet, Network& network,
                                const std::optional<std::string>& server, Prompts& prompts) {
   const bool held_lock = run.lock.has_value();
-  UpdateRun update{run.program_folder,
-                   run.user_folders.application_data,
-                   run.writable == 1,
-                   run.settings.realtime_running != 0,
-                   run.arguments,
-                   network,
-                   server,
-                   prompts,
-                   [&run] { return run.lock.has_value(); },
-                   [&run] { run.lock.reset(); },
-                   [&run, &prompts] { DonationReminder(run.user_folders.application_data, prompts); }};
+  UpdateRun update{
+      run.program_folder,
+      run.user_folders.application_data,
+      run.writable == 1,
+      run.settings.realtime_running != 0,
+      run.arguments,
+      network,
+      server,
+      prompts,
+      [&run] { return run.lock.has_value(); },
+      [&run] { run.lock.reset(); },
+      [&run, &prompts] { DonationReminder(run.user_folders.application_data, prompts); }};
   const UpdateOutcome outcome = RunUpdateCheck(mode, quiet, update);
   run.update_status = outcome.status;
   // A check that ended without an update gives the lock back to the agenda that held it.
@@ -104,8 +106,9 @@ UpdateOutcome CheckForUpdateOf(AgendaRun& run, int mode, int quiet, Network& net
 
 bool ChimeOptionsOf(AgendaRun& run, ChimeTab first, Network& network,
                     const std::optional<std::string>& server, Prompts& prompts) {
-  ChimeOptionsContext context{run.program_folder, run.user_folders.profile, run.settings,
-                              interface_clock(),  prompts,                  {network, server}};
+  ChimeOptionsContext context{
+      run.program_folder, run.user_folders.profile, run.settings, interface_clock(), prompts,
+      {network, server}};
   return ChimeOptions(context, first);
 }
 

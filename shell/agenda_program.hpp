@@ -7,8 +7,8 @@
 #include "alarms/chime_options.hpp"
 #include "maintenance/update_check.hpp"
 #include "planning/prompts.hpp"
-#include "shell/startup.hpp"
 #include "platform/network.hpp"
+#include "shell/startup.hpp"
 
 namespace tavelo {
 

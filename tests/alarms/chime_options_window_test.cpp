@@ -68,8 +68,8 @@ class ChimeOptionsWindow : public ::testing::Test {
         script,
         [&] {
           WindowPrompts prompts;
-          ChimeOptionsContext context{runner.folder(), outside.path(), settings,
-                                      interface_clock(), prompts, {network, server}};
+          ChimeOptionsContext context{runner.folder(),   outside.path(), settings,
+                                      interface_clock(), prompts,        {network, server}};
           return ChimeOptions(context, first) ? 0 : 1;
         },
         sound_out);
@@ -103,11 +103,11 @@ TEST_F(ChimeOptionsWindow, TheBackgroundAgendaIsAskedForFirst) {
 TEST_F(ChimeOptionsWindow, PagesTurnWithTheirKeysAndTheHiddenButtonsActOnThePageShown) {
   save_gong();
   settings.chime_profile = "gong";
-  const ScriptRun r = run(
-      "wait 1s\nkey control+tab\nwait 1s\nkey f5\nwait 1s\nkey control+shift+tab\nwait 1s\n"
-      "key alt+h\nwait 1s\nkey alt+v\nwait 1s\nanswer no\nkey alt+u\nwait 1s\n"
-      "key f2\nwait 1s\nkey alt+p\nwait 1s\nkey alt+t\nwait 1s\nkey shift+tab\nwait 1s\n"
-      "click cancel\n");
+  const ScriptRun r =
+      run("wait 1s\nkey control+tab\nwait 1s\nkey f5\nwait 1s\nkey control+shift+tab\nwait 1s\n"
+          "key alt+h\nwait 1s\nkey alt+v\nwait 1s\nanswer no\nkey alt+u\nwait 1s\n"
+          "key f2\nwait 1s\nkey alt+p\nwait 1s\nkey alt+t\nwait 1s\nkey shift+tab\nwait 1s\n"
+          "click cancel\n");
   EXPECT_EQ(r.code, 1) << r.text();
   const std::vector<std::string> expected = {
       "focus 101 \"activer les carillons\"",  // the general page opens on its first control
@@ -134,21 +134,23 @@ TEST_F(ChimeOptionsWindow, AProfileIsSetUpFromSoundsAndChosenWithOk) {
   const std::string cloche = (outside.path() / "cloche.wav").string();
   const std::string coup = (outside.path() / "coup.wav").string();
   const std::string grave = (chimes / "gong" / "grave.wav").string();
-  const ScriptRun r = run("wait 1s\nclick 117\nfocus 103\nkey control+a\ntype maison\n"
-                          "select 109 88\nselect 111 28\n"  // 22:00 to 07:00
-                          "key f3\nselect 202 2\ncheck 204\nclick 207\nanswer " +
-                          cloche + "|" + coup +
-                          "\nwait 1s\nfocus 214\ntype 60\nfocus 216\ntype -20\nfocus 218\n"
-                          "type 500\nclick 219\n"
-                          "key f4\nselect 302 13\nselect 304 2\nclick 307\nanswer " +
-                          grave +
-                          "\nanswer no\nwait 1s\n"
-                          "key f2\nclick 104\nwait 1s\ncheck 101\nclick ok\n");
+  const ScriptRun r =
+      run("wait 1s\nclick 117\nfocus 103\nkey control+a\ntype maison\n"
+          "select 109 88\nselect 111 28\n"  // 22:00 to 07:00
+          "key f3\nselect 202 2\ncheck 204\nclick 207\nanswer " +
+          cloche + "|" + coup +
+          "\nwait 1s\nfocus 214\ntype 60\nfocus 216\ntype -20\nfocus 218\n"
+          "type 500\nclick 219\n"
+          "key f4\nselect 302 13\nselect 304 2\nclick 307\nanswer " +
+          grave +
+          "\nanswer no\nwait 1s\n"
+          "key f2\nclick 104\nwait 1s\ncheck 101\nclick ok\n");
   EXPECT_EQ(r.code, 0) << r.text();
-  EXPECT_TRUE(r.has("open-files \"importer un fichier de quart\" -> \"" + cloche + "\" \"" +
-                    coup + "\""));
-  EXPECT_TRUE(r.has("question \"Voulez-vous faire correspondre le sous-dossier gong au champ du "
-                    "profile?\" -> no"));
+  EXPECT_TRUE(
+      r.has("open-files \"importer un fichier de quart\" -> \"" + cloche + "\" \"" + coup + "\""));
+  EXPECT_TRUE(
+      r.has("question \"Voulez-vous faire correspondre le sous-dossier gong au champ du "
+            "profile?\" -> no"));
   EXPECT_TRUE(r.has("notice \"Notice...\" \"Le profile est enregistré.\""));
   const ChimeProfile maison = saved("maison");
   EXPECT_EQ(maison.start, 2200);
@@ -193,8 +195,9 @@ TEST_F(ChimeOptionsWindow, AModifiedProfileIsOfferedForSavingBeforeItIsLost) {
   EXPECT_EQ(r.count("question \"Le profile courant a été modifié. Souhaitez-vous "
                     "l'enregistrer?\" -> yes"),
             2);
-  EXPECT_TRUE(r.has("notice \"Notice...\" \"Le champ du profile est vide. Veuillez le "
-                    "remplir.\""));
+  EXPECT_TRUE(
+      r.has("notice \"Notice...\" \"Le champ du profile est vide. Veuillez le "
+            "remplir.\""));
   EXPECT_FALSE(fs::exists(chimes / ".car"));
 }
 
@@ -202,12 +205,12 @@ TEST_F(ChimeOptionsWindow, TheTestPlayAndThePreviewsSoundOnTheChimesOwnThread) {
   save_gong(800, 2000);  // 03:00 lies outside: the test play chimes all the same
   settings.chime_profile = "gong";
   const fs::path sound = outside.path() / "session.wav";
-  const ScriptRun r = run(
-      "wait 1s\nselect 113 \"03:00\"\nclick 114\nwait 3s\n"  // the quarter, then 3 strikes
-      "key f4\nwait 1s\nkey f6\nwait 1s\n"                   // the hour file alone
-      "key f2\nwait 1s\nclick 114\nwait 100ms\nkey f7\nwait 2s\n"  // stopped after the quarter
-      "click cancel\n",
-      sound);
+  const ScriptRun r =
+      run("wait 1s\nselect 113 \"03:00\"\nclick 114\nwait 3s\n"  // the quarter, then 3 strikes
+          "key f4\nwait 1s\nkey f6\nwait 1s\n"                   // the hour file alone
+          "key f2\nwait 1s\nclick 114\nwait 100ms\nkey f7\nwait 2s\n"  // stopped after the quarter
+          "click cancel\n",
+          sound);
   EXPECT_EQ(r.code, 1) << r.text();
   const std::string quarter = "ogg \"" + (chimes / "gong" / "quart.wav").string() + "\"";
   const std::string hour = "ogg \"" + (chimes / "gong" / "grave.wav").string() + "\"";

@@ -96,8 +96,9 @@ TEST_F(MaintenanceProgram, TheFirstRunInstallsTheProfilesAndNewOnesAreOfferedInT
       "les télécharger à partir du calendrier, menu extra, options des carillons, onglet "
       "téléchargement.\" -> yes"))
       << first.text();
-  EXPECT_TRUE(first.has("notice \"Notice...\" \"Les profiles des carillons sont maintemant "
-                        "installés.\""));
+  EXPECT_TRUE(
+      first.has("notice \"Notice...\" \"Les profiles des carillons sont maintemant "
+                "installés.\""));
   EXPECT_TRUE(first.in_order("window \"option des carillons\"", "window \"Tavelo version: 6.40\""));
   EXPECT_TRUE(fs::exists(agenda.path() / "carillons" / "Coucou" / "quart.wav"));
   EXPECT_FALSE(fs::exists(agenda.path() / "Coucou.crx"));
@@ -108,11 +109,12 @@ TEST_F(MaintenanceProgram, TheFirstRunInstallsTheProfilesAndNewOnesAreOfferedInT
   // A longer catalogue: new profiles are offered, and yes opens the download page, where the
   // new one is chosen.
   write_bytes(root.path() / "carlist.txt", "Big Ben\r\nWestminster\r\nCoucou\r\nAbbaye\r\n");
-  const Session later =
-      agenda.session("answer yes\nwait 500ms\nmark 402 \"Abbaye\"\nclick 403\nwait 500ms\n"
-                     "click ok\nwait 500ms\nmenu 6\n");
-  EXPECT_TRUE(later.has("question \"De nouveaux profile sont disponible. Souhaitez-vous les "
-                        "télcharger?\" -> yes"))
+  const Session later = agenda.session(
+      "answer yes\nwait 500ms\nmark 402 \"Abbaye\"\nclick 403\nwait 500ms\n"
+      "click ok\nwait 500ms\nmenu 6\n");
+  EXPECT_TRUE(
+      later.has("question \"De nouveaux profile sont disponible. Souhaitez-vous les "
+                "télcharger?\" -> yes"))
       << later.text();
   EXPECT_TRUE(later.has("focus 402 \"carillons\""));
   EXPECT_TRUE(later.has("notice \"Notice...\" \"le téléchargement est terminée.\""));
@@ -188,8 +190,8 @@ TEST_F(MaintenanceProgram, AnUpdateInstallsThroughTheUpdaterAndFetchesAFailedFil
   ::setenv("TAVELO_UI", ("script:" + restart_script.string()).c_str(), 1);
   ::setenv("TAVELO_TRANSCRIPT", restart_transcript.c_str(), 1);
   const std::string process = updater_line.substr(updater_line.find("\" \"") + 3);
-  ChildProcess updater({(agenda.path() / kUpdaterName).string(),
-                        process.substr(0, process.find('"')), "/cal"});
+  ChildProcess updater(
+      {(agenda.path() / kUpdaterName).string(), process.substr(0, process.find('"')), "/cal"});
   EXPECT_EQ(updater.wait(20000, [] {}), 0);
   EXPECT_TRUE(eventually(
       [&] { return read_bytes(restart_transcript).find("exit 0") != std::string::npos; }, 30000));

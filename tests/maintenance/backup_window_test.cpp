@@ -91,8 +91,7 @@ TEST(BackupMenu, AnArchiveSavedAndRestoredInAFreshFolderGivesEverythingBack) {
   restoring.settings = default_settings(kToday, false);
   fs::create_directories(restoring.runner.folder() / "sons");
   write_bytes(restoring.runner.folder() / "sons" / "piano.wav", "piano");
-  const ScriptRun restored =
-      restoring.run("answer " + archive + ".agb\nanswer yes\n", kRestore);
+  const ScriptRun restored = restoring.run("answer " + archive + ".agb\nanswer yes\n", kRestore);
   EXPECT_EQ(restored.code, 0) << restored.text();
   EXPECT_TRUE(restored.has(
       "question \"La fonction de récupération effacera toutes les données\\rrelatives au "
@@ -117,14 +116,13 @@ TEST(BackupMenu, ADamagedArchiveOrANoChangesNothing) {
   write_bytes(planning_folder(restoring.runner.folder()) / "46040 10-00.gnd", write_planning(own));
   const auto before = contents_of(restoring.runner.folder());
 
-  const ScriptRun refused = restoring.run("answer " + archive.string() + "\nanswer no\n",
-                                          kRestore);
+  const ScriptRun refused = restoring.run("answer " + archive.string() + "\nanswer no\n", kRestore);
   EXPECT_EQ(refused.code, 1);
   EXPECT_EQ(contents_of(restoring.runner.folder()), before);
 
   write_bytes(archive, whole.substr(0, whole.size() / 3));
-  const ScriptRun damaged = restoring.run("answer " + archive.string() + "\nanswer yes\n",
-                                          kRestore);
+  const ScriptRun damaged =
+      restoring.run("answer " + archive.string() + "\nanswer yes\n", kRestore);
   EXPECT_EQ(damaged.code, 1);
   EXPECT_TRUE(damaged.has("notice \"Notice...\" \"L'archive " + archive.string() +
                           " est endommagée ou incomplète: rien n'a été récupéré.\""))
@@ -156,8 +154,8 @@ TEST(BackupSettings, AtLeastOneBackupIsKeptAndNoMoreThanTheFileCounts) {
   session.run("wait 1s\nfocus 3\ntype 99999999\nclick ok\n", dialog);
   EXPECT_EQ(session.settings.backups_kept, 32767);
 
-  const ScriptRun escaped = session.run("wait 1s\nuncheck 1\nfocus 3\ntype 4\nkey escape\n",
-                                        dialog);
+  const ScriptRun escaped =
+      session.run("wait 1s\nuncheck 1\nfocus 3\ntype 4\nkey escape\n", dialog);
   EXPECT_EQ(escaped.code, 1);
   EXPECT_EQ(session.settings.automatic_backup, 1);
   EXPECT_EQ(session.settings.backups_kept, 32767);

@@ -66,13 +66,15 @@ TEST_F(UpdateWindows, ANewVersionIsDownloadedWithItsProgressAndTheUpdaterStarted
   serve("version: 6.41", 3);
   const ScriptRun r = check("answer yes\nwait 2s\n");
   EXPECT_EQ(r.code, kNewerVersion) << r.text();
-  EXPECT_TRUE(r.has("question \"Une nouvelle version de l'agenda est disponible. Voulez-vous la "
-                    "télécharger\" -> yes"));
+  EXPECT_TRUE(
+      r.has("question \"Une nouvelle version de l'agenda est disponible. Voulez-vous la "
+            "télécharger\" -> yes"));
   EXPECT_TRUE(r.has("window \"Tavelo téléchargement\""));
   EXPECT_TRUE(r.has("speak \"boîte de progression Tavelo téléchargement, bouton annuler.\""))
       << r.text();
-  EXPECT_TRUE(r.has("notice \"Notice...\" \"La mise à jour a bien été installée. L'agenda va "
-                    "redémarrer.\""));
+  EXPECT_TRUE(
+      r.has("notice \"Notice...\" \"La mise à jour a bien été installée. L'agenda va "
+            "redémarrer.\""));
   EXPECT_TRUE(r.has("open \"" + *server + "/news.htm\""));
   EXPECT_TRUE(r.has("run \"" + (runner.folder() / kUpdaterName).string() + "\" \"" +
                     std::to_string(current_process_id()) + "\" \"/cal\""));
@@ -87,8 +89,9 @@ TEST_F(UpdateWindows, CancelStopsAfterTheFileBeingFetchedAndChangesNothing) {
   const ScriptRun r = check("answer yes\nwait 50ms\nclick cancel\nwait 1s\n");
   EXPECT_EQ(r.code, kNewerVersion) << r.text();
   EXPECT_EQ(requests(), "/agmajidx5.txt\n/f1.htm\n/f2.htm\n/f3.htm\n");
-  EXPECT_FALSE(r.has("notice \"Notice...\" \"La mise à jour a bien été installée. L'agenda va "
-                     "redémarrer.\""));
+  EXPECT_FALSE(
+      r.has("notice \"Notice...\" \"La mise à jour a bien été installée. L'agenda va "
+            "redémarrer.\""));
   for (const std::string& line : r.lines) EXPECT_FALSE(line.starts_with("run ")) << line;
   EXPECT_FALSE(fs::exists(runner.folder() / "maj"));
   EXPECT_FALSE(fs::exists(runner.folder() / "maj.txt"));
@@ -106,7 +109,8 @@ TEST_F(UpdateWindows, TheCalendarSaysUpToDateInANoticeAndAnUnreachableServerInAM
   server = "http://127.0.0.1:" + std::to_string(closed_port());
   const ScriptRun unreachable = check("wait 6s\n");  // the message counts down
   EXPECT_EQ(unreachable.code, kIndexNotObtained);
-  EXPECT_TRUE(unreachable.has("ask \"Avertissement|La mise à jour n'est pas accessible...|5\" -> 0"))
+  EXPECT_TRUE(
+      unreachable.has("ask \"Avertissement|La mise à jour n'est pas accessible...|5\" -> 0"))
       << unreachable.text();
 }
 

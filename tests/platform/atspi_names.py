@@ -26,7 +26,10 @@ def focusable(node):
         children = [child for child in node if child is not None]
     except Exception:
         return
-    if states.contains(pyatspi.STATE_FOCUSABLE) and states.contains(pyatspi.STATE_SHOWING):
+    # A combo box takes the focus through its button, which the bus does not show: a reader
+    # says the combo box.
+    stop = states.contains(pyatspi.STATE_FOCUSABLE) or role == pyatspi.ROLE_COMBO_BOX
+    if stop and states.contains(pyatspi.STATE_SHOWING):
         yield node
         # A tab strip has the focus as a whole; a reader says its selected page tab.
         if role == pyatspi.ROLE_PAGE_TAB_LIST:
@@ -90,7 +93,7 @@ def listed(window):
 
 
 # The window is ready once it is the active one and two looks half a second apart find the same
-# controls.
+# controls, whose texts may change (a progress shown line by line); gives the last look's lines.
 def ready_window(app, title):
     deadline = time.time() + 60
     last = None
@@ -103,9 +106,10 @@ def ready_window(app, title):
                     continue
             except Exception:
                 continue
-            now = listed(window)
+            lines = [described for described in listed(window) if described]
+            now = [described.split("\t")[:4] for described in lines]
             if now and now == last:
-                return window
+                return lines
             last = now
         time.sleep(0.5)
     sys.exit("window %s not ready on the accessibility bus" % title)
@@ -120,9 +124,11 @@ def line(node):
         return None
 
 
+# A busy window may not answer a second walk: what the last look found is what is listed.
 app = application(sys.argv[1])
-nodes = focusable(ready_window(app, sys.argv[2])) if len(sys.argv) > 2 else controls(app)
-for node in nodes:
-    described = line(node)
-    if described is not None:
-        print(described)
+if len(sys.argv) > 2:
+    lines = ready_window(app, sys.argv[2])
+else:
+    lines = [described for described in map(line, controls(app)) if described is not None]
+for described in lines:
+    print(described)
