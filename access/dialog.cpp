@@ -426,6 +426,9 @@ std::string translate(DialogState& s, const RawEvent& event) {
   switch (event.kind) {
     case Kind::tray:
       return kDialogLibrary ? "" : numbered("tray", event.id);
+    case Kind::command:
+      // The tray icon's menu belongs to a window that may be hidden, never the active one.
+      return command_event(s, event.id);
     case Kind::activated:
       s.window_active = true;
       ReleaseStuckKeys();
@@ -462,7 +465,6 @@ std::string translate(DialogState& s, const RawEvent& event) {
   }
   if (event.kind == Kind::close) return "winclose";
   if (character) return "key_pressed";
-  if (event.kind == Kind::command) return command_event(s, event.id);
   return provisional;
 }
 
@@ -477,6 +479,8 @@ void open_window(DialogState& s, int extra_rows) {
                  GridY(s.grid_height + 2)};
   wanted.centred = p.row == 0 || p.column == 0;
   wanted.maximised = has_letter(p.mode, 'm');
+  wanted.hidden = (p.flags & kHiddenWindow) != 0;
+  if (wanted.hidden) s.window_active = false;
   wanted.custom_colours = s.look.colours_set || has_letter(p.mode, 'w');
   if (s.look.colours_set) {
     wanted.text_colour = s.look.text_colour;
@@ -659,6 +663,17 @@ void SetOkCaption(std::string_view caption) {
   if (dialog_state().ok_number != -1) place_default_buttons();
 }
 
+void SetCancelCaption(std::string_view caption) {
+  dialog_state().look.cancel_caption = caption;
+  if (dialog_state().cancel_number != -1) place_default_buttons();
+}
+
+UsualCaptionsAfter::~UsualCaptionsAfter() {
+  DialogLook& look = dialog_state().look;
+  look.ok_caption = DialogLook{}.ok_caption;
+  look.cancel_caption = DialogLook{}.cancel_caption;
+}
+
 void AddMnemonic(int number) {
   const std::optional<ControlKind> kind = kind_of(number);
   if (kind != ControlKind::button && kind != ControlKind::check_box &&
@@ -733,6 +748,22 @@ int ControlState(int number) {
 
 void SetControlState(int number, int state) {
   window_system().set_control_state(dialog_state().window, number, state);
+}
+
+void ShowDialogWindow(bool shown) {
+  DialogState& s = dialog_state();
+  int& flags = s.look.parameters.flags;
+  flags = shown ? flags & ~kHiddenWindow : flags | kHiddenWindow;
+  if (!shown) s.window_active = false;
+  window_system().show_window(s.window, shown);
+}
+
+bool DialogWindowShown() {
+  return (dialog_state().look.parameters.flags & kHiddenWindow) == 0;
+}
+
+void NameControl(int number, std::string_view name) {
+  window_system().set_control_name(dialog_state().window, number, name);
 }
 
 void SetDialogTitle(std::string_view title) {

@@ -58,6 +58,21 @@ bool LoadChimeProfile(const fs::path& file, const fs::path& chimes, ChimeProfile
                       " fait référence un fichiers audio de quart absents.\r|", prompts);
 }
 
+std::optional<ChimeProfile> chime_profile_to_play(const fs::path& chimes, std::string_view name) {
+  const std::optional<fs::path> file = file_in_folder(chimes, std::string(name) + ".car");
+  const std::optional<std::string> record = file ? read_file(*file) : std::nullopt;
+  ChimeProfile profile;
+  if (!record || read_chime_profile(*record, profile) != kReadOk) return std::nullopt;
+  for (std::vector<ChimeEntry>* entries : {&profile.hours, &profile.quarters}) {
+    for (ChimeEntry& entry : *entries) {
+      const std::optional<fs::path> sound = contained_path(chimes, entry.file);
+      if (!sound) return std::nullopt;
+      entry.file = sound->string();
+    }
+  }
+  return profile;
+}
+
 std::optional<fs::path> SaveChimeProfile(const fs::path& file, const fs::path& chimes,
                                          const ChimeProfile& profile, Prompts& prompts) {
   fs::path target = file;

@@ -44,6 +44,11 @@ int read_chime_profile(std::string_view record, ChimeProfile& profile);
 bool LoadChimeProfile(const fs::path& file, const fs::path& chimes, ChimeProfile& profile,
                       Prompts& prompts);
 
+// The chosen profile of the chime folder as the chime player needs it, asking nothing: every
+// entry's file as a full path inside the chime folder. Nothing when the profile cannot be read
+// or names a file outside that folder.
+std::optional<ChimeProfile> chime_profile_to_play(const fs::path& chimes, std::string_view name);
+
 // Saves the profile, asking before replacing a file and offering another name ("enregistrer
 // sous"). Gives the file written, nothing when cancelled or not writable.
 std::optional<fs::path> SaveChimeProfile(const fs::path& file, const fs::path& chimes,

@@ -56,6 +56,10 @@ bool note_is_blank(std::string_view note) {
 
 }  // namespace
 
+bool has_note(const Planning& planning) {
+  return planning.note_kind != 0 && !planning.note.empty();
+}
+
 void tidy_read_planning(Planning& p) {
   p.subject = std::string(trim_spaces(p.subject));
   if (note_is_blank(p.note)) p.note_kind = 0;

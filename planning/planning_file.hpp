@@ -13,6 +13,9 @@ namespace tavelo {
 
 namespace fs = std::filesystem;
 
+// The planning carries a note worth showing.
+bool has_note(const Planning& planning);
+
 // Reads one planning record into `planning`, which holds the defaults for what is not read:
 // `planning_defaults` gives them, from the settings. `version` is the label of the backup
 // archive the record comes from, empty for a planning file: older versions lack later fields.

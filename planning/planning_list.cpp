@@ -17,14 +17,29 @@ std::string two_digits(int value) {
 
 }  // namespace
 
-std::string series_suffix(const Planning& planning) {
+// Appended piece by piece: GCC 12 at -O3 misreads a literal joined to a temporary string.
+std::string series_count(const Planning& planning) {
+  std::string count;
   if (!planning.series_link.empty()) {
-    return ", (" + std::to_string(planning.occurrence_number) + " de " +
-           std::to_string(planning.number_of_times) + ")";
+    count += '(';
+    count += std::to_string(planning.occurrence_number);
+    count += " de ";
+    count += std::to_string(planning.number_of_times);
+    count += ")";
+  } else if (planning.number_of_times > 0) {
+    count += '(';
+    count += std::to_string(planning.number_of_times);
+    count += " fois)";
   }
-  if (planning.number_of_times > 0)
-    return ", (" + std::to_string(planning.number_of_times) + " fois)";
-  return {};
+  return count;
+}
+
+std::string series_suffix(const Planning& planning) {
+  const std::string count = series_count(planning);
+  if (count.empty()) return count;
+  std::string suffix = ", ";
+  suffix += count;
+  return suffix;
 }
 
 std::optional<std::string> planning_list_line(std::string_view file_name,

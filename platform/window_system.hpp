@@ -95,6 +95,7 @@ struct WindowSpec {
   PixelRect rect;
   bool centred = false;
   bool maximised = false;
+  bool hidden = false;                         // opened without being shown
   bool custom_colours = false;                 // otherwise the system's colours
   std::uint32_t text_colour = 0xFFFFFF;        // 0x00RRGGBB
   std::uint32_t background_colour = 0x000080;  // 0x00RRGGBB
@@ -153,6 +154,9 @@ class WindowSystem {
   virtual int open_window(const WindowSpec& wanted) = 0;
   virtual void close_window(int window) = 0;
   virtual void set_window_title(int window, std::string_view title) = 0;
+  // Shows or hides a window. A hidden window is never the active one and gets no keys; its
+  // timers, its pop-up menu and the tray icons still reach the program.
+  virtual void show_window(int window, bool shown) = 0;
   // True when one of the program's windows is the active one.
   virtual bool program_in_foreground() const = 0;
   virtual int foreground_window() const = 0;
@@ -184,6 +188,8 @@ class WindowSystem {
   // Selects `length` characters from character `start` (0-based, every character counted, line
   // ends included) and puts the caret after them.
   virtual void select_text(int window, int number, int start, int length) = 0;
+  // The name a screen reader says for a control that has no caption and no label just before it.
+  virtual void set_control_name(int window, int number, std::string_view name) = 0;
   virtual int focused_control(int window) const = 0;
   virtual void set_focus(int window, int number) = 0;
 
@@ -204,6 +210,9 @@ class WindowSystem {
 
   virtual void set_tray_icon(int icon, std::string_view image, std::string_view tooltip) = 0;
   virtual void remove_tray_icon(int icon) = 0;
+  // Whether a notification area shows the icon: a desktop without one (a stock GNOME) keeps it
+  // unseen. The area may take a moment to take a new icon in.
+  virtual bool tray_icon_shown(int icon) const = 0;
 
   // Plays a wave file without waiting; the empty name, or a file that cannot be played, plays
   // the system's default sound.

@@ -11,6 +11,7 @@
 #include "maintenance/update_window.hpp"
 #include "platform/services.hpp"
 #include "shell/calendar_window.hpp"
+#include "shell/realtime_host.hpp"
 #include "shell/report_window.hpp"
 #include "shell/startup.hpp"
 
@@ -23,7 +24,8 @@ struct Program {
   Program(const fs::path& folder, Network& net)
       : players(sound_mixer(), interface_clock(), folder),
         network(net),
-        server(read_server_address(folder)) {
+        server(read_server_address(folder)),
+        realtime(folder, prompts, players, net, server) {
     players.report = sound_report();
   }
 
@@ -31,10 +33,11 @@ struct Program {
   SoundPlayers players;
   Network& network;
   std::optional<std::string> server;
+  RealtimeHost realtime;
 };
 
-void receive_network_plannings(const AgendaRun& run, Program& p) {
-  ReceiveSharedPlannings(
+int receive_network_plannings(const AgendaRun& run, Program& p) {
+  return ReceiveSharedPlannings(
       {run.program_folder, run.settings, interface_clock(), p.network, p.prompts}, false,
       [](const std::string& chain) { AskUser(chain); });
 }
@@ -66,6 +69,13 @@ StartupHost host_of(AgendaRun& run, Program& p) {
     CalendarContext context{calendar_run, interface_clock(), p.prompts,
                             p.players,    p.network,         p.server};
     return ShowCalendar(context);
+  };
+  p.realtime.receive_network_plannings = [&run, &p] { return receive_network_plannings(run, p); };
+  host.run_realtime_agenda = [&p](AgendaRun& agenda_run, const CommandLine& given) {
+    return RunRealtimeAgenda(p.realtime, agenda_run, given);
+  };
+  host.sleep_mode = [](const AgendaRun& agenda_run) {
+    SleepBeforeAgenda(agenda_run.program_folder);
   };
   return host;
 }
@@ -124,7 +134,11 @@ int RunAgendaProgram(const fs::path& program_folder, const std::vector<std::stri
   run.arguments = arguments;
   const StartupHost host = host_of(run, program);
   Startup startup{run, interface_clock(), program.prompts, host};
-  return RunAgenda(startup);
+  try {
+    return RunAgenda(startup);
+  } catch (const ProgramEnd& end) {
+    return end.code;
+  }
 }
 
 }  // namespace tavelo

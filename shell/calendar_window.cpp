@@ -5,6 +5,7 @@
 
 #include "access/dialog.hpp"
 #include "access/menus.hpp"
+#include "access/note_window.hpp"
 #include "access/speech.hpp"
 #include "access/window.hpp"
 #include "exchange/sharing.hpp"
@@ -18,6 +19,7 @@
 #include "platform/services.hpp"
 #include "shell/agenda_program.hpp"
 #include "shell/calendar_form.hpp"
+#include "shell/journal_window.hpp"
 #include "shell/option_windows.hpp"
 #include "shell/screen_reader.hpp"
 #include "shell/speaking_clock_window.hpp"
@@ -222,14 +224,6 @@ void delete_day(Calendar& w) {
   after_deletion(w);
 }
 
-void show_note(Calendar& w) {
-  const std::optional<fs::path> file = selected_planning(w);
-  int readerror = 0;
-  if (!file || loadplanning(*file, program_folder(w), w.c.run.settings, readerror).note.empty()) {
-    StopAlarmSounds(w.c.players);
-  }
-}
-
 void open_server_page(const Calendar& w, std::string_view path) {
   if (!w.c.server) {
     w.c.prompts.notice(kServerUnreachable);
@@ -287,6 +281,18 @@ std::optional<CalendarExit> check_for_update(Calendar& w) {
   return std::nullopt;
 }
 
+void show_note(Calendar& w) {
+  const std::optional<fs::path> file = selected_planning(w);
+  int readerror = 0;
+  const std::string note =
+      file ? loadplanning(*file, program_folder(w), w.c.run.settings, readerror).note : "";
+  if (note.empty()) {
+    StopAlarmSounds(w.c.players);
+  } else {
+    over_calendar(w, [&note] { ShowNoteWindow(note); });
+  }
+}
+
 // The menu items whose function is built; the others do nothing yet.
 std::optional<CalendarExit> menu_item(Calendar& w, int item) {
   switch (item) {
@@ -315,6 +321,9 @@ std::optional<CalendarExit> menu_item(Calendar& w, int item) {
       break;
     case 3:
       return CalendarExit::kManagementNow;
+    case 4:
+      over_calendar(w, [&w] { ShowJournal(program_folder(w), w.c.run.settings); });
+      break;
     case 6:
       return CalendarExit::kQuit;
     case 32:

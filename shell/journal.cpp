@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "planning/calendar.hpp"
+#include "planning/planning_file.hpp"
 #include "planning/settings.hpp"
 #include "planning/text.hpp"
 #include "platform/files.hpp"
@@ -78,13 +79,37 @@ bool JournalEntry::close() {
   return !out_.fail();
 }
 
+void add_note_lines(std::vector<std::string>& lines, const Planning& planning) {
+  if (!has_note(planning)) return;
+  lines.emplace_back();
+  lines.emplace_back("  note:");
+  lines.push_back(planning.note);
+}
+
 bool write_journal_entry(const fs::path& journal_folder, std::string_view category,
                          const LocalTime& now, const std::vector<std::string>& lines) {
   JournalEntry entry = OpenJournalEntry(journal_folder, category);
   if (!entry.is_open()) return false;
   entry.line(journal_header(now));
-  for (const std::string& text : lines) entry.line(text);
+  for (const std::string& text : lines) entry.lines(text);
   return entry.close();
+}
+
+std::vector<std::string> journal_sections(const fs::path& journal_folder) {
+  std::vector<std::string> others;
+  bool main_section = false;
+  for (const std::string& file : list_files(journal_folder, "*.txt")) {
+    std::string section = file.substr(0, file.size() - 4);
+    if (section == kMainSection) {
+      main_section = true;
+    } else {
+      others.push_back(std::move(section));
+    }
+  }
+  std::vector<std::string> sections;
+  if (main_section) sections.emplace_back(kMainSection);
+  for (std::string& section : others) sections.push_back(std::move(section));
+  return sections;
 }
 
 bool JournalReady(int& journal_flag, const Settings& settings, Prompts& prompts,
@@ -98,7 +123,12 @@ bool JournalReady(int& journal_flag, const Settings& settings, Prompts& prompts,
       journal_flag = 0;
       return false;
     }
-    if (open_management_settings) open_management_settings();
+    // Without the management settings a yes can set no folder: it counts as a no.
+    if (!open_management_settings) {
+      journal_flag = 0;
+      return false;
+    }
+    open_management_settings();
   }
   return true;
 }

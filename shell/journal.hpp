@@ -58,7 +58,12 @@ class JournalEntry {
 // Opens an entry of the category's section; the caller writes the header and its lines.
 JournalEntry OpenJournalEntry(const fs::path& journal_folder, std::string_view category);
 
-// A whole entry: the header and the given lines. False when the file cannot be written.
+// A planning's note as an entry shows it: an empty line, "  note:" and the note's lines; nothing
+// without a note.
+void add_note_lines(std::vector<std::string>& lines, const Planning& planning);
+
+// A whole entry: the header and the given lines (a text holding CR LF gives several lines).
+// False when the file cannot be written.
 bool write_journal_entry(const fs::path& journal_folder, std::string_view category,
                          const LocalTime& now, const std::vector<std::string>& lines);
 
@@ -68,6 +73,10 @@ bool write_journal_entry(const fs::path& journal_folder, std::string_view catego
 // answers no.
 bool JournalReady(int& journal_flag, const Settings& settings, Prompts& prompts,
                   const std::function<void()>& open_management_settings);
+
+// The sections of the journal folder as the journal window lists them: "bilan principal" first
+// when it is there, then every other section in listing order.
+std::vector<std::string> journal_sections(const fs::path& journal_folder);
 
 // What CheckJournalFolder did.
 enum class JournalFolderCheck {

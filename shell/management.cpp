@@ -45,10 +45,6 @@ constexpr long kMostForewarningDays = 255;
 // The value the real-time agenda stores in a planning's alarm state once it has signalled it.
 constexpr int kSignalled = 1;
 
-bool has_note(const Planning& planning) {
-  return planning.note_kind != 0 && !planning.note.empty();
-}
-
 std::string note_part(const Planning& planning) {
   return has_note(planning) ? "note:\r" + planning.note + "\r" : std::string();
 }
@@ -173,16 +169,12 @@ class Pass {
 
   // False when the section cannot be written: the message then does not claim it was.
   bool journal(const Planning& planning) {
-    JournalEntry entry =
-        OpenJournalEntry(journal_folder(c_.program_folder, settings_), planning.category);
-    entry.line(journal_header(now_));
-    entry.line("  sujet: " + planning.subject);
-    if (has_note(planning)) {
-      entry.line("");
-      entry.line("  note:");
-      entry.lines(planning.note);
+    std::vector<std::string> lines = {"  sujet: " + planning.subject};
+    add_note_lines(lines, planning);
+    if (!write_journal_entry(journal_folder(c_.program_folder, settings_), planning.category, now_,
+                             lines)) {
+      return false;
     }
-    if (!entry.close()) return false;
     ++report_.journal_entries;
     return true;
   }

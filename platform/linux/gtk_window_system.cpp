@@ -347,7 +347,9 @@ void name_control(const Window& w, int number) {
   if (found == w.controls.end()) return;
   const Control& c = found->second;
   AtkObject* object = gtk_widget_get_accessible(c.inner);
-  if (has_caption(c.kind)) {
+  if (!c.given_name.empty()) {
+    atk_object_set_name(object, c.given_name.c_str());
+  } else if (has_caption(c.kind)) {
     atk_object_set_name(object, without_ampersands(c.text).c_str());
   } else if (const auto before = w.controls.find(number - 1);
              before != w.controls.end() && before->second.kind == ControlKind::label) {
@@ -516,8 +518,10 @@ void State::key_released(int window, int key, guint state) {
   if (!system && down_in == window && c != nullptr) gtk_button_clicked(GTK_BUTTON(c->inner));
 }
 
+// A hidden window stays hidden when the window over it goes.
 void State::present_top_window() {
-  if (Window* w = window_of(top_window())) gtk_window_present(GTK_WINDOW(w->gtk));
+  Window* w = window_of(top_window());
+  if (w != nullptr && gtk_widget_get_visible(w->gtk)) gtk_window_present(GTK_WINDOW(w->gtk));
 }
 
 GtkWindowSystem::GtkWindowSystem() : state_(std::make_unique<State>()) {
@@ -534,6 +538,7 @@ GtkWindowSystem::GtkWindowSystem() : state_(std::make_unique<State>()) {
 GtkWindowSystem::~GtkWindowSystem() {
   while (!state_->windows.empty()) close_window(state_->windows.begin()->first);
   while (!state_->tray.empty()) remove_tray_icon(state_->tray.begin()->first);
+  if (state_->icon_click != nullptr) gdk_event_free(state_->icon_click);
 }
 
 int GtkWindowSystem::desktop_width() const {
@@ -570,8 +575,19 @@ int GtkWindowSystem::open_window(const WindowSpec& wanted) {
   g_signal_connect(w.gtk, "delete-event", G_CALLBACK(on_delete), &s);
   g_signal_connect(w.gtk, "map-event", G_CALLBACK(on_map), nullptr);
   g_signal_connect(w.gtk, "set-focus", G_CALLBACK(on_focus_set), &s);
-  gtk_widget_show_all(w.gtk);
+  gtk_widget_show_all(wanted.hidden ? w.box : w.gtk);
   return number;
+}
+
+void GtkWindowSystem::show_window(int window, bool shown) {
+  Window* w = state_->window_of(window);
+  if (w == nullptr) return;
+  if (!shown) {
+    gtk_widget_hide(w->gtk);
+    return;
+  }
+  gtk_widget_show(w->gtk);
+  gtk_window_present(GTK_WINDOW(w->gtk));
 }
 
 void GtkWindowSystem::close_window(int window) {
@@ -687,6 +703,13 @@ void GtkWindowSystem::set_control_text(int window, int number, std::string_view 
   show_text(*c);
   state_->programmatic = false;
   if (has_caption(c->kind)) name_neighbours(*state_->window_of(window), number);
+}
+
+void GtkWindowSystem::set_control_name(int window, int number, std::string_view name) {
+  Control* c = state_->control_of(window, number);
+  if (c == nullptr) return;
+  c->given_name = name;
+  name_control(*state_->window_of(window), number);
 }
 
 int GtkWindowSystem::control_flags(int window, int number) const {

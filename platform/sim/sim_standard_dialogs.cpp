@@ -23,6 +23,10 @@ std::optional<std::string> SimWindowSystem::tray_tooltip(int icon) const {
   return found->second;
 }
 
+bool SimWindowSystem::tray_icon_shown(int icon) const {
+  return notification_area_ && tray_.contains(icon);
+}
+
 void SimWindowSystem::offer_answers() {
   if (answers_.empty() && input_ != nullptr) input_->offer_answers(*this);
 }

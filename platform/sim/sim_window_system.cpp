@@ -58,15 +58,36 @@ SimWindowSystem::Window& SimWindowSystem::current() {
   return *w;
 }
 
+SimWindowSystem::Window& SimWindowSystem::reachable() {
+  Window& w = current();
+  if (!w.shown)
+    throw std::invalid_argument("la fenêtre " + in_quotes(w.shape.title) + " est cachée");
+  return w;
+}
+
+// A window opened hidden says so instead of appearing.
 int SimWindowSystem::open_window(const WindowSpec& wanted) {
   const int number = next_window_++;
-  windows_[number].shape = wanted;
+  Window& w = windows_[number];
+  w.shape = wanted;
+  w.shown = !wanted.hidden;
   foreground_ = number;
   open_menu_ = {};
-  active_ = true;
-  transcript_.write("window " + in_quotes(wanted.title));
-  post({.kind = RawEvent::Kind::activated, .window = number});
+  active_ = w.shown;
+  transcript_.write((w.shown ? "window " : "hide ") + in_quotes(wanted.title));
+  if (w.shown) post({.kind = RawEvent::Kind::activated, .window = number});
   return number;
+}
+
+// Showing a window activates it; hiding it takes the activation away.
+void SimWindowSystem::show_window(int window, bool shown) {
+  Window* w = window_of(window);
+  if (w == nullptr || w->shown == shown) return;
+  w->shown = shown;
+  transcript_.write((shown ? "show " : "hide ") + in_quotes(w->shape.title));
+  if (window != foreground_) return;
+  active_ = shown;
+  post({.kind = shown ? RawEvent::Kind::activated : RawEvent::Kind::deactivated, .window = window});
 }
 
 void SimWindowSystem::close_window(int window) {
@@ -86,7 +107,12 @@ void SimWindowSystem::set_window_title(int window, std::string_view title) {
 }
 
 bool SimWindowSystem::program_in_foreground() const {
-  return active_ && foreground_ != 0;
+  const Window* w = window_of(foreground_);
+  return active_ && w != nullptr && w->shown;
+}
+
+void SimWindowSystem::set_control_name(int window, int number, std::string_view name) {
+  if (Control* c = control_of(window, number)) c->name = name;
 }
 
 std::string SimWindowSystem::window_title(int window) const {
@@ -283,6 +309,7 @@ void SimWindowSystem::focus_control(Window& window, int number) {
 // What a screen reader says for the control: its caption, or the label just before it.
 std::string SimWindowSystem::accessible_name(const Window& window, int number) const {
   const Control& c = window.controls.at(number);
+  if (!c.name.empty()) return c.name;
   switch (c.kind) {
     case ControlKind::button:
     case ControlKind::check_box:
@@ -368,7 +395,8 @@ void SimWindowSystem::press(int key) {
   if (key == vk::shift) keys_[vk::left_shift] = 0x8000;
   if (key == vk::control) keys_[vk::left_control] = 0x8000;
   Window* w = window_of(foreground_);
-  if (w == nullptr || !active_) return;
+  keys_unseen_ = true;
+  if (w == nullptr || !active_ || !w->shown) return;
   if (open_menu_.handle != 0) {
     pressed_on_.erase(key);
     if (!vk::is_modifier(key)) menu_key(key);
@@ -420,7 +448,8 @@ void SimWindowSystem::release(int key) {
   if (key == vk::left_control || key == vk::right_control || key == vk::control) {
     keys_[vk::control] = keys_[vk::left_control] = keys_[vk::right_control] = 0;
   }
-  if (window_of(foreground_) == nullptr || !active_) return;
+  const Window* shown = window_of(foreground_);
+  if (shown == nullptr || !active_ || !shown->shown) return;
   // Where the key went down: no control when a shortcut, Tab or a menu took it.
   std::pair<int, int> down_on{0, -2};
   if (const auto pressed = pressed_on_.find(key); pressed != pressed_on_.end()) {
@@ -473,7 +502,7 @@ void SimWindowSystem::move_focus(int step) {
 
 // Each character goes down and up as the user types it.
 void SimWindowSystem::type_text(std::string_view text) {
-  Window& w = current();
+  Window& w = reachable();
   if (Control* c = control_of(foreground_, w.focus)) take_typed_text(*c, text);
   for (std::size_t i = 0; i < text.size(); ++i) {
     if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
@@ -489,6 +518,7 @@ void SimWindowSystem::type_text(std::string_view text) {
 
 // The user reaches only the controls that show and are enabled.
 SimWindowSystem::Control& SimWindowSystem::reachable_control(int number) {
+  reachable();
   Control* c = control_of(foreground_, number);
   if (c == nullptr) throw std::invalid_argument("aucun contrôle " + std::to_string(number));
   if (hidden_or_disabled(c->flags)) {
@@ -546,6 +576,7 @@ void SimWindowSystem::mark(int number, int index, bool marked) {
 }
 
 void SimWindowSystem::set_checked(int number, bool checked) {
+  reachable();
   Control* c = control_of(foreground_, number);
   if (c == nullptr || c->kind != ControlKind::check_box) {
     throw std::invalid_argument("aucune case à cocher " + std::to_string(number));
@@ -619,7 +650,9 @@ RawEvent SimWindowSystem::wait_event(int timeout_ms) {
         input_ != nullptr ? input_->next_due() : std::nullopt;
     if (input_ != nullptr && !input_due) throw SimSessionOver();
     if (input_due && static_cast<std::int32_t>(*input_due - now) <= 0) {
+      keys_unseen_ = false;
       input_->perform(*this);
+      if (queue_.empty() && std::exchange(keys_unseen_, false)) return RawEvent{};
       continue;
     }
     std::optional<std::uint32_t> next = deadline;

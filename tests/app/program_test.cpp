@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
+#include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include "planning/calendar.hpp"
@@ -13,6 +16,7 @@
 #include "planning/planning_file.hpp"
 #include "planning/planning_names.hpp"
 #include "planning/settings.hpp"
+#include "planning/text.hpp"
 #include "tests/app/program_folder_copy.hpp"
 #include "tests/app/program_session.hpp"
 #include "tests/support/child_process.hpp"
@@ -333,6 +337,129 @@ TEST_F(Program, ARunningAgendaKeepsASecondStartOutUntilItIsKilled) {
   const Session third = session("close\n");
   EXPECT_TRUE(third.has("window \"Tavelo version: 6.40\"")) << third.text();
   EXPECT_FALSE(fs::exists(folder() / "agendalock"));
+}
+
+// The agenda run on the machine's clock in a terminal, as the user would type it: what it shows
+// comes out of `shown`, what is typed goes into `typed`.
+struct TerminalAgenda {
+  explicit TerminalAgenda(const std::vector<std::string>& words) {
+    const char* display = std::getenv("DISPLAY");
+    const std::string kept = display != nullptr ? display : "";
+    ::unsetenv("DISPLAY");
+    int typed_pipe[2];
+    int shown_pipe[2];
+    if (::pipe(typed_pipe) != 0 || ::pipe(shown_pipe) != 0) throw std::runtime_error("pipe");
+    process.emplace(words, shown_pipe[1], -1, typed_pipe[0]);
+    ::close(typed_pipe[0]);
+    ::close(shown_pipe[1]);
+    typed = typed_pipe[1];
+    shown = shown_pipe[0];
+    if (!kept.empty()) ::setenv("DISPLAY", kept.c_str(), 1);
+  }
+  ~TerminalAgenda() {
+    ::close(typed);
+    ::close(shown);
+  }
+  // Whether a line holding `text` comes out within the time; the lines before it are passed.
+  bool shows(std::string_view text, int timeout_ms = 30000) const {
+    for (std::string line = testing::first_line_of(shown, timeout_ms); !line.empty();
+         line = testing::first_line_of(shown, timeout_ms)) {
+      if (line.find(text) != std::string::npos) return true;
+    }
+    return false;
+  }
+  void type(std::string_view line) const {
+    ASSERT_EQ(::write(typed, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+  }
+
+  std::optional<testing::ChildProcess> process;
+  int typed = -1;
+  int shown = -1;
+};
+
+TEST_F(Program, TheCalendarShowsTheSelectedPlanningsNoteAndTheJournal) {
+  save(settings_of(today_), today_);
+  fs::create_directories(folder() / "journal");
+  write_bytes(folder() / "journal" / "bilan principal.txt", "x\r\n");
+  add_planning(today_, "09:30", "dentiste", "carte vitale");
+  const Session s = session(
+      "wait 300ms\nkey tab\nclick 4\nwait 300ms\nkey escape\nwait 300ms\nmenu 4\nwait 300ms\n"
+      "click cancel\nwait 300ms\nmenu 6\n");
+  EXPECT_EQ(s.code, 0) << s.text();
+  EXPECT_TRUE(s.in_order("window \"bloc-note de l'agenda\"", "focus 2 \"note:\"")) << s.text();
+  EXPECT_TRUE(s.in_order("focus 2 \"note:\"", "window \"journal\"")) << s.text();
+  EXPECT_EQ(s.count("window \"Tavelo version: 6.40\""), 3) << s.text();
+}
+
+TEST_F(Program, WithTheBackgroundAgendaOnTheClosedCalendarLeavesAnAgendaThatRingsAndHandsBack) {
+  Settings settings = settings_of(today_);
+  settings.background_mode = 1;
+  settings.management_hour = 23;
+  settings.management_minute = 59;
+  settings.forewarning_hour = 255;
+  save(settings, today_);
+  fs::create_directories(folder() / "journal");
+  fs::create_directories(rdv());
+  Planning dentist;
+  dentist.subject = "dentiste";
+  dentist.type = kTypeOneOff;
+  dentist.journal = 1;
+  const fs::path file = rdv() / free_planning_name(rdv(), today_, "10:05");
+  write_bytes(file, write_planning(dentist));
+
+  // The calendar closed at 10:00, the planning rings at 10:05 until both Shift keys, and the
+  // tray menu's "Calendrier" brings the calendar back.
+  const Session s = session(
+      "wait 300ms\nclose\nwait 302s\nkey leftshift+rightshift\nwait 3s\ntray 1\nwait 1s\n"
+      "menu 2\nwait 300ms\nmenu 6\n");
+  EXPECT_EQ(s.code, 0) << s.text();
+  EXPECT_TRUE(s.in_order("hide \"Tavelo en temps réel\"", "tone 1760 50")) << s.text();
+  EXPECT_TRUE(s.in_order("tone 1760 50", "stop-sounds")) << s.text();
+  EXPECT_LT(s.count("tone 1760 50"), 60) << s.text();
+  EXPECT_EQ(s.count("window \"Tavelo version: 6.40\""), 2) << s.text();
+  EXPECT_THAT(utf8_from_cp1252(read_bytes(folder() / "journal" / "bilan principal.txt")),
+              HasSubstr("  sujet:  dentiste\r\n"
+                        "  L'avertissement a été reçu par l'utilisateur.\r\n"));
+  EXPECT_EQ(stored().realtime_running, 0);
+  EXPECT_FALSE(fs::exists(folder() / "agendalock"));
+}
+
+TEST_F(Program, AHiddenAgendaSleepsAndShowsTheCalendarWhenLaterStartsAskForIt) {
+  const int today = testing::machine_today();
+  Settings settings = settings_of(today);
+  settings.background_mode = 1;
+  settings.forewarning_hour = 255;
+  save(settings, today);
+  fs::create_directories(folder() / "journal");
+  add_planning(today + 1, "09:00", "demain");
+
+  // A sleep asked before the log-on comes first; a click on the icon ends it.
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  const long long minute = today * 1440LL + local.tm_hour * 60 + local.tm_min;
+  write_bytes(folder() / "sleep", "30\r\n" + std::to_string(minute) + "\r\n");
+  TerminalAgenda first({program_.string(), "/test"});
+  EXPECT_TRUE(first.shows("tray 1 \"Tavelo en mode someil pour 00:"));
+  first.type("answer yes\ntray 1\n");
+  ASSERT_TRUE(first.shows("tray 1 \"Tavelo, version: 6.40"));
+  EXPECT_FALSE(fs::exists(folder() / "sleep"));
+  EXPECT_EQ(stored().realtime_running, 1);
+  // A sleep asked by a later start, which a click on the icon ends.
+  TerminalAgenda sleeper({program_.string(), "/sleep(0:30)"});
+  EXPECT_EQ(sleeper.process->wait(30000, [] { ::usleep(20000); }), 0);
+  EXPECT_TRUE(first.shows("tray 1 \"Tavelo en mode someil pour 00:"));
+  first.type("answer yes\ntray 1\n");
+  EXPECT_TRUE(first.shows("question \"souhaitez-vous réveiller l'agenda?\" -> yes"));
+  EXPECT_TRUE(first.shows("tray 1 \"Tavelo, version: 6.40"));
+  EXPECT_FALSE(fs::exists(folder() / "sleep"));
+  TerminalAgenda second({program_.string(), "/cal"});
+  EXPECT_EQ(second.process->wait(30000, [] { ::usleep(20000); }), 0);
+  EXPECT_TRUE(first.shows("window \"Tavelo version: 6.40\""));
+  EXPECT_FALSE(fs::exists(folder() / "trayaction.txt"));
+  EXPECT_FALSE(second.shows("window", 100));
+  first.type("menu 6\n");
+  EXPECT_EQ(first.process->wait(30000, [] { ::usleep(20000); }), 0);
 }
 
 TEST_F(Program, WithoutADisplayTheUserTypesTheSessionInTheTerminal) {

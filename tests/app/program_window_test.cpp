@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <string>
+#include <thread>
 
 #include "planning/calendar.hpp"
 #include "planning/occurrences.hpp"
 #include "planning/planning_file.hpp"
 #include "planning/planning_names.hpp"
 #include "planning/settings.hpp"
+#include "planning/text.hpp"
 #include "shell/calendar_form.hpp"
 #include "tests/app/program_folder_copy.hpp"
 #include "tests/app/program_on_desktop.hpp"
@@ -51,6 +55,14 @@ void take_screenshot(const std::string& name) {
   fs::remove(picture);
   ASSERT_EQ(std::system(("import -window root '" + picture.string() + "'").c_str()), 0);
   EXPECT_GT(fs::file_size(picture), 1000U);
+}
+
+// The hidden agenda's only window that shows is its tray icon: a click on it.
+bool click_tray_icon() {
+  testing::ChildProcess user({"sh", "-c",
+                              "timeout 30 xdotool search --sync --onlyvisible --class tavelo "
+                              "mousemove --window %1 8 8 click 1"});
+  return user.wait(35000, testing::pause_briefly) == 0;
 }
 
 class ProgramOnADisplay : public ::testing::Test {
@@ -160,6 +172,65 @@ TEST_F(ProgramOnADisplay, TheCalendarAnswersRealKeysAndEveryWindowIsNamedForAScr
   press("q");
   EXPECT_EQ(program.wait_end(kPatienceMs), 0);
   EXPECT_FALSE(fs::exists(folder() / "agendalock"));
+}
+
+TEST_F(ProgramOnADisplay,
+       ClosedWithTheBackgroundAgendaOnTheCalendarLeavesAnAgendaThatRingsAndHandsBack) {
+  // Xvfb has no notification area of its own: Debian's trayer is one.
+  const testing::ChildProcess area({"trayer", "--edge", "top", "--align", "right", "--widthtype",
+                                    "pixel", "--width", "120", "--height", "32"});
+  Settings settings = default_settings(today_, false);
+  loadsettings(folder(), settings);
+  settings.background_mode = 1;
+  settings.management_hour = 23;
+  settings.management_minute = 59;
+  settings.forewarning_hour = 255;
+  ASSERT_TRUE(savesettings(folder(), settings, today_));
+  // A planning of this very minute, not too close to its end.
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  if (local.tm_sec > 40) {
+    std::this_thread::sleep_for(std::chrono::seconds(61 - local.tm_sec));
+    now = std::time(nullptr);
+    ::localtime_r(&now, &local);
+  }
+  const fs::path rdv = planning_folder(folder());
+  fs::create_directories(rdv);
+  Planning dentist;
+  dentist.subject = "dentiste";
+  dentist.type = kTypeOneOff;
+  dentist.journal = 1;
+  testing::write_bytes(
+      rdv / planning_base_name(testing::machine_today(), time_text(local.tm_hour, local.tm_min)),
+      write_planning(dentist));
+  testing::ProgramOnDesktop program(folder());
+
+  ASSERT_TRUE(testing::focus_window("Tavelo version: 6.40")) << "the calendar never showed";
+  press("Escape");
+  EXPECT_TRUE(hears("Tavelo, version: 6.40")) << daemon_.spoken();
+  // Both Shift keys, until the journal says that the alarm was heard.
+  const fs::path journal = folder() / "journal" / "bilan principal.txt";
+  EXPECT_TRUE(eventually(
+      [&] {
+        press("Shift_L+Shift_R");
+        return fs::exists(journal) &&
+               utf8_from_cp1252(testing::read_bytes(journal))
+                       .find(
+                           "  sujet:  dentiste\r\n  L'avertissement a "
+                           "été reçu par l'utilisateur.") != std::string::npos;
+      },
+      kPatienceMs));
+
+  // The tray menu's second item, "Calendrier".
+  ASSERT_TRUE(click_tray_icon()) << "the tray icon never showed";
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  press("Down");
+  press("Return");
+  ASSERT_TRUE(testing::focus_window("Tavelo version: 6.40")) << "the calendar never came back";
+  press("alt+p");
+  press("q");
+  EXPECT_EQ(program.wait_end(kPatienceMs), 0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 # Lists the focusable controls of an application as AT-SPI shows them to a screen reader:
 # one line "role<TAB>name<TAB>description<TAB>states<TAB>text" each. Run by Debian's /usr/bin/python3.
-# Given a window title as well, it lists that window alone, once the window is ready.
+# Arguments: the application's name, and optionally the title of the window to list, which the
+# reader waits for.
 import sys
 import time
 
@@ -92,8 +93,8 @@ def listed(window):
     return [line(node) for node in focusable(window)]
 
 
-# The window is ready once it is the active one and two looks half a second apart find the same
-# controls, whose texts may change (a progress shown line by line); gives the last look's lines.
+# The window is ready once it is shown and two looks half a second apart find the same controls,
+# whose texts may change (a progress shown line by line); gives the last look's lines.
 def ready_window(app, title):
     deadline = time.time() + 60
     last = None
@@ -102,7 +103,7 @@ def ready_window(app, title):
             try:
                 if window is None or window.name != title:
                     continue
-                if not window.getState().contains(pyatspi.STATE_ACTIVE):
+                if not window.getState().contains(pyatspi.STATE_SHOWING):
                     continue
             except Exception:
                 continue

@@ -29,6 +29,12 @@ std::string ScriptRun::text() const {
   return all;
 }
 
+std::string ScriptRun::first_time_of(std::string_view line) const {
+  const auto found = std::find(lines.begin(), lines.end(), line);
+  if (found == lines.end()) return {};
+  return stamped[static_cast<std::size_t>(found - lines.begin())].substr(0, kTimeStamp - 1);
+}
+
 bool ScriptRunner::load_dialog_library(const std::filesystem::path& built) {
   std::filesystem::copy_file(built, folder() / kDialogLibraryFile,
                              std::filesystem::copy_options::overwrite_existing);
@@ -46,6 +52,7 @@ ScriptRun ScriptRunner::run(std::string_view script, const std::function<int()>&
   std::istringstream in(transcript.str());
   for (std::string line; std::getline(in, line);) {
     result.lines.push_back(line.substr(std::min(kTimeStamp, line.size())));
+    result.stamped.push_back(line);
   }
   return result;
 }

@@ -15,9 +15,12 @@ namespace tavelo::testing {
 struct ScriptRun {
   int code = 0;                    // the window's exit code; 2 when the script went wrong
   std::vector<std::string> lines;  // the transcript, without the time stamps
+  std::vector<std::string> stamped;  // the same with their time stamps, "HH:MM:SS.mmm line"
   bool has(std::string_view line) const;
   int count(std::string_view line) const;
   std::string text() const;  // the lines, one a line, for a failure's message
+  // The time stamp of the first line that is `line`; empty when there is none.
+  std::string first_time_of(std::string_view line) const;
 };
 
 // Drives a window through a script: the commands of the README's scripted sessions, run on the
