@@ -274,7 +274,10 @@ namespace {
 bool put_into_place(const fs::path& source, const fs::path& target) {
   std::error_code error;
   fs::create_directories(target.parent_path(), error);
-  const fs::path temporary = target.parent_path() / ("~" + target.filename().string() + ".maj");
+  // Appended, not "~" + name: GCC 12 misreads the literal-plus-string at -O3.
+  std::string temporary_name("~");
+  temporary_name.append(target.filename().string()).append(".maj");
+  const fs::path temporary = target.parent_path() / temporary_name;
   const fs::file_status previous = fs::status(target, error);
   const bool replacing = !error && fs::exists(previous);
   fs::rename(source, temporary, error);
@@ -306,8 +309,8 @@ std::vector<std::string> install_update(const fs::path& program_folder) {
     const auto target =
         contained_path(program_folder, file.lexically_relative(staged).generic_string());
     if (!target || !put_into_place(file, *target)) {
-      problems.push_back("impossible de remplacer le fichier " +
-                         file.lexically_relative(staged).string());
+      problems.push_back(std::string("impossible de remplacer le fichier ")
+                             .append(file.lexically_relative(staged).string()));
     }
   }
   // The index says what is installed: only once every file is in place.
