@@ -68,19 +68,27 @@ std::vector<std::string> hour_random_items() {
 
 namespace {
 
-int hour_of(int time) { return std::clamp(time / 100, 0, 23); }
-int minute_of(int time) { return std::clamp(time % 100, 0, 59); }
+int hour_of(int time) {
+  return std::clamp(time / 100, 0, 23);
+}
+int minute_of(int time) {
+  return std::clamp(time % 100, 0, 59);
+}
 
 }  // namespace
 
-int quarter_item_of(int time) { return hour_of(time) * 4 + minute_of(time) / 15; }
+int quarter_item_of(int time) {
+  return hour_of(time) * 4 + minute_of(time) / 15;
+}
 
 int time_of_quarter_item(int item) {
   const int quarter = std::clamp(item, 0, 95);
   return quarter / 4 * 100 + quarter % 4 * 15;
 }
 
-int minute_item_of(int time) { return hour_of(time) * 60 + minute_of(time); }
+int minute_item_of(int time) {
+  return hour_of(time) * 60 + minute_of(time);
+}
 
 int time_of_minute_item(int item) {
   const int minute = std::clamp(item, 0, 1439);
@@ -213,17 +221,6 @@ bool delete_profile(std::string_view name, const fs::path& chimes, Prompts& prom
   }
   prompts.notice("Le profile est supprimé");
   return true;
-}
-
-std::optional<ChimeProfile> playable_profile(ChimeProfile profile, const fs::path& chimes) {
-  for (std::vector<ChimeEntry>* entries : {&profile.hours, &profile.quarters}) {
-    for (ChimeEntry& entry : *entries) {
-      const std::optional<fs::path> sound = contained_path(chimes, entry.file);
-      if (!sound) return std::nullopt;
-      entry.file = sound->string();
-    }
-  }
-  return profile;
 }
 
 }  // namespace tavelo

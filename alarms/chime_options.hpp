@@ -87,8 +87,4 @@ bool save_profile(ChimeOptionsForm& form, const fs::path& chimes, Prompts& promp
 // profile was deleted.
 bool delete_profile(std::string_view name, const fs::path& chimes, Prompts& prompts);
 
-// The profile with every entry's file as a full path inside the chime folder, as the players
-// need it; nothing when an entry names a file outside that folder.
-std::optional<ChimeProfile> playable_profile(ChimeProfile profile, const fs::path& chimes);
-
 }  // namespace tavelo
