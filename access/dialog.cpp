@@ -505,13 +505,17 @@ void OpenDialog(std::string_view mode, int row, int column, int height, int widt
   reopen_dialog(0);
 }
 
-void reopen_dialog(int extra_rows) {
+void CloseDialog() {
   DialogState& s = dialog_state();
   if (s.window != 0) window_system().close_window(s.window);
   s.window = 0;
   reset_window_state(s);
+}
+
+void reopen_dialog(int extra_rows) {
+  CloseDialog();
   ReleaseStuckKeys();
-  open_window(s, extra_rows);
+  open_window(dialog_state(), extra_rows);
 }
 
 std::string WaitDialogEvent(int timeout_ms) {

@@ -17,6 +17,8 @@ namespace tavelo {
 inline constexpr int kHiddenWindow = 1;
 void OpenDialog(std::string_view mode, int row, int column, int height, int width,
                 std::string_view title, int flags = 0);
+// Closes the current window; the next OpenDialog opens a new one.
+void CloseDialog();
 // Shows or hides the current window; a snapshot and a re-opening keep the choice. A hidden window
 // still gets its timers, its pop-up menu's commands and the tray clicks.
 void ShowDialogWindow(bool shown);

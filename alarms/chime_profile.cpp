@@ -7,7 +7,9 @@
 
 namespace tavelo {
 
-fs::path chime_folder(const fs::path& program_folder) { return program_folder / kChimeFolder; }
+fs::path chime_folder(const fs::path& program_folder) {
+  return program_folder / kChimeFolder;
+}
 
 std::string write_chime_profile(const ChimeProfile& p) {
   RecordWriter out;
@@ -63,6 +65,10 @@ std::optional<ChimeProfile> chime_profile_to_play(const fs::path& chimes, std::s
   const std::optional<std::string> record = file ? read_file(*file) : std::nullopt;
   ChimeProfile profile;
   if (!record || read_chime_profile(*record, profile) != kReadOk) return std::nullopt;
+  return playable_profile(std::move(profile), chimes);
+}
+
+std::optional<ChimeProfile> playable_profile(ChimeProfile profile, const fs::path& chimes) {
   for (std::vector<ChimeEntry>* entries : {&profile.hours, &profile.quarters}) {
     for (ChimeEntry& entry : *entries) {
       const std::optional<fs::path> sound = contained_path(chimes, entry.file);

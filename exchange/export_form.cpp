@@ -38,21 +38,6 @@ ExportLook export_look(ExportMode mode) {
           "*.txa"};
 }
 
-std::vector<ListedPlanning> listed_plannings(const fs::path& program_folder,
-                                             const Settings& settings) {
-  const fs::path rdv = planning_folder(program_folder);
-  std::vector<ListedPlanning> listed;
-  for (const std::string& name : list_plannings(rdv)) {
-    const auto record = read_file(rdv / name);
-    if (!record) continue;
-    int readerror = 0;
-    const Planning planning = read_planning(*record, settings, readerror);
-    const auto line = planning_list_line(name, planning);
-    if (line) listed.push_back({name, *line, category_of(planning)});
-  }
-  return listed;
-}
-
 namespace {
 
 bool contains(const std::vector<std::string>& names, std::string_view name) {
@@ -78,8 +63,8 @@ std::vector<std::string> selected_plannings(const std::vector<ListedPlanning>& p
   std::vector<std::string> names;
   for (const ListedPlanning& planning : plannings) {
     const bool chosen = selection.by_category ? contains(selection.categories, planning.category)
-                                              : contains(selection.plannings, planning.name);
-    if (chosen) names.push_back(planning.name);
+                                              : contains(selection.plannings, planning.file);
+    if (chosen) names.push_back(planning.file);
   }
   return names;
 }
@@ -95,7 +80,7 @@ ExportChoice export_choice(const std::vector<ListedPlanning>& plannings,
     return choice;
   }
   for (const ListedPlanning& planning : plannings) {
-    if (contains(choice.plannings, planning.name)) add_once(choice.categories, planning.category);
+    if (contains(choice.plannings, planning.file)) add_once(choice.categories, planning.category);
   }
   return choice;
 }

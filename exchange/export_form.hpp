@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "exchange/exchange_file.hpp"
+#include "planning/planning_list.hpp"
 #include "planning/records.hpp"
 
 namespace tavelo {
@@ -26,17 +27,6 @@ struct ExportLook {
   std::string_view save_pattern;
 };
 ExportLook export_look(ExportMode mode);
-
-// A planning of "rdv" as the lists of plannings show it.
-struct ListedPlanning {
-  std::string name;
-  std::string line;
-  std::string category;  // trimmed; empty without one
-};
-
-// The plannings of "rdv" in name order, which is date and time order.
-std::vector<ListedPlanning> listed_plannings(const fs::path& program_folder,
-                                             const Settings& settings);
 
 // The categories there are: those with a template first, in listing order, then the others the
 // plannings name.

@@ -193,10 +193,14 @@ void open_export_window(ExportWindow& e) {
 
 void OpenExportDialog(ExchangeWindows& w, ExportMode mode) {
   if (mode == ExportMode::kShare && !ready_to_share(w)) return;
-  ExportWindow e{w, mode, export_look(mode), listed_plannings(w.program_folder, w.settings), {}};
+  ExportWindow e{w,
+                 mode,
+                 export_look(mode),
+                 read_listed_plannings(w.program_folder, w.settings, kAllPlannings),
+                 {}};
   for (const ListedPlanning& planning : e.plannings) {
     e.list.plannings.push_back(planning.line);
-    e.list.files.push_back(planning.name);
+    e.list.files.push_back(planning.file);
   }
   e.list.categories = known_categories(w.program_folder, e.plannings);
   open_export_window(e);

@@ -232,9 +232,11 @@ class WindowSystem {
   virtual std::vector<std::string> open_files_dialog(std::string_view title,
                                                      std::string_view pattern,
                                                      std::string_view folder) = 0;
+  // The name proposed for the file, which the user may change.
   virtual std::optional<std::string> save_file_dialog(std::string_view title,
                                                       std::string_view pattern,
-                                                      std::string_view folder) = 0;
+                                                      std::string_view folder,
+                                                      std::string_view proposed_name) = 0;
   virtual std::optional<std::string> folder_dialog(std::string_view title) = 0;
 
   // Asynchronous state of a virtual key: any bit of the low 16 set means held.

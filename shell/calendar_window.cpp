@@ -15,6 +15,7 @@
 #include "exchange/import_window.hpp"
 #include "exchange/sharing.hpp"
 #include "exchange/sharing_window.hpp"
+#include "maintenance/backup_window.hpp"
 #include "maintenance/update_check.hpp"
 #include "planning/calendar.hpp"
 #include "planning/editor_form.hpp"
@@ -24,6 +25,7 @@
 #include "planning/settings.hpp"
 #include "planning/text.hpp"
 #include "platform/services.hpp"
+#include "shell/agenda_program.hpp"
 #include "shell/calendar_form.hpp"
 #include "shell/journal_window.hpp"
 #include "shell/management_dialog.hpp"
@@ -307,6 +309,22 @@ void show_planning_list(Calendar& w, int mode) {
   });
 }
 
+BackupContext backup_context(Calendar& w) {
+  return {program_folder(w), w.c.run.settings, w.c.clock, w.c.prompts};
+}
+
+// The calendar goes while the update check runs; it comes back unless the program ends to let
+// the updater put an update into place.
+std::optional<CalendarExit> check_for_update(Calendar& w) {
+  SaveDialog(0);
+  if (CheckForUpdateOf(w.c.run, 2, 0, w.c.network, w.c.server, w.c.prompts).program_to_start) {
+    return CalendarExit::kQuit;
+  }
+  RestoreDialog(0);
+  show_day(w, w.day, true);
+  return std::nullopt;
+}
+
 void show_note(Calendar& w) {
   const std::optional<fs::path> file = selected_planning(w);
   int readerror = 0;
@@ -359,6 +377,29 @@ std::optional<CalendarExit> menu_item(Calendar& w, int item) {
       break;
     case 53:
       show_planning_list(w, kReceivedPlannings);
+      break;
+    case 21: {
+      BackupContext context = backup_context(w);
+      SaveBackup(context);
+      break;
+    }
+    case 22: {
+      BackupContext context = backup_context(w);
+      if (RestoreBackup(context)) return CalendarExit::kRestart;
+      break;
+    }
+    case 23:
+      over_calendar(w, [&w] {
+        BackupContext context = backup_context(w);
+        BackupSettingsDialog(context);
+      });
+      break;
+    case 43:
+      return check_for_update(w);
+    case 62:
+      over_calendar(w, [&w] {
+        ChimeOptionsOf(w.c.run, ChimeTab::general, w.c.network, w.c.server, w.c.prompts);
+      });
       break;
     case 3:
       return CalendarExit::kManagementNow;

@@ -85,7 +85,8 @@ class GtkWindowSystem final : public WindowSystem {
   std::vector<std::string> open_files_dialog(std::string_view title, std::string_view pattern,
                                              std::string_view folder) override;
   std::optional<std::string> save_file_dialog(std::string_view title, std::string_view pattern,
-                                              std::string_view folder) override;
+                                              std::string_view folder,
+                                              std::string_view proposed_name) override;
   std::optional<std::string> folder_dialog(std::string_view title) override;
 
   std::uint16_t key_state(int key) const override;

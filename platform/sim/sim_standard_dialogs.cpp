@@ -114,7 +114,8 @@ std::vector<std::string> SimWindowSystem::open_files_dialog(std::string_view tit
 }
 
 std::optional<std::string> SimWindowSystem::save_file_dialog(std::string_view title,
-                                                             std::string_view, std::string_view) {
+                                                             std::string_view, std::string_view,
+                                                             std::string_view) {
   return file_answer("save-file", title);
 }
 

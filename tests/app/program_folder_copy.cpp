@@ -19,7 +19,7 @@ fs::path copy_program_into(const fs::path& folder) {
     fs::copy_file(file, folder / fs::path(file).filename(), fs::copy_options::overwrite_existing);
   }
   const fs::path built = fs::path(TAVELO_PROGRAM).parent_path();
-  for (const char* file : {"access.txt", "beep.wav", "stop.wav", "3520.wav"}) {
+  for (const char* file : {"access.txt", "beep.wav", "stop.wav", "3520.wav", "taveloupd"}) {
     fs::copy_file(built / file, folder / file, fs::copy_options::overwrite_existing);
   }
   fs::copy(built / "manual", folder / "manual",

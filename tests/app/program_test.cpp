@@ -18,6 +18,7 @@
 #include "planning/settings.hpp"
 #include "planning/text.hpp"
 #include "tests/app/program_folder_copy.hpp"
+#include "tests/app/program_session.hpp"
 #include "tests/support/child_process.hpp"
 #include "tests/support/inspect.hpp"
 #include "tests/support/local_server.hpp"
@@ -32,37 +33,7 @@ using ::testing::HasSubstr;
 using testing::read_bytes;
 using testing::write_bytes;
 
-constexpr std::size_t kTimeStamp = 13;  // "HH:MM:SS.mmm "
-
-// What the program showed and said, and how it ended.
-struct Session {
-  int code = 0;
-  std::vector<std::string> lines;  // without their time stamps
-
-  bool has(std::string_view line) const { return count(line) > 0; }
-  int count(std::string_view line) const {
-    return static_cast<int>(std::count(lines.begin(), lines.end(), line));
-  }
-  // Whether `first` comes before `second`, both being there.
-  bool in_order(std::string_view first, std::string_view second) const {
-    const auto a = std::find(lines.begin(), lines.end(), first);
-    return a != lines.end() && std::find(a, lines.end(), second) != lines.end();
-  }
-  std::string text() const {
-    std::string all;
-    for (const std::string& line : lines) all += line + "\n";
-    return all;
-  }
-};
-
-std::vector<std::string> lines_without_time(const std::string& transcript) {
-  std::vector<std::string> lines;
-  std::istringstream in(transcript);
-  for (std::string line; std::getline(in, line);) {
-    lines.push_back(line.substr(std::min(kTimeStamp, line.size())));
-  }
-  return lines;
-}
+using testing::Session;
 
 std::string said(std::string_view text) {
   return "speak \"" + std::string(text) + "\"";
@@ -76,24 +47,13 @@ class Program : public ::testing::Test {
     program_ = testing::copy_program_into(folder());
     fs::create_directories(folder() / "carillons");
   }
-  void TearDown() override {
-    ::unsetenv("TAVELO_UI");
-    ::unsetenv("TAVELO_TRANSCRIPT");
-  }
-
   fs::path folder() const { return folder_.path(); }
   fs::path rdv() const { return planning_folder(folder()); }
 
   Session session(std::string_view script, const std::vector<std::string>& arguments = {}) {
-    const fs::path file = scripts_.path() / "session.txt";
-    const fs::path transcript = scripts_.path() / "transcript.txt";
-    write_bytes(file, std::string("now 2026-12-07 10:00\n") + std::string(script));
-    ::setenv("TAVELO_UI", ("script:" + file.string()).c_str(), 1);
-    ::setenv("TAVELO_TRANSCRIPT", transcript.c_str(), 1);
-    Session s;
-    s.code = testing::run_program(program_, -1, arguments);
-    s.lines = lines_without_time(read_bytes(transcript));
-    return s;
+    return testing::run_program_session(
+        program_, scripts_.path(), std::string("now 2026-12-07 10:00\n") + std::string(script),
+        arguments);
   }
 
   Settings settings_of(int last_active_day) const {

@@ -41,12 +41,14 @@ bool ScriptRunner::load_dialog_library(const std::filesystem::path& built) {
   return LoadDialogLibrary(folder());
 }
 
-ScriptRun ScriptRunner::run(std::string_view script, const std::function<int()>& window) {
+ScriptRun ScriptRunner::run(std::string_view script, const std::function<int()>& window,
+                            const std::filesystem::path& sound_out) {
   const std::filesystem::path file = scripts_.path() / "session.txt";
   write_bytes(file, script);
   std::ostringstream transcript;
   ScriptRun result;
-  result.code = run_scripted_session(file.string(), &transcript, window, {}, folder());
+  result.code =
+      run_scripted_session(file.string(), &transcript, window, sound_out.string(), folder());
   std::istringstream in(transcript.str());
   for (std::string line; std::getline(in, line);) {
     result.lines.push_back(line.substr(std::min(kTimeStamp, line.size())));

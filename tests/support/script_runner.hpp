@@ -35,7 +35,9 @@ class ScriptRunner {
   // as the program does: AskUser, the find box and the note pad need it.
   bool load_dialog_library(const std::filesystem::path& built);
 
-  ScriptRun run(std::string_view script, const std::function<int()>& window);
+  // What the session sounded goes to the WAV file `sound_out` when one is named.
+  ScriptRun run(std::string_view script, const std::function<int()>& window,
+                const std::filesystem::path& sound_out = {});
 
   const std::filesystem::path& folder() const { return folder_.path(); }
 
