@@ -109,6 +109,8 @@ void SdlAudioOutput::run() {
   }
   lock.unlock();
   close();
+  // SDL keeps per-thread data (its error text) for threads it did not start itself.
+  SDL_TLSCleanup();
 }
 
 void SdlAudioOutput::pull(void* mixer, unsigned char* stream, int bytes) {
