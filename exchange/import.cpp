@@ -4,6 +4,7 @@
 
 #include "planning/categories.hpp"
 #include "planning/planning_file.hpp"
+#include "planning/planning_list.hpp"
 #include "planning/planning_names.hpp"
 #include "platform/files.hpp"
 
@@ -154,8 +155,9 @@ ImportPlan plan_of(const ImportContext& context, const StagedImport& staged,
   ImportPlan plan;
   if (choice.by_category) {
     for (const ExchangeEntry& entry : staged.plannings) {
-      if (contains(choice.categories, entry.planning.category))
+      if (contains(choice.categories, category_of(entry.planning))) {
         plan.plannings.push_back(entry.name);
+      }
     }
     plan.deletable =
         plannings_of_categories(context.program_folder, context.settings, choice.categories);
@@ -249,8 +251,26 @@ void finish_import(const ImportContext& context, const StagedImport& staged) {
   restore_previous_filter(context.program_folder);
 }
 
-bool ImportExchangeFile(const ImportContext& context, const fs::path& exchange_file,
-                        const ChooseImport& choose) {
+std::vector<std::string> staged_lines(const StagedImport& staged) {
+  std::vector<std::string> lines;
+  for (const ExchangeEntry& entry : staged.plannings) {
+    lines.push_back(planning_list_line(entry.name, entry.planning).value_or(entry.name));
+  }
+  return lines;
+}
+
+std::vector<std::string> staged_categories(const StagedImport& staged) {
+  std::vector<std::string> categories;
+  auto add = [&categories](const std::string& category) {
+    if (!category.empty() && !contains(categories, category)) categories.push_back(category);
+  };
+  for (const ExchangeEntry& entry : staged.plannings) add(category_of(entry.planning));
+  for (const ExchangeEntry& entry : staged.templates) add(template_category(entry));
+  return categories;
+}
+
+bool import_exchange_file(const ImportContext& context, const fs::path& exchange_file,
+                          const ChooseImport& choose) {
   auto staged = stage_exchange_file(context, exchange_file);
   if (!staged) return false;
   ImportOutcome outcome = ImportOutcome::kNothingChosen;

@@ -6,7 +6,8 @@
 #include "access/window_prompts.hpp"
 #include "alarms/chime_catalogue.hpp"
 #include "alarms/sound_players.hpp"
-#include "exchange/receive.hpp"
+#include "exchange/exchange_windows.hpp"
+#include "exchange/import_window.hpp"
 #include "platform/services.hpp"
 #include "shell/calendar_window.hpp"
 #include "shell/realtime_host.hpp"
@@ -25,6 +26,8 @@ struct Program {
         server(read_server_address(folder)),
         realtime(folder, prompts, players, net, server) {
     players.report = sound_report();
+    // The program's network outlives every minute; a fetch under way is waited for at the end.
+    minute_receive.network = std::shared_ptr<Network>(&net, [](Network*) {});
   }
 
   WindowPrompts prompts;
@@ -32,12 +35,11 @@ struct Program {
   Network& network;
   std::optional<std::string> server;
   RealtimeHost realtime;
+  MinuteReceive minute_receive;
 };
 
-int receive_network_plannings(const AgendaRun& run, Program& p) {
-  return ReceiveSharedPlannings(
-      {run.program_folder, run.settings, interface_clock(), p.network, p.prompts}, false,
-      [](const std::string& chain) { AskUser(chain); });
+ExchangeWindows exchange_of(AgendaRun& run, Program& p) {
+  return {run.program_folder, run.settings, interface_clock(), p.network, p.prompts};
 }
 
 StartupHost host_of(AgendaRun& run, Program& p) {
@@ -53,7 +55,15 @@ StartupHost host_of(AgendaRun& run, Program& p) {
   host.donation_reminder = [&run, &p] {
     DonationReminder(run.user_folders.application_data, p.prompts);
   };
-  host.receive_network_plannings = [&run, &p] { receive_network_plannings(run, p); };
+  host.receive_network_plannings = [&run, &p] {
+    ExchangeWindows exchange = exchange_of(run, p);
+    RelayCommandFiles(window_exchange_context(exchange), true);
+    ReceiveNetworkPlannings(exchange, true);
+  };
+  host.import_exchange_file = [&p](AgendaRun& import_run, const fs::path& file) {
+    ExchangeWindows exchange = exchange_of(import_run, p);
+    ImportExchangeFile(exchange, file);
+  };
   host.chime_catalogue = [&run, &p](int mode) {
     // The chime options are not part of the program yet: nothing opens for new profiles.
     return FetchChimeCatalogue(mode, run.program_folder, {p.network, p.server}, p.prompts, [] {})
@@ -64,7 +74,10 @@ StartupHost host_of(AgendaRun& run, Program& p) {
                             p.players,    p.network,         p.server};
     return ShowCalendar(context);
   };
-  p.realtime.receive_network_plannings = [&run, &p] { return receive_network_plannings(run, p); };
+  p.realtime.receive_network_plannings = [&run, &p] {
+    ExchangeWindows exchange = exchange_of(run, p);
+    return ReceiveNetworkPlanningsAtMinute(p.minute_receive, exchange);
+  };
   host.run_realtime_agenda = [&p](AgendaRun& agenda_run, const CommandLine& given) {
     return RunRealtimeAgenda(p.realtime, agenda_run, given);
   };

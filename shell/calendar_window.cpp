@@ -8,7 +8,10 @@
 #include "access/note_window.hpp"
 #include "access/speech.hpp"
 #include "access/window.hpp"
+#include "exchange/export_window.hpp"
+#include "exchange/import_window.hpp"
 #include "exchange/sharing.hpp"
+#include "exchange/sharing_window.hpp"
 #include "maintenance/update_check.hpp"
 #include "planning/calendar.hpp"
 #include "planning/planning_file.hpp"
@@ -101,6 +104,8 @@ const std::array<MenuSpec, 7> kMenuBar = {{
 }};
 
 constexpr int kMultiSelectSoundItem = 36;
+constexpr int kReportItem = 5, kExportItem = 11, kImportItem = 12, kShareItem = 51,
+              kSharedFoldersItem = 40;
 // The keypad's plus and minus keys reach the window as these menu commands.
 constexpr int kKeypadMinusCommand = 3000;
 constexpr int kKeypadPlusCommand = 3001;
@@ -275,9 +280,35 @@ void show_note(Calendar& w) {
   }
 }
 
+// The report, the exports, the import and the shared folders change plannings and settings the
+// calendar shows.
+void open_exchange_window(Calendar& w, int item) {
+  over_calendar(w, [&w, item] {
+    ExchangeWindows exchange{program_folder(w), w.c.run.settings, w.c.clock, w.c.network,
+                             w.c.prompts};
+    if (item == kImportItem) {
+      ImportExchangeFile(exchange, std::nullopt);
+    } else if (item == kSharedFoldersItem) {
+      OpenSharingSettings(exchange);
+    } else {
+      OpenExportDialog(exchange, item == kReportItem  ? ExportMode::kReport
+                                 : item == kShareItem ? ExportMode::kShare
+                                                      : ExportMode::kExport);
+    }
+    w.index.invalidate();
+  });
+}
+
 // The menu items whose function is built; the others do nothing yet.
 std::optional<CalendarExit> menu_item(Calendar& w, int item) {
   switch (item) {
+    case kReportItem:
+    case kExportItem:
+    case kImportItem:
+    case kShareItem:
+    case kSharedFoldersItem:
+      open_exchange_window(w, item);
+      break;
     case 3:
       return CalendarExit::kManagementNow;
     case 4:

@@ -16,13 +16,14 @@ namespace fs = std::filesystem;
 
 fs::path copy_program_into(const fs::path& folder) {
   for (const char* file : {TAVELO_PROGRAM, TAVELO_PLATFORM_LIBRARY, TAVELO_PARLON_LIBRARY}) {
-    fs::copy_file(file, folder / fs::path(file).filename());
+    fs::copy_file(file, folder / fs::path(file).filename(), fs::copy_options::overwrite_existing);
   }
   const fs::path built = fs::path(TAVELO_PROGRAM).parent_path();
   for (const char* file : {"access.txt", "beep.wav", "stop.wav", "3520.wav"}) {
-    fs::copy_file(built / file, folder / file);
+    fs::copy_file(built / file, folder / file, fs::copy_options::overwrite_existing);
   }
-  fs::copy(built / "manual", folder / "manual", fs::copy_options::recursive);
+  fs::copy(built / "manual", folder / "manual",
+           fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   return folder / fs::path(TAVELO_PROGRAM).filename();
 }
 

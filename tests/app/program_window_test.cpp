@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "exchange/exchange_file.hpp"
 #include "planning/calendar.hpp"
 #include "planning/occurrences.hpp"
 #include "planning/planning_file.hpp"
@@ -20,6 +21,7 @@
 #include "tests/platform/atspi_listing.hpp"
 #include "tests/platform/gui_session.hpp"
 #include "tests/platform/speech_daemon.hpp"
+#include "tests/support/scripted_prompts.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo {
@@ -172,6 +174,62 @@ TEST_F(ProgramOnADisplay, TheCalendarAnswersRealKeysAndEveryWindowIsNamedForAScr
   press("q");
   EXPECT_EQ(program.wait_end(kPatienceMs), 0);
   EXPECT_FALSE(fs::exists(folder() / "agendalock"));
+}
+
+TEST_F(ProgramOnADisplay, TheSharedFoldersTheirFtpWindowAndTheImportAnswerRealKeys) {
+  {
+    testing::ProgramOnDesktop program(folder());
+    ASSERT_TRUE(testing::focus_window("Tavelo version: 6.40")) << "the calendar never showed";
+    // "Option", its last item "Dossiers partagés".
+    press("alt+o");
+    press("End");
+    press("Return");
+    ASSERT_TRUE(testing::focus_window("dossiers partagés")) << "the shared folders never showed";
+    const std::vector<AccessibleControl> sharing = program_controls();
+    expect_every_control_named(sharing, "shared folders");
+    for (const char* name : {"autoriser l'importation des dossiers partagés", "votre identifiant:",
+                             "identifiants reconnus:", "dossier:", "parcourir", "activer FTP"}) {
+      EXPECT_TRUE(has_control(sharing, name)) << name;
+    }
+    press("alt+d");
+    ASSERT_TRUE(testing::focus_window("dossier FTP")) << "the FTP window never showed";
+    const std::vector<AccessibleControl> ftp = program_controls();
+    expect_every_control_named(ftp, "FTP window");
+    for (const char* name : {"ftp://", "pseudo", "passe", "sous-dossier", "port:", "mode passif"}) {
+      EXPECT_TRUE(has_control(ftp, name)) << name;
+    }
+    press("Escape");
+    ASSERT_TRUE(testing::focus_window("dossiers partagés"));
+    press("Escape");
+    ASSERT_TRUE(testing::focus_window("Tavelo version: 6.40"));
+    press("alt+p");
+    press("q");
+    EXPECT_EQ(program.wait_end(kPatienceMs), 0);
+  }
+
+  // Started on an exchange file, the program opens the import window on it.
+  testing::TempFolder sender;
+  const fs::path sent = planning_folder(sender.path());
+  fs::create_directories(sent);
+  Planning planning;
+  planning.subject = "importée";
+  planning.type = kTypeOneOff;
+  testing::write_bytes(sent / free_planning_name(sent, today_, "16:00"), write_planning(planning));
+  ExportChoice choice;
+  choice.plannings = list_plannings(sent);
+  Settings settings = default_settings(today_, false);
+  testing::ScriptedPrompts quiet;
+  const fs::path txa = sender.path() / "envoi.txa";
+  ASSERT_TRUE(export_plannings(sender.path(), settings, choice, txa, quiet));
+  testing::ProgramOnDesktop program(folder(), {txa.string()});
+  ASSERT_TRUE(testing::focus_window("importation")) << "the import window never showed";
+  const std::vector<AccessibleControl> import = program_controls();
+  expect_every_control_named(import, "import");
+  EXPECT_TRUE(has_control(import, "tout sélectionner"));
+  press("alt+t");
+  press("Return");
+  EXPECT_TRUE(eventually([&] { return list_plannings(planning_folder(folder())).size() == 1; },
+                         kPatienceMs));
 }
 
 TEST_F(ProgramOnADisplay,

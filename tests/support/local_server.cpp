@@ -57,6 +57,24 @@ int closed_port() {
   return ntohs(address.sin_port);
 }
 
+SilentServer::SilentServer() : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  // The system completes each connection in the listening queue: nothing ever reads or writes.
+  if (socket_ < 0 || ::bind(socket_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+      ::listen(socket_, 64) != 0 ||
+      ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    throw std::runtime_error("the silent server did not start");
+  }
+  port_ = ntohs(address.sin_port);
+}
+
+SilentServer::~SilentServer() {
+  ::close(socket_);
+}
+
 bool run_command(const std::string& command) {
   return std::system(command.c_str()) == 0;
 }

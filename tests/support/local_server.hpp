@@ -34,6 +34,22 @@ NetworkOptions quick_network_options();
 // A port on 127.0.0.1 where nothing listens.
 int closed_port();
 
+// A server on 127.0.0.1 that takes every connection and never answers: a dead server whose
+// machine is still up. The connections wait in its queue until it goes.
+class SilentServer {
+ public:
+  SilentServer();
+  ~SilentServer();
+  SilentServer(const SilentServer&) = delete;
+  SilentServer& operator=(const SilentServer&) = delete;
+
+  int port() const { return port_; }
+
+ private:
+  int socket_ = -1;
+  int port_ = 0;
+};
+
 // Runs a command through the shell; true when it exits with 0.
 bool run_command(const std::string& command);
 
