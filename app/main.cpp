@@ -63,9 +63,10 @@ std::unique_ptr<GtkWindowSystem> open_display() {
 // real clock and sound, the user typing the session's commands.
 int on_system_backends(Agenda& agenda) {
   SystemClock clock;
+  // GTK starts while the program has no other thread, as it sets its environment.
+  const std::unique_ptr<GtkWindowSystem> windows = open_display();
   Mixer mixer;
   const SdlAudioOutput output(mixer);
-  const std::unique_ptr<GtkWindowSystem> windows = open_display();
   if (!windows) {
     TerminalLines typed(STDIN_FILENO);
     return run_terminal_session(typed, std::cout, clock, mixer, agenda.program_folder,

@@ -543,11 +543,26 @@ void State::present_top_window() {
   if (w != nullptr && gtk_widget_get_visible(w->gtk)) gtk_window_present(GTK_WINDOW(w->gtk));
 }
 
+namespace {
+
+// GTK would load the GL drivers (some 50 MB resident with Mesa) only to choose its visuals; our
+// windows draw without GL. GTK reads the switch while it starts; it is taken back after, so that
+// the programs the agenda starts keep the user's environment.
+bool start_gtk_without_gl() {
+  const bool user_choice = g_getenv("GDK_GL") != nullptr;
+  if (!user_choice) g_setenv("GDK_GL", "disable", TRUE);
+  const bool started = gtk_init_check(nullptr, nullptr);
+  if (!user_choice) g_unsetenv("GDK_GL");
+  return started;
+}
+
+}  // namespace
+
 GtkWindowSystem::GtkWindowSystem() : state_(std::make_unique<State>()) {
   gdk_set_allowed_backends("x11");
   // Screen readers list the application under this name.
   if (g_get_prgname() == nullptr) g_set_prgname("tavelo");
-  if (!gtk_init_check(nullptr, nullptr)) {
+  if (!start_gtk_without_gl()) {
     throw std::runtime_error("impossible d'ouvrir l'affichage X11 (DISPLAY)");
   }
   state_->display = gdk_x11_display_get_xdisplay(gdk_display_get_default());
