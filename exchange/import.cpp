@@ -1,5 +1,6 @@
 #include "exchange/import.hpp"
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -273,7 +274,9 @@ std::vector<std::string> staged_lines(const StagedImport& staged) {
 std::vector<std::string> staged_categories(const StagedImport& staged) {
   std::vector<std::string> categories;
   auto add = [&categories](const std::string& category) {
-    if (!category.empty() && !contains(categories, category)) categories.push_back(category);
+    if (!category.empty() && std::ranges::find(categories, category) == categories.end()) {
+      categories.push_back(category);
+    }
   };
   for (const ExchangeEntry& entry : staged.plannings) add(category_of(entry.planning));
   for (const ExchangeEntry& entry : staged.templates) add(template_category(entry));
