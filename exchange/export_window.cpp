@@ -94,7 +94,8 @@ std::size_t chosen_count(const ExportSelection& selection) {
 }
 
 std::optional<fs::path> ask_target(const ExportWindow& e) {
-  const auto target = window_system().save_file_dialog(e.look.save_title, e.look.save_pattern, "");
+  const auto target =
+      window_system().save_file_dialog(e.look.save_title, e.look.save_pattern, "", "");
   if (!target || target->empty()) return std::nullopt;
   return with_extension(native_path(e.w.program_folder, *target), e.look.save_pattern);
 }

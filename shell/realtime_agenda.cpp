@@ -259,7 +259,7 @@ std::optional<std::string> restart(Agenda& a) {
     if (std::optional<Flow> flow = management_step(a, t)) return flow->event;
     if (!a.run.window_shown && !a.update_checked) {
       a.update_checked = true;
-      if (a.s.check_for_update) a.update_status = a.s.check_for_update();
+      check_for_update(a, false);
     }
     build_window(a);
     run_list_pass(a, t);
@@ -464,6 +464,13 @@ void end_program(Agenda& a) {
   RemoveTrayIcon(kAgendaIcon);
   stop_chime(a);
   throw ProgramEnd{0};
+}
+
+void check_for_update(Agenda& a, bool asked) {
+  if (!a.s.check_for_update) return;
+  const UpdateOutcome outcome = a.s.check_for_update(asked);
+  a.update_status = outcome.status;
+  if (outcome.program_to_start) end_program(a);
 }
 
 Flow to_calendar(Agenda& a) {

@@ -10,6 +10,7 @@
 
 #include "alarms/chime_player.hpp"
 #include "alarms/sound_players.hpp"
+#include "maintenance/update_check.hpp"
 #include "planning/prompts.hpp"
 #include "planning/records.hpp"
 #include "platform/network.hpp"
@@ -48,8 +49,9 @@ struct RealtimeServices {
   std::function<void()> release_lock;
   // The code another start of the program left in the hand-off file (0: none), which is deleted.
   std::function<int()> read_tray_action;
-  // Gives the update status.
-  std::function<int()> check_for_update;
+  // The update check, asked by the user or the agenda's own. When it started the updater, the
+  // agenda ends the program for the updater to put the new files into place.
+  std::function<UpdateOutcome(bool asked)> check_for_update;
   // Gives the number of plannings received from the network.
   std::function<int()> receive_network_plannings;
   // The planning editor on a planning file, or on a new planning.

@@ -8,6 +8,7 @@
 #include "planning/calendar.hpp"
 #include "planning/editor_form.hpp"
 #include "platform/services.hpp"
+#include "shell/agenda_program.hpp"
 #include "shell/hand_off.hpp"
 #include "shell/option_windows.hpp"
 #include "shell/planning_windows.hpp"
@@ -58,10 +59,15 @@ RealtimeServices services_of(RealtimeHost& host, AgendaRun& run) {
       },
       [&run] { run.lock.reset(); },
       [&run] { return ReadTrayAction(run.program_folder); },
-      // The update check and the management settings are not part of the program yet.
-      {},
+      [&host, &run](bool asked) {
+        // Asked from the tray menu, the check asks before downloading and says when the version
+        // is up to date; the agenda's own check follows the settings, quietly.
+        return CheckForUpdateOf(run, asked ? 2 : run.settings.update_check, asked ? 0 : 1,
+                                host.network, host.server, host.prompts);
+      },
       host.receive_network_plannings,
       [&host, &run](const std::optional<fs::path>& planning) { edit(host, run, planning); },
+      // The management settings are not reached from the agenda yet.
       {},
       [&run] { DesktopIconOption(run, todaynumber(interface_clock())); }};
   return services;

@@ -96,6 +96,7 @@ DueAlarm& current_alarm(Agenda& a);
 void start_chime(Agenda& a, const LocalTime& now);
 void stop_chime(Agenda& a);
 [[noreturn]] void end_program(Agenda& a);
+void check_for_update(Agenda& a, bool asked);
 Flow to_calendar(Agenda& a);
 Flow sleep_now(Agenda& a);
 // Marks a planning file signalled, as it is on disk now; a file gone meanwhile stays gone.

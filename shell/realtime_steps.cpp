@@ -182,7 +182,7 @@ void switch_chimes(Agenda& a, const LocalTime& now) {
 
 void check_update_from_tray(Agenda& a) {
   a.s.settings.realtime_running = 0;
-  if (a.s.check_for_update) a.update_status = a.s.check_for_update();
+  check_for_update(a, true);
   a.s.settings.realtime_running = 1;
   SetTrayIcon(kAgendaIcon, a.s.program_folder / kTrayImage,
               tray_tooltip(a.update_status, a.s.settings.sound_control != 0), false);

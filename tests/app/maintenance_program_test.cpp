@@ -4,6 +4,8 @@
 // fresh program folder, and an update whose failed file is fetched again at the next check.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "alarms/alarm_profile.hpp"
 #include "alarms/chime_archive.hpp"
 #include "alarms/chime_profile.hpp"
@@ -208,6 +210,36 @@ TEST_F(MaintenanceProgram, AnUpdateInstallsThroughTheUpdaterAndFetchesAFailedFil
   const Session second = agenda.session("wait 500ms\nmenu 43\nanswer yes\nwait 2s\n");
   EXPECT_EQ(requests(), "/agmajidx5.txt\n/neuf.htm\n") << second.text();
   EXPECT_EQ(read_bytes(agenda.path() / "maj" / "fichiers" / "manual" / "neuf.htm"), "neuf");
+}
+
+// From the hidden agenda's tray menu: the update downloaded starts the updater, and the agenda
+// ends the program so that the updater can put the files into place.
+TEST_F(MaintenanceProgram, TheTrayMenusUpdateCheckEndsTheAgendaForTheUpdater) {
+  Agenda agenda(server);
+  Settings settings = usual_settings(agenda.path());
+  settings.background_mode = 1;
+  settings.management_hour = 23;
+  settings.management_minute = 59;
+  agenda.save(settings);
+  write_bytes(agenda.path() / kInstalledIndex,
+              update_index_text({kVersionLabel, kReleaseLabel, {{"/aide.htm", "1", "aide.htm"}}}));
+  write_bytes(root.path() / "aide.htm", "aide 2");
+  write_bytes(
+      root.path() / "agmajidx5.txt",
+      update_index_text({"version: 6.41", kReleaseLabel, {{"/aide.htm", "2", "aide.htm"}}}));
+
+  const Session s =
+      agenda.session("wait 500ms\nclose\nwait 1s\ntray 1\nwait 1s\nmenu 5\nanswer yes\nwait 2s\n");
+  EXPECT_EQ(s.code, 0) << s.text();
+  EXPECT_TRUE(s.in_order("hide \"Tavelo en temps réel\"", "window \"Tavelo téléchargement\""))
+      << s.text();
+  const std::string updater = "run \"" + (agenda.path() / kUpdaterName).string() + "\"";
+  EXPECT_TRUE(std::any_of(s.lines.begin(), s.lines.end(), [&](const std::string& line) {
+    return line.starts_with(updater);
+  })) << s.text();
+  EXPECT_EQ(requests(), "/agmajidx5.txt\n/aide.htm\n");
+  EXPECT_EQ(agenda.stored().realtime_running, 0);
+  EXPECT_FALSE(fs::exists(agenda.path() / "agendalock"));
 }
 
 }  // namespace
