@@ -1,11 +1,7 @@
 # Lists the focusable controls of an application as AT-SPI shows them to a screen reader:
 # one line "role<TAB>name<TAB>description<TAB>states<TAB>text" each. Run by Debian's /usr/bin/python3.
-<<<<<<< HEAD
-# Given a window title as well, it lists that window alone, once the window is ready.
-=======
 # Arguments: the application's name, and optionally the title of the window to list, which the
 # reader waits for.
->>>>>>> chimes
 import sys
 import time
 
@@ -97,12 +93,8 @@ def listed(window):
     return [line(node) for node in focusable(window)]
 
 
-<<<<<<< HEAD
-# The window is ready once it shows and two looks half a second apart find the same controls.
-=======
 # The window is ready once it is shown and two looks half a second apart find the same controls,
 # whose texts may change (a progress shown line by line); gives the last look's lines.
->>>>>>> chimes
 def ready_window(app, title):
     deadline = time.time() + 60
     last = None
@@ -115,16 +107,10 @@ def ready_window(app, title):
                     continue
             except Exception:
                 continue
-<<<<<<< HEAD
-            now = listed(window)
-            if now and now == last:
-                return window
-=======
             lines = [described for described in listed(window) if described]
             now = [described.split("\t")[:4] for described in lines]
             if now and now == last:
                 return lines
->>>>>>> chimes
             last = now
         time.sleep(0.5)
     sys.exit("window %s not ready on the accessibility bus" % title)
@@ -139,14 +125,6 @@ def line(node):
         return None
 
 
-<<<<<<< HEAD
-app = application(sys.argv[1])
-nodes = focusable(ready_window(app, sys.argv[2])) if len(sys.argv) > 2 else controls(app)
-for node in nodes:
-    described = line(node)
-    if described is not None:
-        print(described)
-=======
 # A busy window may not answer a second walk: what the last look found is what is listed.
 app = application(sys.argv[1])
 if len(sys.argv) > 2:
@@ -155,4 +133,3 @@ else:
     lines = [described for described in map(line, controls(app)) if described is not None]
 for described in lines:
     print(described)
->>>>>>> chimes
