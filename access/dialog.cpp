@@ -501,6 +501,10 @@ void OpenDialog(std::string_view mode, int row, int column, int height, int widt
   DialogState& s = dialog_state();
   if (!(title.empty() && mode.empty() && row == 0 && column == 0 && height == 0 && width == 0)) {
     s.look.parameters = {std::string(mode), row, column, height, width, std::string(title), flags};
+    // A new window, opened over one that renamed its buttons (the editor over the real-time
+    // agenda), starts with the usual captions; a window renames its own once it is open.
+    s.look.ok_caption = DialogLook{}.ok_caption;
+    s.look.cancel_caption = DialogLook{}.cancel_caption;
   }
   reopen_dialog(0);
 }

@@ -12,6 +12,7 @@
 #include "maintenance/update_check.hpp"
 #include "planning/calendar.hpp"
 #include "planning/categories.hpp"
+#include "planning/occurrences.hpp"
 #include "planning/planning_file.hpp"
 #include "planning/planning_names.hpp"
 #include "planning/settings.hpp"
@@ -220,7 +221,15 @@ TEST_F(MaintenanceProgram, TheTrayMenusUpdateCheckEndsTheAgendaForTheUpdater) {
   settings.background_mode = 1;
   settings.management_hour = 23;
   settings.management_minute = 59;
+  settings.update_check = 1;  // no automatic check: the tray menu asks for this one
   agenda.save(settings);
+  // A planning to come keeps the agenda running.
+  const fs::path rdv = planning_folder(agenda.path());
+  fs::create_directories(rdv);
+  Planning dentist;
+  dentist.subject = "dentiste";
+  dentist.type = kTypeOneOff;
+  write_bytes(rdv / free_planning_name(rdv, kToday + 1, "09:00"), write_planning(dentist));
   write_bytes(agenda.path() / kInstalledIndex,
               update_index_text({kVersionLabel, kReleaseLabel, {{"/aide.htm", "1", "aide.htm"}}}));
   write_bytes(root.path() / "aide.htm", "aide 2");
