@@ -21,6 +21,7 @@
 #include "platform/portable/curl_network.hpp"
 #include "platform/services.hpp"
 #include "platform/sim/sim_speech.hpp"
+#include "tests/platform/desktop_user.hpp"
 #include "tests/platform/gui_session.hpp"
 #include "tests/support/local_server.hpp"
 #include "tests/support/temp_folder.hpp"
@@ -29,39 +30,6 @@ namespace tavelo {
 namespace {
 
 constexpr int kUserPatienceMs = 5000;
-
-struct Named {
-  std::string role;
-  std::string name;
-};
-
-std::vector<Named> read_listing(const fs::path& listing) {
-  std::ifstream in(listing);
-  std::vector<Named> controls;
-  for (std::string line; std::getline(in, line);) {
-    std::istringstream fields(line);
-    Named c;
-    std::getline(fields, c.role, '\t');
-    std::getline(fields, c.name, '\t');
-    controls.push_back(c);
-  }
-  return controls;
-}
-
-// A user at the desktop, in another process: once the window of that title is ready, a screen
-// reader lists its focusable controls into `listing`; then the user presses `keys` (xdotool key
-// names) on whatever window has the keyboard. Should the window still be open a while later, the
-// user presses Escape, so that a key the window missed cannot hold the test.
-std::unique_ptr<testing::ChildProcess> user_at(const std::string& title, const fs::path& listing,
-                                               const std::string& keys) {
-  return std::make_unique<testing::ChildProcess>(std::vector<std::string>{
-      "sh", "-c",
-      "/usr/bin/python3 \"$3\" tavelo \"$0\" > \"$1\" && "
-      "xdotool search --sync --onlyvisible --name \"^$0$\" windowfocus --sync %1 "
-      "key --delay 400 $2; sleep 10; xdotool key Escape Escape Escape",
-      title, listing.string(), keys,
-      std::string(TAVELO_SOURCE_DIR) + "/tests/platform/atspi_names.py"});
-}
 
 class GtkWindows : public ::testing::Test {
  protected:
@@ -75,31 +43,21 @@ class GtkWindows : public ::testing::Test {
 
   // Runs the window while the user lists it and presses the keys; gives what the reader found,
   // every control of it named.
-  std::vector<Named> with_user(const std::string& title, const std::string& keys,
-                               const std::function<void()>& window) {
+  std::vector<testing::Named> with_user(const std::string& title, const std::string& keys,
+                                        const std::function<void()>& window) {
     const fs::path listing = folder_.path() / "controls.txt";
-    const auto user = user_at(title, listing, keys);
+    const auto user = testing::user_at(title, listing, keys);
     window();
     user->stop(kUserPatienceMs, [] { WaitDialogEvent(50); });
-    const std::vector<Named> controls = read_listing(listing);
+    const std::vector<testing::Named> controls = testing::read_listing(listing);
     EXPECT_GE(controls.size(), 2U) << title << ": the controls are not on the bus";
     // A tab strip has no name of its own: a reader says its page tab that has the focus.
-    for (const Named& c : controls) {
+    for (const testing::Named& c : controls) {
       if (c.role != "page tab list") {
         EXPECT_FALSE(c.name.empty()) << title << ": a " << c.role;
       }
     }
     return controls;
-  }
-
-  static ::testing::AssertionResult has(const std::vector<Named>& controls, const std::string& role,
-                                        const std::string& name) {
-    for (const Named& c : controls) {
-      if (c.role == role && c.name == name) return ::testing::AssertionSuccess();
-    }
-    auto failure = ::testing::AssertionFailure() << "no " << role << " \"" << name << "\" in:";
-    for (const Named& c : controls) failure << "\n  " << c.role << " \"" << c.name << "\"";
-    return failure;
   }
 
   bool chime_options(ChimeTab first) {

@@ -18,6 +18,7 @@
 #include "platform/services.hpp"
 #include "platform/sim/sim_speech.hpp"
 #include "shell/management_dialog.hpp"
+#include "tests/platform/desktop_user.hpp"
 #include "tests/platform/gui_session.hpp"
 #include "tests/support/child_process.hpp"
 #include "tests/support/temp_folder.hpp"
@@ -26,41 +27,6 @@ namespace tavelo {
 namespace {
 
 constexpr int kUserPatienceMs = 5000;
-
-// One focusable control as the screen reader found it: role and name.
-struct Named {
-  std::string role;
-  std::string name;
-};
-
-std::vector<Named> read_listing(const fs::path& listing) {
-  std::ifstream in(listing);
-  std::vector<Named> controls;
-  for (std::string line; std::getline(in, line);) {
-    std::istringstream fields(line);
-    Named c;
-    std::getline(fields, c.role, '\t');
-    std::getline(fields, c.name, '\t');
-    controls.push_back(c);
-  }
-  return controls;
-}
-
-// A user at the desktop, in another process: once the window of that title is ready, a screen
-// reader lists its focusable controls into `listing`; then the user gives the window the keyboard
-// and presses `keys` (xdotool key names). Should the window still be open a few seconds later,
-// the user presses Escape, so that a key the window missed cannot hold the test.
-std::unique_ptr<testing::ChildProcess> user_at(const std::string& title, const fs::path& listing,
-                                               const std::string& keys) {
-  return std::make_unique<testing::ChildProcess>(std::vector<std::string>{
-      "sh", "-c",
-      "/usr/bin/python3 \"$3\" tavelo \"$0\" > \"$1\" && "
-      "xdotool search --sync --onlyvisible --name \"^$0$\" windowfocus --sync %1 "
-      "key --delay 400 $2; sleep 8; "
-      "xdotool search --onlyvisible --name \"^$0$\" windowfocus %1 key Escape Escape",
-      title, listing.string(), keys,
-      std::string(TAVELO_SOURCE_DIR) + "/tests/platform/atspi_names.py"});
-}
 
 class SettingsWindows : public ::testing::Test {
  protected:
@@ -74,16 +40,17 @@ class SettingsWindows : public ::testing::Test {
   }
 
   // Runs the window while the user lists it and presses the keys; gives what the reader found.
-  std::vector<Named> with_user(const std::string& title, const std::string& keys,
-                               const std::function<void()>& window) {
+  std::vector<testing::Named> with_user(const std::string& title, const std::string& keys,
+                                        const std::function<void()>& window) {
     const fs::path listing = folder_.path() / "controls.txt";
-    const auto user = user_at(title, listing, keys);
+    const auto user = testing::user_at(title, listing, keys);
     window();
     // The window has closed on the user's keys, which came after the reader's list.
     user->stop(kUserPatienceMs, [] { WaitDialogEvent(50); });
-    const std::vector<Named> controls = read_listing(listing);
+    const std::vector<testing::Named> controls = testing::read_listing(listing);
     EXPECT_GE(controls.size(), 3U) << title << ": the controls are not on the bus";
-    for (const Named& c : controls) EXPECT_FALSE(c.name.empty()) << title << ": a " << c.role;
+    for (const testing::Named& c : controls)
+      EXPECT_FALSE(c.name.empty()) << title << ": a " << c.role;
     expect_every_control_named(title);
     return controls;
   }
@@ -101,18 +68,6 @@ class SettingsWindows : public ::testing::Test {
 
   std::string name_of(int number) {
     return windows_.accessible_name(dialog_state().window, number);
-  }
-
-  // Whether the reader found that control; a failure lists what it found.
-  static ::testing::AssertionResult has(const std::vector<Named>& controls, const std::string& role,
-                                        const std::string& name) {
-    if (std::any_of(controls.begin(), controls.end(),
-                    [&](const Named& c) { return c.role == role && c.name == name; })) {
-      return ::testing::AssertionSuccess();
-    }
-    auto failure = ::testing::AssertionFailure() << "no " << role << " \"" << name << "\" in:";
-    for (const Named& c : controls) failure << "\n  " << c.role << " \"" << c.name << "\"";
-    return failure;
   }
 
   GtkWindowSystem& windows_ = testing::gui_windows();
