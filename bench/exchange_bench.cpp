@@ -100,7 +100,7 @@ void BM_ImportExchangeFileWhole(benchmark::State& state) {
   for (auto _ : state) {
     lay_out(rdv, {});
     const double ms =
-        milliseconds([&] { ImportExchangeFile(bench.context, bench.exchange_file, all); });
+        milliseconds([&] { import_exchange_file(bench.context, bench.exchange_file, all); });
     if (list_plannings(rdv).size() != bench.staged_files.size()) {
       state.SkipWithError("not every planning was imported");
     }
