@@ -34,7 +34,7 @@ constexpr int kTones = 1 << 1, kFile = 1 << 2, kMixed = 1 << 3;
 constexpr int kAllKinds = kTones | kFile | kMixed;
 
 struct AlarmControl {
-  ControlSpec spec;
+  ControlSpec control;
   int modes = kAllModes;
   int kinds = kAllKinds;
 };
@@ -111,7 +111,7 @@ void add_controls(std::size_t first, int mode, int kind) {
   std::vector<ControlSpec> shown;
   for (std::size_t i = first; i < std::size(kAlarmControls); ++i) {
     const AlarmControl& c = kAlarmControls[i];
-    if ((c.modes & (1 << mode)) != 0 && (c.kinds & (1 << kind)) != 0) shown.push_back(c.spec);
+    if ((c.modes & (1 << mode)) != 0 && (c.kinds & (1 << kind)) != 0) shown.push_back(c.control);
   }
   AddControls(shown);
 }
@@ -139,7 +139,7 @@ void show_alarm(const AlarmProfile& alarm) {
 void rebuild_fields(const AlarmWindow& w) {
   const int focus = FocusedControl();
   for (std::size_t i = kFirstOfKind; i < std::size(kAlarmControls); ++i) {
-    RemoveControl(kAlarmControls[i].spec.number);
+    RemoveControl(kAlarmControls[i].control.number);
   }
   RemoveControl(kCancelButton);
   add_controls(kFirstOfKind, w.mode, shown_kind(w.working));

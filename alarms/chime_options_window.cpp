@@ -28,9 +28,9 @@ constexpr int kActive = 101, kProfile = 103, kSave = 104, kDelete = 105, kExport
               kNow = 116, kNewProfile = 117;
 // The quarter and hour pages share their layout: the hour page's numbers are 100 more.
 constexpr int kCycle = 202, kQuarterRandom = 203, kHourWithFourth = 204, kFiles = 206,
-              kAddFile = 207, kDeleteFile = 209, kDeleteAll = 210, kPlayFile = 211,
-              kStopFile = 212, kVolume = 214, kBalance = 216, kDuration = 218,
-              kVolumeToAll = 219, kBalanceToAll = 220;
+              kAddFile = 207, kDeleteFile = 209, kDeleteAll = 210, kPlayFile = 211, kStopFile = 212,
+              kVolume = 214, kBalance = 216, kDuration = 218, kVolumeToAll = 219,
+              kBalanceToAll = 220;
 constexpr int kHourPage = 100;
 constexpr int kStrike = 302, kHourRandom = 304;
 // The download page.
@@ -263,8 +263,8 @@ void show_page(ChimeWindow& w, ChimeTab tab) {
       fill(kCatalogue, w.catalogue, -1);
       break;
   }
-  const auto first = std::find_if(controls.begin(), controls.end(), [](const ControlSpec& spec) {
-    return spec.kind != ControlKind::label;
+  const auto first = std::find_if(controls.begin(), controls.end(), [](const ControlSpec& control) {
+    return control.kind != ControlKind::label;
   });
   FocusControl(first->number);
 }
@@ -320,9 +320,9 @@ void play(ChimeWindow& w, ChimeRequest request) {
   const std::optional<ChimeProfile> profile = playable_profile(w.form.profile, w.chimes);
   if (!profile) return;
   std::mt19937& random = w.random;
-  PlayChime(w.thread, w.players, *profile, request,
-            [&random](std::size_t count) { return std::uniform_int_distribution<std::size_t>(
-                                               0, count - 1)(random); });
+  PlayChime(w.thread, w.players, *profile, request, [&random](std::size_t count) {
+    return std::uniform_int_distribution<std::size_t>(0, count - 1)(random);
+  });
 }
 
 void play_test(ChimeWindow& w) {
@@ -597,11 +597,11 @@ void page_event(ChimeWindow& w, const Input& input) {
 // A hidden button's Alt letter: its control of the page shown is pressed, or takes the focus.
 std::optional<Input> hidden_button(const ChimeWindow& w, const Input& input) {
   if (!input.event.starts_with("menu")) return std::nullopt;
-  const auto target = hidden_button_target(static_cast<int>(leading_integer(input.event.substr(4))),
-                                           w.tab);
+  const auto target =
+      hidden_button_target(static_cast<int>(leading_integer(input.event.substr(4))), w.tab);
   if (!target) return std::nullopt;
-  const auto spec = page_controls(w.tab);
-  const bool button = std::any_of(spec.begin(), spec.end(), [&](const ControlSpec& c) {
+  const auto controls = page_controls(w.tab);
+  const bool button = std::any_of(controls.begin(), controls.end(), [&](const ControlSpec& c) {
     return c.number == *target && c.kind == ControlKind::button;
   });
   if (button) return Input{"btn" + std::to_string(*target), ""};
