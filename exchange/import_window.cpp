@@ -85,8 +85,9 @@ bool ImportExchangeFile(ExchangeWindows& w, const std::optional<fs::path>& given
     if (!window) {
       std::vector<std::string> files;
       for (const ExchangeEntry& entry : staged.plannings) files.push_back(entry.name);
-      window.emplace(staged,
-                     ChoiceList{staged_lines(staged), std::move(files), staged_categories(staged)});
+      // Built whole and moved in: clang has no parenthesised aggregate initialisation yet.
+      window.emplace(ImportWindow{
+          staged, ChoiceList{staged_lines(staged), std::move(files), staged_categories(staged)}});
     }
     return choose(*window);
   });
