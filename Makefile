@@ -1,5 +1,6 @@
 # make run   : install what is missing, build, start the program
-# make test  : install what is missing, build with sanitizers, run the whole suite
+# make test  : install what is missing, build with sanitizers, run the whole suite (the tests
+#              of work on several threads also under ThreadSanitizer)
 # make bench : build optimised and run the benchmarks
 # make fuzz  : build the fuzz targets (clang, libFuzzer) and run each for FUZZ_SECONDS
 # make install / make uninstall : for one user, under PREFIX (~/.local by default); PURGE=1 also
@@ -13,8 +14,8 @@ CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: run test bench fuzz bootstrap build-run build-test build-bench build-fuzz install uninstall \
-  windows test-windows
+.PHONY: run test bench fuzz bootstrap build-run build-test build-tsan build-bench build-fuzz install \
+  uninstall windows test-windows
 
 bootstrap:
 	@scripts/bootstrap
@@ -30,8 +31,15 @@ build-test: bootstrap
 	@cmake -S . -B build/test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTAVELO_SANITIZE=ON >/dev/null
 	@cmake --build build/test -j $(JOBS)
 
-test: build-test
+# The work on several threads (chimes in scripted sessions) under ThreadSanitizer: a build of
+# its own, of those tests and what they need only.
+build-tsan: bootstrap
+	@cmake -S . -B build/tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTAVELO_TSAN=ON >/dev/null
+	@cmake --build build/tsan -j $(JOBS) --target tsan_tests
+
+test: build-test build-tsan
 	cd build/test && ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+	cd build/tsan && ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
 
 build-bench: bootstrap
 	@cmake -S . -B build/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTAVELO_TESTS=OFF -DTAVELO_BENCH=ON >/dev/null

@@ -426,6 +426,9 @@ std::string translate(DialogState& s, const RawEvent& event) {
   switch (event.kind) {
     case Kind::tray:
       return kDialogLibrary ? "" : numbered("tray", event.id);
+    case Kind::command:
+      // The tray icon's menu belongs to a window that may be hidden, never the active one.
+      return command_event(s, event.id);
     case Kind::activated:
       s.window_active = true;
       ReleaseStuckKeys();
@@ -462,7 +465,6 @@ std::string translate(DialogState& s, const RawEvent& event) {
   }
   if (event.kind == Kind::close) return "winclose";
   if (character) return "key_pressed";
-  if (event.kind == Kind::command) return command_event(s, event.id);
   return provisional;
 }
 
@@ -477,6 +479,8 @@ void open_window(DialogState& s, int extra_rows) {
                  GridY(s.grid_height + 2)};
   wanted.centred = p.row == 0 || p.column == 0;
   wanted.maximised = has_letter(p.mode, 'm');
+  wanted.hidden = (p.flags & kHiddenWindow) != 0;
+  if (wanted.hidden) s.window_active = false;
   wanted.custom_colours = s.look.colours_set || has_letter(p.mode, 'w');
   if (s.look.colours_set) {
     wanted.text_colour = s.look.text_colour;
@@ -497,17 +501,25 @@ void OpenDialog(std::string_view mode, int row, int column, int height, int widt
   DialogState& s = dialog_state();
   if (!(title.empty() && mode.empty() && row == 0 && column == 0 && height == 0 && width == 0)) {
     s.look.parameters = {std::string(mode), row, column, height, width, std::string(title), flags};
+    // A new window, opened over one that renamed its buttons (the editor over the real-time
+    // agenda), starts with the usual captions; a window renames its own once it is open.
+    s.look.ok_caption = DialogLook{}.ok_caption;
+    s.look.cancel_caption = DialogLook{}.cancel_caption;
   }
   reopen_dialog(0);
 }
 
-void reopen_dialog(int extra_rows) {
+void CloseDialog() {
   DialogState& s = dialog_state();
   if (s.window != 0) window_system().close_window(s.window);
   s.window = 0;
   reset_window_state(s);
+}
+
+void reopen_dialog(int extra_rows) {
+  CloseDialog();
   ReleaseStuckKeys();
-  open_window(s, extra_rows);
+  open_window(dialog_state(), extra_rows);
 }
 
 std::string WaitDialogEvent(int timeout_ms) {
@@ -655,6 +667,17 @@ void SetOkCaption(std::string_view caption) {
   if (dialog_state().ok_number != -1) place_default_buttons();
 }
 
+void SetCancelCaption(std::string_view caption) {
+  dialog_state().look.cancel_caption = caption;
+  if (dialog_state().cancel_number != -1) place_default_buttons();
+}
+
+UsualCaptionsAfter::~UsualCaptionsAfter() {
+  DialogLook& look = dialog_state().look;
+  look.ok_caption = DialogLook{}.ok_caption;
+  look.cancel_caption = DialogLook{}.cancel_caption;
+}
+
 void AddMnemonic(int number) {
   const std::optional<ControlKind> kind = kind_of(number);
   if (kind != ControlKind::button && kind != ControlKind::check_box &&
@@ -703,6 +726,23 @@ int FocusedControl() {
   return window_system().focused_control(dialog_state().window);
 }
 
+void RemoveControl(int number) {
+  DialogState& s = dialog_state();
+  WindowSystem& ws = window_system();
+  ws.remove_control(s.window, number);
+  s.records.erase(number);
+  std::erase(s.registered, number);
+  const auto mnemonic = s.mnemonics.find(number);
+  if (mnemonic == s.mnemonics.end()) return;
+  const int shortcut = mnemonic->second.shortcut;
+  s.mnemonics.erase(mnemonic);
+  // Another control's mnemonic on the same letter keeps the shortcut.
+  const bool shared = std::any_of(s.mnemonics.begin(), s.mnemonics.end(), [&](const auto& other) {
+    return other.second.shortcut == shortcut && other.second.window == s.window;
+  });
+  if (shortcut != 0 && !shared) ws.remove_shortcut(s.window, shortcut);
+}
+
 bool ControlExists(int number) {
   return kind_of(number).has_value();
 }
@@ -729,6 +769,22 @@ int ControlState(int number) {
 
 void SetControlState(int number, int state) {
   window_system().set_control_state(dialog_state().window, number, state);
+}
+
+void ShowDialogWindow(bool shown) {
+  DialogState& s = dialog_state();
+  int& flags = s.look.parameters.flags;
+  flags = shown ? flags & ~kHiddenWindow : flags | kHiddenWindow;
+  if (!shown) s.window_active = false;
+  window_system().show_window(s.window, shown);
+}
+
+bool DialogWindowShown() {
+  return (dialog_state().look.parameters.flags & kHiddenWindow) == 0;
+}
+
+void NameControl(int number, std::string_view name) {
+  window_system().set_control_name(dialog_state().window, number, name);
 }
 
 void SetDialogTitle(std::string_view title) {

@@ -12,9 +12,17 @@ namespace tavelo {
 
 // Opening a dialog window. Mode letters: "m" maximised, "w" text display with the caret guard on
 // control 1000, "d" with an OK button (and the notice text when the mode is exactly "d").
-// An empty title, zero geometry and empty mode letters re-open the previous window.
+// An empty title, zero geometry and empty mode letters re-open the previous window. With
+// kHiddenWindow in the flags the window opens hidden.
+inline constexpr int kHiddenWindow = 1;
 void OpenDialog(std::string_view mode, int row, int column, int height, int width,
                 std::string_view title, int flags = 0);
+// Closes the current window; the next OpenDialog opens a new one.
+void CloseDialog();
+// Shows or hides the current window; a snapshot and a re-opening keep the choice. A hidden window
+// still gets its timers, its pop-up menu's commands and the tray clicks.
+void ShowDialogWindow(bool shown);
+bool DialogWindowShown();
 
 // The next event name of the current window (see the event table of the dialog layer).
 std::string WaitDialogEvent(int timeout_ms);
@@ -55,6 +63,15 @@ void SetGridColumns(int number, int columns);
 void AddOkButton(int row, int column);
 void AddCancelButton(int row, int column);
 void SetOkCaption(std::string_view caption);
+void SetCancelCaption(std::string_view caption);
+// The captions stay for the windows that follow: a window that renames OK or Cancel keeps one of
+// these while it is open, so that they are "ok" and "annuler" again when it is left.
+struct UsualCaptionsAfter {
+  UsualCaptionsAfter() = default;
+  UsualCaptionsAfter(const UsualCaptionsAfter&) = delete;
+  UsualCaptionsAfter& operator=(const UsualCaptionsAfter&) = delete;
+  ~UsualCaptionsAfter();
+};
 // Registers Alt + the letter after the first "&" of the caption of button, check box or option
 // `number` as its mnemonic; AddMnemonics does it for every control from 0 to `highest`.
 void AddMnemonic(int number);
@@ -70,9 +87,13 @@ void AddShortcut(int shortcut, int command);
 void FocusControl(int number);
 int FocusedControl();  // -1 when no control has the focus
 bool ControlExists(int number);
+// Takes a control out of the window: its mnemonic, and its place in a snapshot, go with it.
+void RemoveControl(int number);
 std::string ControlText(int number);
 void SetControlText(int number, std::string_view text);
 void SetControlFlags(int number, int flags);
+// The name a screen reader says, for a control that no label just before it names.
+void NameControl(int number, std::string_view name);
 // Selects `length` characters from character `start` (0-based) and puts the caret after them.
 void SelectText(int number, int start, int length);
 int ControlState(int number);

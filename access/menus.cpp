@@ -66,6 +66,10 @@ void BuildPopupMenu(std::string_view title, int first,
   BuildPopupMenu(title, first, std::span<const std::string_view>(items.begin(), items.size()));
 }
 
+void ShowPopupMenu() {
+  window_system().show_popup_menu(dialog_state().window);
+}
+
 void CheckMenuItem(int item, bool checked) {
   DialogState& s = dialog_state();
   if (checked) {

@@ -18,6 +18,8 @@ void BuildMenu(std::string_view title, int first, std::initializer_list<std::str
 void BuildPopupMenu(std::string_view title, int first, std::span<const std::string_view> items);
 void BuildPopupMenu(std::string_view title, int first,
                     std::initializer_list<std::string_view> items);
+// Opens the pop-up menu of the current window; its items come as "menu" + number.
+void ShowPopupMenu();
 
 // Shows a tick beside the menu item of the current window, or takes it away; a restored window
 // shows it again.

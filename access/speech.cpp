@@ -73,6 +73,10 @@ int Speak(std::string_view text, int mode, int force) {
   return speak_now(text, said, mode);
 }
 
+void StartQuietPeriod(int ms) {
+  dialog_state().quiet_deadline = interface_clock().tick() + static_cast<std::uint32_t>(ms);
+}
+
 void SilenceScreenReaders() {
   const SpeechState& s = speech_state();
   bool said = false;

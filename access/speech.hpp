@@ -24,6 +24,8 @@ void LoadSpeechLibraries();
 // Returns 0 (nothing spoken), 1 (the say-style reader spoke) or 2 (the speak-style reader took
 // it). Mode 0 queues, 1 interrupts, 2 and above announce after a quiet period of that many ms.
 int Speak(std::string_view text, int mode, int force = 0);
+// Holds the readers quiet for `ms`, as a delayed announcement does, with nothing to announce.
+void StartQuietPeriod(int ms);
 // Cuts what the readers are saying, as the quiet period does every 30 ms.
 void SilenceScreenReaders();
 void RunScreenReaderScript(std::string_view name);

@@ -2,6 +2,7 @@
 
 #include "access/dialog.hpp"
 #include "access/key_names.hpp"
+#include "platform/services.hpp"
 
 namespace tavelo {
 
@@ -52,11 +53,29 @@ void AddControls(std::span<const ControlSpec> table) {
   for (const ControlSpec& control : table) AddMnemonic(control.number);
 }
 
+void FillItems(int number, std::span<const std::string> items, int selected) {
+  ClearItems(number);
+  for (const std::string& item : items) AddItem(number, item);
+  SetControlState(number, selected);
+}
+
 Input NextInput(int timeout_ms, bool repeat_filter) {
   Input input;
   input.event = WaitDialogEvent(timeout_ms);
   if (dialog_state().window_active) input.key = ReadKeyName(false, repeat_filter, input.event);
   return input;
+}
+
+std::optional<Input> WaitForInput(std::chrono::milliseconds duration,
+                                  const std::function<bool(const Input&)>& stops) {
+  const Clock& clock = interface_clock();
+  const std::uint32_t deadline = clock.tick() + static_cast<std::uint32_t>(duration.count());
+  for (auto left = static_cast<std::int32_t>(deadline - clock.tick()); left > 0;
+       left = static_cast<std::int32_t>(deadline - clock.tick())) {
+    Input input = NextInput(left);
+    if (stops(input)) return input;
+  }
+  return std::nullopt;
 }
 
 }  // namespace tavelo

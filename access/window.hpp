@@ -1,5 +1,8 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -30,6 +33,9 @@ struct ControlSpec {
 // the Alt mnemonics of its buttons, check boxes and options.
 void AddControls(std::span<const ControlSpec> table);
 
+// Gives a combo box or list its items, and selects one (-1 none).
+void FillItems(int number, std::span<const std::string> items, int selected);
+
 // One round of a window's loop: the event name of the current window and the key name of the
 // keys held with it (read only while the window is active; empty otherwise).
 struct Input {
@@ -40,5 +46,10 @@ struct Input {
 // Waits at most `timeout_ms` (negative: without limit) for the next input. Windows that move
 // through lists with held keys ask for the key-repeat filter.
 Input NextInput(int timeout_ms, bool repeat_filter = false);
+
+// Lets `duration` pass while the window answers. The first input that `stops` accepts ends the
+// wait early and is given back; nothing when the time ran out.
+std::optional<Input> WaitForInput(std::chrono::milliseconds duration,
+                                  const std::function<bool(const Input&)>& stops);
 
 }  // namespace tavelo

@@ -30,4 +30,14 @@ std::vector<std::string> WindowPrompts::open_files(std::string_view title,
   return window_system().open_files_dialog(title, pattern, folder);
 }
 
+std::optional<std::string> WindowPrompts::open_file(std::string_view title,
+                                                   std::string_view pattern,
+                                                   std::string_view folder) {
+  return window_system().open_file_dialog(title, pattern, folder);
+}
+
+std::optional<std::string> WindowPrompts::folder(std::string_view title) {
+  return window_system().folder_dialog(title);
+}
+
 }  // namespace tavelo

@@ -20,6 +20,10 @@ class WindowPrompts final : public Prompts {
   // "*.wav;*.ogg"); the empty list when the user cancels.
   std::vector<std::string> open_files(std::string_view title, std::string_view pattern,
                                       std::string_view folder);
+  // The open dialog for one file, and the folder chooser; nothing when the user cancels.
+  std::optional<std::string> open_file(std::string_view title, std::string_view pattern,
+                                       std::string_view folder);
+  std::optional<std::string> folder(std::string_view title);
 };
 
 }  // namespace tavelo

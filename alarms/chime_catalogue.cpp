@@ -42,11 +42,23 @@ std::string chime_catalogue_text(const std::vector<std::string>& names) {
   return cp1252_from_utf8(text);
 }
 
-std::vector<std::string> download_chime_profiles(const std::vector<std::string>& names,
-                                                 const fs::path& program_folder,
-                                                 const ChimeSource& source, Prompts& prompts) {
-  std::vector<std::string> imported;
-  if (!source.server) return imported;
+std::vector<std::string> stored_catalogue(const fs::path& program_folder) {
+  std::vector<std::string> names;
+  const auto text = read_file(program_folder / kCatalogueFile);
+  if (!text) return names;
+  for (std::string& line : pieces_between(utf8_from_cp1252(*text), '\n')) {
+    if (line.ends_with('\r')) line.pop_back();
+    if (!line.empty()) names.push_back(std::move(line));
+  }
+  return names;
+}
+
+ChimeDownload download_chime_profiles(const std::vector<std::string>& names,
+                                      const fs::path& program_folder, const ChimeSource& source,
+                                      Prompts& prompts) {
+  ChimeDownload outcome;
+  outcome.every_file_arrived = source.server.has_value();
+  if (!source.server) return outcome;
   const fs::path chimes = chime_folder(program_folder);
   std::error_code error;
   fs::create_directories(chimes, error);
@@ -55,12 +67,14 @@ std::vector<std::string> download_chime_profiles(const std::vector<std::string>&
     if (!download) continue;
     if (source.network.get_to_file(server_url(*source.server, "/" + name + ".crx"), *download)) {
       if (auto profile = ImportChimeProfile(*download, chimes, prompts)) {
-        imported.push_back(std::move(*profile));
+        outcome.imported.push_back(std::move(*profile));
       }
+    } else {
+      outcome.every_file_arrived = false;
     }
     fs::remove(*download, error);
   }
-  return imported;
+  return outcome;
 }
 
 std::optional<std::vector<std::string>> FetchChimeCatalogue(

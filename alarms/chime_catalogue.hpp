@@ -37,10 +37,16 @@ std::optional<std::vector<std::string>> FetchChimeCatalogue(
     int mode, const fs::path& program_folder, const ChimeSource& source, Prompts& prompts,
     const std::function<void()>& open_options);
 
-// Downloads and imports the named profiles; the name of each one imported. A name that is no
-// plain file name is passed over.
-std::vector<std::string> download_chime_profiles(const std::vector<std::string>& names,
-                                                 const fs::path& program_folder,
-                                                 const ChimeSource& source, Prompts& prompts);
+// The names of the last catalogue fetched, as "catalog.net" keeps them.
+std::vector<std::string> stored_catalogue(const fs::path& program_folder);
+
+// Downloads and imports the named profiles. A name that is no plain file name is passed over.
+struct ChimeDownload {
+  std::vector<std::string> imported;  // the name of each profile imported
+  bool every_file_arrived = true;     // false when the server did not give one
+};
+ChimeDownload download_chime_profiles(const std::vector<std::string>& names,
+                                      const fs::path& program_folder, const ChimeSource& source,
+                                      Prompts& prompts);
 
 }  // namespace tavelo

@@ -1,7 +1,5 @@
 #include "alarms/chime_player.hpp"
 
-#include <algorithm>
-
 #include "planning/text.hpp"
 
 namespace tavelo {
@@ -11,13 +9,6 @@ namespace {
 bool is_mp3(const std::string& file) {
   const std::string name = lower_ascii(file);
   return name.size() >= 4 && name.compare(name.size() - 4, 4, ".mp3") == 0;
-}
-
-// Sleeps in short slices so that a stop request ends the wait at once.
-void wait_unless_stopped(Clock& clock, int milliseconds, const std::stop_token& stop) {
-  for (int left = milliseconds; left > 0 && !stop.stop_requested(); left -= 50) {
-    clock.sleep(std::chrono::milliseconds(std::min(left, 50)));
-  }
 }
 
 }  // namespace
@@ -39,7 +30,7 @@ void play_chime_plan(SoundPlayers& players, const std::vector<ChimeStep>& plan,
         }
         break;
       case ChimeStep::Kind::kWait:
-        wait_unless_stopped(players.clock, step.milliseconds, stop);
+        players.clock.interruptible_sleep(std::chrono::milliseconds(step.milliseconds), stop);
         break;
     }
   }
@@ -54,10 +45,10 @@ void stop_chime(ChimeThread& thread) {
 void PlayChime(ChimeThread& thread, SoundPlayers& players, const ChimeProfile& profile,
                const ChimeRequest& request, const RandomIndex& random) {
   stop_chime(thread);
-  thread.worker = std::jthread(
-      [&players, plan = plan_chime(profile, request, random)](std::stop_token stop) {
-        play_chime_plan(players, plan, stop);
-      });
+  thread.worker = std::jthread([&players, plan = plan_chime(profile, request, random),
+                                work = ClockWork(players.clock)](std::stop_token stop) {
+    play_chime_plan(players, plan, stop);
+  });
 }
 
 }  // namespace tavelo

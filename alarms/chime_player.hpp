@@ -15,6 +15,8 @@ void play_chime_plan(SoundPlayers& players, const std::vector<ChimeStep>& plan,
 
 // The chime worker: one chime at a time, on its own thread. Starting one ends the previous one
 // first; the plan is made before the thread starts, so the thread reads nothing that changes.
+// The thread is work on the players' clock (ClockWork): a simulated clock lets it play each
+// sound at its moment. Whoever starts it touches the players again only once it has ended.
 struct ChimeThread {
   std::jthread worker;
 };

@@ -7,7 +7,9 @@
 
 namespace tavelo {
 
-fs::path chime_folder(const fs::path& program_folder) { return program_folder / kChimeFolder; }
+fs::path chime_folder(const fs::path& program_folder) {
+  return program_folder / kChimeFolder;
+}
 
 std::string write_chime_profile(const ChimeProfile& p) {
   RecordWriter out;
@@ -56,6 +58,25 @@ bool LoadChimeProfile(const fs::path& file, const fs::path& chimes, ChimeProfile
                       " fait référence au fichier audio d'heure absents.\r|", prompts) &&
          sounds_exist(file, chimes, profile.quarters,
                       " fait référence un fichiers audio de quart absents.\r|", prompts);
+}
+
+std::optional<ChimeProfile> chime_profile_to_play(const fs::path& chimes, std::string_view name) {
+  const std::optional<fs::path> file = file_in_folder(chimes, std::string(name) + ".car");
+  const std::optional<std::string> record = file ? read_file(*file) : std::nullopt;
+  ChimeProfile profile;
+  if (!record || read_chime_profile(*record, profile) != kReadOk) return std::nullopt;
+  return playable_profile(std::move(profile), chimes);
+}
+
+std::optional<ChimeProfile> playable_profile(ChimeProfile profile, const fs::path& chimes) {
+  for (std::vector<ChimeEntry>* entries : {&profile.hours, &profile.quarters}) {
+    for (ChimeEntry& entry : *entries) {
+      const std::optional<fs::path> sound = contained_path(chimes, entry.file);
+      if (!sound) return std::nullopt;
+      entry.file = sound->string();
+    }
+  }
+  return profile;
 }
 
 std::optional<fs::path> SaveChimeProfile(const fs::path& file, const fs::path& chimes,

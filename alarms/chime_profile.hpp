@@ -16,9 +16,9 @@ inline constexpr const char* kChimeFolder = "carillons";
 // One sound of a chime profile; `file` is relative to the chime folder ("sub\file.wav").
 struct ChimeEntry {
   std::string file;
-  int volume = 100;     // 0..100
-  int balance = 0;      // -100..100
-  int duration = 0;     // ms to wait after starting it, 0 = do not wait
+  int volume = 100;  // 0..100
+  int balance = 0;   // -100..100
+  int duration = 0;  // ms to wait after starting it, 0 = do not wait
 };
 
 struct ChimeProfile {
@@ -43,6 +43,15 @@ int read_chime_profile(std::string_view record, ChimeProfile& profile);
 // refused, and deleted when the user agrees.
 bool LoadChimeProfile(const fs::path& file, const fs::path& chimes, ChimeProfile& profile,
                       Prompts& prompts);
+
+// The profile with every entry's file as a full path inside the chime folder, as the players
+// need it; nothing when an entry names a file outside that folder.
+std::optional<ChimeProfile> playable_profile(ChimeProfile profile, const fs::path& chimes);
+
+// The chosen profile of the chime folder as the chime player needs it, asking nothing: every
+// entry's file as a full path inside the chime folder. Nothing when the profile cannot be read
+// or names a file outside that folder.
+std::optional<ChimeProfile> chime_profile_to_play(const fs::path& chimes, std::string_view name);
 
 // Saves the profile, asking before replacing a file and offering another name ("enregistrer
 // sous"). Gives the file written, nothing when cancelled or not writable.

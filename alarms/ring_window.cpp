@@ -24,14 +24,8 @@ void RingInWindow(const AlarmProfile& profile, int pc_pulse_output, SoundPlayers
   AddControls(kRingControls);
   FocusControl(kStopButton);
   bool stopped = false;
-  // The window answers the user until the time has passed or the alarm is stopped.
-  Clock& clock = players.clock;
-  const auto wait = [&stopped, &clock](std::chrono::milliseconds duration) {
-    const std::uint32_t deadline = clock.tick() + static_cast<std::uint32_t>(duration.count());
-    for (auto left = static_cast<std::int32_t>(deadline - clock.tick()); !stopped && left > 0;
-         left = static_cast<std::int32_t>(deadline - clock.tick())) {
-      stopped = stops_the_alarm(NextInput(left));
-    }
+  const auto wait = [&stopped](std::chrono::milliseconds duration) {
+    if (!stopped) stopped = WaitForInput(duration, stops_the_alarm).has_value();
   };
   RingAlarm(profile, pc_pulse_output, alarm_player(players, wait, [&stopped] { return stopped; }));
 }

@@ -46,10 +46,11 @@ struct Agenda {
 // real clock and sound, the user typing the session's commands.
 int on_system_backends(Agenda& agenda) {
   SystemClock clock;
-  Mixer mixer;
-  const std::unique_ptr<SoundOutput> output = open_sound_output(mixer);
+  // GTK starts while the program has no other thread, as it sets its environment.
   std::string why;
   const Desktop desktop = open_desktop(why);
+  Mixer mixer;
+  const std::unique_ptr<SoundOutput> output = open_sound_output(mixer);
   if (!desktop.windows) {
     if (!why.empty()) std::cerr << "tavelo : " << why << "\n";
     TerminalLines typed(STDIN_FILENO);

@@ -14,7 +14,6 @@
 #include "platform/files.hpp"
 #include "platform/os.hpp"
 #include "platform/services.hpp"
-#include "platform/sim/fixed_clock.hpp"
 #include "platform/sim/rendering_clock.hpp"
 #include "platform/sim/sim_shell.hpp"
 #include "platform/sim/sim_speech.hpp"
@@ -218,11 +217,12 @@ class ScriptInput final : public SimInput {
   // A command the program cannot carry out: a script stops there, a terminal goes on.
   using CommandFailed = std::function<void(const ScriptError&)>;
 
-  ScriptInput(std::deque<ScriptCommand> commands, const Clock& clock, FixedClock* settable,
+  // `simulated` is the clock of a script, which "now" sets; a terminal runs on the real clock.
+  ScriptInput(std::deque<ScriptCommand> commands, const Clock& clock, RenderingClock* simulated,
               MoreCommands more = {}, CommandFailed failed = {})
       : commands_(std::move(commands)),
         clock_(clock),
-        settable_(settable),
+        simulated_(simulated),
         more_(std::move(more)),
         failed_(std::move(failed)) {}
 
@@ -244,7 +244,10 @@ class ScriptInput final : public SimInput {
     }
   }
 
+  // The simulated user acts once the chime that plays has gone to sleep, so that what it does
+  // at this moment comes first on every run.
   void perform(SimWindowSystem& windows) override {
+    if (simulated_ != nullptr) simulated_->settle();
     if (!held_.empty()) {
       for (auto key = held_.rbegin(); key != held_.rend(); ++key) windows.release(*key);
       held_.clear();
@@ -265,9 +268,9 @@ class ScriptInput final : public SimInput {
 
   // Commands before the first one that needs the program.
   void start_clock() {
-    while (settable_ != nullptr && !commands_.empty() &&
+    while (simulated_ != nullptr && !commands_.empty() &&
            commands_.front().kind == ScriptCommand::Kind::now) {
-      settable_->set(commands_.front().time);
+      simulated_->set(commands_.front().time);
       commands_.pop_front();
     }
   }
@@ -281,12 +284,12 @@ class ScriptInput final : public SimInput {
     using Kind = ScriptCommand::Kind;
     switch (c.kind) {
       case Kind::now:
-        if (settable_ == nullptr) {
+        if (simulated_ == nullptr) {
           throw std::invalid_argument(
               "l'heure est celle de l'ordinateur ici : « now » n'a pas "
               "de sens");
         }
-        settable_->set(c.time);
+        simulated_->set(c.time);
         return false;
       case Kind::answer:
         windows.queue_answer(c.text);
@@ -347,7 +350,7 @@ class ScriptInput final : public SimInput {
 
   std::deque<ScriptCommand> commands_;
   const Clock& clock_;
-  FixedClock* settable_;
+  RenderingClock* simulated_;
   MoreCommands more_;
   CommandFailed failed_;
   bool open_ = true;
@@ -459,7 +462,7 @@ int run_scripted_session(const std::string& script_file, std::ostream* transcrip
   Transcript transcript(clock, transcript_out != nullptr ? transcript_out : &std::cerr);
   ScriptInput input(
       {std::make_move_iterator(commands.begin()), std::make_move_iterator(commands.end())}, clock,
-      &clock.base());
+      &clock);
   input.start_clock();
   const int code = run_in_session(input, clock, mixer, transcript, program_folder, program);
   if (!sound_out.empty() &&

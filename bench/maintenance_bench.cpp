@@ -1,14 +1,24 @@
 // The update index: a server's index the size of the largest one read (1 MiB) is parsed in a
 // few milliseconds, so that a long or hostile index never stalls the agenda.
+// Backups of N plannings, each beside its floor measured in the same repetition: writing one
+// (floor: listing and reading the plannings) and restoring one into an agenda that has as many
+// (floor: creating the plannings' files).
 #include <benchmark/benchmark.h>
 
 #include <string>
 
+#include "bench/bench_support.hpp"
+#include "maintenance/backup_archive.hpp"
 #include "maintenance/update_check.hpp"
+#include "planning/planning_file.hpp"
+#include "planning/planning_names.hpp"
+#include "planning/settings.hpp"
+#include "platform/files.hpp"
 
 namespace {
 
 using namespace tavelo;
+using namespace tavelo::bench;
 
 std::string index_of(int rows) {
   std::string text = "version: 6.41\r\ndate: 2027-01-01\r\n" + std::to_string(rows) + "\r\n";
@@ -27,6 +37,66 @@ void BM_ParseUpdateIndex(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseUpdateIndex)->Arg(100)->Arg(15000)->Unit(benchmark::kMicrosecond);
 
+Files planning_files(int count) {
+  Files files;
+  for (int i = 0; i < count; ++i) {
+    Planning p;
+    p.subject = "rendez-vous " + std::to_string(i);
+    p.type = 1 + i % 78;
+    p.note_kind = i % 3 == 0 ? 2 : 0;
+    p.note = p.note_kind ? "une note\r\nsur deux lignes" : "";
+    p.category = i % 2 ? "travail" : "";
+    files.emplace_back(planning_base_name(45000 + i / 96, time_text(i % 96 / 4, i % 4 * 15)),
+                       write_planning(p));
+  }
+  return files;
+}
+
+struct BackupBench {
+  explicit BackupBench(int count) : files(planning_files(count)) {
+    settings = default_settings(45000, false);
+    apply_zero_value_defaults(settings);
+    lay_out(planning_folder(program.path), files);
+  }
+  Files files;
+  ProgramFolder program;
+  Settings settings;
+  QuietPrompts prompts;
+};
+
+void BM_WriteBackup(benchmark::State& state) {
+  BackupBench bench(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    const double floor = read_floor_ms(planning_folder(bench.program.path));
+    const double ms = milliseconds([&] {
+      write_file_atomically(bench.program.path / "sauvegarde.agb",
+                            writearchive(bench.program.path, bench.settings, false, bench.prompts));
+    });
+    report(state, ms, floor);
+  }
+}
+
+void BM_RestoreBackup(benchmark::State& state) {
+  BackupBench bench(static_cast<int>(state.range(0)));
+  const fs::path archive = bench.program.path / "sauvegarde.agb";
+  write_file_atomically(archive,
+                        writearchive(bench.program.path, bench.settings, false, bench.prompts));
+  for (auto _ : state) {
+    const double floor = create_floor_ms(bench.files);
+    const double synced_floor = create_floor_ms(bench.files, true);
+    Settings settings = bench.settings;
+    bool restored = false;
+    const double ms = milliseconds([&] {
+      restored = readarchive(archive, bench.program.path, settings, 45000, bench.prompts);
+    });
+    if (!restored) state.SkipWithError("the backup was not restored");
+    report(state, ms, floor, synced_floor);
+  }
+}
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  return run_sized(argc, argv,
+                   {{"BM_WriteBackup", BM_WriteBackup}, {"BM_RestoreBackup", BM_RestoreBackup}});
+}

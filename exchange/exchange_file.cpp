@@ -381,6 +381,10 @@ bool export_plannings(const fs::path& program_folder, const Settings& settings,
   return true;
 }
 
+std::string category_of(const Planning& planning) {
+  return std::string(trim_spaces(planning.category));
+}
+
 std::vector<std::string> plannings_of_categories(const fs::path& program_folder,
                                                  const Settings& settings,
                                                  const std::vector<std::string>& categories) {
@@ -388,7 +392,7 @@ std::vector<std::string> plannings_of_categories(const fs::path& program_folder,
   std::vector<std::string> names;
   for (const std::string& name : list_plannings(rdv)) {
     const auto entry = entry_of(rdv, name, settings);
-    if (entry && std::find(categories.begin(), categories.end(), entry->planning.category) !=
+    if (entry && std::find(categories.begin(), categories.end(), category_of(entry->planning)) !=
                      categories.end()) {
       names.push_back(name);
     }

@@ -94,6 +94,9 @@ struct ExportChoice {
 bool export_plannings(const fs::path& program_folder, const Settings& settings,
                       const ExportChoice& choice, const fs::path& target, Prompts& prompts);
 
+// The category of a planning without the spaces around it; empty without one.
+std::string category_of(const Planning& planning);
+
 // The plannings of "rdv" whose category is one of `categories`, in name order.
 std::vector<std::string> plannings_of_categories(const fs::path& program_folder,
                                                  const Settings& settings,

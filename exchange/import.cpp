@@ -1,9 +1,12 @@
 #include "exchange/import.hpp"
 
 #include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "planning/categories.hpp"
 #include "planning/planning_file.hpp"
+#include "planning/planning_list.hpp"
 #include "planning/planning_names.hpp"
 #include "platform/files.hpp"
 
@@ -30,21 +33,28 @@ void restore_previous_filter(const fs::path& program_folder) {
   fs::rename(previous, program_folder / kFilterFile, error);
 }
 
-// Saves each entry read whole into the staging folder; those whose name would leave the folder
-// join the refused ones.
+// Writes each entry read whole into the staging folder; those whose name would leave the folder
+// join the refused ones. A name met twice holds the later planning, as its staged file does, and
+// takes the later one's place in the list. The staging folder is scratch, emptied before and
+// after every import, so its files are written without the saves' syncs.
 std::vector<ExchangeEntry> stage(const ImportContext& context, std::vector<ExchangeEntry> entries,
                                  std::vector<std::string>& refused) {
-  std::vector<ExchangeEntry> staged;
-  for (ExchangeEntry& entry : entries) {
-    const auto file = file_in_folder(staging_folder(context), entry.name);
-    if (file && saveplanning(*file, entry.planning, context.settings, context.clock, false)) {
-      // A name met twice holds the later planning, as its staged file does.
-      std::erase_if(staged,
-                    [&](const ExchangeEntry& earlier) { return earlier.name == entry.name; });
-      staged.push_back(std::move(entry));
+  const fs::path folder = staging_folder(context);
+  std::vector<bool> saved(entries.size(), false);
+  std::unordered_map<std::string, std::size_t> last_saved;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    ExchangeEntry& entry = entries[i];
+    const auto file = file_in_folder(folder, entry.name);
+    saved[i] = file && write_scratch_file(*file, write_planning(entry.planning));
+    if (saved[i]) {
+      last_saved[entry.name] = i;
     } else {
       refused.push_back(entry.name);
     }
+  }
+  std::vector<ExchangeEntry> staged;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (saved[i] && last_saved[entries[i].name] == i) staged.push_back(std::move(entries[i]));
   }
   return staged;
 }
@@ -133,8 +143,10 @@ bool copy_staged(const ImportContext& context, RdvChange& change, const std::str
   return true;
 }
 
-bool contains(const std::vector<std::string>& names, const std::string& name) {
-  return std::find(names.begin(), names.end(), name) != names.end();
+using NameSet = std::unordered_set<std::string>;
+
+NameSet set_of(const std::vector<std::string>& names) {
+  return NameSet(names.begin(), names.end());
 }
 
 std::string template_category(const ExchangeEntry& entry) {
@@ -152,25 +164,26 @@ struct ImportPlan {
 ImportPlan plan_of(const ImportContext& context, const StagedImport& staged,
                    const ImportChoice& choice) {
   ImportPlan plan;
+  const NameSet categories = set_of(choice.categories);
   if (choice.by_category) {
     for (const ExchangeEntry& entry : staged.plannings) {
-      if (contains(choice.categories, entry.planning.category))
-        plan.plannings.push_back(entry.name);
+      if (categories.contains(category_of(entry.planning))) plan.plannings.push_back(entry.name);
     }
     plan.deletable =
         plannings_of_categories(context.program_folder, context.settings, choice.categories);
     plan.delete_question =
         "supprimer toutes les plannifications des catégories consernées avant d'importer?";
   } else {
+    const NameSet chosen = set_of(choice.plannings);
     for (const ExchangeEntry& entry : staged.plannings) {
-      if (contains(choice.plannings, entry.name)) plan.plannings.push_back(entry.name);
+      if (chosen.contains(entry.name)) plan.plannings.push_back(entry.name);
     }
     plan.deletable = list_plannings(planning_folder(context.program_folder));
     plan.delete_question = "supprimer toutes les plannifications avant d'importer?";
   }
   if (choice.category_files) {
     for (const ExchangeEntry& entry : staged.templates) {
-      if (!choice.by_category || contains(choice.categories, template_category(entry))) {
+      if (!choice.by_category || categories.contains(template_category(entry))) {
         plan.templates.push_back(entry.name);
       }
     }
@@ -227,6 +240,7 @@ ImportOutcome import_chosen(const ImportContext& context, StagedImport& staged,
   }
   RdvChange change{
       planning_folder(context.program_folder), staging_folder(context) / "~mis de côté", {}, {}};
+  const FolderSyncBatch batch;
   if (!apply_plan(context, plan, change)) {
     undo(change);
     context.prompts.notice("L'importation a échoué, vos planifications sont restées inchangées.");
@@ -249,8 +263,28 @@ void finish_import(const ImportContext& context, const StagedImport& staged) {
   restore_previous_filter(context.program_folder);
 }
 
-bool ImportExchangeFile(const ImportContext& context, const fs::path& exchange_file,
-                        const ChooseImport& choose) {
+std::vector<std::string> staged_lines(const StagedImport& staged) {
+  std::vector<std::string> lines;
+  for (const ExchangeEntry& entry : staged.plannings) {
+    lines.push_back(planning_list_line(entry.name, entry.planning).value_or(entry.name));
+  }
+  return lines;
+}
+
+std::vector<std::string> staged_categories(const StagedImport& staged) {
+  std::vector<std::string> categories;
+  auto add = [&categories](const std::string& category) {
+    if (!category.empty() && std::ranges::find(categories, category) == categories.end()) {
+      categories.push_back(category);
+    }
+  };
+  for (const ExchangeEntry& entry : staged.plannings) add(category_of(entry.planning));
+  for (const ExchangeEntry& entry : staged.templates) add(template_category(entry));
+  return categories;
+}
+
+bool import_exchange_file(const ImportContext& context, const fs::path& exchange_file,
+                          const ChooseImport& choose) {
   auto staged = stage_exchange_file(context, exchange_file);
   if (!staged) return false;
   ImportOutcome outcome = ImportOutcome::kNothingChosen;

@@ -65,10 +65,18 @@ ImportOutcome import_chosen(const ImportContext& context, StagedImport& staged,
 // gives way to the previous one again.
 void finish_import(const ImportContext& context, const StagedImport& staged);
 
-// The import dialog without its window: `choose` shows the staged plannings and returns the
-// user's choice, or nothing on cancel. True when something was imported.
+// The staged plannings as the import window lists them, in their order: date, time and subject
+// as in the lists of plannings, or the file name when it carries no date.
+std::vector<std::string> staged_lines(const StagedImport& staged);
+
+// The categories of the staged plannings and templates, each once, in their order.
+std::vector<std::string> staged_categories(const StagedImport& staged);
+
+// The import without its window: `choose` shows the staged plannings and returns the user's
+// choice, or nothing on cancel. "Il n'y a rien à importer." when the file holds nothing. True
+// when something was imported.
 using ChooseImport = std::function<std::optional<ImportChoice>(const StagedImport&)>;
-bool ImportExchangeFile(const ImportContext& context, const fs::path& exchange_file,
-                        const ChooseImport& choose);
+bool import_exchange_file(const ImportContext& context, const fs::path& exchange_file,
+                          const ChooseImport& choose);
 
 }  // namespace tavelo

@@ -42,25 +42,27 @@ std::string received_notice(int count) {
 namespace {
 
 // A command file of another user: never one of ours, never one that would leave its folder.
-std::optional<CommandFileName> foreign_command(const ExchangeContext& context,
+std::optional<CommandFileName> foreign_command(const std::string& own_identifier,
                                                std::string_view name) {
   auto parsed = parse_command_file_name(name);
-  if (!parsed || parsed->sender == context.settings.own_identifier) return std::nullopt;
+  if (!parsed || parsed->sender == own_identifier) return std::nullopt;
   return parsed;
 }
 
-void fetch_from_ftp(const ExchangeContext& context, const SharingRow& row, const fs::path& folder,
-                    bool show_errors) {
-  auto session = open_row_ftp(context, row, show_errors);
-  if (!session) return;
-  const auto names = session->list_names();
-  if (!names) return;
+std::optional<std::string> fetch_batch(Network& network, const FetchBatch& batch,
+                                       const std::string& own_identifier,
+                                       NetworkDeadline deadline) {
+  const RowFtp ftp = open_row_ftp(network, batch.row, deadline);
+  if (!ftp.session) return ftp_failure_message(batch.row, ftp.failure);
+  const auto names = ftp.session->list_names();
+  if (!names) return std::nullopt;
   for (const std::string& name : *names) {
-    if (!foreign_command(context, name)) continue;
-    const auto local = file_in_folder(folder, name);
+    if (!foreign_command(own_identifier, name)) continue;
+    const auto local = file_in_folder(batch.folder, name);
     // Deleted on the server only once it is here whole.
-    if (local && session->download(name, *local)) session->remove(name);
+    if (local && ftp.session->download(name, *local)) ftp.session->remove(name);
   }
+  return std::nullopt;
 }
 
 // The plannings of "rdv" by unique identifier, read once a round and kept up to date.
@@ -150,7 +152,7 @@ bool apply(ReceiveRound& round, const SharingRow& row, const fs::path& file,
 
 void apply_folder(ReceiveRound& round, const SharingRow& row, const fs::path& folder) {
   for (const std::string& name : list_files(folder, kCommandPattern)) {
-    const auto command = foreign_command(round.context, name);
+    const auto command = foreign_command(round.context.settings.own_identifier, name);
     if (!command) continue;
     round.context.clock.sleep(100ms);
     if (apply(round, row, folder / name, *command)) {
@@ -162,26 +164,92 @@ void apply_folder(ReceiveRound& round, const SharingRow& row, const fs::path& fo
 
 }  // namespace
 
-int ReceiveSharedPlannings(const ExchangeContext& context, bool show_errors,
-                           const ShowTimedNotice& show_notice) {
+std::vector<FetchBatch> receiving_rows(const ExchangeContext& context) {
   const Settings& settings = context.settings;
-  if (settings.import_allowed == 0 || settings.sharing_table.empty()) return 0;
-  std::vector<const SharingRow*> rows;
+  std::vector<FetchBatch> rows;
+  if (settings.import_allowed == 0) return rows;
   for (const SharingRow& row : settings.sharing_table) {
-    if (shared_folder_reachable(context, row)) rows.push_back(&row);
-  }
-  auto folder_of = [&](const SharingRow& row) {
-    return shared_folder_path(context.program_folder, row.columns[kFolderColumn]);
-  };
-  for (const SharingRow* row : rows) {
-    if (row->columns[kFtpActiveColumn] == "1") {
-      fetch_from_ftp(context, *row, folder_of(*row), show_errors);
+    if (shared_folder_reachable(context, row)) {
+      rows.push_back({row, shared_folder_path(context.program_folder, row.columns[kFolderColumn])});
     }
   }
+  return rows;
+}
+
+std::vector<std::string> fetch_batches(Network& network, const std::vector<FetchBatch>& batches,
+                                       const std::string& own_identifier,
+                                       NetworkDeadline deadline) {
+  std::vector<std::string> failures;
+  for (const FetchBatch& batch : batches) {
+    if (auto failure = fetch_batch(network, batch, own_identifier, deadline)) {
+      failures.push_back(std::move(*failure));
+    }
+  }
+  return failures;
+}
+
+int apply_command_files(const ExchangeContext& context, const std::vector<FetchBatch>& rows) {
   ReceiveRound round{context, planning_folder(context.program_folder), std::nullopt};
-  for (const SharingRow* row : rows) apply_folder(round, *row, folder_of(*row));
-  if (round.received > 0 && show_notice) show_notice(received_notice(round.received));
+  {
+    const FolderSyncBatch batch;
+    for (const FetchBatch& row : rows) apply_folder(round, row.row, row.folder);
+  }
   return round.received;
+}
+
+namespace {
+
+std::vector<FetchBatch> with_active_ftp(const std::vector<FetchBatch>& rows) {
+  std::vector<FetchBatch> batches;
+  for (const FetchBatch& row : rows) {
+    if (row.row.columns[kFtpActiveColumn] == "1") batches.push_back(row);
+  }
+  return batches;
+}
+
+int announce(const ShowTimedNotice& show_notice, int received) {
+  if (received > 0 && show_notice) show_notice(received_notice(received));
+  return received;
+}
+
+bool under_way(const std::future<void>& fetch) {
+  return fetch.valid() && fetch.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+}
+
+}  // namespace
+
+int ReceiveSharedPlannings(const ExchangeContext& context, bool show_errors,
+                           const ShowTimedNotice& show_notice) {
+  const std::vector<FetchBatch> rows = receiving_rows(context);
+  const std::vector<FetchBatch> batches = with_active_ftp(rows);
+  if (!batches.empty()) {
+    std::vector<std::string> failures;
+    const NetworkDeadline deadline = context.network_deadline();
+    context.wait_for_transfer([&] {
+      failures = fetch_batches(context.network, batches, context.settings.own_identifier, deadline);
+    });
+    if (show_errors) {
+      for (const std::string& failure : failures) context.prompts.notice(failure);
+    }
+  }
+  return announce(show_notice, apply_command_files(context, rows));
+}
+
+int ReceiveAtMinute(MinuteReceive& receive, const ExchangeContext& context,
+                    const ShowTimedNotice& show_notice) {
+  const std::vector<FetchBatch> rows = receiving_rows(context);
+  std::vector<FetchBatch> batches = with_active_ftp(rows);
+  if (!batches.empty() && !under_way(receive.fetch) && receive.network) {
+    // The worker has its own copies of everything it reads.
+    receive.fetch =
+        std::async(std::launch::async,
+                   [network = receive.network, batches = std::move(batches),
+                    own = context.settings.own_identifier, deadline = context.network_deadline()] {
+                     fetch_batches(*network, batches, own, deadline);
+                   });
+  }
+  if (receive.fetch.valid()) receive.fetch.wait_for(receive.patience);
+  return announce(show_notice, apply_command_files(context, rows));
 }
 
 }  // namespace tavelo

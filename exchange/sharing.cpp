@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "exchange/exchange_file.hpp"
+#include "exchange/receive.hpp"
 #include "planning/chain.hpp"
 #include "planning/planning_names.hpp"
 #include "planning/text.hpp"
@@ -16,6 +17,14 @@
 namespace tavelo {
 
 using namespace std::chrono_literals;
+
+void run_on_this_thread(const std::function<void()>& transfer) {
+  transfer();
+}
+
+NetworkDeadline ExchangeContext::network_deadline() const {
+  return std::chrono::steady_clock::now() + network_limit;
+}
 
 void complete_sharing_row(SharingRow& row) {
   const std::string_view port = trim_spaces(row.columns[kFtpPortColumn]);
@@ -171,46 +180,79 @@ std::string ftp_folder_of(const SharingRow& row) {
   return folder;
 }
 
-std::unique_ptr<FtpSession> open_row_ftp(const ExchangeContext& context, const SharingRow& row,
-                                         bool show_errors) {
-  const std::string& identifier = row.columns[kIdentifierColumn];
-  auto session = context.network.open_ftp(ftp_account_of(row));
-  if (!session) {
-    if (show_errors) {
-      context.prompts.notice("le serveur FTP lié au profile " + identifier +
-                             " est indisponible...");
-    }
-    return nullptr;
-  }
+RowFtp open_row_ftp(Network& network, const SharingRow& row, NetworkDeadline deadline) {
+  RowFtp opened{network.open_ftp(ftp_account_of(row), deadline)};
   const std::string folder = ftp_folder_of(row);
-  if (!trim_spaces(folder).empty() && !session->change_folder(folder)) {
-    if (show_errors) {
-      context.prompts.notice("le dossier " + folder + " du serveur FTP lié au profile " +
-                             identifier + " est introuvable...");
-    }
-    return nullptr;
+  if (!opened.session) {
+    opened.failure = FtpFailure::kNoAnswer;
+  } else if (!trim_spaces(folder).empty() && !opened.session->change_folder(folder)) {
+    opened.session.reset();
+    opened.failure = FtpFailure::kNoFolder;
   }
-  return session;
+  return opened;
 }
 
-void RelayCommandFiles(const ExchangeContext& context, bool show_errors) {
-  if (context.settings.export_allowed == 0) return;
-  for (const SharingRow& row : context.settings.sharing_table) {
-    if (row.columns[kFtpActiveColumn] != "1" || !shared_folder_reachable(context, row)) continue;
-    const fs::path folder = shared_folder_path(context.program_folder, row.columns[kFolderColumn]);
-    const std::vector<std::string> names = list_files(folder, kCommandPattern);
-    if (names.empty()) continue;
-    auto session = open_row_ftp(context, row, show_errors);
-    if (!session) continue;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-      if (i > 0) context.clock.sleep(500ms);
+std::string ftp_failure_message(const SharingRow& row, FtpFailure failure) {
+  const std::string& identifier = row.columns[kIdentifierColumn];
+  if (failure == FtpFailure::kNoAnswer) {
+    return "le serveur FTP lié au profile " + identifier + " est indisponible...";
+  }
+  return "le dossier " + ftp_folder_of(row) + " du serveur FTP lié au profile " + identifier +
+         " est introuvable...";
+}
+
+std::vector<std::string> relay_batches(Network& network, const std::vector<RelayBatch>& batches,
+                                       NetworkDeadline deadline) {
+  std::vector<std::string> failures;
+  for (const RelayBatch& batch : batches) {
+    const RowFtp ftp = open_row_ftp(network, batch.row, deadline);
+    if (!ftp.session) {
+      failures.push_back(ftp_failure_message(batch.row, ftp.failure));
+      continue;
+    }
+    for (std::size_t i = 0; i < batch.names.size(); ++i) {
+      if (i > 0) {
+        if (std::chrono::steady_clock::now() + kRelayPause >= deadline) return failures;
+        std::this_thread::sleep_for(kRelayPause);
+      }
       // A file that did not go out stays for the next relay.
-      if (session->upload(folder / names[i], names[i])) {
+      if (ftp.session->upload(batch.folder / batch.names[i], batch.names[i])) {
         std::error_code error;
-        fs::remove(folder / names[i], error);
+        fs::remove(batch.folder / batch.names[i], error);
       }
     }
   }
+  return failures;
+}
+
+namespace {
+
+std::vector<std::string> own_command_files(const fs::path& folder, const Settings& settings) {
+  std::vector<std::string> own;
+  for (std::string& name : list_files(folder, kCommandPattern)) {
+    const auto command = parse_command_file_name(name);
+    if (command && command->sender == settings.own_identifier) own.push_back(std::move(name));
+  }
+  return own;
+}
+
+}  // namespace
+
+void RelayCommandFiles(const ExchangeContext& context, bool show_errors) {
+  if (context.settings.export_allowed == 0) return;
+  std::vector<RelayBatch> batches;
+  for (const SharingRow& row : context.settings.sharing_table) {
+    if (row.columns[kFtpActiveColumn] != "1" || !shared_folder_reachable(context, row)) continue;
+    const fs::path folder = shared_folder_path(context.program_folder, row.columns[kFolderColumn]);
+    std::vector<std::string> names = own_command_files(folder, context.settings);
+    if (!names.empty()) batches.push_back({row, folder, std::move(names)});
+  }
+  if (batches.empty()) return;
+  std::vector<std::string> failures;
+  const NetworkDeadline deadline = context.network_deadline();
+  context.wait_for_transfer([&] { failures = relay_batches(context.network, batches, deadline); });
+  if (!show_errors) return;
+  for (const std::string& failure : failures) context.prompts.notice(failure);
 }
 
 std::string share_question(std::size_t count) {

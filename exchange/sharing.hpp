@@ -37,6 +37,16 @@ inline constexpr const char* kCommandPattern = "cmd_*";
 // network share never freezes the agenda.
 inline constexpr std::chrono::milliseconds kReachabilityLimit{2000};
 
+// The longest one exchange with the FTP servers may keep its caller waiting: every connection,
+// transfer and pause of one relay, one fetch or one test together.
+inline constexpr std::chrono::milliseconds kNetworkLimit{10'000};
+
+// How the caller waits for a transfer with the servers. The transfer touches only the network
+// and the shared folders, never the interface or the caller's clock, so a window may run it on
+// a worker thread and tell the user that it lasts. By default it runs on the caller's thread.
+using TransferWaiter = std::function<void(const std::function<void()>& transfer)>;
+void run_on_this_thread(const std::function<void()>& transfer);
+
 // Everything the sending and receiving sides of sharing work with.
 struct ExchangeContext {
   fs::path program_folder;
@@ -45,6 +55,11 @@ struct ExchangeContext {
   Network& network;
   Prompts& prompts;
   std::chrono::milliseconds reachability_limit = kReachabilityLimit;
+  std::chrono::milliseconds network_limit = kNetworkLimit;
+  TransferWaiter wait_for_transfer = run_on_this_thread;
+
+  // The deadline of an exchange that starts now.
+  NetworkDeadline network_deadline() const;
 };
 
 // A row whose port is "0" or empty gets port "21", passive mode and FTP active, as it is shown.
@@ -93,13 +108,38 @@ FtpAccount ftp_account_of(const SharingRow& row);
 // The row's FTP sub-folder with "/" separators.
 std::string ftp_folder_of(const SharingRow& row);
 
-// An FTP session on a row's server in its sub-folder. Failures are told when asked:
-// "le serveur FTP lié au profile ... est indisponible...", "le dossier ... est introuvable...".
-std::unique_ptr<FtpSession> open_row_ftp(const ExchangeContext& context, const SharingRow& row,
-                                         bool show_errors);
+// What keeps a row's FTP folder out of reach.
+enum class FtpFailure { kNone, kNoAnswer, kNoFolder };
 
-// Uploads the command files of each row whose FTP is active to its server, deleting each local
-// file once it is sent, 500 ms apart. Nothing unless export is allowed.
+// An FTP session on a row's server in its sub-folder, or why there is none.
+struct RowFtp {
+  std::unique_ptr<FtpSession> session;
+  FtpFailure failure = FtpFailure::kNone;
+};
+RowFtp open_row_ftp(Network& network, const SharingRow& row, NetworkDeadline deadline);
+
+// What a relay or a fetch tells when asked: "le serveur FTP lié au profile ... est
+// indisponible...", "le dossier ... du serveur FTP lié au profile ... est introuvable...".
+std::string ftp_failure_message(const SharingRow& row, FtpFailure failure);
+
+// The pause between two uploads of a relay.
+inline constexpr std::chrono::milliseconds kRelayPause{500};
+
+// What one relay sends: the own command files of a row's folder, to the row's server.
+struct RelayBatch {
+  SharingRow row;
+  fs::path folder;
+  std::vector<std::string> names;
+};
+
+// Uploads each batch's files to its server, deleting each local file once it is there, with a
+// pause between two uploads, and stops at the deadline: what is not sent goes with the next
+// relay. Returns the failures' messages.
+std::vector<std::string> relay_batches(Network& network, const std::vector<RelayBatch>& batches,
+                                       NetworkDeadline deadline);
+
+// Uploads the own command files of each row whose FTP is active to its server. Nothing unless
+// export is allowed. The files of others that a shared folder holds are theirs to relay.
 void RelayCommandFiles(const ExchangeContext& context, bool show_errors);
 
 // The share mode of the export dialog: each chosen planning of "rdv" is shared with the

@@ -22,7 +22,9 @@ class Unplugged final : public Network {
     return std::nullopt;
   }
   bool send_mail(const SmtpServer&, const MailMessage&) override { return false; }
-  std::unique_ptr<FtpSession> open_ftp(const FtpAccount&) override { return nullptr; }
+  std::unique_ptr<FtpSession> open_ftp(const FtpAccount&, NetworkDeadline) override {
+    return nullptr;
+  }
 };
 
 Settings receiving_settings(const fs::path& shared) {

@@ -52,8 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto before = fuzz::Sandbox::snapshot(program);
   FixedClock clock({2023, 7, 1, 9, 0, 0, 0});
   fuzz::YesPrompts prompts;
-  const bool imported = ImportExchangeFile({program, settings, clock, prompts}, file,
-                                           [](const StagedImport& s) { return everything(s); });
+  const bool imported = import_exchange_file({program, settings, clock, prompts}, file,
+                                             [](const StagedImport& s) { return everything(s); });
   fuzz::check(sandbox.only_holds({"program", "x.txa"}), "nothing lands beside the program folder");
   auto after = fuzz::Sandbox::snapshot(program);
   after.erase(std::string(kStagingFolder) + "/");

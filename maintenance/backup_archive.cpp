@@ -248,6 +248,7 @@ void restore_everything(const BackupContents& c, const fs::path& program_folder,
                         int today, const ArchiveLimits& limits,
                         std::vector<std::string>& problems) {
   const fs::path rdv = planning_folder(program_folder);
+  const FolderSyncBatch batch;
   std::error_code error;
   fs::create_directories(rdv, error);
   delete_matching(rdv, kPlanningPattern);

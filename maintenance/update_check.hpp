@@ -21,6 +21,10 @@ inline constexpr const char* kDownloadedIndex = "maj.txt";
 inline constexpr const char* kInstalledIndex = "agmajidx.txt";
 inline constexpr const char* kUpdateLock = "agendamajlock";
 inline constexpr const char* kNewsPath = "/news.htm";
+// Where the files of an update wait until the updater puts them into place once the program has
+// ended: the files under "fichiers" by their local names, and the index of the installed files.
+inline constexpr const char* kUpdateFolder = "maj";
+inline constexpr const char* kUpdateFilesFolder = "fichiers";
 inline constexpr const char* kProgressTitle = "Tavelo téléchargement";
 
 // An index that keeps coming back cut short is given up after this many downloads.
@@ -90,6 +94,7 @@ class UpdateHost {
 
 struct UpdateContext {
   fs::path program_folder;
+  std::vector<std::string> updater_arguments;  // what the updater needs to start the agenda again
   fs::path application_data_folder;  // where the installer goes
   bool program_folder_writable = true;
   bool realtime_running = false;
@@ -102,12 +107,29 @@ struct UpdateContext {
 
 struct UpdateOutcome {
   int status = kNotChecked;
-  // Set when an update was installed: the caller starts this program and ends.
+  // Set when an update was downloaded: the caller starts this program with these arguments and
+  // ends, so that the updater, or the installer, puts the new files into place.
   std::optional<fs::path> program_to_start;
+  std::vector<std::string> arguments;
 };
 
 // `mode`: 1 no check, 2 ask before downloading (also a check asked by the user), 3 download
 // without asking. `quiet` silences the timed message that says the version is up to date.
+//
+// The changed files are downloaded into the update folder, never straight over the installed
+// ones: a file that did not arrive whole never reaches its place, and the Cancel button of the
+// progress window, which stops after the file being downloaded, leaves the installed program as
+// it was. A file that failed to download keeps its old version in the index written for the
+// updater, so that the next check fetches it again.
 UpdateOutcome CheckForUpdate(int mode, int quiet, UpdateContext& context);
+
+// The index text of these labels and rows, as the server writes it.
+std::string update_index_text(const UpdateIndex& index);
+
+// What the updater does once the agenda has ended: every file of the update folder goes to its
+// place in the program folder, through a temporary name beside it and a rename, keeping the
+// permissions of the file it replaces; then the index of the installed files; then the update
+// folder goes. Gives one French sentence per file that could not be put into place.
+std::vector<std::string> install_update(const fs::path& program_folder);
 
 }  // namespace tavelo

@@ -28,6 +28,10 @@ std::vector<std::string> listcategories(const fs::path& program_folder) {
   return names;
 }
 
+bool is_template_name(std::string_view name) {
+  return !trim_spaces(name).empty() && name.find_first_of("/\\.") == std::string_view::npos;
+}
+
 namespace {
 
 fs::path filter_file(const fs::path& program_folder) {

@@ -25,6 +25,12 @@ std::string category_name_of(std::string_view file_name);
 // One entry per category template of "rdv", in listing order.
 std::vector<std::string> listcategories(const fs::path& program_folder);
 
+// A category that names a template file of "rdv" has no "/", no backslash and no "." (a dot would
+// change the name the list reads back from the file). The notice that refuses another name:
+inline constexpr std::string_view kBadCategoryName =
+    "Tavelo\rUn nom de catégorie ne peut contenir ni \"/\", ni \"\\\", ni \".\".";
+bool is_template_name(std::string_view name);
+
 // cat.bin: a 16-bit count, then that many texts. A missing file is an empty filter; a file cut
 // short or with a negative count gives nothing (the real-time agenda deletes such a file).
 std::optional<std::vector<std::string>> read_filter(const fs::path& program_folder);

@@ -63,17 +63,9 @@ int month_week_step(int d, int n, int anchor) {
 
 // Type 15: the same day and month next year; 29 February goes on as 1 March.
 int yearly_step(int d) {
-  int t = dayofmonth(d);
-  int m = monthof(d);
-  if (m == 2 && t == 29) {
-    t = 1;
-    m = 3;
-  }
-  d += 364;
-  do {
-    ++d;
-  } while (dayofmonth(d) != t || monthof(d) != m);
-  return d;
+  CalendarDate date = date_of(d);
+  if (date.month == 2 && date.day == 29) date = {date.year, 3, 1};
+  return daynumber(date.year + 1, date.month, date.day);
 }
 
 // Types 16 to 19: the nth weekday of the same month next year, from its start or its end.
@@ -100,10 +92,17 @@ int monthly_step(int d) {
     if (m == 3 || m == 5 || m == 8 || m == 10) d -= 1;  // the next month has 30 days
     if (monthof(d) == 1) d -= 3;                        // the next month is February
   }
-  const int t = dayofmonth(d);
-  ++d;
-  while (dayofmonth(d) != t) ++d;
-  return d;
+  // The same day of the next month that has it: a 29th or a 30th may pass over February.
+  const CalendarDate date = date_of(d);
+  int year = date.year;
+  int month = date.month;
+  do {
+    if (++month > 12) {
+      month = 1;
+      ++year;
+    }
+  } while (!is_valid_date(year, month, date.day));
+  return daynumber(year, month, date.day);
 }
 
 int nextoccurrence(int type, const std::array<int, 7>& weekday_ticks, int month_anchor, int d) {

@@ -56,6 +56,10 @@ bool note_is_blank(std::string_view note) {
 
 }  // namespace
 
+bool has_note(const Planning& planning) {
+  return planning.note_kind != 0 && !planning.note.empty();
+}
+
 void tidy_read_planning(Planning& p) {
   p.subject = std::string(trim_spaces(p.subject));
   if (note_is_blank(p.note)) p.note_kind = 0;
@@ -110,16 +114,21 @@ bool sharing_applies(const fs::path& file, const Planning& planning, const Setti
          name.find(".lmt") == std::string::npos && name.find("limit") == std::string::npos;
 }
 
+std::vector<std::string> sharing_identifiers_of(std::string_view sharing_identifiers) {
+  std::vector<std::string> identifiers;
+  const int fields = chaincount(sharing_identifiers, "\t");
+  for (int i = 1; i < fields; ++i) identifiers.push_back(chain(sharing_identifiers, "\t", i));
+  return identifiers;
+}
+
 std::vector<SharedCopy> sharedcopies(const fs::path& file, const Planning& planning) {
   Planning copy = planning;
   copy.mail = MailSettings{"", "", "", planning.mail.port, "", "", "", 0, 0};
   copy.mail_approved = 0;
   const std::string name = "cmd_" + planning.unique_identifier + "_" + file.filename().string();
-  // Every identifier is followed by a TAB: the text after the last one is not an identifier.
-  const int identifiers = chaincount(planning.sharing_identifiers, "\t") - 1;
   std::vector<SharedCopy> copies;
-  for (int i = 1; i <= identifiers; ++i) {
-    copies.push_back({chain(planning.sharing_identifiers, "\t", i), name, copy});
+  for (std::string& identifier : sharing_identifiers_of(planning.sharing_identifiers)) {
+    copies.push_back({std::move(identifier), name, copy});
   }
   return copies;
 }

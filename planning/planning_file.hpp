@@ -13,6 +13,9 @@ namespace tavelo {
 
 namespace fs = std::filesystem;
 
+// The planning carries a note worth showing.
+bool has_note(const Planning& planning);
+
 // Reads one planning record into `planning`, which holds the defaults for what is not read:
 // `planning_defaults` gives them, from the settings. `version` is the label of the backup
 // archive the record comes from, empty for a planning file: older versions lack later fields.
@@ -49,6 +52,10 @@ using SendSharedCopies = std::function<void(const std::vector<SharedCopy>&)>;
 // file is neither a deadline end marker nor a deadline.
 bool sharing_applies(const fs::path& file, const Planning& planning, const Settings& settings,
                      bool share);
+
+// The identifiers of a planning's sharing text, each followed by a TAB there: the text after
+// the last TAB is not an identifier.
+std::vector<std::string> sharing_identifiers_of(std::string_view sharing_identifiers);
 
 // The copies of a planning for each identifier it is shared with.
 std::vector<SharedCopy> sharedcopies(const fs::path& file, const Planning& planning);

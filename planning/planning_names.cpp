@@ -26,23 +26,44 @@ std::string planning_base_name(int day, std::string_view time) {
   return std::to_string(day) + " " + name_time(time) + ".gnd";
 }
 
-std::string free_planning_name(const fs::path& folder, int day, std::string_view time) {
+std::string free_planning_name(const fs::path& folder, int day, std::string_view time,
+                               std::string_view replacing) {
   std::string name = planning_base_name(day, time);
-  while (file_exists(folder / name)) name += 'a';
+  while (name != replacing && file_exists(folder / name)) name += 'a';
   return name;
 }
 
+namespace {
+
+// The deadlines of the folder but the file being replaced.
+std::vector<std::string> other_deadlines(const fs::path& folder, std::string_view replacing) {
+  std::vector<std::string> deadlines;
+  for (std::string& name : list_plannings(folder)) {
+    if (name != replacing && name.find("limite") != std::string::npos) {
+      deadlines.push_back(std::move(name));
+    }
+  }
+  return deadlines;
+}
+
+}  // namespace
+
 std::string new_planning_name(const fs::path& folder, int day, std::string_view time,
                               std::string_view subject, std::string_view series_link,
-                              Prompts& prompts) {
-  std::string name = free_planning_name(folder, day, time);
+                              Prompts& prompts, std::string_view replacing) {
+  std::string name = free_planning_name(folder, day, time, replacing);
   if (!series_link.empty()) return name + ";" + std::string(series_link);
   if (subject.find("LIMITE") == std::string_view::npos) return name;
   if (!prompts.question("sagit'il d'une planification de date limite?")) return name;
-  const fs::path old_deadline = folder / (name + " limite");
-  if (file_exists(old_deadline) && prompts.question("supprimer la date limite déjà existante?")) {
-    std::error_code error;
-    fs::remove(old_deadline, error);
+  // There is one deadline at most: the one there stays unless the user lets it go, and then
+  // this planning is no deadline, instead of the upkeep deleting one of the two unseen.
+  const std::vector<std::string> deadlines = other_deadlines(folder, replacing);
+  if (!deadlines.empty()) {
+    if (!prompts.question("supprimer la date limite déjà existante?")) return name;
+    for (const std::string& deadline : deadlines) {
+      std::error_code error;
+      fs::remove(folder / deadline, error);
+    }
   }
   return name + " limite";
 }
@@ -82,6 +103,20 @@ std::string time_text(int hour, int minute) {
   char text[8];
   std::snprintf(text, sizeof text, "%02d:%02d", hour % 100, minute % 100);
   return text;
+}
+
+std::vector<std::string> day_times() {
+  std::vector<std::string> times;
+  times.reserve(kMinutesPerDay);
+  for (int minute = 0; minute < kMinutesPerDay; ++minute) {
+    times.push_back(time_text(minute / 60, minute % 60));
+  }
+  return times;
+}
+
+int day_time_item(int hour, int minute) {
+  if (hour < 0 || hour > 23 || minute < 0 || minute > 59) return 0;
+  return hour * 60 + minute;
 }
 
 }  // namespace tavelo

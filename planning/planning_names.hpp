@@ -20,15 +20,18 @@ fs::path planning_folder(const fs::path& program_folder);
 // "45123 09-30.gnd" for day 45123 at "09:30".
 std::string planning_base_name(int day, std::string_view time);
 
-// The base name with as many "a" as it takes to name no existing file of the folder.
-std::string free_planning_name(const fs::path& folder, int day, std::string_view time);
+// The base name with as many "a" as it takes to name no existing file of the folder but
+// `replacing`, the file the new one replaces.
+std::string free_planning_name(const fs::path& folder, int day, std::string_view time,
+                               std::string_view replacing = {});
 
 // The whole choice of a new planning's file name: a free name, then " limite" for a deadline
 // the user confirms (an older deadline of that name may be deleted on the way), or ";" and the
-// series link for a reproduced occurrence.
+// series link for a reproduced occurrence. A planning that replaces the file `replacing` may
+// take its name.
 std::string new_planning_name(const fs::path& folder, int day, std::string_view time,
                               std::string_view subject, std::string_view series_link,
-                              Prompts& prompts);
+                              Prompts& prompts, std::string_view replacing = {});
 
 // "45123 09-30.lmt;1700000000": the end marker of a series reproduced up to a deadline.
 std::string deadline_end_marker_name(int day, std::string_view time, std::string_view series_link);
@@ -47,5 +50,12 @@ std::vector<std::string> list_plannings(const fs::path& folder);
 
 // "hh:mm" from an hour and a minute.
 std::string time_text(int hour, int minute);
+
+// The lists where a time of day is chosen hold every minute of the day, "00:00" to "23:59"; an
+// item's number is its minute of the day.
+inline constexpr int kMinutesPerDay = 1440;
+std::vector<std::string> day_times();
+// The item of a stored hour and minute; a stored time that is no time of the day gives item 0.
+int day_time_item(int hour, int minute);
 
 }  // namespace tavelo

@@ -83,20 +83,38 @@ std::vector<std::string> offer_series_reproduction(const PlanningStore& store, P
   return reproduce_series(store, planning, day, time);
 }
 
-int delete_series(const fs::path& program_folder, std::string_view series_link) {
-  if (series_link.empty()) return 0;
-  const fs::path folder = planning_folder(program_folder);
+std::vector<std::string> series_files(const fs::path& program_folder,
+                                      std::string_view series_link) {
+  if (series_link.empty()) return {};
   std::string suffix(";");
   suffix += series_link;
+  std::vector<std::string> files;
+  for (std::string& name : list_files(planning_folder(program_folder), "*")) {
+    if (name.size() > suffix.size() && name.ends_with(suffix) &&
+        (name.find(".gnd") != std::string::npos || name.find(".lmt") != std::string::npos)) {
+      files.push_back(std::move(name));
+    }
+  }
+  return files;
+}
+
+int delete_series(const fs::path& program_folder, std::string_view series_link) {
+  const fs::path folder = planning_folder(program_folder);
   int deleted = 0;
-  for (const std::string& name : list_files(folder, "*")) {
-    const bool of_series =
-        name.size() > suffix.size() && name.ends_with(suffix) &&
-        (name.find(".gnd") != std::string::npos || name.find(".lmt") != std::string::npos);
+  for (const std::string& name : series_files(program_folder, series_link)) {
     std::error_code error;
-    if (of_series && fs::remove(folder / name, error)) ++deleted;
+    if (fs::remove(folder / name, error)) ++deleted;
   }
   return deleted;
+}
+
+int current_deadline_day(const fs::path& folder) {
+  for (const std::string& name : list_plannings(folder)) {
+    if (name.find("limite") == std::string::npos) continue;
+    const auto fields = parse_planning_name(name);
+    if (fields && fields->day <= last_planning_day()) return fields->day;
+  }
+  return 0;
 }
 
 std::string deadline_reproduction_question(int deadline_day) {

@@ -46,6 +46,12 @@ std::vector<std::string> offer_deadline_reproduction(const PlanningStore& store,
                                                      bool is_template, bool is_deadline,
                                                      int deadline_day, int today, Prompts& prompts);
 
+// The day of the deadline of the folder (the first planning named " limite"), 0 when there is none.
+int current_deadline_day(const fs::path& folder);
+
+// The files of a series, its occurrences and its end marker, in name order.
+std::vector<std::string> series_files(const fs::path& program_folder, std::string_view series_link);
+
 // The deadline maintenance (start-up and every save of the editor): one deadline at most, moved on
 // to today or later (a passed one-off deadline is deleted), and the series that run up to it
 // reproduced as far as it. Returns the deadline's day number, 0 when there is none.

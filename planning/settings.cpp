@@ -121,6 +121,13 @@ bool savesettings(const fs::path& program_folder, const Settings& settings, int 
   return true;
 }
 
+bool save_settings_telling(const fs::path& program_folder, const Settings& settings, int today,
+                           Prompts& prompts) {
+  if (savesettings(program_folder, settings, today)) return true;
+  prompts.notice("impossible d'écrire le fichier " + (program_folder / kSettingsFile).string());
+  return false;
+}
+
 DateCheck check_settings_date(const Settings& s, int today) {
   if (!is_calendar_day(s.last_active_day) || !is_calendar_day(today)) return {};
   if (s.last_active_day > today) return {DateCheck::kClockBehind, 0};

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "planning/prompts.hpp"
 #include "planning/records.hpp"
 
 namespace tavelo {
@@ -45,6 +46,10 @@ void loadsettings(const fs::path& program_folder, Settings& settings);
 // agenda.bin is renamed agenda.bak, written anew, and agenda.bak deleted, so that one complete
 // copy is always on disk. False when it cannot be written.
 bool savesettings(const fs::path& program_folder, const Settings& settings, int today);
+// The same, telling the user when agenda.bin cannot be written; what the settings hold stays in
+// memory for the next save.
+bool save_settings_telling(const fs::path& program_folder, const Settings& settings, int today,
+                           Prompts& prompts);
 
 // What the start-up must ask about the system date.
 struct DateCheck {

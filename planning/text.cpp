@@ -1,5 +1,6 @@
 #include "planning/text.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <type_traits>
@@ -109,6 +110,10 @@ std::string utf8_from_cp1252(std::string_view bytes) {
   return out;
 }
 
+std::string as_stored(std::string_view text) {
+  return utf8_from_cp1252(cp1252_from_utf8(text));
+}
+
 std::size_t character_count(std::string_view text) {
   std::size_t count = 0;
   for (std::size_t i = 0; i < text.size(); ++count) decode_one(text, i);
@@ -181,6 +186,46 @@ std::string lower_ascii(std::string_view text) {
   return lowered;
 }
 
+namespace {
+
+char32_t lower_letter(char32_t c) {
+  const bool upper = (c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7);
+  return upper ? c + 32 : c;
+}
+
+// The letter without its accent, for the lower-case letters of Latin-1 and the French "œ".
+std::u32string_view base_letters(char32_t c) {
+  static constexpr std::u32string_view kLatin1From0xE0[] = {
+      U"a", U"a",      U"a", U"a", U"a", U"a", U"ae", U"c", U"e",      U"e", U"e",
+      U"e", U"i",      U"i", U"i", U"i", U"d", U"n",  U"o", U"o",      U"o", U"o",
+      U"o", U"\u00f7", U"o", U"u", U"u", U"u", U"u",  U"y", U"\u00fe", U"y"};
+  if (c >= 0xE0 && c <= 0xFF) return kLatin1From0xE0[c - 0xE0];
+  if (c == 0x153 || c == 0x152) return U"oe";
+  return {};
+}
+
+}  // namespace
+
+std::string lower_letters(std::string_view text) {
+  std::u32string letters = to_codepoints(text);
+  for (char32_t& c : letters) c = lower_letter(c);
+  return to_utf8(letters);
+}
+
+std::string sorting_key(std::string_view text) {
+  std::u32string key;
+  for (const char32_t c : to_codepoints(text)) {
+    const char32_t lower = lower_letter(c);
+    const std::u32string_view base = base_letters(lower);
+    if (base.empty()) {
+      key += lower;
+    } else {
+      key += base;
+    }
+  }
+  return to_utf8(key);
+}
+
 std::int64_t leading_integer(std::string_view text) {
   text = trim_spaces(text);
   bool negative = false;
@@ -195,6 +240,10 @@ std::int64_t leading_integer(std::string_view text) {
     value = value * 10 + (c - '0');
   }
   return negative ? -value : value;
+}
+
+int typed_number(std::string_view text, int low, int high) {
+  return static_cast<int>(std::clamp<std::int64_t>(leading_integer(text), low, high));
 }
 
 }  // namespace tavelo

@@ -30,7 +30,4 @@ class SoundOutput {
 };
 std::unique_ptr<SoundOutput> open_sound_output(Mixer& mixer);
 
-// The system's shell: programs, documents and the manual pages of the program folder.
-std::unique_ptr<Shell> system_shell(const std::filesystem::path& program_folder);
-
 }  // namespace tavelo

@@ -32,6 +32,22 @@ std::optional<std::string> read_file(const fs::path& file, std::size_t limit = k
 // written.
 bool write_file_atomically(const fs::path& file, std::string_view bytes);
 
+// Creates or replaces a scratch file in place, without the atomic write's temporary file and
+// syncs: only for files that nothing reads after a crash, such as the import's staging folder,
+// emptied before and after each import. False when the file cannot be written whole.
+bool write_scratch_file(const fs::path& file, std::string_view bytes);
+
+// While one lives on this thread, atomic writes still sync each file but leave the sync of its
+// folder to the batch, which syncs every folder it was left once, when it goes: a batch of many
+// saves costs one folder sync instead of one per file. Batches may nest; the outermost syncs.
+class FolderSyncBatch {
+ public:
+  FolderSyncBatch();
+  ~FolderSyncBatch();
+  FolderSyncBatch(const FolderSyncBatch&) = delete;
+  FolderSyncBatch& operator=(const FolderSyncBatch&) = delete;
+};
+
 // Removes, in the folder and the folders under it, the temporary files of saves that died
 // half-way; those of saves still running elsewhere stay.
 void remove_leftover_temporaries(const fs::path& folder);

@@ -9,8 +9,16 @@ namespace tavelo {
 VoiceId Mixer::play(std::shared_ptr<const Pcm> sound, const VoiceSettings& settings) {
   std::lock_guard lock(mutex_);
   const VoiceId id = next_++;
-  if (sound && sound->frames() > 0) voices_[id] = Voice{std::move(sound), settings, 0};
+  if (sound && sound->frames() > 0) {
+    voices_[id] = Voice{std::move(sound), settings, 0};
+    if (voice_started_) voice_started_();
+  }
   return id;
+}
+
+void Mixer::on_voice_started(std::function<void()> listener) {
+  std::lock_guard lock(mutex_);
+  voice_started_ = std::move(listener);
 }
 
 void Mixer::stop(VoiceId voice) {
@@ -48,7 +56,8 @@ bool Mixer::mix_voice(Voice& voice, double* mix, std::size_t frames, int output_
     const double fraction = voice.position - static_cast<double>(frame);
     const std::size_t next = frame + 1 < length ? frame + 1 : (voice.settings.looped ? 0 : frame);
     for (int channel = 0; channel < 2; ++channel) {
-      const double value = sample(frame, channel) * (1 - fraction) + sample(next, channel) * fraction;
+      const double value =
+          sample(frame, channel) * (1 - fraction) + sample(next, channel) * fraction;
       mix[2 * i + static_cast<std::size_t>(channel)] +=
           value * (channel == 0 ? voice.settings.left : voice.settings.right);
     }
@@ -63,7 +72,7 @@ void Mixer::render(std::int16_t* out, std::size_t frames) {
     std::lock_guard lock(mutex_);
     for (auto it = voices_.begin(); it != voices_.end();) {
       it = mix_voice(it->second, mix.data(), frames, output_rate_) ? std::next(it)
-                                                                     : voices_.erase(it);
+                                                                   : voices_.erase(it);
     }
   }
   for (std::size_t i = 0; i < mix.size(); ++i) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -10,8 +11,8 @@
 namespace tavelo {
 
 struct VoiceSettings {
-  double rate = 0;  // samples per second to play the sound at; 0 plays it at its own rate
-  double left = 1.0;   // gain of each side, 0..1
+  double rate = 0;    // samples per second to play the sound at; 0 plays it at its own rate
+  double left = 1.0;  // gain of each side, 0..1
   double right = 1.0;
   bool looped = false;
 };
@@ -31,6 +32,11 @@ class Mixer {
   bool playing(VoiceId voice) const;
   std::size_t voices() const;
 
+  // Called each time a voice starts, under the mixer's lock: an output that closes its device
+  // while nothing plays opens it again. It must be quick and must not call the mixer. An empty
+  // function removes it.
+  void on_voice_started(std::function<void()> listener);
+
   // Fills `frames` stereo frames (2 * frames samples), advancing every voice.
   void render(std::int16_t* out, std::size_t frames);
 
@@ -46,6 +52,7 @@ class Mixer {
   mutable std::mutex mutex_;
   std::map<VoiceId, Voice> voices_;
   VoiceId next_ = 1;
+  std::function<void()> voice_started_;
 };
 
 }  // namespace tavelo

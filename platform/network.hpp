@@ -63,8 +63,13 @@ struct FtpAccount {
   bool passive = true;
 };
 
+// The moment by which a whole exchange with a server is over, whatever is left of it: the time
+// the user may be kept waiting, counted from the start of the exchange.
+using NetworkDeadline = std::chrono::steady_clock::time_point;
+
 // One connection to an FTP server, reused by every operation until the session is destroyed.
-// Folder names are relative to the login folder; "/" separates levels.
+// Folder names are relative to the login folder; "/" separates levels. Past the deadline the
+// session was opened with, every operation fails at once.
 class FtpSession {
  public:
   virtual ~FtpSession() = default;
@@ -92,8 +97,10 @@ class Network {
   // True when the server accepted the message for every recipient.
   virtual bool send_mail(const SmtpServer& server, const MailMessage& message) = 0;
 
-  // Logs in; nothing when the server does not answer or refuses the account.
-  virtual std::unique_ptr<FtpSession> open_ftp(const FtpAccount& account) = 0;
+  // Logs in; nothing when the server does not answer or refuses the account. Every operation of
+  // the session, the login included, ends by the deadline.
+  virtual std::unique_ptr<FtpSession> open_ftp(const FtpAccount& account,
+                                               NetworkDeadline deadline) = 0;
 };
 
 // The maker's web server: the base address written on the first line of "serveur.txt" in the

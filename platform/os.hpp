@@ -23,8 +23,12 @@ enum class SaveOutcome { kSaved, kNameTaken, kFailed };
 // bytes reach the disk before the rename, so a power cut leaves the old content or the new one,
 // never an empty file; while it lives the temporary stays locked, so that no start takes it for
 // a leftover. kNameTaken when `temporary` exists already; after a failure no temporary remains.
+// The new name is on the disk once its folder is synced (sync_folder).
 SaveOutcome save_through(const std::filesystem::path& temporary, const std::filesystem::path& file,
                          std::string_view bytes);
+
+// Puts the names of the folder's entries on the disk, as a rename left them.
+void sync_folder(const std::filesystem::path& folder);
 
 // Deletes the file unless a process holds it locked, as a running save holds its temporary.
 void remove_unless_locked(const std::filesystem::path& file);

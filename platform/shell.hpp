@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,9 @@ class Shell {
   // Shows a page of the program's manual, such as "gestion.htm"; false when the page is missing.
   virtual bool show_help(std::string_view page) = 0;
 };
+
+// The system's shell: programs, documents and the manual pages of the program folder.
+std::unique_ptr<Shell> system_shell(const std::filesystem::path& program_folder);
 
 // Where the manual's pages are: the folder "manual" of the program folder.
 inline std::filesystem::path manual_page(const std::filesystem::path& program_folder,

@@ -21,6 +21,12 @@ class Speech {
   virtual int speak(std::string_view text) = 0;  // 0 done, a positive code when not running
   virtual void cancel() = 0;
   virtual bool reader_running() = 0;
+  // The name users know the reader of a style by (1 "say", 2 "speak"), such as "NVDA"; empty
+  // when the channel speaks for whatever screen reader the desktop runs.
+  virtual std::string reader_name(int style) const {
+    static_cast<void>(style);
+    return {};
+  }
 
   // Voice channel. `voice_open` fails when no synthesiser is there.
   virtual bool voice_open() = 0;

@@ -10,7 +10,7 @@ namespace tavelo {
 using namespace std::chrono;
 
 LocalTime SystemClock::now() const {
-  const auto moment = system_clock::now();
+  const auto moment = system_clock::now() + ahead_;
   const std::time_t seconds_now = system_clock::to_time_t(moment);
   const std::tm local = local_calendar(seconds_now);
   const auto millis = duration_cast<milliseconds>(moment.time_since_epoch()).count() % 1000;
@@ -19,7 +19,7 @@ LocalTime SystemClock::now() const {
 }
 
 std::int64_t SystemClock::epochseconds() const {
-  return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
+  return duration_cast<seconds>((system_clock::now() + ahead_).time_since_epoch()).count();
 }
 
 std::uint32_t SystemClock::tick() const {

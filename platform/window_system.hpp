@@ -95,6 +95,7 @@ struct WindowSpec {
   PixelRect rect;
   bool centred = false;
   bool maximised = false;
+  bool hidden = false;                         // opened without being shown
   bool custom_colours = false;                 // otherwise the system's colours
   std::uint32_t text_colour = 0xFFFFFF;        // 0x00RRGGBB
   std::uint32_t background_colour = 0x000080;  // 0x00RRGGBB
@@ -153,6 +154,9 @@ class WindowSystem {
   virtual int open_window(const WindowSpec& wanted) = 0;
   virtual void close_window(int window) = 0;
   virtual void set_window_title(int window, std::string_view title) = 0;
+  // Shows or hides a window. A hidden window is never the active one and gets no keys; its
+  // timers, its pop-up menu and the tray icons still reach the program.
+  virtual void show_window(int window, bool shown) = 0;
   // True when one of the program's windows is the active one.
   virtual bool program_in_foreground() const = 0;
   virtual int foreground_window() const = 0;
@@ -160,6 +164,8 @@ class WindowSystem {
   // Creates the control, or moves, re-captions and shows an existing one of that number.
   virtual void place_control(int window, int number, ControlKind kind, const PixelRect& rect,
                              std::string_view text, int flags) = 0;
+  // Takes the control out of the window with its items; a focus it had goes to no control.
+  virtual void remove_control(int window, int number) = 0;
   virtual std::optional<ControlKind> control_kind(int window, int number) const = 0;
   virtual std::string control_text(int window, int number) const = 0;
   virtual void set_control_text(int window, int number, std::string_view text) = 0;
@@ -184,6 +190,8 @@ class WindowSystem {
   // Selects `length` characters from character `start` (0-based, every character counted, line
   // ends included) and puts the caret after them.
   virtual void select_text(int window, int number, int start, int length) = 0;
+  // The name a screen reader says for a control that has no caption and no label just before it.
+  virtual void set_control_name(int window, int number, std::string_view name) = 0;
   virtual int focused_control(int window) const = 0;
   virtual void set_focus(int window, int number) = 0;
 
@@ -204,6 +212,9 @@ class WindowSystem {
 
   virtual void set_tray_icon(int icon, std::string_view image, std::string_view tooltip) = 0;
   virtual void remove_tray_icon(int icon) = 0;
+  // Whether a notification area shows the icon: a desktop without one (a stock GNOME) keeps it
+  // unseen. The area may take a moment to take a new icon in.
+  virtual bool tray_icon_shown(int icon) const = 0;
 
   // Plays a wave file without waiting; the empty name, or a file that cannot be played, plays
   // the system's default sound.
@@ -221,9 +232,11 @@ class WindowSystem {
   virtual std::vector<std::string> open_files_dialog(std::string_view title,
                                                      std::string_view pattern,
                                                      std::string_view folder) = 0;
+  // The name proposed for the file, which the user may change.
   virtual std::optional<std::string> save_file_dialog(std::string_view title,
                                                       std::string_view pattern,
-                                                      std::string_view folder) = 0;
+                                                      std::string_view folder,
+                                                      std::string_view proposed_name) = 0;
   virtual std::optional<std::string> folder_dialog(std::string_view title) = 0;
 
   // Asynchronous state of a virtual key: any bit of the low 16 set means held.

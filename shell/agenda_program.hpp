@@ -4,8 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "alarms/chime_options.hpp"
+#include "maintenance/update_check.hpp"
 #include "planning/prompts.hpp"
 #include "platform/network.hpp"
+#include "shell/startup.hpp"
 
 namespace tavelo {
 
@@ -17,5 +20,15 @@ int RunAgendaProgram(const std::filesystem::path& program_folder,
 
 // The reminder an update leaves in the user's application data: said once, then forgotten.
 void DonationReminder(const std::filesystem::path& application_data, Prompts& prompts);
+
+// The update check of the running agenda, with its questions and windows. Once an update is
+// downloaded the updater has been started, and the caller ends the program; otherwise the
+// agenda keeps its lock.
+UpdateOutcome CheckForUpdateOf(AgendaRun& run, int mode, int quiet, Network& network,
+                               const std::optional<std::string>& server, Prompts& prompts);
+
+// The chime options of the running agenda, opened on the page asked for.
+bool ChimeOptionsOf(AgendaRun& run, ChimeTab first, Network& network,
+                    const std::optional<std::string>& server, Prompts& prompts);
 
 }  // namespace tavelo

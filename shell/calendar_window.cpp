@@ -4,19 +4,33 @@
 #include <string_view>
 
 #include "access/dialog.hpp"
+#include "access/mail_dialog.hpp"
 #include "access/menus.hpp"
+#include "access/note_window.hpp"
+#include "access/notification_dialog.hpp"
 #include "access/speech.hpp"
 #include "access/window.hpp"
+#include "alarms/alarm_dialog.hpp"
+#include "exchange/export_window.hpp"
+#include "exchange/import_window.hpp"
 #include "exchange/sharing.hpp"
+#include "exchange/sharing_window.hpp"
+#include "maintenance/backup_window.hpp"
 #include "maintenance/update_check.hpp"
 #include "planning/calendar.hpp"
+#include "planning/editor_form.hpp"
 #include "planning/planning_file.hpp"
+#include "planning/planning_list.hpp"
 #include "planning/planning_names.hpp"
 #include "planning/settings.hpp"
 #include "planning/text.hpp"
 #include "platform/services.hpp"
+#include "shell/agenda_program.hpp"
 #include "shell/calendar_form.hpp"
+#include "shell/journal_window.hpp"
+#include "shell/management_dialog.hpp"
 #include "shell/option_windows.hpp"
+#include "shell/planning_windows.hpp"
 #include "shell/screen_reader.hpp"
 #include "shell/speaking_clock_window.hpp"
 
@@ -99,6 +113,8 @@ const std::array<MenuSpec, 7> kMenuBar = {{
 }};
 
 constexpr int kMultiSelectSoundItem = 36;
+constexpr int kReportItem = 5, kExportItem = 11, kImportItem = 12, kShareItem = 51,
+              kSharedFoldersItem = 40;
 // The keypad's plus and minus keys reach the window as these menu commands.
 constexpr int kKeypadMinusCommand = 3000;
 constexpr int kKeypadPlusCommand = 3001;
@@ -220,14 +236,6 @@ void delete_day(Calendar& w) {
   after_deletion(w);
 }
 
-void show_note(Calendar& w) {
-  const std::optional<fs::path> file = selected_planning(w);
-  int readerror = 0;
-  if (!file || loadplanning(*file, program_folder(w), w.c.run.settings, readerror).note.empty()) {
-    StopAlarmSounds(w.c.players);
-  }
-}
-
 void open_server_page(const Calendar& w, std::string_view path) {
   if (!w.c.server) {
     w.c.prompts.notice(kServerUnreachable);
@@ -269,15 +277,151 @@ void over_calendar(Calendar& w, Window&& window) {
   show_day(w, w.day, true);
 }
 
+PlanningWindows planning_windows(Calendar& w) {
+  return {program_folder(w), w.c.run.settings, w.c.clock, w.c.prompts,
+          w.c.network,       w.c.players,      w.c.server};
+}
+
+// The editor and the list change the planning files: the calendar reads them again.
+void edit_planning(Calendar& w, int mode, const std::string& file) {
+  over_calendar(w, [&] {
+    PlanningWindows windows = planning_windows(w);
+    EditPlanning(windows, mode, w.day, file);
+    w.index.invalidate();
+  });
+}
+
+void add_planning(Calendar& w) {
+  edit_planning(w, kNewPlanning, "");
+}
+
+void modify_selected_planning(Calendar& w) {
+  if (const std::optional<fs::path> file = selected_planning(w)) {
+    edit_planning(w, kModifyPlanning, file->filename().string());
+  }
+}
+
+void show_planning_list(Calendar& w, int mode) {
+  over_calendar(w, [&] {
+    PlanningWindows windows = planning_windows(w);
+    ShowPlanningList(windows, mode);
+    w.index.invalidate();
+  });
+}
+
+BackupContext backup_context(Calendar& w) {
+  return {program_folder(w), w.c.run.settings, w.c.clock, w.c.prompts};
+}
+
+// The calendar goes while the update check runs; it comes back unless the program ends to let
+// the updater put an update into place.
+std::optional<CalendarExit> check_for_update(Calendar& w) {
+  SaveDialog(0);
+  if (CheckForUpdateOf(w.c.run, 2, 0, w.c.network, w.c.server, w.c.prompts).program_to_start) {
+    return CalendarExit::kQuit;
+  }
+  RestoreDialog(0);
+  show_day(w, w.day, true);
+  return std::nullopt;
+}
+
+void show_note(Calendar& w) {
+  const std::optional<fs::path> file = selected_planning(w);
+  int readerror = 0;
+  const std::string note =
+      file ? loadplanning(*file, program_folder(w), w.c.run.settings, readerror).note : "";
+  if (note.empty()) {
+    StopAlarmSounds(w.c.players);
+  } else {
+    over_calendar(w, [&note] { ShowNoteWindow(note); });
+  }
+}
+
+// The report, the exports, the import and the shared folders change plannings and settings the
+// calendar shows.
+void open_exchange_window(Calendar& w, int item) {
+  over_calendar(w, [&w, item] {
+    ExchangeWindows exchange{program_folder(w), w.c.run.settings, w.c.clock, w.c.network,
+                             w.c.prompts};
+    if (item == kImportItem) {
+      ImportExchangeFile(exchange, std::nullopt);
+    } else if (item == kSharedFoldersItem) {
+      OpenSharingSettings(exchange);
+    } else {
+      OpenExportDialog(exchange, item == kReportItem  ? ExportMode::kReport
+                                 : item == kShareItem ? ExportMode::kShare
+                                                      : ExportMode::kExport);
+    }
+    w.index.invalidate();
+  });
+}
+
 // The menu items whose function is built; the others do nothing yet.
 std::optional<CalendarExit> menu_item(Calendar& w, int item) {
   switch (item) {
+    case kReportItem:
+    case kExportItem:
+    case kImportItem:
+    case kShareItem:
+    case kSharedFoldersItem:
+      open_exchange_window(w, item);
+      break;
+    case 1:
+      add_planning(w);
+      break;
+    case 2:
+      show_planning_list(w, kAllPlannings);
+      break;
+    case 52:
+      show_planning_list(w, kNetworkPlannings);
+      break;
+    case 53:
+      show_planning_list(w, kReceivedPlannings);
+      break;
+    case 21: {
+      BackupContext context = backup_context(w);
+      SaveBackup(context);
+      break;
+    }
+    case 22: {
+      BackupContext context = backup_context(w);
+      if (RestoreBackup(context)) return CalendarExit::kRestart;
+      break;
+    }
+    case 23:
+      over_calendar(w, [&w] {
+        BackupContext context = backup_context(w);
+        BackupSettingsDialog(context);
+      });
+      break;
+    case 43:
+      return check_for_update(w);
+    case 62:
+      over_calendar(w, [&w] {
+        ChimeOptionsOf(w.c.run, ChimeTab::general, w.c.network, w.c.server, w.c.prompts);
+      });
+      break;
     case 3:
       return CalendarExit::kManagementNow;
+    case 4:
+      over_calendar(w, [&w] { ShowJournal(program_folder(w), w.c.run.settings); });
+      break;
     case 6:
       return CalendarExit::kQuit;
+    case 31:
+      over_calendar(w, [&w] {
+        ManagementSettingsDialog(w.c.run.settings, program_folder(w), w.c.run.writable == 1);
+      });
+      break;
     case 32:
       over_calendar(w, [&w] { DesktopIconOption(w.c.run, today(w)); });
+      break;
+    case 33:
+    case 34:
+      over_calendar(w, [&w, item] {
+        OpenAlarmDialog(item == 33 ? kDefaultAlarmMode : kNightMode, w.c.run.settings.default_alarm,
+                        w.c.run.settings, program_folder(w), w.c.players);
+      });
       break;
     case 35:
       if (w.c.prompts.question("Voulez-vous réinitialiser les paramètres de gestion?")) {
@@ -291,6 +435,15 @@ std::optional<CalendarExit> menu_item(Calendar& w, int item) {
       break;
     case 37:
       over_calendar(w, [&w] { AlarmOutputOption(w.c.run, today(w)); });
+      break;
+    case 38:
+      over_calendar(w, [&w] { NotificationDialog(w.c.run.settings, program_folder(w)); });
+      break;
+    case 39:
+      over_calendar(w, [&w] {
+        MailServices services{w.c.network, w.c.server};
+        MailDialog(w.c.run.settings, program_folder(w), services);
+      });
       break;
     case 41:
       show_help("intro.htm");
@@ -336,9 +489,10 @@ std::optional<CalendarExit> handle(Calendar& w, const Input& input) {
   const std::string_view key = event == "key_released" ? "" : std::string_view(input.key);
   if (event == "winclose" || event == "btncancel") return CalendarExit::kClosed;
   if (event == "btnok") {
-    // Return on the grid adds a planning, on the day's list modifies the selected one: the
-    // planning editor does that, and it is not part of the program yet. It never closes the
-    // calendar.
+    // Return on the grid adds a planning, on the day's list modifies the selected one; it never
+    // closes the calendar.
+    if (key == "enter" && focus == kGrid) add_planning(w);
+    if (key == "enter" && focus == kDayList) modify_selected_planning(w);
     if (key == "enter" && (focus == kGrid || focus == kDayList)) return std::nullopt;
     return CalendarExit::kClosed;
   }
@@ -346,6 +500,10 @@ std::optional<CalendarExit> handle(Calendar& w, const Input& input) {
     move_to(w, moved_day(*move, w.day, today(w), w.index));
   } else if (event.starts_with("menu")) {
     return menu_item(w, static_cast<int>(leading_integer(event.substr(4))));
+  } else if (event == "btn1") {
+    add_planning(w);
+  } else if (event == "btn3") {
+    modify_selected_planning(w);
   } else if (event == "btn2") {
     delete_selected_planning(w);
   } else if (event == "btn4") {

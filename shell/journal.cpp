@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "planning/calendar.hpp"
+#include "planning/planning_file.hpp"
 #include "planning/settings.hpp"
 #include "planning/text.hpp"
 #include "platform/files.hpp"
@@ -52,24 +53,70 @@ JournalEntry OpenJournalEntry(const fs::path& journal_folder, std::string_view c
   return JournalEntry(journal_folder, category);
 }
 
-void JournalEntry::line(std::string_view text) {
-  if (!out_.is_open()) return;
-  const std::string bytes = cp1252_from_utf8(text);
-  out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out_.write("\r\n", 2);
+namespace {
+
+void append_line(std::string& bytes, std::string_view text) {
+  bytes += cp1252_from_utf8(text);
+  bytes += "\r\n";
 }
 
-void JournalEntry::lines(std::string_view text) {
+void append_lines(std::string& bytes, std::string_view text) {
   std::size_t start = 0;
   for (;;) {
     const std::size_t end = text.find("\r\n", start);
     if (end == std::string_view::npos) {
-      line(text.substr(start));
+      append_line(bytes, text.substr(start));
       return;
     }
-    line(text.substr(start, end - start));
+    append_line(bytes, text.substr(start, end - start));
     start = end + 2;
   }
+}
+
+}  // namespace
+
+void JournalEntry::line(std::string_view text) {
+  std::string bytes;
+  append_line(bytes, text);
+  if (out_.is_open()) out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void JournalEntry::lines(std::string_view text) {
+  std::string bytes;
+  append_lines(bytes, text);
+  if (out_.is_open()) out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+fs::path JournalBatch::start(const fs::path& journal_folder, std::string_view category) {
+  fs::path file = journal_section_file(journal_folder, category);
+  entry_ = &sections_[file].emplace_back();
+  return file;
+}
+
+void JournalBatch::lines(std::string_view text) {
+  if (entry_ != nullptr) append_lines(*entry_, text);
+}
+
+std::set<fs::path> JournalBatch::write() {
+  std::set<fs::path> failed;
+  std::string separator;
+  append_line(separator, kJournalSeparator);
+  for (const auto& [file, entries] : sections_) {
+    std::error_code error;
+    fs::create_directories(file.parent_path(), error);
+    bool separate = file_exists(file);
+    std::ofstream out(file, std::ios::binary | std::ios::app);
+    for (const std::string& entry : entries) {
+      if (separate) out.write(separator.data(), static_cast<std::streamsize>(separator.size()));
+      out.write(entry.data(), static_cast<std::streamsize>(entry.size()));
+      separate = true;
+    }
+    out.close();
+    if (out.fail()) failed.insert(file);
+  }
+  sections_.clear();
+  entry_ = nullptr;
+  return failed;
 }
 
 bool JournalEntry::close() {
@@ -78,13 +125,37 @@ bool JournalEntry::close() {
   return !out_.fail();
 }
 
+void add_note_lines(std::vector<std::string>& lines, const Planning& planning) {
+  if (!has_note(planning)) return;
+  lines.emplace_back();
+  lines.emplace_back("  note:");
+  lines.push_back(planning.note);
+}
+
 bool write_journal_entry(const fs::path& journal_folder, std::string_view category,
                          const LocalTime& now, const std::vector<std::string>& lines) {
   JournalEntry entry = OpenJournalEntry(journal_folder, category);
   if (!entry.is_open()) return false;
   entry.line(journal_header(now));
-  for (const std::string& text : lines) entry.line(text);
+  for (const std::string& text : lines) entry.lines(text);
   return entry.close();
+}
+
+std::vector<std::string> journal_sections(const fs::path& journal_folder) {
+  std::vector<std::string> others;
+  bool main_section = false;
+  for (const std::string& file : list_files(journal_folder, "*.txt")) {
+    std::string section = file.substr(0, file.size() - 4);
+    if (section == kMainSection) {
+      main_section = true;
+    } else {
+      others.push_back(std::move(section));
+    }
+  }
+  std::vector<std::string> sections;
+  if (main_section) sections.emplace_back(kMainSection);
+  for (std::string& section : others) sections.push_back(std::move(section));
+  return sections;
 }
 
 bool JournalReady(int& journal_flag, const Settings& settings, Prompts& prompts,
@@ -98,19 +169,18 @@ bool JournalReady(int& journal_flag, const Settings& settings, Prompts& prompts,
       journal_flag = 0;
       return false;
     }
-    if (open_management_settings) open_management_settings();
+    // Without the management settings a yes can set no folder: it counts as a no.
+    if (!open_management_settings) {
+      journal_flag = 0;
+      return false;
+    }
+    open_management_settings();
   }
   return true;
 }
 
-namespace {
-
-// Moves a journal file into the folder as "bilan principal.txt". A section of that name already
-// there keeps its entries: the moved file's are added after them.
-bool move_into_main_section(const fs::path& file, const fs::path& folder) {
+bool move_journal_file(const fs::path& file, const fs::path& target) {
   std::error_code error;
-  fs::create_directories(folder, error);
-  const fs::path target = folder / (std::string(kMainSection) + ".txt");
   if (!file_exists(target)) {
     fs::rename(file, target, error);
     if (!error) return true;
@@ -123,6 +193,15 @@ bool move_into_main_section(const fs::path& file, const fs::path& folder) {
   if (out.fail()) return false;
   fs::remove(file, error);
   return true;
+}
+
+namespace {
+
+// Moves a journal file into the folder as "bilan principal.txt".
+bool move_into_main_section(const fs::path& file, const fs::path& folder) {
+  std::error_code error;
+  fs::create_directories(folder, error);
+  return move_journal_file(file, folder / (std::string(kMainSection) + ".txt"));
 }
 
 bool names_a_file(const fs::path& path) {

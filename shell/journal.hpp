@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,10 +57,34 @@ class JournalEntry {
   std::ofstream out_;
 };
 
+// Entries gathered over a batch (the daily pass journals one for every missed occurrence) and
+// appended to their sections when it ends, each section's file opened once. The entries of a
+// section come in the order they were started, with the separator line between them and before
+// the first when the file existed.
+class JournalBatch {
+ public:
+  // Starts an entry of the category's section in the journal folder; its lines follow. The
+  // section's file is returned, to look up in what `write` answers.
+  fs::path start(const fs::path& journal_folder, std::string_view category);
+  // Every line of a text whose lines are separated by CR LF (a planning's note).
+  void lines(std::string_view text);
+  // Appends every entry; the section files that could not be written. The batch is then empty.
+  std::set<fs::path> write();
+
+ private:
+  std::map<fs::path, std::vector<std::string>> sections_;  // each entry's bytes
+  std::string* entry_ = nullptr;
+};
+
 // Opens an entry of the category's section; the caller writes the header and its lines.
 JournalEntry OpenJournalEntry(const fs::path& journal_folder, std::string_view category);
 
-// A whole entry: the header and the given lines. False when the file cannot be written.
+// A planning's note as an entry shows it: an empty line, "  note:" and the note's lines; nothing
+// without a note.
+void add_note_lines(std::vector<std::string>& lines, const Planning& planning);
+
+// A whole entry: the header and the given lines (a text holding CR LF gives several lines).
+// False when the file cannot be written.
 bool write_journal_entry(const fs::path& journal_folder, std::string_view category,
                          const LocalTime& now, const std::vector<std::string>& lines);
 
@@ -68,6 +94,13 @@ bool write_journal_entry(const fs::path& journal_folder, std::string_view catego
 // answers no.
 bool JournalReady(int& journal_flag, const Settings& settings, Prompts& prompts,
                   const std::function<void()>& open_management_settings);
+
+// Moves a journal file to `target`. A section already there keeps its entries: the moved file's
+// are added after them. False when the file could not be moved; it then stays where it was.
+bool move_journal_file(const fs::path& file, const fs::path& target);
+// The sections of the journal folder as the journal window lists them: "bilan principal" first
+// when it is there, then every other section in listing order.
+std::vector<std::string> journal_sections(const fs::path& journal_folder);
 
 // What CheckJournalFolder did.
 enum class JournalFolderCheck {

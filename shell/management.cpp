@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
+#include <set>
 #include <vector>
 
 #include "planning/calendar.hpp"
@@ -45,10 +47,6 @@ constexpr long kMostForewarningDays = 255;
 // The value the real-time agenda stores in a planning's alarm state once it has signalled it.
 constexpr int kSignalled = 1;
 
-bool has_note(const Planning& planning) {
-  return planning.note_kind != 0 && !planning.note.empty();
-}
-
 std::string note_part(const Planning& planning) {
   return has_note(planning) ? "note:\r" + planning.note + "\r" : std::string();
 }
@@ -62,6 +60,14 @@ bool remove_file(const fs::path& file) {
   std::error_code error;
   return fs::remove(file, error) && !error;
 }
+
+// A message of the report. One that tells of a journal entry ends with whether the entry was
+// written, known only once the pass writes the journal.
+struct ReportMessage {
+  std::string text;
+  std::optional<fs::path> journal;  // the section of the entry the message tells of
+  std::string after_journal;
+};
 
 class Pass {
  public:
@@ -84,6 +90,7 @@ class Pass {
     // written at their next occurrence are read again: the outcome is that of a whole new pass
     // (a moved planning is never past again, and today's are already marked signalled), without
     // reading every file once more.
+    const FolderSyncBatch batch;
     std::vector<std::string> names = list_plannings(folder_);
     while (!names.empty()) {
       ++report_.passes;
@@ -96,7 +103,17 @@ class Pass {
         if (file_exists(folder_ / name)) names.push_back(name);
       }
     }
-    for (const auto& [name, message] : messages_) report_.text += message;
+    const std::set<fs::path> unwritten = journal_.write();
+    for (const auto& [name, message] : messages_) {
+      report_.text += message.text;
+      if (!message.journal) continue;
+      const bool written = !unwritten.contains(*message.journal);
+      report_.text += written ? " et inscrite dans le journal." : ".";
+      report_.text += message.after_journal;
+    }
+    for (const auto& [section, entries] : journaled_) {
+      if (!unwritten.contains(section)) report_.journal_entries += entries;
+    }
     return std::move(report_);
   }
 
@@ -139,17 +156,19 @@ class Pass {
     const int minutes = fields.hour * 60 + fields.minute;
     bool signalled = planning.alarm_state != 0;
     int day = fields.day;
-    std::string message;
+    ReportMessage message;
     for (;;) {
       const bool last = count_down_occurrence(planning);
       const bool ends = last || !moves_on(planning);
-      message =
+      message.text =
           past_planning_message(planning.subject, day, time) + (ends ? "supprimée" : "reportée");
-      const bool journaled =
-          !background_ &&
-          JournalReady(planning.journal, settings_, c_.prompts, c_.open_management_settings) &&
-          journal(planning);
-      message += journaled ? " et inscrite dans le journal." : ".";
+      message.journal.reset();
+      if (!background_ &&
+          JournalReady(planning.journal, settings_, c_.prompts, c_.open_management_settings)) {
+        message.journal = journal(planning);
+      } else {
+        message.text += ".";
+      }
       if (ends) break;
       const int next = nextoccurrence(planning, day);
       if (next < today_ || (next == today_ && before_management_time(minutes))) {
@@ -166,25 +185,24 @@ class Pass {
     remove_file(parked);
     ++report_.deleted;
     if (!handed_over_ && !signalled && report_wanted_) {
-      messages_[name] = message + "\r" + note_part(planning);
+      std::string& end = message.journal ? message.after_journal : message.text;
+      end += '\r';
+      end += note_part(planning);
+      messages_[name] = std::move(message);
       report_.nothing_reported = false;
     }
   }
 
-  // False when the section cannot be written: the message then does not claim it was.
-  bool journal(const Planning& planning) {
-    JournalEntry entry =
-        OpenJournalEntry(journal_folder(c_.program_folder, settings_), planning.category);
-    entry.line(journal_header(now_));
-    entry.line("  sujet: " + planning.subject);
-    if (has_note(planning)) {
-      entry.line("");
-      entry.line("  note:");
-      entry.lines(planning.note);
-    }
-    if (!entry.close()) return false;
-    ++report_.journal_entries;
-    return true;
+  // The entry waits in the batch, written with the others at the end of the pass; its section
+  // tells then whether it was written.
+  fs::path journal(const Planning& planning) {
+    std::vector<std::string> lines = {journal_header(now_), "  sujet: " + planning.subject};
+    add_note_lines(lines, planning);
+    fs::path section =
+        journal_.start(journal_folder(c_.program_folder, settings_), planning.category);
+    for (const std::string& text : lines) journal_.lines(text);
+    ++journaled_[section];
+    return section;
   }
 
   bool reschedule(const std::string& old_name, int day, const std::string& time,
@@ -207,7 +225,7 @@ class Pass {
       saveplanning(folder_ / name, planning, settings_, c_.clock, false);
     }
     if (realtime_idle_ && report_wanted_) {
-      messages_[name] =
+      messages_[name].text =
           forewarning_message(planning.subject, days_ahead, time) + "\r" + note_part(planning);
       report_.nothing_reported = false;
     }
@@ -226,7 +244,10 @@ class Pass {
   const bool report_wanted_;
   ManagementReport report_;
   // The report's messages by file name, so that they come in listing order.
-  std::map<std::string, std::string> messages_;
+  std::map<std::string, ReportMessage> messages_;
+  // The journal entries of the pass, and how many each section holds.
+  JournalBatch journal_;
+  std::map<fs::path, int> journaled_;
   std::vector<std::string> written_;
 };
 

@@ -6,7 +6,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "maintenance/update_check.hpp"
 #include "planning/prompts.hpp"
 #include "planning/records.hpp"
 #include "platform/clock.hpp"
@@ -48,6 +50,8 @@ struct AgendaRun {
   bool management_done = false;
   bool chime_announcement_pending = false;
   bool start_chime_due = false;
+  std::vector<std::string> arguments;  // as the program was started: an update starts it again so
+  int update_status = kNotChecked;     // what the last update check found, for the tray tooltip
 };
 
 // What the start-up asks of the windows, the speech and the network, and of the parts that run

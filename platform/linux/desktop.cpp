@@ -3,7 +3,6 @@
 #include <stdexcept>
 
 #include "platform/linux/gtk_window_system.hpp"
-#include "platform/linux/linux_shell.hpp"
 #include "platform/linux/sdl_audio_output.hpp"
 #include "platform/linux/speechd_speech.hpp"
 #include "platform/os.hpp"
@@ -35,10 +34,6 @@ struct SdlSound final : SoundOutput {
 
 std::unique_ptr<SoundOutput> open_sound_output(Mixer& mixer) {
   return std::make_unique<SdlSound>(mixer);
-}
-
-std::unique_ptr<Shell> system_shell(const std::filesystem::path& program_folder) {
-  return std::make_unique<LinuxShell>(program_folder);
 }
 
 }  // namespace tavelo

@@ -35,7 +35,26 @@ void on_menu_item(GtkWidget* item, gpointer data) {
 
 void on_tray(GtkStatusIcon* icon, gpointer data) {
   State& s = *static_cast<State*>(data);
-  s.post({.kind = RawEvent::Kind::tray, .window = s.top_window(), .id = tag_of(icon, kIconTag)});
+  s.clicked_icon = tag_of(icon, kIconTag);
+  if (s.icon_click != nullptr) gdk_event_free(s.icon_click);
+  s.icon_click = gtk_get_current_event();
+  s.post({.kind = RawEvent::Kind::tray, .window = s.top_window(), .id = s.clicked_icon});
+}
+
+// Where the menu of a hidden window opens: under the tray icon clicked last, or at the pointer.
+GdkRectangle menu_place(State& s) {
+  GdkRectangle area{0, 0, 1, 1};
+  const auto icon = s.tray.find(s.clicked_icon);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (icon != s.tray.end() &&
+      gtk_status_icon_get_geometry(icon->second, nullptr, &area, nullptr) != FALSE) {
+    return area;
+  }
+#pragma GCC diagnostic pop
+  GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+  gdk_device_get_position(gdk_seat_get_pointer(seat), nullptr, &area.x, &area.y);
+  return area;
 }
 
 }  // namespace
@@ -158,8 +177,14 @@ void GtkWindowSystem::show_popup_menu(int window) {
   if (found == s.menus.end()) return;
   GtkWidget* menu = found->second.shell;
   gtk_widget_show_all(menu);
-  gtk_menu_popup_at_widget(GTK_MENU(menu), w->fixed, GDK_GRAVITY_NORTH_WEST, GDK_GRAVITY_NORTH_WEST,
-                           nullptr);
+  if (gtk_widget_get_visible(w->gtk)) {
+    gtk_menu_popup_at_widget(GTK_MENU(menu), w->fixed, GDK_GRAVITY_NORTH_WEST,
+                             GDK_GRAVITY_NORTH_WEST, nullptr);
+  } else {
+    const GdkRectangle place = menu_place(s);
+    gtk_menu_popup_at_rect(GTK_MENU(menu), gdk_get_default_root_window(), &place,
+                           GDK_GRAVITY_SOUTH_WEST, GDK_GRAVITY_NORTH_WEST, s.icon_click);
+  }
   gtk_menu_shell_select_first(GTK_MENU_SHELL(menu), TRUE);
 }
 
@@ -192,6 +217,11 @@ void GtkWindowSystem::remove_tray_icon(int icon) {
   gtk_status_icon_set_visible(found->second, FALSE);
   g_object_unref(found->second);
   s.tray.erase(found);
+}
+
+bool GtkWindowSystem::tray_icon_shown(int icon) const {
+  const auto found = state_->tray.find(icon);
+  return found != state_->tray.end() && gtk_status_icon_is_embedded(found->second) != FALSE;
 }
 
 std::optional<std::string> GtkWindowSystem::tray_tooltip(int icon) const {

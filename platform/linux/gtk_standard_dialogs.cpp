@@ -57,12 +57,16 @@ void take_chosen_files(GtkDialog* dialog, gint response, gpointer out) {
 // The files chosen, in the chooser's order; none when the user cancels.
 std::vector<std::string> run_chooser(State& s, std::string_view title, GtkFileChooserAction action,
                                      const char* accept, std::string_view pattern,
-                                     std::string_view folder, bool several) {
+                                     std::string_view folder, bool several,
+                                     std::string_view proposed_name = {}) {
   GtkWidget* dialog =
       gtk_file_chooser_dialog_new(nullptr, nullptr, action, "_Annuler", GTK_RESPONSE_CANCEL, accept,
                                   GTK_RESPONSE_ACCEPT, nullptr);
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
   if (!folder.empty()) gtk_file_chooser_set_current_folder(chooser, std::string(folder).c_str());
+  if (!proposed_name.empty()) {
+    gtk_file_chooser_set_current_name(chooser, std::string(proposed_name).c_str());
+  }
   add_filters(chooser, pattern);
   gtk_file_chooser_set_do_overwrite_confirmation(chooser, TRUE);
   gtk_file_chooser_set_select_multiple(chooser, several ? TRUE : FALSE);
@@ -75,8 +79,10 @@ std::vector<std::string> run_chooser(State& s, std::string_view title, GtkFileCh
 
 std::optional<std::string> run_single_chooser(State& s, std::string_view title,
                                               GtkFileChooserAction action, const char* accept,
-                                              std::string_view pattern, std::string_view folder) {
-  std::vector<std::string> chosen = run_chooser(s, title, action, accept, pattern, folder, false);
+                                              std::string_view pattern, std::string_view folder,
+                                              std::string_view proposed_name = {}) {
+  std::vector<std::string> chosen =
+      run_chooser(s, title, action, accept, pattern, folder, false, proposed_name);
   if (chosen.empty()) return std::nullopt;
   return std::move(chosen.front());
 }
@@ -146,9 +152,10 @@ std::vector<std::string> GtkWindowSystem::open_files_dialog(std::string_view tit
 
 std::optional<std::string> GtkWindowSystem::save_file_dialog(std::string_view title,
                                                              std::string_view pattern,
-                                                             std::string_view folder) {
+                                                             std::string_view folder,
+                                                             std::string_view proposed_name) {
   return run_single_chooser(*state_, title, GTK_FILE_CHOOSER_ACTION_SAVE, "_Enregistrer", pattern,
-                            folder);
+                            folder, proposed_name);
 }
 
 std::optional<std::string> GtkWindowSystem::folder_dialog(std::string_view title) {

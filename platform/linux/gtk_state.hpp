@@ -63,6 +63,8 @@ struct Control {
   // The ticks of a check list are kept here; the marks of a list of several are its selection.
   std::vector<ListItem> items;
   std::vector<std::string> paths;  // tree paths of the rows of `items`
+  int created = 0;                 // the order in which the window's controls were made
+  std::string given_name;          // the program's name for a control without caption or label
 };
 
 inline bool is_grid(const Control& c) {
@@ -92,6 +94,7 @@ struct Window {
   GtkWidget* fixed = nullptr;
   GtkCssProvider* colours = nullptr;
   std::map<int, Control> controls;
+  int controls_made = 0;
   std::map<int, int> shortcuts;
   std::map<int, guint> timers;
   int popup = 0;
@@ -118,6 +121,9 @@ struct GtkWindowSystem::State {
   std::map<int, gtk::Menu> menus;
   int next_menu = 1;
   std::map<int, GtkStatusIcon*> tray;
+  // The last click on a tray icon: the menu it opens appears there, grabbing the keys with it.
+  int clicked_icon = 0;
+  GdkEvent* icon_click = nullptr;
   std::deque<RawEvent> queue;
   bool programmatic = false;  // signals raised by our own changes are not the user's
   bool focus_moved = false;

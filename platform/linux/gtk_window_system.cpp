@@ -318,6 +318,10 @@ void show_text(Control& c) {
     show_caption(c);
   } else if (c.kind == ControlKind::text_field) {
     gtk_entry_set_text(GTK_ENTRY(c.inner), c.text.c_str());
+    // The field will select its text when the keyboard enters it. Selected already, the text
+    // gives a screen reader no selection to tell of then, which would cut the field's name short
+    // the first time it is entered.
+    if (!gtk_widget_has_focus(c.inner)) gtk_editable_select_region(GTK_EDITABLE(c.inner), 0, -1);
   } else if (c.kind == ControlKind::editor) {
     // The caret goes before the program's text, as on Windows.
     GtkTextBuffer* buffer = buffer_of(c);
@@ -340,6 +344,22 @@ const Control* group_label(const Window& w, int number) {
   return nullptr;
 }
 
+// The label that names a control without a caption: the one numbered just before it, or else
+// the one made just before it (Windows names a control by the label before it in the dialog's
+// order, whatever their numbers).
+const Control* naming_label(const Window& w, int number, const Control& c) {
+  if (const auto before = w.controls.find(number - 1);
+      before != w.controls.end() && before->second.kind == ControlKind::label) {
+    return &before->second;
+  }
+  for (const auto& [n, other] : w.controls) {
+    if (other.created == c.created - 1) {
+      return other.kind == ControlKind::label ? &other : nullptr;
+    }
+  }
+  return nullptr;
+}
+
 // A screen reader says a control by its caption, or by the label placed just before it;
 // GTK does not take a field's name from a neighbouring label by itself.
 void name_control(const Window& w, int number) {
@@ -347,12 +367,13 @@ void name_control(const Window& w, int number) {
   if (found == w.controls.end()) return;
   const Control& c = found->second;
   AtkObject* object = gtk_widget_get_accessible(c.inner);
-  if (has_caption(c.kind)) {
+  if (!c.given_name.empty()) {
+    atk_object_set_name(object, c.given_name.c_str());
+  } else if (has_caption(c.kind)) {
     atk_object_set_name(object, without_ampersands(c.text).c_str());
-  } else if (const auto before = w.controls.find(number - 1);
-             before != w.controls.end() && before->second.kind == ControlKind::label) {
-    atk_object_set_name(object, without_ampersands(before->second.text).c_str());
-    relate(before->second.inner, c.inner);
+  } else if (const Control* label = naming_label(w, number, c)) {
+    atk_object_set_name(object, without_ampersands(label->text).c_str());
+    relate(label->inner, c.inner);
   }
   // The text field of an editable combo box takes the keyboard: it carries the same name.
   if (GtkWidget* entry = combo_entry(c)) {
@@ -516,24 +537,52 @@ void State::key_released(int window, int key, guint state) {
   if (!system && down_in == window && c != nullptr) gtk_button_clicked(GTK_BUTTON(c->inner));
 }
 
+// A hidden window stays hidden when the window over it goes.
 void State::present_top_window() {
-  if (Window* w = window_of(top_window())) gtk_window_present(GTK_WINDOW(w->gtk));
+  Window* w = window_of(top_window());
+  if (w != nullptr && gtk_widget_get_visible(w->gtk)) gtk_window_present(GTK_WINDOW(w->gtk));
 }
+
+namespace {
+
+// GTK would load the GL drivers (some 50 MB resident with Mesa) only to choose its visuals; our
+// windows draw without GL. GTK reads the switch while it starts; it is taken back after, so that
+// the programs the agenda starts keep the user's environment.
+bool start_gtk_without_gl() {
+  const bool user_choice = g_getenv("GDK_GL") != nullptr;
+  if (!user_choice) g_setenv("GDK_GL", "disable", TRUE);
+  const bool started = gtk_init_check(nullptr, nullptr);
+  if (!user_choice) g_unsetenv("GDK_GL");
+  return started;
+}
+
+}  // namespace
 
 GtkWindowSystem::GtkWindowSystem() : state_(std::make_unique<State>()) {
   gdk_set_allowed_backends("x11");
   // Screen readers list the application under this name.
   if (g_get_prgname() == nullptr) g_set_prgname("tavelo");
-  if (!gtk_init_check(nullptr, nullptr)) {
+  if (!start_gtk_without_gl()) {
     throw std::runtime_error("impossible d'ouvrir l'affichage X11 (DISPLAY)");
   }
   state_->display = gdk_x11_display_get_xdisplay(gdk_display_get_default());
   state_->keys = std::make_unique<X11Keys>(state_->display);
+  // A combo box opens its items as a list, as on Windows, rather than as a menu: a menu makes a
+  // widget for each item as it is added, and a list of the 1440 minutes of a day then floods a
+  // screen reader with events.
+  GtkCssProvider* combo_lists = gtk_css_provider_new();
+  gtk_css_provider_load_from_data(
+      combo_lists, "combobox { -GtkComboBox-appears-as-list: true; }", -1, nullptr);
+  gtk_style_context_add_provider_for_screen(gdk_screen_get_default(),
+                                            GTK_STYLE_PROVIDER(combo_lists),
+                                            GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+  g_object_unref(combo_lists);
 }
 
 GtkWindowSystem::~GtkWindowSystem() {
   while (!state_->windows.empty()) close_window(state_->windows.begin()->first);
   while (!state_->tray.empty()) remove_tray_icon(state_->tray.begin()->first);
+  if (state_->icon_click != nullptr) gdk_event_free(state_->icon_click);
 }
 
 int GtkWindowSystem::desktop_width() const {
@@ -570,8 +619,19 @@ int GtkWindowSystem::open_window(const WindowSpec& wanted) {
   g_signal_connect(w.gtk, "delete-event", G_CALLBACK(on_delete), &s);
   g_signal_connect(w.gtk, "map-event", G_CALLBACK(on_map), nullptr);
   g_signal_connect(w.gtk, "set-focus", G_CALLBACK(on_focus_set), &s);
-  gtk_widget_show_all(w.gtk);
+  gtk_widget_show_all(wanted.hidden ? w.box : w.gtk);
   return number;
+}
+
+void GtkWindowSystem::show_window(int window, bool shown) {
+  Window* w = state_->window_of(window);
+  if (w == nullptr) return;
+  if (!shown) {
+    gtk_widget_hide(w->gtk);
+    return;
+  }
+  gtk_widget_show(w->gtk);
+  gtk_window_present(GTK_WINDOW(w->gtk));
 }
 
 void GtkWindowSystem::close_window(int window) {
@@ -620,6 +680,7 @@ void GtkWindowSystem::place_control(int window, int number, ControlKind kind, co
   Control& c = w->controls[number];
   if (c.inner == nullptr) {
     c.kind = kind;
+    c.created = ++w->controls_made;
     const Control* before = s.control_of(window, number - 1);
     const bool joins =
         before != nullptr && before->kind == ControlKind::option && joins_group_before(kind, flags);
@@ -649,6 +710,19 @@ void GtkWindowSystem::place_control(int window, int number, ControlKind kind, co
   s.programmatic = false;
   show_unless_hidden(c, flags_before);
   name_neighbours(*w, number);
+}
+
+void GtkWindowSystem::remove_control(int window, int number) {
+  State& s = *state_;
+  Window* w = s.window_of(window);
+  if (w == nullptr) return;
+  const auto found = w->controls.find(number);
+  if (found == w->controls.end()) return;
+  gtk_widget_destroy(found->second.outer);
+  w->controls.erase(found);
+  std::erase_if(s.queue, [&](const RawEvent& e) {
+    return e.window == window && e.kind == RawEvent::Kind::control && e.id == number;
+  });
 }
 
 std::optional<ControlKind> GtkWindowSystem::control_kind(int window, int number) const {
@@ -687,6 +761,13 @@ void GtkWindowSystem::set_control_text(int window, int number, std::string_view 
   show_text(*c);
   state_->programmatic = false;
   if (has_caption(c->kind)) name_neighbours(*state_->window_of(window), number);
+}
+
+void GtkWindowSystem::set_control_name(int window, int number, std::string_view name) {
+  Control* c = state_->control_of(window, number);
+  if (c == nullptr) return;
+  c->given_name = name;
+  name_control(*state_->window_of(window), number);
 }
 
 int GtkWindowSystem::control_flags(int window, int number) const {

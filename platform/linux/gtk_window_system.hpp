@@ -30,11 +30,13 @@ class GtkWindowSystem final : public WindowSystem {
   int open_window(const WindowSpec& wanted) override;
   void close_window(int window) override;
   void set_window_title(int window, std::string_view title) override;
+  void show_window(int window, bool shown) override;
   bool program_in_foreground() const override;
   int foreground_window() const override;
 
   void place_control(int window, int number, ControlKind kind, const PixelRect& rect,
                      std::string_view text, int flags) override;
+  void remove_control(int window, int number) override;
   std::optional<ControlKind> control_kind(int window, int number) const override;
   std::string control_text(int window, int number) const override;
   void set_control_text(int window, int number, std::string_view text) override;
@@ -52,6 +54,7 @@ class GtkWindowSystem final : public WindowSystem {
   void set_caret(int window, int number, CaretPosition position) override;
   void select_all_text(int window, int number) override;
   void select_text(int window, int number, int start, int length) override;
+  void set_control_name(int window, int number, std::string_view name) override;
   void play_sound(std::string_view file) override;
   int focused_control(int window) const override;
   void set_focus(int window, int number) override;
@@ -71,6 +74,7 @@ class GtkWindowSystem final : public WindowSystem {
 
   void set_tray_icon(int icon, std::string_view image, std::string_view tooltip) override;
   void remove_tray_icon(int icon) override;
+  bool tray_icon_shown(int icon) const override;
 
   void message_box(std::string_view title, std::string_view text) override;
   bool yes_no_box(std::string_view title, std::string_view text) override;
@@ -81,7 +85,8 @@ class GtkWindowSystem final : public WindowSystem {
   std::vector<std::string> open_files_dialog(std::string_view title, std::string_view pattern,
                                              std::string_view folder) override;
   std::optional<std::string> save_file_dialog(std::string_view title, std::string_view pattern,
-                                              std::string_view folder) override;
+                                              std::string_view folder,
+                                              std::string_view proposed_name) override;
   std::optional<std::string> folder_dialog(std::string_view title) override;
 
   std::uint16_t key_state(int key) const override;

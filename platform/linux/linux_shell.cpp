@@ -54,4 +54,8 @@ void LinuxShell::reap_ended() {
   std::erase_if(children_, [](pid_t child) { return waitpid(child, nullptr, WNOHANG) != 0; });
 }
 
+std::unique_ptr<Shell> system_shell(const std::filesystem::path& program_folder) {
+  return std::make_unique<LinuxShell>(program_folder);
+}
+
 }  // namespace tavelo

@@ -14,7 +14,7 @@
 namespace tavelo {
 
 const ProgramFileNames& program_file_names() {
-  static const ProgramFileNames names{"libparlon.so", "taveloupd", "tavelo_setup"};
+  static const ProgramFileNames names{"tavelo", "libparlon.so", "taveloupd", "tavelo_setup"};
   return names;
 }
 
@@ -40,17 +40,12 @@ bool write_all(int fd, std::string_view bytes) {
 
 }  // namespace
 
-namespace {
-
-// Once renamed, the name is on the disk only when the folder itself is.
 void sync_folder(const std::filesystem::path& folder) {
   const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   ::fsync(fd);
   ::close(fd);
 }
-
-}  // namespace
 
 SaveOutcome save_through(const std::filesystem::path& temporary, const std::filesystem::path& file,
                          std::string_view bytes) {
@@ -62,7 +57,6 @@ SaveOutcome save_through(const std::filesystem::path& temporary, const std::file
   if (written) std::filesystem::rename(temporary, file, error);
   if (written && !error) {
     ::close(fd);
-    sync_folder(file.parent_path());
     return SaveOutcome::kSaved;
   }
   std::filesystem::remove(temporary, error);

@@ -256,11 +256,14 @@ std::vector<std::string> listed_names(std::string_view listing) {
 
 class CurlFtpSession final : public FtpSession {
  public:
-  CurlFtpSession(Easy easy, FtpAccount account, NetworkOptions options)
-      : easy_(std::move(easy)), account_(std::move(account)), options_(std::move(options)) {}
+  CurlFtpSession(Easy easy, FtpAccount account, NetworkOptions options, NetworkDeadline deadline)
+      : easy_(std::move(easy)),
+        account_(std::move(account)),
+        options_(std::move(options)),
+        deadline_(deadline) {}
 
   bool log_in() {
-    prepare(folder_url(absolute_, steps_));
+    if (!prepare(folder_url(absolute_, steps_))) return false;
     curl_easy_setopt(easy_.get(), CURLOPT_NOBODY, 1L);
     return curl_easy_perform(easy_.get()) == CURLE_OK;
   }
@@ -287,8 +290,9 @@ class CurlFtpSession final : public FtpSession {
     std::error_code error;
     const auto size = fs::file_size(local_file, error);
     File in(open_file(local_file, "rb"));
-    if (error || !in) return false;
-    prepare(folder_url(absolute_, steps_) + escaped(remote_name));
+    if (error || !in || !prepare(folder_url(absolute_, steps_) + escaped(remote_name))) {
+      return false;
+    }
     curl_easy_setopt(easy_.get(), CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(easy_.get(), CURLOPT_READDATA, in.get());
     curl_easy_setopt(easy_.get(), CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(size));
@@ -296,8 +300,10 @@ class CurlFtpSession final : public FtpSession {
   }
 
   bool download(std::string_view remote_name, const fs::path& local_file) override {
-    if (!usable_name(remote_name)) return false;
-    prepare(folder_url(absolute_, steps_) + escaped(remote_name));
+    if (!usable_name(remote_name) ||
+        !prepare(folder_url(absolute_, steps_) + escaped(remote_name))) {
+      return false;
+    }
     return perform_to_file(easy_.get(), local_file);
   }
 
@@ -309,7 +315,7 @@ class CurlFtpSession final : public FtpSession {
     for (const auto& step : steps_) path += step + "/";
     List commands;
     append(commands, "DELE " + path + std::string(remote_name));
-    prepare(folder_url(false, {}));
+    if (!prepare(folder_url(false, {}))) return false;
     curl_easy_setopt(easy_.get(), CURLOPT_NOBODY, 1L);
     curl_easy_setopt(easy_.get(), CURLOPT_QUOTE, commands.get());
     return curl_easy_perform(easy_.get()) == CURLE_OK;
@@ -331,20 +337,28 @@ class CurlFtpSession final : public FtpSession {
   }
 
   // A fresh set of options on the same handle: the connection stays open between operations.
-  void prepare(const std::string& url) {
+  // False once the deadline has passed; before it, the operation's time-outs end with it.
+  bool prepare(const std::string& url) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline_ - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
     CURL* easy = easy_.get();
     curl_easy_reset(easy);
-    apply_common(easy, options_, stop_);
+    NetworkOptions bounded = options_;
+    bounded.timeouts.connect = std::min(bounded.timeouts.connect, left);
+    bounded.timeouts.total = std::min(bounded.timeouts.total, left);
+    apply_common(easy, bounded, stop_);
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "ftp");
     curl_easy_setopt(easy, CURLOPT_USERNAME, account_.user.c_str());
     curl_easy_setopt(easy, CURLOPT_PASSWORD, account_.password.c_str());
     curl_easy_setopt(easy, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
     if (!account_.passive) curl_easy_setopt(easy, CURLOPT_FTPPORT, "-");
+    return true;
   }
 
   std::optional<std::string> list_folder(bool absolute, const std::vector<std::string>& steps) {
-    prepare(folder_url(absolute, steps));
+    if (!prepare(folder_url(absolute, steps))) return std::nullopt;
     curl_easy_setopt(easy_.get(), CURLOPT_DIRLISTONLY, 1L);
     return perform_to_memory(easy_.get(), kPageLimit);
   }
@@ -352,6 +366,7 @@ class CurlFtpSession final : public FtpSession {
   Easy easy_;
   FtpAccount account_;
   NetworkOptions options_;
+  NetworkDeadline deadline_;
   std::stop_token stop_;
   bool absolute_ = false;
   std::vector<std::string> steps_;
@@ -408,12 +423,13 @@ bool CurlNetwork::send_mail(const SmtpServer& server, const MailMessage& message
   return curl_easy_perform(handle) == CURLE_OK;
 }
 
-std::unique_ptr<FtpSession> CurlNetwork::open_ftp(const FtpAccount& account) {
+std::unique_ptr<FtpSession> CurlNetwork::open_ftp(const FtpAccount& account,
+                                                  NetworkDeadline deadline) {
   Easy easy = new_easy();
   if (!easy || !valid_port(account.port) || account.server.empty() ||
       account.server.find_first_of("/@:\r\n ") != std::string::npos)
     return nullptr;
-  auto session = std::make_unique<CurlFtpSession>(std::move(easy), account, options_);
+  auto session = std::make_unique<CurlFtpSession>(std::move(easy), account, options_, deadline);
   if (!session->log_in()) return nullptr;
   return session;
 }

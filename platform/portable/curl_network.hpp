@@ -15,7 +15,8 @@ class CurlNetwork final : public Network {
   std::optional<std::string> get_to_memory(const std::string& url, std::size_t limit = kPageLimit,
                                            std::stop_token stop = {}) override;
   bool send_mail(const SmtpServer& server, const MailMessage& message) override;
-  std::unique_ptr<FtpSession> open_ftp(const FtpAccount& account) override;
+  std::unique_ptr<FtpSession> open_ftp(const FtpAccount& account,
+                                       NetworkDeadline deadline) override;
 
  private:
   NetworkOptions options_;

@@ -22,6 +22,7 @@ struct SimControl {
   int anchor_item = -1;    // list of several: where Shift extends the selection from
   TextSelection selection;
   int grid_columns = 0;  // a grid's cells a line; 0 when the program did not say
+  std::string name;  // given by the program, before its caption or label
 };
 
 bool has_items(ControlKind kind);

@@ -68,7 +68,17 @@ int SimWindowSystem::popup_menu(int window) {
   return w->popup;
 }
 
-void SimWindowSystem::show_popup_menu(int) {}
+// The pop-up menu shows its items, separators as "-".
+void SimWindowSystem::show_popup_menu(int window) {
+  const Window* w = window_of(window);
+  if (w == nullptr || w->popup == 0) return;
+  std::string line = "popup";
+  for (const std::string& text : menu_texts(w->popup)) {
+    line += ' ';
+    line += in_quotes(text);
+  }
+  transcript_.write(line);
+}
 
 std::vector<std::string> SimWindowSystem::menu_texts(int menu) const {
   const auto found = menus_.find(menu);

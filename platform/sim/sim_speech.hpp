@@ -17,6 +17,8 @@ struct SimSpeechSetup {
   bool reader_running = true;
   bool synthesiser = true;
   std::vector<std::string> voices = {"Voix A", "Voix B"};
+  std::string say_reader_name{};  // the readers' own names, none by default
+  std::string speak_reader_name{};
 };
 
 class SimSpeech final : public Speech {
@@ -31,6 +33,9 @@ class SimSpeech final : public Speech {
   int speak(std::string_view text) override;
   void cancel() override;
   bool reader_running() override { return setup_.reader_running; }
+  std::string reader_name(int style) const override {
+    return style == 1 ? setup_.say_reader_name : style == 2 ? setup_.speak_reader_name : "";
+  }
 
   bool voice_open() override { return setup_.synthesiser; }
   void voice_init(bool report_speaking) override;

@@ -23,6 +23,10 @@ std::optional<std::string> SimWindowSystem::tray_tooltip(int icon) const {
   return found->second;
 }
 
+bool SimWindowSystem::tray_icon_shown(int icon) const {
+  return notification_area_ && tray_.contains(icon);
+}
+
 void SimWindowSystem::offer_answers() {
   if (answers_.empty() && input_ != nullptr) input_->offer_answers(*this);
 }
@@ -110,7 +114,8 @@ std::vector<std::string> SimWindowSystem::open_files_dialog(std::string_view tit
 }
 
 std::optional<std::string> SimWindowSystem::save_file_dialog(std::string_view title,
-                                                             std::string_view, std::string_view) {
+                                                             std::string_view, std::string_view,
+                                                             std::string_view) {
   return file_answer("save-file", title);
 }
 

@@ -58,15 +58,36 @@ SimWindowSystem::Window& SimWindowSystem::current() {
   return *w;
 }
 
+SimWindowSystem::Window& SimWindowSystem::reachable() {
+  Window& w = current();
+  if (!w.shown)
+    throw std::invalid_argument("la fenêtre " + in_quotes(w.shape.title) + " est cachée");
+  return w;
+}
+
+// A window opened hidden says so instead of appearing.
 int SimWindowSystem::open_window(const WindowSpec& wanted) {
   const int number = next_window_++;
-  windows_[number].shape = wanted;
+  Window& w = windows_[number];
+  w.shape = wanted;
+  w.shown = !wanted.hidden;
   foreground_ = number;
   open_menu_ = {};
-  active_ = true;
-  transcript_.write("window " + in_quotes(wanted.title));
-  post({.kind = RawEvent::Kind::activated, .window = number});
+  active_ = w.shown;
+  transcript_.write((w.shown ? "window " : "hide ") + in_quotes(wanted.title));
+  if (w.shown) post({.kind = RawEvent::Kind::activated, .window = number});
   return number;
+}
+
+// Showing a window activates it; hiding it takes the activation away.
+void SimWindowSystem::show_window(int window, bool shown) {
+  Window* w = window_of(window);
+  if (w == nullptr || w->shown == shown) return;
+  w->shown = shown;
+  transcript_.write((shown ? "show " : "hide ") + in_quotes(w->shape.title));
+  if (window != foreground_) return;
+  active_ = shown;
+  post({.kind = shown ? RawEvent::Kind::activated : RawEvent::Kind::deactivated, .window = window});
 }
 
 void SimWindowSystem::close_window(int window) {
@@ -86,7 +107,12 @@ void SimWindowSystem::set_window_title(int window, std::string_view title) {
 }
 
 bool SimWindowSystem::program_in_foreground() const {
-  return active_ && foreground_ != 0;
+  const Window* w = window_of(foreground_);
+  return active_ && w != nullptr && w->shown;
+}
+
+void SimWindowSystem::set_control_name(int window, int number, std::string_view name) {
+  if (Control* c = control_of(window, number)) c->name = name;
 }
 
 std::string SimWindowSystem::window_title(int window) const {
@@ -108,6 +134,16 @@ void SimWindowSystem::place_control(int window, int number, ControlKind kind, co
   c.rect = rect;
   c.flags = flags;
   set_text(c, text);
+}
+
+void SimWindowSystem::remove_control(int window, int number) {
+  Window* w = window_of(window);
+  if (w == nullptr || w->controls.erase(number) == 0) return;
+  std::erase(w->creation_order, number);
+  if (w->focus == number) w->focus = -1;
+  std::erase_if(queue_, [&](const RawEvent& e) {
+    return e.window == window && e.kind == RawEvent::Kind::control && e.id == number;
+  });
 }
 
 std::optional<ControlKind> SimWindowSystem::control_kind(int window, int number) const {
@@ -285,9 +321,11 @@ void SimWindowSystem::focus_control(Window& window, int number) {
                     in_quotes(accessible_name(window, number)));
 }
 
-// What a screen reader says for the control: its caption, or the label just before it.
+// What a screen reader says for the control: its caption, or the label numbered just before it,
+// or else the label created just before it.
 std::string SimWindowSystem::accessible_name(const Window& window, int number) const {
   const Control& c = window.controls.at(number);
+  if (!c.name.empty()) return c.name;
   switch (c.kind) {
     case ControlKind::button:
     case ControlKind::check_box:
@@ -297,9 +335,15 @@ std::string SimWindowSystem::accessible_name(const Window& window, int number) c
     default:
       break;
   }
-  const auto before = window.controls.find(number - 1);
-  if (before != window.controls.end() && before->second.kind == ControlKind::label) {
-    return without_ampersands(before->second.text);
+  const auto is_label = [&window](int n) {
+    const auto found = window.controls.find(n);
+    return found != window.controls.end() && found->second.kind == ControlKind::label;
+  };
+  if (is_label(number - 1)) return without_ampersands(window.controls.at(number - 1).text);
+  const auto created = std::find(window.creation_order.begin(), window.creation_order.end(), number);
+  if (created != window.creation_order.begin() && created != window.creation_order.end() &&
+      is_label(*std::prev(created))) {
+    return without_ampersands(window.controls.at(*std::prev(created)).text);
   }
   return {};
 }
@@ -373,7 +417,8 @@ void SimWindowSystem::press(int key) {
   if (key == vk::shift) keys_[vk::left_shift] = 0x8000;
   if (key == vk::control) keys_[vk::left_control] = 0x8000;
   Window* w = window_of(foreground_);
-  if (w == nullptr || !active_) return;
+  keys_unseen_ = true;
+  if (w == nullptr || !active_ || !w->shown) return;
   if (open_menu_.handle != 0) {
     pressed_on_.erase(key);
     if (!vk::is_modifier(key)) menu_key(key);
@@ -425,7 +470,8 @@ void SimWindowSystem::release(int key) {
   if (key == vk::left_control || key == vk::right_control || key == vk::control) {
     keys_[vk::control] = keys_[vk::left_control] = keys_[vk::right_control] = 0;
   }
-  if (window_of(foreground_) == nullptr || !active_) return;
+  const Window* shown = window_of(foreground_);
+  if (shown == nullptr || !active_ || !shown->shown) return;
   // Where the key went down: no control when a shortcut, Tab or a menu took it.
   std::pair<int, int> down_on{0, -2};
   if (const auto pressed = pressed_on_.find(key); pressed != pressed_on_.end()) {
@@ -478,7 +524,7 @@ void SimWindowSystem::move_focus(int step) {
 
 // Each character goes down and up as the user types it.
 void SimWindowSystem::type_text(std::string_view text) {
-  Window& w = current();
+  Window& w = reachable();
   if (Control* c = control_of(foreground_, w.focus)) take_typed_text(*c, text);
   for (std::size_t i = 0; i < text.size(); ++i) {
     if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
@@ -494,6 +540,7 @@ void SimWindowSystem::type_text(std::string_view text) {
 
 // The user reaches only the controls that show and are enabled.
 SimWindowSystem::Control& SimWindowSystem::reachable_control(int number) {
+  reachable();
   Control* c = control_of(foreground_, number);
   if (c == nullptr) throw std::invalid_argument("aucun contrôle " + std::to_string(number));
   if (hidden_or_disabled(c->flags)) {
@@ -551,6 +598,7 @@ void SimWindowSystem::mark(int number, int index, bool marked) {
 }
 
 void SimWindowSystem::set_checked(int number, bool checked) {
+  reachable();
   Control* c = control_of(foreground_, number);
   if (c == nullptr || c->kind != ControlKind::check_box) {
     throw std::invalid_argument("aucune case à cocher " + std::to_string(number));
@@ -624,7 +672,9 @@ RawEvent SimWindowSystem::wait_event(int timeout_ms) {
         input_ != nullptr ? input_->next_due() : std::nullopt;
     if (input_ != nullptr && !input_due) throw SimSessionOver();
     if (input_due && static_cast<std::int32_t>(*input_due - now) <= 0) {
+      keys_unseen_ = false;
       input_->perform(*this);
+      if (queue_.empty() && std::exchange(keys_unseen_, false)) return RawEvent{};
       continue;
     }
     std::optional<std::uint32_t> next = deadline;

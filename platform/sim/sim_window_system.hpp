@@ -47,6 +47,8 @@ struct SimSessionOver : std::runtime_error {
 // its key instead; Alt and the underlined letter of a menu of the bar open that menu, which then
 // takes the keys until an item is chosen or Escape closes it. Time moves only while the program
 // waits: a wait with nothing due advances the clock by its timeout, or to the next timer or input.
+// A hidden window gets no keys and cannot be clicked, but its timers, menu commands and tray clicks
+// reach the program.
 class SimWindowSystem final : public WindowSystem {
  public:
   SimWindowSystem(Clock& clock, Transcript& transcript);
@@ -57,11 +59,13 @@ class SimWindowSystem final : public WindowSystem {
   int open_window(const WindowSpec& wanted) override;
   void close_window(int window) override;
   void set_window_title(int window, std::string_view title) override;
+  void show_window(int window, bool shown) override;
   bool program_in_foreground() const override;
   int foreground_window() const override { return foreground_; }
 
   void place_control(int window, int number, ControlKind kind, const PixelRect& rect,
                      std::string_view text, int flags) override;
+  void remove_control(int window, int number) override;
   std::optional<ControlKind> control_kind(int window, int number) const override;
   std::string control_text(int window, int number) const override;
   void set_control_text(int window, int number, std::string_view text) override;
@@ -79,6 +83,7 @@ class SimWindowSystem final : public WindowSystem {
   void set_caret(int window, int number, CaretPosition position) override;
   void select_all_text(int window, int number) override;
   void select_text(int window, int number, int start, int length) override;
+  void set_control_name(int window, int number, std::string_view name) override;
   int focused_control(int window) const override;
   void set_focus(int window, int number) override;
 
@@ -97,6 +102,7 @@ class SimWindowSystem final : public WindowSystem {
 
   void set_tray_icon(int icon, std::string_view image, std::string_view tooltip) override;
   void remove_tray_icon(int icon) override;
+  bool tray_icon_shown(int icon) const override;
 
   void play_sound(std::string_view file) override;
   void message_box(std::string_view title, std::string_view text) override;
@@ -109,7 +115,8 @@ class SimWindowSystem final : public WindowSystem {
   std::vector<std::string> open_files_dialog(std::string_view title, std::string_view pattern,
                                              std::string_view folder) override;
   std::optional<std::string> save_file_dialog(std::string_view title, std::string_view pattern,
-                                              std::string_view folder) override;
+                                              std::string_view folder,
+                                              std::string_view proposed_name) override;
   std::optional<std::string> folder_dialog(std::string_view title) override;
 
   std::uint16_t key_state(int key) const override;
@@ -146,6 +153,8 @@ class SimWindowSystem final : public WindowSystem {
   PixelRect control_rect(int window, int number) const;
   bool timer_running(int window, int id) const;
   std::optional<std::string> tray_tooltip(int icon) const;
+  // A desktop without a notification area, for the tests that need one.
+  void set_notification_area(bool present) { notification_area_ = present; }
   int menu_handle_at(int window, int index) const;  // index-th menu of the bar
   int open_menu() const { return open_menu_.handle; }  // 0 when no menu has the keys
   // When the next timer of a window fires (now, when it is overdue); nothing without timers.
@@ -159,6 +168,7 @@ class SimWindowSystem final : public WindowSystem {
   };
   struct Window {
     WindowSpec shape;
+    bool shown = true;
     std::map<int, Control> controls;
     std::vector<int> creation_order;
     int focus = -1;
@@ -194,6 +204,8 @@ class SimWindowSystem final : public WindowSystem {
   void uncheck_group_of(int window, int number);
   bool tab_stop(int window, int number) const;
   Window& current();
+  // The window the user acts on: the current one, which must be shown.
+  Window& reachable();
   void post(RawEvent event);
   void post_click(int number);
   void move_focus(int step);
@@ -222,6 +234,10 @@ class SimWindowSystem final : public WindowSystem {
   std::deque<RawEvent> queue_;
   std::deque<std::string> answers_;
   OpenMenu open_menu_;
+  // Keys went down that gave no event (modifiers, or a hidden window): the wait ends so that
+  // the program can read them while they are held.
+  bool keys_unseen_ = false;
+  bool notification_area_ = true;
 };
 
 }  // namespace tavelo

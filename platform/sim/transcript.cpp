@@ -7,6 +7,7 @@ namespace tavelo {
 Transcript::Transcript(const Clock& clock, std::ostream* out) : clock_(clock), out_(out) {}
 
 void Transcript::write(std::string_view event) {
+  const std::lock_guard lock(mutex_);
   if (event == "silence" && last_event_ == "silence") return;
   last_event_ = event;
   const LocalTime t = clock_.now();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <mutex>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -11,15 +12,18 @@ namespace tavelo {
 
 // What a simulated session lets the user see and hear, one line per event, each prefixed by the
 // simulated time "HH:MM:SS.mmm". Silencing readers that are already silent is not an event, so
-// a "silence" right after a "silence" is not written again.
+// a "silence" right after a "silence" is not written again. Work on other threads (a chime
+// playing) writes its lines too, each whole.
 class Transcript {
  public:
   explicit Transcript(const Clock& clock, std::ostream* out = nullptr);
 
   void write(std::string_view event);
+  // The lines so far; read them once no other thread writes.
   const std::vector<std::string>& lines() const { return lines_; }
 
  private:
+  std::mutex mutex_;
   const Clock& clock_;
   std::ostream* out_;
   std::vector<std::string> lines_;

@@ -1,7 +1,6 @@
 #include "platform/desktop.hpp"
 
 #include "platform/win32/wave_out_audio.hpp"
-#include "platform/win32/win32_shell.hpp"
 #include "platform/win32/win32_speech.hpp"
 #include "platform/win32/win32_window_system.hpp"
 
@@ -23,10 +22,6 @@ struct WaveOutSound final : SoundOutput {
 
 std::unique_ptr<SoundOutput> open_sound_output(Mixer& mixer) {
   return std::make_unique<WaveOutSound>(mixer);
-}
-
-std::unique_ptr<Shell> system_shell(const std::filesystem::path& program_folder) {
-  return std::make_unique<Win32Shell>(program_folder);
 }
 
 }  // namespace tavelo

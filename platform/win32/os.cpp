@@ -11,7 +11,7 @@
 namespace tavelo {
 
 const ProgramFileNames& program_file_names() {
-  static const ProgramFileNames names{"parlon.dll", "taveloupd.exe", "tavelo_setup.exe"};
+  static const ProgramFileNames names{"tavelo.exe", "parlon.dll", "taveloupd.exe", "tavelo_setup.exe"};
   return names;
 }
 
@@ -55,6 +55,9 @@ SaveOutcome save_through(const std::filesystem::path& temporary, const std::file
   DeleteFileW(temporary.c_str());
   return SaveOutcome::kFailed;
 }
+
+// The rename was written through to the disk already (MOVEFILE_WRITE_THROUGH).
+void sync_folder(const std::filesystem::path&) {}
 
 void remove_unless_locked(const std::filesystem::path& file) {
   // A file another process holds open cannot be opened for deleting without sharing.

@@ -46,4 +46,8 @@ bool Win32Shell::show_help(std::string_view page) {
   return open(file.string());
 }
 
+std::unique_ptr<Shell> system_shell(const std::filesystem::path& program_folder) {
+  return std::make_unique<Win32Shell>(program_folder);
+}
+
 }  // namespace tavelo

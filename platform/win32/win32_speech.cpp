@@ -205,6 +205,11 @@ bool Win32Speech::reader_running() {
   return readers_->nvda_call("nvdaController_testIfRunning") == 0;
 }
 
+// Each style has its own reader's library: JAWS says, NVDA speaks.
+std::string Win32Speech::reader_name(int style) const {
+  return style == 1 ? "JAWS" : style == 2 ? "NVDA" : "";
+}
+
 bool Win32Speech::voice_open() {
   if (voice_ == nullptr) voice_ = std::make_unique<Voice>();
   if (voice_->voice == nullptr) voice_.reset();

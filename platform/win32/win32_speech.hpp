@@ -29,6 +29,7 @@ class Win32Speech final : public Speech {
   int speak(std::string_view text) override;
   void cancel() override;
   bool reader_running() override;
+  std::string reader_name(int style) const override;
 
   bool voice_open() override;
   void voice_init(bool report_speaking) override;

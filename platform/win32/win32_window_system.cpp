@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <mmsystem.h>
+#include <oleacc.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -22,6 +23,16 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"TaveloFenetre";
 constexpr wchar_t kTrayClass[] = L"TaveloZoneDeNotification";
 constexpr UINT kTrayMessage = WM_APP + 1;
+// MSAA's annotation service (CLSID_AccPropServices, IID_IAccPropServices) and PROPID_ACC_NAME,
+// the property a screen reader gets when it asks MSAA for a control's name. Spelled out here:
+// mingw's headers give these no __uuidof, and its import libraries name some of oleacc's GUIDs
+// wrongly.
+constexpr GUID kAccPropServicesClass = {
+    0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+constexpr GUID kAccPropServicesInterface = {
+    0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+constexpr MSAAPROPID kAccessibleName = {
+    0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
 
 struct Control {
   HWND hwnd = nullptr;
@@ -33,6 +44,7 @@ struct Control {
 
 struct Window {
   HWND hwnd = nullptr;
+  bool maximised = false;
   std::map<int, Control> controls;
   std::map<int, int> shortcuts;  // shortcut -> command
   HMENU bar = nullptr;
@@ -41,6 +53,11 @@ struct Window {
   COLORREF text = 0;
   COLORREF background = 0;
   HBRUSH brush = nullptr;
+};
+
+struct TrayIcon {
+  NOTIFYICONDATAW data{};
+  bool shown = false;  // what the notification area answered
 };
 
 struct Menu {
@@ -106,7 +123,8 @@ struct Win32WindowSystem::State {
   int next_window = 1;
   std::map<int, Menu> menus;
   int next_menu = 1;
-  std::map<int, NOTIFYICONDATAW> tray;
+  std::map<int, TrayIcon> tray;
+  IAccPropServices* names = nullptr;  // made when a control is first named
   std::deque<RawEvent> queue;
   bool programmatic = false;  // changes made by the program are not the user's
 
@@ -154,6 +172,8 @@ struct Win32WindowSystem::State {
   void notify(int window, const NMHDR& header);
   bool pre_translate(MSG& message);
   void move_focus(Window& w, bool backwards);
+  IAccPropServices* name_service();
+  void destroy_control(int window, int number, const Control& c);
 };
 
 namespace {
@@ -384,6 +404,10 @@ Win32WindowSystem::~Win32WindowSystem() {
   while (!state_->tray.empty()) remove_tray_icon(state_->tray.begin()->first);
   DestroyWindow(state_->tray_window);
   DeleteObject(state_->font);
+  if (state_->names != nullptr) {
+    state_->names->Release();
+    CoUninitialize();
+  }
   the_state = nullptr;
 }
 
@@ -412,6 +436,7 @@ int Win32WindowSystem::open_window(const WindowSpec& wanted) {
   const int number = s.next_window++;
   Window& w = s.windows[number];
   w.hwnd = hwnd;
+  w.maximised = wanted.maximised;
   if (wanted.custom_colours) {
     w.custom_colours = true;
     w.text = colour_of(wanted.text_colour);
@@ -419,9 +444,19 @@ int Win32WindowSystem::open_window(const WindowSpec& wanted) {
     w.brush = CreateSolidBrush(w.background);
     SetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(w.brush));
   }
-  ShowWindow(hwnd, wanted.maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
-  SetForegroundWindow(hwnd);
+  if (!wanted.hidden) show_window(number, true);
   return number;
+}
+
+void Win32WindowSystem::show_window(int window, bool shown) {
+  const Window* w = state_->window_of(window);
+  if (w == nullptr) return;
+  if (!shown) {
+    ShowWindow(w->hwnd, SW_HIDE);  // the next window of the program becomes the active one
+    return;
+  }
+  ShowWindow(w->hwnd, w->maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+  SetForegroundWindow(w->hwnd);
 }
 
 void Win32WindowSystem::close_window(int window) {
@@ -431,11 +466,12 @@ void Win32WindowSystem::close_window(int window) {
   for (auto it = s.menus.begin(); it != s.menus.end();) {
     it = it->second.window == window ? s.menus.erase(it) : std::next(it);
   }
+  for (const auto& [number, c] : w->controls) s.destroy_control(window, number, c);
   const HWND hwnd = w->hwnd;
   const HBRUSH brush = w->brush;
   const HMENU popup = w->popup;
   s.windows.erase(window);
-  DestroyWindow(hwnd);  // its menu bar and controls go with it
+  DestroyWindow(hwnd);  // its menu bar goes with it
   if (popup != nullptr) DestroyMenu(popup);
   if (brush != nullptr) DeleteObject(brush);
 }
@@ -560,6 +596,28 @@ void Win32WindowSystem::place_control(int window, int number, ControlKind kind,
   }
   apply_changing_flags(c);
   if (!has_rows(c.kind)) set_control_text(window, number, text);
+}
+
+void Win32WindowSystem::remove_control(int window, int number) {
+  State& s = *state_;
+  Window* w = s.window_of(window);
+  if (w == nullptr) return;
+  const auto found = w->controls.find(number);
+  if (found == w->controls.end()) return;
+  s.destroy_control(window, number, found->second);
+  w->controls.erase(found);
+}
+
+// Its name given to screen readers goes with it, and so do its notifications still queued.
+void Win32WindowSystem::State::destroy_control(int window, int number, const Control& c) {
+  if (names != nullptr) {
+    MSAAPROPID name = kAccessibleName;
+    names->ClearHwndProps(c.hwnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &name, 1);
+  }
+  DestroyWindow(c.hwnd);
+  std::erase_if(queue, [&](const RawEvent& e) {
+    return e.window == window && e.kind == RawEvent::Kind::control && e.id == number;
+  });
 }
 
 std::optional<ControlKind> Win32WindowSystem::control_kind(int window, int number) const {
@@ -832,6 +890,31 @@ void Win32WindowSystem::set_item_marked(int window, int number, int index, bool 
   s.programmatic = false;
 }
 
+// The annotation service of MSAA, on this thread's COM apartment.
+IAccPropServices* Win32WindowSystem::State::name_service() {
+  if (names != nullptr) return names;
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return nullptr;
+  void* service = nullptr;
+  if (FAILED(CoCreateInstance(kAccPropServicesClass, nullptr, CLSCTX_INPROC_SERVER,
+                              kAccPropServicesInterface, &service))) {
+    CoUninitialize();
+    return nullptr;
+  }
+  names = static_cast<IAccPropServices*>(service);
+  return names;
+}
+
+// MSAA names a control after its caption, or the label just before it; a name given here comes
+// first.
+void Win32WindowSystem::set_control_name(int window, int number, std::string_view name) {
+  State& s = *state_;
+  const Control* c = s.control_of(window, number);
+  IAccPropServices* service = c == nullptr ? nullptr : s.name_service();
+  if (service == nullptr) return;
+  service->SetHwndPropStr(c->hwnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                          kAccessibleName, wide_of(name).c_str());
+}
+
 CaretPosition Win32WindowSystem::caret(int window, int number) const {
   const Control* c = state_->control_of(window, number);
   if (c == nullptr) return {};
@@ -1019,7 +1102,8 @@ HICON icon_of(std::string_view image) {
 void Win32WindowSystem::set_tray_icon(int icon, std::string_view image, std::string_view tooltip) {
   State& s = *state_;
   const bool known = s.tray.count(icon) != 0;
-  NOTIFYICONDATAW& data = s.tray[icon];
+  TrayIcon& tray_icon = s.tray[icon];
+  NOTIFYICONDATAW& data = tray_icon.data;
   data.cbSize = sizeof data;
   data.hWnd = s.tray_window;
   data.uID = static_cast<UINT>(icon);
@@ -1030,16 +1114,22 @@ void Win32WindowSystem::set_tray_icon(int icon, std::string_view image, std::str
   const std::wstring tip = wide_of(tooltip).substr(0, std::size(data.szTip) - 1);
   std::fill(std::begin(data.szTip), std::end(data.szTip), L'\0');
   std::copy(tip.begin(), tip.end(), data.szTip);
-  Shell_NotifyIconW(known ? NIM_MODIFY : NIM_ADD, &data);
+  // An icon the area refused is offered again at the next change.
+  tray_icon.shown = Shell_NotifyIconW(known && tray_icon.shown ? NIM_MODIFY : NIM_ADD, &data) != 0;
 }
 
 void Win32WindowSystem::remove_tray_icon(int icon) {
   State& s = *state_;
   const auto found = s.tray.find(icon);
   if (found == s.tray.end()) return;
-  Shell_NotifyIconW(NIM_DELETE, &found->second);
-  DestroyIcon(found->second.hIcon);
+  if (found->second.shown) Shell_NotifyIconW(NIM_DELETE, &found->second.data);
+  DestroyIcon(found->second.data.hIcon);
   s.tray.erase(found);
+}
+
+bool Win32WindowSystem::tray_icon_shown(int icon) const {
+  const auto found = state_->tray.find(icon);
+  return found != state_->tray.end() && found->second.shown;
 }
 
 std::uint16_t Win32WindowSystem::key_state(int key) const {
@@ -1067,6 +1157,11 @@ void* Win32WindowSystem::native_window(int window) const {
 void* Win32WindowSystem::native_control(int window, int number) const {
   const Control* c = state_->control_of(window, number);
   return c == nullptr ? nullptr : c->hwnd;
+}
+
+bool Win32WindowSystem::events_pending() const {
+  MSG message;
+  return !state_->queue.empty() || PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE) != 0;
 }
 
 RawEvent Win32WindowSystem::wait_event(int timeout_ms) {
@@ -1259,8 +1354,11 @@ std::vector<std::string> Win32WindowSystem::open_files_dialog(std::string_view t
 
 std::optional<std::string> Win32WindowSystem::save_file_dialog(std::string_view title,
                                                                std::string_view pattern,
-                                                               std::string_view folder) {
+                                                               std::string_view folder,
+                                                               std::string_view proposed_name) {
   FileChoice choice;
+  const std::wstring proposed = wide_of(proposed_name).substr(0, choice.buffer.size() - 1);
+  std::copy(proposed.begin(), proposed.end(), choice.buffer.begin());
   prepare(choice, owner_window(*state_), title, pattern, folder, OFN_OVERWRITEPROMPT);
   if (!GetSaveFileNameW(&choice.dialog)) return std::nullopt;
   return utf8_of(choice.buffer.c_str());

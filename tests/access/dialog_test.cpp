@@ -257,6 +257,13 @@ TEST(Dialog, OkAndCancelShareTheLastRowWithoutOverlapping) {
   EXPECT_EQ(renamed.width, GridX(14));
   EXPECT_LE(renamed.x + renamed.width, cancel.x);
   EXPECT_EQ(sim.windows.control_text(sim.window(), kOkButton), "&enregistrer");
+  // A window opened over this one has the usual captions again.
+  SaveDialog(1);
+  OpenDialog("", 0, 0, 10, 40, "par-dessus");
+  AddOkButton(0, 0);
+  EXPECT_EQ(sim.windows.control_text(sim.window(), kOkButton), "ok");
+  RestoreDialog(1);
+  EXPECT_EQ(sim.windows.control_text(sim.window(), kOkButton), "&enregistrer");
   // A label sits a quarter row lower and is as wide as its caption.
   AddLabel(1, "date", 3, 2);
   EXPECT_EQ(sim.windows.control_rect(sim.window(), 1).y, GridY(2) + GridY(1) / 4);

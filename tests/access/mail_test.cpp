@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "access/mail_settings.hpp"
 #include "planning/crypt.hpp"
 #include "platform/portable/curl_network.hpp"
 #include "tests/support/local_server.hpp"
@@ -85,6 +86,63 @@ TEST_F(SmtpMail, NotificationMailIsSentOnItsOwnThread) {
   EXPECT_EQ(mails[0].recipients.size(), 3u);
   EXPECT_EQ(mails[0].login, "agenda");
   EXPECT_NE(mails[0].text.find("\r\n\r\n7 Mars 2026, à 09:05, Dentiste."), std::string::npos);
+}
+
+TEST_F(SmtpMail, OkTestsAgainOnlyWhatChanged) {
+  MailSettings stored = entered_fields(server.port());
+  stored.password = *crypt("Passé~42", kMailPasswordKey);
+  const MailSettings shown = mail_form(stored);
+  MailSettings entered = shown;
+  entered.subject = "Autre objet";
+  auto confirmed = confirm_mail_settings(entered, shown, stored, true, services, prompts);
+  ASSERT_TRUE(confirmed);
+  EXPECT_TRUE(confirmed->tested);
+  EXPECT_EQ(confirmed->stored.subject, "Autre objet");
+  EXPECT_EQ(confirmed->stored.password, stored.password);
+  EXPECT_TRUE(prompts.notices.empty());
+  EXPECT_TRUE(testing::received_mails(log).empty()) << "nothing changed that a test proves";
+
+  // Not yet approved: the user is reminded, still without a test.
+  confirmed = confirm_mail_settings(entered, shown, stored, false, services, prompts);
+  ASSERT_TRUE(confirmed);
+  EXPECT_FALSE(confirmed->tested);
+  EXPECT_EQ(prompts.notices, std::vector<std::string>{kMailNotYetApproved});
+  EXPECT_TRUE(testing::received_mails(log).empty());
+}
+
+TEST_F(SmtpMail, OkAfterAChangeSendsTheTestToEveryRecipient) {
+  MailSettings stored = entered_fields(testing::closed_port());
+  stored.password = *crypt("Passé~42", kMailPasswordKey);
+  const MailSettings shown = mail_form(stored);
+  MailSettings entered = shown;
+  entered.port = server.port();
+  const auto confirmed = confirm_mail_settings(entered, shown, stored, false, services, prompts);
+  ASSERT_TRUE(confirmed);
+  EXPECT_TRUE(confirmed->tested);
+  EXPECT_EQ(confirmed->stored.port, server.port());
+  EXPECT_EQ(prompts.notices, std::vector<std::string>{kTestMailSucceeded});
+  const auto mails = testing::received_mails(log);
+  ASSERT_EQ(mails.size(), 1u);
+  EXPECT_EQ(mails[0].recipients.size(), 3u);
+}
+
+TEST_F(SmtpMail, OkWithTheReturnAddressAmongRecipientsApprovesNothing) {
+  const MailSettings stored = entered_fields(server.port());
+  MailSettings entered = stored;
+  entered.recipients += ",moi@tavelo.test";
+  const auto confirmed = confirm_mail_settings(entered, stored, stored, true, services, prompts);
+  ASSERT_TRUE(confirmed);
+  EXPECT_FALSE(confirmed->tested);
+  EXPECT_EQ(prompts.notices,
+            (std::vector<std::string>{kReturnAddressInRecipients, kMailNotYetApproved}));
+  EXPECT_TRUE(testing::received_mails(log).empty());
+
+  // A password that cannot be stored keeps the dialog open and sends nothing.
+  entered = stored;
+  entered.password = "ÿ";
+  EXPECT_FALSE(confirm_mail_settings(entered, stored, stored, true, services, prompts));
+  EXPECT_EQ(prompts.notices.back(), "Erreur d'encryption :\rValeur négative");
+  EXPECT_TRUE(testing::received_mails(log).empty());
 }
 
 TEST(MailServer, SslMeansStartTlsOnTheSubmissionPortOnly) {

@@ -84,6 +84,39 @@ TEST(Window, NextInputGivesTheEventWithTheKeysHeldWhileTheWindowIsActive) {
   EXPECT_EQ(sim.clock.tick() - before, 250u);
 }
 
+TEST(Window, AHiddenWindowGetsItsTimersAndMenuButNoKeys) {
+  SimSession sim;
+  OpenDialog("", 0, 0, 20, 40, "fond", kHiddenWindow);
+  AddControls(kTable);
+  NameControl(7, "rappels");
+  BuildPopupMenu("", 1, {"Montrer", "-Quitter"});
+  StartDialogTimer(3, 100, 0);
+  EXPECT_FALSE(DialogWindowShown());
+  sim.windows.press('A');
+  EXPECT_EQ(NextInput(0).key, "");  // nothing reaches a hidden window
+  EXPECT_TRUE(IsKeyDown('A'));      // but the keyboard is still there to read
+  sim.windows.release('A');
+  EXPECT_EQ(NextInput(200).event, "timer3");
+  ShowPopupMenu();
+  sim.windows.choose_menu(2);
+  EXPECT_EQ(NextInput(0).event, "menu2");
+  sim.windows.click_tray(1);
+  EXPECT_EQ(NextInput(0).event, "tray1");
+  EXPECT_THROW(sim.windows.click(9), std::invalid_argument);
+  // Shown, the window is active and the user reaches it; the given name is what is said.
+  ShowDialogWindow(true);
+  EXPECT_EQ(NextInput(0).event, "getfocus");
+  sim.windows.user_focus(7);
+  EXPECT_EQ(NextInput(0).event, "g7");
+  ShowDialogWindow(false);
+  EXPECT_EQ(NextInput(0).event, "lostfocus");
+  EXPECT_EQ(sim.heard(),
+            (std::vector<std::string>{"hide \"fond\"",
+                                      "popup \"Montrer\" \"-\" "
+                                      "\"Quitter\"",
+                                      "show \"fond\"", "focus 7 \"rappels\"", "hide \"fond\""}));
+}
+
 TEST(Window, HiddenAndDisabledControlsAreOutOfReachAndComeBackWhole) {
   SimSession sim;
   OpenDialog("", 0, 0, 20, 40, "fiche");

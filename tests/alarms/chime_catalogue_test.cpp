@@ -56,6 +56,7 @@ TEST(ChimeCatalogue, TheFirstRunInstallsEveryProfile) {
   ASSERT_TRUE(names);
   EXPECT_EQ(*names, (std::vector<std::string>{"Big Ben", "Westminster", "Coucou"}));
   EXPECT_EQ(read_bytes(program.path() / "catalog.net"), "Big Ben\r\nWestminster\r\nCoucou\r\n");
+  EXPECT_EQ(stored_catalogue(program.path()), *names);
   const auto chimes = chime_folder(program.path());
   EXPECT_EQ(ListChimeProfiles(chimes, prompts),
             (std::vector<std::string>{"Big Ben", "Coucou", "Westminster"}));
@@ -77,9 +78,12 @@ TEST(ChimeCatalogue, TheFirstRunInstallsEveryProfile) {
             std::vector<std::string>{
                 "De nouveaux profile sont disponible. Souhaitez-vous les télcharger?"});
   EXPECT_TRUE(opened);
-  EXPECT_EQ(
-      download_chime_profiles({"Carillon neuf", "../evil"}, program.path(), maker.source, yes),
-      std::vector<std::string>{"Carillon neuf"});
+  const ChimeDownload download =
+      download_chime_profiles({"Carillon neuf", "../evil"}, program.path(), maker.source, yes);
+  EXPECT_EQ(download.imported, std::vector<std::string>{"Carillon neuf"});
+  EXPECT_TRUE(download.every_file_arrived);
+  EXPECT_FALSE(
+      download_chime_profiles({"Absent"}, program.path(), maker.source, yes).every_file_arrived);
 }
 
 TEST(ChimeCatalogue, AnUnreachableOrEmptyServerIsTold) {

@@ -14,17 +14,21 @@ namespace tavelo::testing {
 namespace fs = std::filesystem;
 
 fs::path copy_program_into(const fs::path& folder) {
-  std::vector<std::string> files{TAVELO_PROGRAM, TAVELO_PLATFORM_LIBRARY, TAVELO_PARLON_LIBRARY};
+  std::vector<std::string> files{TAVELO_PROGRAM, TAVELO_PLATFORM_LIBRARY, TAVELO_PARLON_LIBRARY,
+                                 TAVELO_UPDATER};
   // The compiler's runtime and the outside libraries where the program needs them beside it.
   for (std::string& runtime : pieces_between(TAVELO_RUNTIME_LIBRARIES, '|')) {
     files.push_back(std::move(runtime));
   }
-  for (const std::string& file : files) fs::copy_file(file, folder / fs::path(file).filename());
+  for (const std::string& file : files) {
+    fs::copy_file(file, folder / fs::path(file).filename(), fs::copy_options::overwrite_existing);
+  }
   const fs::path built = fs::path(TAVELO_PROGRAM).parent_path();
   for (const char* file : {"access.txt", "beep.wav", "stop.wav", "3520.wav"}) {
-    fs::copy_file(built / file, folder / file);
+    fs::copy_file(built / file, folder / file, fs::copy_options::overwrite_existing);
   }
-  fs::copy(built / "manual", folder / "manual", fs::copy_options::recursive);
+  fs::copy(built / "manual", folder / "manual",
+           fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   return folder / fs::path(TAVELO_PROGRAM).filename();
 }
 

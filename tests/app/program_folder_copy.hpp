@@ -8,8 +8,9 @@
 
 namespace tavelo::testing {
 
-// Copies the program folder the build made (the program, the libraries it loads, its sounds,
-// its manual and its marker file) into `folder`; the program's path in it.
+// Copies the program folder the build made (the program, the libraries it loads, its updater,
+// its sounds, its manual and its marker file) into `folder`, over an earlier copy; the program's
+// path in it.
 std::filesystem::path copy_program_into(const std::filesystem::path& folder);
 
 // Writes `count` plannings into the planning folder of `folder`, on consecutive days.

@@ -16,12 +16,15 @@ void pause_briefly() {
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
-ProgramOnDesktop::ProgramOnDesktop(const fs::path& folder) {
+ProgramOnDesktop::ProgramOnDesktop(const fs::path& folder,
+                                   const std::vector<std::string>& arguments) {
   const fs::path program = copy_program_into(folder);
   const fs::path suppressions = folder / "leaks.supp";
   write_bytes(suppressions, library_leak_suppressions());
-  program_ = std::make_unique<ChildProcess>(std::vector<std::string>{
-      "env", "LSAN_OPTIONS=suppressions=" + suppressions.string(), program.string()});
+  std::vector<std::string> words{"env", "LSAN_OPTIONS=suppressions=" + suppressions.string(),
+                                 program.string()};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  program_ = std::make_unique<ChildProcess>(words);
 }
 
 ProgramOnDesktop::~ProgramOnDesktop() {

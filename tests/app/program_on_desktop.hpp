@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "tests/support/child_process.hpp"
 
@@ -12,7 +13,8 @@ namespace tavelo::testing {
 // keep. It is stopped, if still running, when this object goes.
 class ProgramOnDesktop {
  public:
-  explicit ProgramOnDesktop(const std::filesystem::path& folder);
+  explicit ProgramOnDesktop(const std::filesystem::path& folder,
+                            const std::vector<std::string>& arguments = {});
   ~ProgramOnDesktop();
   ProgramOnDesktop(const ProgramOnDesktop&) = delete;
   ProgramOnDesktop& operator=(const ProgramOnDesktop&) = delete;

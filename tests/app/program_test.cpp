@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
+#include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include "planning/calendar.hpp"
@@ -13,9 +16,13 @@
 #include "planning/planning_file.hpp"
 #include "planning/planning_names.hpp"
 #include "planning/settings.hpp"
+#include "planning/text.hpp"
 #include "tests/app/program_folder_copy.hpp"
+#include "tests/app/program_session.hpp"
 #include "tests/support/child_process.hpp"
-#include "tests/support/programs.hpp"
+#include "tests/support/inspect.hpp"
+#include "tests/support/local_server.hpp"
+#include "tests/support/received_mail.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo {
@@ -26,37 +33,7 @@ using ::testing::HasSubstr;
 using testing::read_bytes;
 using testing::write_bytes;
 
-constexpr std::size_t kTimeStamp = 13;  // "HH:MM:SS.mmm "
-
-// What the program showed and said, and how it ended.
-struct Session {
-  int code = 0;
-  std::vector<std::string> lines;  // without their time stamps
-
-  bool has(std::string_view line) const { return count(line) > 0; }
-  int count(std::string_view line) const {
-    return static_cast<int>(std::count(lines.begin(), lines.end(), line));
-  }
-  // Whether `first` comes before `second`, both being there.
-  bool in_order(std::string_view first, std::string_view second) const {
-    const auto a = std::find(lines.begin(), lines.end(), first);
-    return a != lines.end() && std::find(a, lines.end(), second) != lines.end();
-  }
-  std::string text() const {
-    std::string all;
-    for (const std::string& line : lines) all += line + "\n";
-    return all;
-  }
-};
-
-std::vector<std::string> lines_without_time(const std::string& transcript) {
-  std::vector<std::string> lines;
-  std::istringstream in(transcript);
-  for (std::string line; std::getline(in, line);) {
-    lines.push_back(line.substr(std::min(kTimeStamp, line.size())));
-  }
-  return lines;
-}
+using testing::Session;
 
 std::string said(std::string_view text) {
   return "speak \"" + std::string(text) + "\"";
@@ -70,28 +47,21 @@ class Program : public ::testing::Test {
     program_ = testing::copy_program_into(folder());
     fs::create_directories(folder() / "carillons");
   }
-
   fs::path folder() const { return folder_.path(); }
   fs::path rdv() const { return planning_folder(folder()); }
 
   Session session(std::string_view script, const std::vector<std::string>& arguments = {}) {
-    const fs::path file = scripts_.path() / "session.txt";
-    const fs::path transcript = scripts_.path() / "transcript.txt";
-    write_bytes(file, std::string("now 2026-12-07 10:00\n") + std::string(script));
-    std::vector<std::string> words{program_.string()};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    Session s;
-    s.code = testing::run_program(words, {"TAVELO_UI=script:" + file.string(),
-                                          "TAVELO_TRANSCRIPT=" + transcript.string()})
-                 .status;
-    s.lines = lines_without_time(read_bytes(transcript));
-    return s;
+    return testing::run_program_session(program_, scripts_.path(),
+                                        std::string("now 2026-12-07 10:00\n") + std::string(script),
+                                        arguments);
   }
 
   Settings settings_of(int last_active_day) const {
     Settings settings = default_settings(last_active_day, false);
     apply_zero_value_defaults(settings);
     settings.journal_folder = (folder() / "journal").string();
+    // No maker's server here: the hidden agenda's own update check would only say so.
+    settings.update_check = 1;  // never checked without being asked
     return settings;
   }
   void save(const Settings& settings, int last_active_day) const {
@@ -229,6 +199,129 @@ TEST_F(Program, TheOptionMenusStoreTheirSettingsAndTheHelpMenuShowsItsPages) {
   EXPECT_EQ(settings.multiselect_sound_list, 1);
   EXPECT_EQ(settings.pc_pulse_output, 3);
   EXPECT_EQ(settings.desktop_icon_option, 1);
+}
+
+// The keys that choose an item of the menu "Option": Alt+O, then Down from its first item, or
+// the item's letter.
+std::string option_item(int below_first) {
+  std::string keys = "wait 300ms\nkey alt+o\n";
+  for (int i = 0; i < below_first; ++i) keys += "key down\n";
+  return keys + "key enter\nwait 500ms\n";
+}
+
+std::string repeated(std::string_view line, int times) {
+  std::string lines;
+  for (int i = 0; i < times; ++i) lines += std::string(line) + "\n";
+  return lines;
+}
+
+TEST_F(Program, TheManagementSettingsAreChangedByKeyboardAndKeptInTheSettingsFile) {
+  Settings settings = settings_of(today_);
+  settings.management_hour = 6;
+  settings.forewarning_hour = 8;
+  settings.forewarning_minute = 30;
+  save(settings, today_);
+  fs::create_directories(folder() / "journal");
+  write_bytes(folder() / "journal" / "bilan principal.txt", "6 Mars 2026, à 14:05.\r\n");
+  const fs::path moved_to = folder() / "journaux";
+  fs::create_directories(moved_to);
+  const Session s = session(
+      "wait 300ms\nkey alt+o\nkey g\nwait 500ms\n"
+      "key pagedown\nkey tab\nkey tab\nkey tab\nanswer " +
+      moved_to.string() +
+      "\nkey space\n"
+      "key tab\nkey space\nkey tab\nkey tab\nkey tab\ntype 300\nkey tab\n" +
+      repeated("key pageup", 9) +
+      "key tab\n"
+      "key tab\ntype 40000\nanswer yes\nkey enter\nwait 500ms\nclose\n");
+  EXPECT_EQ(s.code, 0) << s.text();
+  EXPECT_TRUE(
+      s.in_order("window \"gestion des planifications\"", said("gestion des planification")))
+      << s.text();
+  EXPECT_TRUE(s.has("focus 1 \"heure de la gestion:\"")) << s.text();
+  EXPECT_TRUE(s.has("folder \"dossier des fichiers journal\" -> \"" + moved_to.string() + "\""))
+      << s.text();
+  EXPECT_TRUE(
+      s.has("question \"Souhaitez-vous déplacer le contenu de votre ancien dossier "
+            "journal soit:\\r" +
+            (folder() / "journal").string() + "\\rvers:\\r" + moved_to.string() +
+            "\\rpour en suite supprimer l'ancien dossier?\" -> yes"))
+      << s.text();
+  const nlohmann::json saved = testing::inspected_fields(folder() / "agenda.bin");
+  EXPECT_EQ(saved["management_hour"], 7);
+  EXPECT_EQ(saved["restart_delay"], 255);
+  EXPECT_EQ(saved["forewarning_hour"], 255);
+  EXPECT_EQ(saved["inactivity_days"], 32000);
+  EXPECT_EQ(saved["daily_repeated_warning"], 1);
+  EXPECT_EQ(saved["journal_folder"], moved_to.string());
+  EXPECT_EQ(read_bytes(moved_to / "bilan principal.txt"), "6 Mars 2026, à 14:05.\r\n");
+  EXPECT_FALSE(fs::exists(folder() / "journal"));
+}
+
+TEST_F(Program, TheDefaultAlarmAndTheNightModeAreSetByKeyboard) {
+  save(settings_of(today_), today_);
+  const Session s =
+      session("wait 300ms\nkey alt+o\nkey d\nwait 500ms\n" + repeated("key tab", 5) +
+              "type 440\nkey tab\ntype 200\nkey tab\ntype 99999\nkey alt+t\nwait 2s\nkey alt+s\n"
+              "wait 1s\nkey enter\nwait 1s\n"
+              "key alt+o\nkey n\nwait 500ms\nkey space\nkey tab\n" +
+              repeated("key pagedown", 22) + "key tab\n" + repeated("key pagedown", 7) +
+              "key enter\nwait 500ms\nclose\n");
+  EXPECT_EQ(s.code, 0) << s.text();
+  EXPECT_TRUE(s.has("window \"alarme par défaut\"")) << s.text();
+  EXPECT_TRUE(s.has("focus 1 \"alarmes définies:\"")) << s.text();
+  EXPECT_TRUE(s.has("tone 440 200")) << s.text();
+  EXPECT_TRUE(s.in_order("window \"paramètre du mode nuit\"", "focus 31 \"activer le mode nuit\""))
+      << s.text();
+  const nlohmann::json saved = testing::inspected_fields(folder() / "agenda.bin");
+  EXPECT_EQ(saved["default_alarm"]["kind"], 1);
+  EXPECT_EQ(saved["default_alarm"]["frequency"], 440);
+  EXPECT_EQ(saved["default_alarm"]["length"], 200);
+  EXPECT_EQ(saved["default_alarm"]["pause"], 32000);
+  EXPECT_EQ(saved["night_mode_active"], 1);
+  EXPECT_EQ(saved["night_mode"], nlohmann::json::array({22, 0, 7, 0}));
+  EXPECT_EQ(saved["night_alarm"], "");
+}
+
+TEST_F(Program, TheSpokenNotificationIsHeardAndKept) {
+  save(settings_of(today_), today_);
+  const Session s =
+      session(option_item(7) +
+              "key down\nwait 300ms\nkey alt+t\nwait 1s\nkey tab\ntype rendez-vous\nkey tab\n"
+              "type 2\nkey enter\nwait 1s\nclose\n");
+  EXPECT_EQ(s.code, 0) << s.text();
+  EXPECT_TRUE(s.in_order("window \"notification verbale\"", "focus 1 \"notification désactivée\""))
+      << s.text();
+  EXPECT_TRUE(s.has(said("notification de Tavelo, "))) << s.text();
+  const nlohmann::json saved = testing::inspected_fields(folder() / "agenda.bin");
+  EXPECT_EQ(saved["default_spoken"]["mode"], 1);
+  EXPECT_EQ(saved["default_spoken"]["text"], "rendez-vous");
+  EXPECT_EQ(saved["default_spoken"]["repetitions"], 2);
+}
+
+TEST_F(Program, TheMailSettingsAreTestedOnOkAndKept) {
+  const fs::path log = scripts_.path() / "mails.log";
+  testing::LocalServer server("smtp_server.py", {"--log", log.string(), "--user", "agenda",
+                                                 "--password", "Passé~42", "--low-port"});
+  save(settings_of(today_), today_);
+  const Session s =
+      session(option_item(8) +
+              "type 127.0.0.1\nkey tab\ntype agenda\nkey tab\ntype Passé~42\n"
+              "key tab\ntype " +
+              std::to_string(server.port()) +
+              "\nkey tab\ntype un@tavelo.test,deux@tavelo.test,trois@tavelo.test\nkey tab\n"
+              "type moi@tavelo.test\nkey enter\nwait 1s\nclose\n");
+  EXPECT_EQ(s.code, 0) << s.text();
+  EXPECT_TRUE(s.in_order("window \"notification par courriel, \"", "focus 2 \"SMTP:\""))
+      << s.text();
+  const std::vector<testing::ReceivedMail> mails = testing::received_mails(log);
+  ASSERT_EQ(mails.size(), 1u) << s.text();
+  EXPECT_EQ(mails[0].recipients,
+            (std::vector<std::string>{"un@tavelo.test", "deux@tavelo.test", "trois@tavelo.test"}));
+  const nlohmann::json saved = testing::inspected_fields(folder() / "agenda.bin");
+  EXPECT_EQ(saved["mail_approved"], 1);
+  EXPECT_EQ(saved["default_mail"]["server"], "127.0.0.1");
+  EXPECT_EQ(saved["default_mail"]["reply_address"], "moi@tavelo.test");
 }
 
 TEST_F(Program, TheMakersPagesOpenInTheBrowserWhenItsServerIsSet) {
@@ -374,6 +467,150 @@ TEST_F(Program, ARunningAgendaKeepsASecondStartOutUntilItIsKilled) {
   EXPECT_FALSE(fs::exists(folder() / "agendalock"));
 }
 
+// The agenda run on the machine's clock in a terminal, as the user would type it: what it shows
+// comes out of `shown`, what is typed goes into `typed`.
+struct TerminalAgenda {
+  explicit TerminalAgenda(const std::vector<std::string>& words) {
+    const char* display = std::getenv("DISPLAY");
+    const std::string kept = display != nullptr ? display : "";
+    ::unsetenv("DISPLAY");
+    int typed_pipe[2];
+    int shown_pipe[2];
+    if (::pipe(typed_pipe) != 0 || ::pipe(shown_pipe) != 0) throw std::runtime_error("pipe");
+    process.emplace(words, shown_pipe[1], -1, typed_pipe[0]);
+    ::close(typed_pipe[0]);
+    ::close(shown_pipe[1]);
+    typed = typed_pipe[1];
+    shown = shown_pipe[0];
+    if (!kept.empty()) ::setenv("DISPLAY", kept.c_str(), 1);
+  }
+  ~TerminalAgenda() {
+    ::close(typed);
+    ::close(shown);
+  }
+  // Whether a line holding `text` comes out within the time; the lines before it are passed.
+  bool shows(std::string_view text, int timeout_ms = 30000) const {
+    for (std::string line = testing::first_line_of(shown, timeout_ms); !line.empty();
+         line = testing::first_line_of(shown, timeout_ms)) {
+      if (line.find(text) != std::string::npos) return true;
+    }
+    return false;
+  }
+  void type(std::string_view line) const {
+    ASSERT_EQ(::write(typed, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+  }
+
+  std::optional<testing::ChildProcess> process;
+  int typed = -1;
+  int shown = -1;
+};
+
+TEST_F(Program, TheCalendarShowsTheSelectedPlanningsNoteAndTheJournal) {
+  save(settings_of(today_), today_);
+  fs::create_directories(folder() / "journal");
+  write_bytes(folder() / "journal" / "bilan principal.txt", "x\r\n");
+  add_planning(today_, "09:30", "dentiste", "carte vitale");
+  const Session s = session(
+      "wait 300ms\nkey tab\nclick 4\nwait 300ms\nkey escape\nwait 300ms\nmenu 4\nwait 300ms\n"
+      "click cancel\nwait 300ms\nmenu 6\n");
+  EXPECT_EQ(s.code, 0) << s.text();
+  EXPECT_TRUE(s.in_order("window \"bloc-note de l'agenda\"", "focus 2 \"note:\"")) << s.text();
+  EXPECT_TRUE(s.in_order("focus 2 \"note:\"", "window \"journal\"")) << s.text();
+  EXPECT_EQ(s.count("window \"Tavelo version: 6.40\""), 3) << s.text();
+}
+
+TEST_F(Program, WithTheBackgroundAgendaOnTheClosedCalendarLeavesAnAgendaThatRingsAndHandsBack) {
+  Settings settings = settings_of(today_);
+  settings.background_mode = 1;
+  settings.management_hour = 23;
+  settings.management_minute = 59;
+  settings.forewarning_hour = 255;
+  save(settings, today_);
+  fs::create_directories(folder() / "journal");
+  fs::create_directories(rdv());
+  Planning dentist;
+  dentist.subject = "dentiste";
+  dentist.type = kTypeOneOff;
+  dentist.journal = 1;
+  const fs::path file = rdv() / free_planning_name(rdv(), today_, "10:05");
+  write_bytes(file, write_planning(dentist));
+
+  // The calendar closed at 10:00, the planning rings at 10:05 until both Shift keys, and the
+  // tray menu's "Calendrier" brings the calendar back.
+  const Session s = session(
+      "wait 300ms\nclose\nwait 302s\nkey leftshift+rightshift\nwait 3s\ntray 1\nwait 1s\n"
+      "menu 2\nwait 300ms\nmenu 6\n");
+  EXPECT_EQ(s.code, 0) << s.text();
+  EXPECT_TRUE(s.in_order("hide \"Tavelo en temps réel\"", "tone 1760 50")) << s.text();
+  EXPECT_TRUE(s.in_order("tone 1760 50", "stop-sounds")) << s.text();
+  EXPECT_LT(s.count("tone 1760 50"), 60) << s.text();
+  EXPECT_EQ(s.count("window \"Tavelo version: 6.40\""), 2) << s.text();
+  EXPECT_THAT(utf8_from_cp1252(read_bytes(folder() / "journal" / "bilan principal.txt")),
+              HasSubstr("  sujet:  dentiste\r\n"
+                        "  L'avertissement a été reçu par l'utilisateur.\r\n"));
+  EXPECT_EQ(stored().realtime_running, 0);
+  EXPECT_FALSE(fs::exists(folder() / "agendalock"));
+}
+
+// The real-time agenda's "a&jouter" opens the planning editor at today's date; what it saves
+// is in the agenda's list when the agenda's window comes back.
+TEST_F(Program, TheRealTimeAgendaAddsAPlanningThroughTheEditor) {
+  Settings settings = settings_of(today_);
+  settings.background_mode = 1;
+  settings.management_hour = 23;
+  settings.management_minute = 59;
+  save(settings, today_);
+  // A planning to come keeps the agenda running.
+  const fs::path dentist = add_planning(today_ + 1, "09:00", "dentiste");
+  const Session s = session(
+      "wait 300ms\nclose\nwait 1s\ntray 1\nwait 1s\nmenu 1\nwait 300ms\nclick 6\n"
+      "wait 300ms\ntype courses\nselect 44 \"11:30\"\nclick ok\nwait 1s\ntray 1\nwait 1s\n"
+      "menu 7\n");
+  EXPECT_TRUE(s.in_order("show \"Tavelo en temps réel\"", "window \"nouvelle planification\""))
+      << s.text();
+  EXPECT_EQ(list_plannings(rdv()), (std::vector<std::string>{std::to_string(today_) + " 11-30.gnd",
+                                                             dentist.filename().string()}))
+      << s.text();
+}
+
+TEST_F(Program, AHiddenAgendaSleepsAndShowsTheCalendarWhenLaterStartsAskForIt) {
+  const int today = testing::machine_today();
+  Settings settings = settings_of(today);
+  settings.background_mode = 1;
+  settings.forewarning_hour = 255;
+  save(settings, today);
+  fs::create_directories(folder() / "journal");
+  add_planning(today + 1, "09:00", "demain");
+
+  // A sleep asked before the log-on comes first; a click on the icon ends it.
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  const long long minute = today * 1440LL + local.tm_hour * 60 + local.tm_min;
+  write_bytes(folder() / "sleep", "30\r\n" + std::to_string(minute) + "\r\n");
+  TerminalAgenda first({program_.string(), "/test"});
+  EXPECT_TRUE(first.shows("tray 1 \"Tavelo en mode someil pour 00:"));
+  first.type("answer yes\ntray 1\n");
+  ASSERT_TRUE(first.shows("tray 1 \"Tavelo, version: 6.40"));
+  EXPECT_FALSE(fs::exists(folder() / "sleep"));
+  EXPECT_EQ(stored().realtime_running, 1);
+  // A sleep asked by a later start, which a click on the icon ends.
+  TerminalAgenda sleeper({program_.string(), "/sleep(0:30)"});
+  EXPECT_EQ(sleeper.process->wait(30000, [] { ::usleep(20000); }), 0);
+  EXPECT_TRUE(first.shows("tray 1 \"Tavelo en mode someil pour 00:"));
+  first.type("answer yes\ntray 1\n");
+  EXPECT_TRUE(first.shows("question \"souhaitez-vous réveiller l'agenda?\" -> yes"));
+  EXPECT_TRUE(first.shows("tray 1 \"Tavelo, version: 6.40"));
+  EXPECT_FALSE(fs::exists(folder() / "sleep"));
+  TerminalAgenda second({program_.string(), "/cal"});
+  EXPECT_EQ(second.process->wait(30000, [] { ::usleep(20000); }), 0);
+  EXPECT_TRUE(first.shows("window \"Tavelo version: 6.40\""));
+  EXPECT_FALSE(fs::exists(folder() / "trayaction.txt"));
+  EXPECT_FALSE(second.shows("window", 100));
+  first.type("menu 6\n");
+  EXPECT_EQ(first.process->wait(30000, [] { ::usleep(20000); }), 0);
+}
+
 TEST_F(Program, WithoutADisplayTheUserTypesTheSessionInTheTerminal) {
   save(settings_of(testing::machine_today()), testing::machine_today());
   const char* display = std::getenv("DISPLAY");
@@ -434,6 +671,126 @@ TEST_F(Program, TheStartRemovesWhatKilledSavesLeft) {
   }
   EXPECT_EQ(left, std::vector<std::string>{"~tavelo-passed"});
   EXPECT_TRUE(std::filesystem::exists(chimes / "dong.wav"));
+}
+
+// The editor from the calendar: the plannings of each family of types, by keyboard alone.
+TEST_F(Program, TheEditorCreatesPlanningsOfEveryFamilyFromTheCalendar) {
+  save(settings_of(today_), today_);
+  const Session s = session(
+      // A one-off planning: Return on the grid opens the editor at the selected day.
+      "wait 300ms\nkey enter\nwait 300ms\ntype dentiste\nselect 44 \"09:30\"\nclick ok\n"
+      "wait 300ms\n"
+      // Weekly, Monday (the day's) and Thursday, up to a final date two weeks later.
+      "menu 1\nwait 300ms\ntype piscine\nselect 44 \"18:00\"\nselect 46 1\nwait 300ms\n"
+      "mark 50 \"Jeudi\"\nanswer 31/02/2026\nanswer 21/12/2026\nclick 29\nwait 300ms\n"
+      "answer yes\nclick ok\nwait 300ms\n"
+      // The first week from the month's end, three times.
+      "click 1\nwait 300ms\ntype loyer\nselect 44 \"08:00\"\nselect 46 10\nwait 300ms\n"
+      "select 48 1\nfocus 54\ntype 3\nanswer yes\nkey enter\nwait 300ms\n"
+      // Every three days up to a final date.
+      "click 1\nwait 300ms\ntype arrosage\nselect 44 \"07:00\"\nselect 46 20\nwait 300ms\n"
+      "answer 16.12.2026\nclick 29\nwait 300ms\nanswer yes\nclick ok\nwait 300ms\nclose\n");
+  EXPECT_EQ(s.code, 0) << s.text();
+  EXPECT_TRUE(s.has("window \"nouvelle planification\"")) << s.text();
+  EXPECT_TRUE(s.has("notice \"Tavelo\" \"La date est invalide...\"")) << s.text();
+  EXPECT_TRUE(s.has("speak \"à la semaine\"")) << s.text();
+
+  int readerror = 0;
+  const auto read = [&](const std::string& name) {
+    return loadplanning(rdv() / name, folder(), stored(), readerror);
+  };
+  const std::vector<std::string> files = list_plannings(rdv());
+  const auto of_subject = [&](std::string_view subject) {
+    std::vector<std::string> names;
+    for (const std::string& name : files) {
+      if (read(name).subject == subject) names.push_back(name);
+    }
+    return names;
+  };
+  EXPECT_EQ(of_subject("dentiste"),
+            std::vector<std::string>{std::to_string(today_) + " 09-30.gnd"});
+  EXPECT_EQ(read(std::to_string(today_) + " 09-30.gnd").type, kTypeOneOff);
+
+  const std::vector<std::string> weekly = of_subject("piscine");
+  ASSERT_EQ(weekly.size(), 5u) << s.text();
+  const Planning third = read(weekly[2]);
+  EXPECT_EQ(third.number_of_times, 5);
+  EXPECT_EQ(third.occurrence_number, 3);
+  EXPECT_EQ(third.weekday_ticks, (std::array<int, 7>{0, 1, 0, 0, 1, 0, 0}));
+  EXPECT_TRUE(weekly.back().starts_with(std::to_string(today_ + 14) + " 18-00.gnd;"));
+
+  const std::vector<std::string> rent = of_subject("loyer");
+  ASSERT_EQ(rent.size(), 3u) << s.text();
+  // After the working date, the occurrences fall on the last Monday of their month.
+  for (const std::string& name : {rent[1], rent[2]}) {
+    const int day = static_cast<int>(leading_integer(name));
+    EXPECT_EQ(weekday(day), 1) << name;
+    EXPECT_LE(dayofmonth(day + 7), 7) << name;
+  }
+  EXPECT_EQ(read(rent[0]).month_anchor, kAnchorEnd);
+  EXPECT_EQ(of_subject("arrosage").size(), 4u) << s.text();
+}
+
+// The editor's spoken notification button opens the planning's own settings; they are saved
+// with the planning, and the agenda's own stay as they were.
+TEST_F(Program, TheEditorKeepsThePlanningsOwnSpokenNotification) {
+  Settings settings = settings_of(today_);
+  settings.background_mode = 1;
+  save(settings, today_);
+  const Session s = session(
+      "wait 300ms\nmenu 1\nwait 300ms\ntype dentiste\nselect 44 \"09:30\"\nclick 201\n"
+      "wait 1s\nclick 3\nclick ok\nwait 1s\nclick ok\nwait 300ms\nclose\n");
+  EXPECT_TRUE(s.has("window \"notification verbale personalisée, dentiste\"")) << s.text();
+  int readerror = 0;
+  const Planning saved =
+      loadplanning(rdv() / (std::to_string(today_) + " 09-30.gnd"), folder(), stored(), readerror);
+  EXPECT_EQ(saved.subject, "dentiste") << s.text();
+  EXPECT_EQ(saved.spoken.mode, 2) << s.text();
+  EXPECT_EQ(stored().default_spoken.mode, settings.default_spoken.mode);
+}
+
+// Return on the day's list modifies the planning; a date moved leaves no file at the old one.
+// The list finds it, sorts and filters, and deletes a whole series.
+TEST_F(Program, ThePlanningMovesByKeyboardAndTheListFindsAndDeletesSeries) {
+  save(settings_of(today_), today_);
+  const fs::path first = add_planning(today_, "09:30", "dentiste");
+  Planning received;
+  received.subject = "reçue";
+  received.unique_identifier = "bob_1700000000_1";
+  const std::string received_name = std::to_string(today_ + 3) + " 12-00.gnd";
+  write_bytes(rdv() / received_name, write_planning(received));
+  write_bytes(folder() / "newplanings.idx", "bob_1700000000_1\r\n");
+  Planning yoga;
+  yoga.subject = "yoga";
+  yoga.type = kTypeWeekly;
+  yoga.number_of_times = 2;
+  yoga.series_link = "1700000000";
+  for (int i = 1; i <= 2; ++i) {
+    yoga.occurrence_number = i;
+    write_bytes(rdv() / (std::to_string(today_ + 7 * i) + " 08-00.gnd;1700000000"),
+                write_planning(yoga));
+  }
+  const Session s = session(
+      "wait 300ms\nkey tab\nkey enter\nwait 300ms\nfocus 40\nkey right\nwait 300ms\n"
+      "click ok\nwait 300ms\n"
+      "menu 2\nwait 300ms\nclick 28\nwait 300ms\nfocus 23\ntype YOGA\nclick 10\nwait 300ms\n"
+      "click 10\nwait 300ms\nanswer yes\nanswer yes\nclick 7\nwait 300ms\nclick 3\nwait 300ms\n"
+      "menu 53\nwait 300ms\nclick 3\nwait 300ms\nmenu 53\nwait 300ms\nclose\n");
+  EXPECT_EQ(s.code, 0) << s.text();
+  EXPECT_TRUE(s.has("window \"modifier une planification\"")) << s.text();
+  EXPECT_TRUE(s.has(said("date: Mardi, le 8 Décembre 2026"))) << s.text();
+  EXPECT_TRUE(s.has("window \"liste des plannifications\"")) << s.text();
+  EXPECT_TRUE(
+      s.has("question \"yoga comporte des occurrences, voulez-vous les supprimer?\" -> yes"))
+      << s.text();
+  // The received plannings are shown once.
+  EXPECT_TRUE(s.in_order("window \"liste des dernières plannifications réseau reçues\"",
+                         "notice \"Tavelo\" \"aucune planiffication à afficher...\""))
+      << s.text();
+  EXPECT_FALSE(fs::exists(folder() / "newplanings.idx"));
+  EXPECT_FALSE(fs::exists(first));
+  EXPECT_EQ(list_plannings(rdv()),
+            (std::vector<std::string>{std::to_string(today_ + 1) + " 09-30.gnd", received_name}));
 }
 
 }  // namespace

@@ -3,19 +3,25 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <string>
+#include <thread>
 
+#include "exchange/exchange_file.hpp"
 #include "planning/calendar.hpp"
 #include "planning/occurrences.hpp"
 #include "planning/planning_file.hpp"
 #include "planning/planning_names.hpp"
 #include "planning/settings.hpp"
+#include "planning/text.hpp"
 #include "shell/calendar_form.hpp"
 #include "tests/app/program_folder_copy.hpp"
 #include "tests/app/program_on_desktop.hpp"
 #include "tests/platform/atspi_listing.hpp"
 #include "tests/platform/gui_session.hpp"
 #include "tests/platform/speech_daemon.hpp"
+#include "tests/support/scripted_prompts.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo {
@@ -51,6 +57,14 @@ void take_screenshot(const std::string& name) {
   fs::remove(picture);
   ASSERT_EQ(std::system(("import -window root '" + picture.string() + "'").c_str()), 0);
   EXPECT_GT(fs::file_size(picture), 1000U);
+}
+
+// The hidden agenda's only window that shows is its tray icon: a click on it.
+bool click_tray_icon() {
+  testing::ChildProcess user({"sh", "-c",
+                              "timeout 30 xdotool search --sync --onlyvisible --class tavelo "
+                              "mousemove --window %1 8 8 click 1"});
+  return user.wait(35000, testing::pause_briefly) == 0;
 }
 
 class ProgramOnADisplay : public ::testing::Test {
@@ -160,6 +174,174 @@ TEST_F(ProgramOnADisplay, TheCalendarAnswersRealKeysAndEveryWindowIsNamedForAScr
   press("q");
   EXPECT_EQ(program.wait_end(kPatienceMs), 0);
   EXPECT_FALSE(fs::exists(folder() / "agendalock"));
+}
+
+TEST_F(ProgramOnADisplay, TheSharedFoldersTheirFtpWindowAndTheImportAnswerRealKeys) {
+  {
+    testing::ProgramOnDesktop program(folder());
+    ASSERT_TRUE(testing::focus_window("Tavelo version: 6.40")) << "the calendar never showed";
+    // "Option", its last item "Dossiers partagés".
+    press("alt+o");
+    press("End");
+    press("Return");
+    ASSERT_TRUE(testing::focus_window("dossiers partagés")) << "the shared folders never showed";
+    const std::vector<AccessibleControl> sharing = program_controls();
+    expect_every_control_named(sharing, "shared folders");
+    for (const char* name : {"autoriser l'importation des dossiers partagés", "votre identifiant:",
+                             "identifiants reconnus:", "dossier:", "parcourir", "activer FTP"}) {
+      EXPECT_TRUE(has_control(sharing, name)) << name;
+    }
+    press("alt+d");
+    ASSERT_TRUE(testing::focus_window("dossier FTP")) << "the FTP window never showed";
+    const std::vector<AccessibleControl> ftp = program_controls();
+    expect_every_control_named(ftp, "FTP window");
+    for (const char* name : {"ftp://", "pseudo", "passe", "sous-dossier", "port:", "mode passif"}) {
+      EXPECT_TRUE(has_control(ftp, name)) << name;
+    }
+    press("Escape");
+    ASSERT_TRUE(testing::focus_window("dossiers partagés"));
+    press("Escape");
+    ASSERT_TRUE(testing::focus_window("Tavelo version: 6.40"));
+    press("alt+p");
+    press("q");
+    EXPECT_EQ(program.wait_end(kPatienceMs), 0);
+  }
+
+  // Started on an exchange file, the program opens the import window on it.
+  testing::TempFolder sender;
+  const fs::path sent = planning_folder(sender.path());
+  fs::create_directories(sent);
+  Planning planning;
+  planning.subject = "importée";
+  planning.type = kTypeOneOff;
+  testing::write_bytes(sent / free_planning_name(sent, today_, "16:00"), write_planning(planning));
+  ExportChoice choice;
+  choice.plannings = list_plannings(sent);
+  Settings settings = default_settings(today_, false);
+  testing::ScriptedPrompts quiet;
+  const fs::path txa = sender.path() / "envoi.txa";
+  ASSERT_TRUE(export_plannings(sender.path(), settings, choice, txa, quiet));
+  testing::ProgramOnDesktop program(folder(), {txa.string()});
+  ASSERT_TRUE(testing::focus_window("importation")) << "the import window never showed";
+  const std::vector<AccessibleControl> import = program_controls();
+  expect_every_control_named(import, "import");
+  EXPECT_TRUE(has_control(import, "tout sélectionner"));
+  press("alt+t");
+  press("Return");
+  EXPECT_TRUE(eventually([&] { return list_plannings(planning_folder(folder())).size() == 1; },
+                         kPatienceMs));
+}
+
+// The planning editor, its small dialogs and the planning list on a real display: filled and
+// saved with real keys, and every control named for a screen reader.
+TEST_F(ProgramOnADisplay, TheEditorAndTheListAnswerRealKeysAndNameEveryControl) {
+  Settings settings = default_settings(today_, false);
+  loadsettings(folder(), settings);
+  settings.background_mode = 1;
+  settings.sharing_table.push_back({{"bob", (folder() / "bob").string()}});
+  savesettings(folder(), settings, today_);
+  testing::ProgramOnDesktop program(folder());
+  ASSERT_TRUE(testing::focus_window("Tavelo version: 6.40")) << "the calendar never showed";
+
+  press("alt+j");
+  ASSERT_TRUE(testing::focus_window("nouvelle planification")) << "the editor never showed";
+  const std::vector<AccessibleControl> editor = program_controls();
+  expect_every_control_named(editor, "editor");
+  for (const char* name : {"date:", "sujet:", "heure:", "note", "journal", "partager",
+                           "enregistrer la catégorie", "aide-f1", "ok", "annuler"}) {
+    EXPECT_TRUE(has_control(editor, name)) << name;
+  }
+  for (const char letter : std::string("piscine")) press(std::string(1, letter));
+
+  press("alt+h");
+  ASSERT_TRUE(testing::focus_window("option de tâche: piscine")) << "no task options";
+  expect_every_control_named(program_controls(), "task options");
+  press("Escape");
+  ASSERT_TRUE(testing::focus_window("nouvelle planification"));
+  press("alt+p");
+  ASSERT_TRUE(testing::focus_window("partager la planification piscine")) << "no sharing choice";
+  const std::vector<AccessibleControl> sharing = program_controls();
+  expect_every_control_named(sharing, "sharing choice");
+  EXPECT_TRUE(has_control(sharing, "identifiants"));
+  press("Escape");
+  ASSERT_TRUE(testing::focus_window("nouvelle planification"));
+  press("Return");
+  const fs::path rdv = planning_folder(folder());
+  EXPECT_TRUE(eventually([&] { return list_plannings(rdv).size() == 1; }, kPatienceMs));
+
+  ASSERT_TRUE(testing::focus_window("Tavelo version: 6.40"));
+  press("alt+p");
+  press("l");
+  ASSERT_TRUE(testing::focus_window("liste des plannifications")) << "the list never showed";
+  const std::vector<AccessibleControl> list = program_controls();
+  expect_every_control_named(list, "planning list");
+  for (const char* name : {"modifier", "fermer", "chronologique", "alphabétique", "rechercher:"}) {
+    EXPECT_TRUE(has_control(list, name)) << name;
+  }
+  press("Escape");
+  ASSERT_TRUE(testing::focus_window("Tavelo version: 6.40"));
+  press("alt+p");
+  press("q");
+  EXPECT_EQ(program.wait_end(kPatienceMs), 0);
+}
+
+TEST_F(ProgramOnADisplay,
+       ClosedWithTheBackgroundAgendaOnTheCalendarLeavesAnAgendaThatRingsAndHandsBack) {
+  // Xvfb has no notification area of its own: Debian's trayer is one.
+  const testing::ChildProcess area({"trayer", "--edge", "top", "--align", "right", "--widthtype",
+                                    "pixel", "--width", "120", "--height", "32"});
+  Settings settings = default_settings(today_, false);
+  loadsettings(folder(), settings);
+  settings.background_mode = 1;
+  settings.management_hour = 23;
+  settings.management_minute = 59;
+  settings.forewarning_hour = 255;
+  ASSERT_TRUE(savesettings(folder(), settings, today_));
+  // A planning of this very minute, not too close to its end.
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  if (local.tm_sec > 40) {
+    std::this_thread::sleep_for(std::chrono::seconds(61 - local.tm_sec));
+    now = std::time(nullptr);
+    ::localtime_r(&now, &local);
+  }
+  const fs::path rdv = planning_folder(folder());
+  fs::create_directories(rdv);
+  Planning dentist;
+  dentist.subject = "dentiste";
+  dentist.type = kTypeOneOff;
+  dentist.journal = 1;
+  testing::write_bytes(
+      rdv / planning_base_name(testing::machine_today(), time_text(local.tm_hour, local.tm_min)),
+      write_planning(dentist));
+  testing::ProgramOnDesktop program(folder());
+
+  ASSERT_TRUE(testing::focus_window("Tavelo version: 6.40")) << "the calendar never showed";
+  press("Escape");
+  EXPECT_TRUE(hears("Tavelo, version: 6.40")) << daemon_.spoken();
+  // Both Shift keys, until the journal says that the alarm was heard.
+  const fs::path journal = folder() / "journal" / "bilan principal.txt";
+  EXPECT_TRUE(eventually(
+      [&] {
+        press("Shift_L+Shift_R");
+        return fs::exists(journal) &&
+               utf8_from_cp1252(testing::read_bytes(journal))
+                       .find(
+                           "  sujet:  dentiste\r\n  L'avertissement a "
+                           "été reçu par l'utilisateur.") != std::string::npos;
+      },
+      kPatienceMs));
+
+  // The tray menu's second item, "Calendrier".
+  ASSERT_TRUE(click_tray_icon()) << "the tray icon never showed";
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  press("Down");
+  press("Return");
+  ASSERT_TRUE(testing::focus_window("Tavelo version: 6.40")) << "the calendar never came back";
+  press("alt+p");
+  press("q");
+  EXPECT_EQ(program.wait_end(kPatienceMs), 0);
 }
 
 }  // namespace

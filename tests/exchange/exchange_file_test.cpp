@@ -78,7 +78,7 @@ TEST(ExchangeFile, ExportThenImportGivesTheSameRecordsFieldForField) {
   EXPECT_TRUE(text.ends_with("endofplan\r\n[filtre]\r\n2\r\nloisirs\r\ntravail\r\n"));
 
   write_bytes(to.path() / kFilterFile, write_filter({"sport", "travail"}));
-  ASSERT_TRUE(ImportExchangeFile(to.import_context(), txa, [](const StagedImport& staged) {
+  ASSERT_TRUE(import_exchange_file(to.import_context(), txa, [](const StagedImport& staged) {
     return std::optional(all_of(staged, true));
   }));
   for (const char* name : {"45123 09-30.gnd", "45124 14-00.gnd", "travail.cat"}) {
@@ -99,17 +99,17 @@ TEST(ExchangeFile, TakenNamesGetAnAAndTheDeleteQuestionComesFirst) {
                                from.prompts));
   auto take_all = [](const StagedImport& staged) { return std::optional(all_of(staged, false)); };
   to.prompts = ScriptedPrompts({false, true});
-  ASSERT_TRUE(ImportExchangeFile(to.import_context(), txa, take_all));
-  ASSERT_TRUE(ImportExchangeFile(to.import_context(), txa, take_all));
-  ASSERT_TRUE(ImportExchangeFile(to.import_context(), txa, take_all));
+  ASSERT_TRUE(import_exchange_file(to.import_context(), txa, take_all));
+  ASSERT_TRUE(import_exchange_file(to.import_context(), txa, take_all));
+  ASSERT_TRUE(import_exchange_file(to.import_context(), txa, take_all));
   EXPECT_EQ(list_plannings(to.rdv()), (std::vector<std::string>{"45123 09-30.gnd"}))
       << "the third import deleted every planning first";
   EXPECT_EQ(to.prompts.questions,
             std::vector<std::string>(2, "supprimer toutes les plannifications avant d'importer?"));
 
   to.prompts = ScriptedPrompts({false, false});
-  ASSERT_TRUE(ImportExchangeFile(to.import_context(), txa, take_all));
-  ASSERT_TRUE(ImportExchangeFile(to.import_context(), txa, take_all));
+  ASSERT_TRUE(import_exchange_file(to.import_context(), txa, take_all));
+  ASSERT_TRUE(import_exchange_file(to.import_context(), txa, take_all));
   EXPECT_EQ(list_plannings(to.rdv()),
             (std::vector<std::string>{"45123 09-30.gnd", "45123 09-30.gnda", "45123 09-30.gndaa"}));
 }
@@ -131,7 +131,7 @@ TEST(ExchangeFile, ByCategoryDeletesOnlyThoseCategoriesAndAsksBeforeReplacingATe
   Planning kept_template = sport;
   to.save("travail.cat", kept_template);
   to.prompts = ScriptedPrompts({true, false});
-  ASSERT_TRUE(ImportExchangeFile(to.import_context(), txa, [](const StagedImport&) {
+  ASSERT_TRUE(import_exchange_file(to.import_context(), txa, [](const StagedImport&) {
     ImportChoice choice;
     choice.by_category = true;
     choice.categories = {"travail"};
@@ -159,7 +159,7 @@ TEST(ExchangeFile, AFailureHalfWayPutsRdvBackAndACancelledFilterLeavesThePreviou
   to.save("45000 08-00.gnd", rich_planning());
   const std::string before = read_bytes(to.rdv() / "45000 08-00.gnd");
   to.prompts = ScriptedPrompts({true});
-  EXPECT_FALSE(ImportExchangeFile(to.import_context(), txa, [&](const StagedImport& staged) {
+  EXPECT_FALSE(import_exchange_file(to.import_context(), txa, [&](const StagedImport& staged) {
     // The second staged planning vanishes before it is copied.
     fs::remove(to.path() / kStagingFolder / "45124 09-30.gnd");
     return std::optional(all_of(staged, false));
@@ -172,7 +172,7 @@ TEST(ExchangeFile, AFailureHalfWayPutsRdvBackAndACancelledFilterLeavesThePreviou
       << "without a previous filter, an imported one not taken goes";
 
   write_bytes(to.path() / kFilterFile, write_filter({"sport"}));
-  EXPECT_FALSE(ImportExchangeFile(
+  EXPECT_FALSE(import_exchange_file(
       to.import_context(), txa, [](const StagedImport&) { return std::optional<ImportChoice>(); }));
   EXPECT_EQ(loadfilter(to.path()), std::vector<std::string>{"sport"});
   EXPECT_FALSE(fs::exists(to.path() / kPreviousFilterFile));
@@ -182,7 +182,7 @@ TEST(ExchangeFile, BadInputIsRefusedAndTheRestGoesOn) {
   ProgramFolder to;
   const fs::path txa = to.path() / "import.txa";
   write_bytes(txa, "[planning]\r\n");
-  EXPECT_FALSE(ImportExchangeFile(to.import_context(), txa, [](const StagedImport&) {
+  EXPECT_FALSE(import_exchange_file(to.import_context(), txa, [](const StagedImport&) {
     ADD_FAILURE() << "no dialog for a refused file";
     return std::optional<ImportChoice>();
   }));
@@ -221,7 +221,7 @@ TEST(ExchangeFile, BadInputIsRefusedAndTheRestGoesOn) {
   content.plannings.erase(content.plannings.begin() + 2);  // keep the valid ones and the bad name
   write_bytes(txa, write_exchange_file(content));
   to.prompts = ScriptedPrompts();
-  ASSERT_TRUE(ImportExchangeFile(to.import_context(), txa, [](const StagedImport& staged) {
+  ASSERT_TRUE(import_exchange_file(to.import_context(), txa, [](const StagedImport& staged) {
     return std::optional(all_of(staged, false));
   }));
   EXPECT_EQ(list_plannings(to.rdv()),
@@ -229,6 +229,45 @@ TEST(ExchangeFile, BadInputIsRefusedAndTheRestGoesOn) {
   EXPECT_FALSE(fs::exists(to.path() / "agenda.bin"));
   EXPECT_EQ(to.prompts.notices,
             std::vector<std::string>{refused_plannings_message({"..\\agenda.bin"})});
+}
+
+// The staged list follows the file, a name met twice standing where it was met last with the
+// later planning, which is also the one its staged file and the import hold.
+TEST(ExchangeFile, ANameMetTwiceIsStagedOnceWhereItWasMetLast) {
+  ProgramFolder to;
+  auto subject = [](std::string text) {
+    Planning p;
+    p.subject = std::move(text);
+    return p;
+  };
+  ExchangeContent content;
+  content.plannings = {{"45123 09-30.gnd", subject("premier")},
+                       {"45124 09-30.gnd", subject("deuxième")},
+                       {"45123 09-30.gnd", subject("premier revu")},
+                       {"45125 09-30.gnd", subject("troisième")},
+                       {"45124 09-30.gnd", subject("deuxième revu")}};
+  const fs::path txa = to.path() / "import.txa";
+  write_bytes(txa, write_exchange_file(content));
+  auto staged = stage_exchange_file(to.import_context(), txa);
+  ASSERT_TRUE(staged);
+  std::vector<std::string> names, subjects;
+  for (const ExchangeEntry& entry : staged->plannings) {
+    names.push_back(entry.name);
+    subjects.push_back(entry.planning.subject);
+  }
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"45123 09-30.gnd", "45125 09-30.gnd", "45124 09-30.gnd"}));
+  EXPECT_EQ(subjects, (std::vector<std::string>{"premier revu", "troisième", "deuxième revu"}));
+  EXPECT_EQ(list_files(to.path() / kStagingFolder, "*"),
+            (std::vector<std::string>{"45123 09-30.gnd", "45124 09-30.gnd", "45125 09-30.gnd"}));
+
+  EXPECT_EQ(import_chosen(to.import_context(), *staged, all_of(*staged, false)),
+            ImportOutcome::kImported);
+  int readerror = 0;
+  EXPECT_EQ(loadplanning(to.rdv() / "45124 09-30.gnd", to.path(), to.settings, readerror).subject,
+            "deuxième revu");
+  EXPECT_EQ(list_plannings(to.rdv()).size(), 3u);
+  EXPECT_TRUE(to.prompts.notices.empty());
 }
 
 TEST(ExchangeFile, AShortPlanningTakesTheDefaultsOfACutRecord) {

@@ -316,5 +316,25 @@ TEST_F(FtpRelay, FailuresAreToldOnlyWhenAskedAndFilesWait) {
   EXPECT_EQ(paul.receive(true), 1);
 }
 
+TEST_F(FtpRelay, AServerThatNeverAnswersHoldsTheMinuteForItsPatienceOnly) {
+  testing::SilentServer silent;
+  marc.settings.sharing_table = {row("paul", paul_inbox.path())};
+  marc.share("45123 09-30.gnd", "Malgré tout", "paul");
+  paul.settings.sharing_table[0].columns[kFtpPortColumn] = std::to_string(silent.port());
+  paul.context.network_limit = 8s;
+  const auto start = std::chrono::steady_clock::now();
+  {
+    // The agenda's own network waits as long as the program's does.
+    MinuteReceive minute;
+    minute.network = std::make_shared<CurlNetwork>(NetworkOptions{});
+    EXPECT_EQ(ReceiveAtMinute(minute, paul.context, {}), 1) << "the folder is read all the same";
+    EXPECT_EQ(ReceiveAtMinute(minute, paul.context, {}), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s)
+        << "two minutes, one fetch under way, each waited for a second, not for the fetch";
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 10s) << "the fetch ended by its deadline";
+  EXPECT_EQ(load(paul.rdv() / "45123 09-30.gnd", paul.settings).subject, "Malgré tout");
+}
+
 }  // namespace
 }  // namespace tavelo

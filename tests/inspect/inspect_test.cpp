@@ -10,6 +10,7 @@
 #include "planning/planning_file.hpp"
 #include "planning/settings.hpp"
 #include "planning/settings_layout.hpp"
+#include "tests/support/inspect.hpp"
 #include "tests/support/layout_fields.hpp"
 #include "tests/support/programs.hpp"
 #include "tests/support/record_samples.hpp"
@@ -19,15 +20,10 @@
 namespace tavelo {
 namespace {
 
+using testing::inspect;
+using testing::InspectRun;
 using testing::TempFolder;
 using testing::write_bytes;
-
-using InspectRun = testing::ProgramRun;
-
-// Runs the real tavelo-inspect program on a file.
-InspectRun inspect(const std::filesystem::path& file) {
-  return testing::run_program({TAVELO_INSPECT, file.string()});
-}
 
 class Inspect : public ::testing::Test {
  protected:

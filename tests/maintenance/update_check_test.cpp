@@ -48,11 +48,7 @@ struct RecordingProgress final : ProgressDisplay {
 
 std::string index_text(std::string_view version, std::string_view release,
                        const std::vector<IndexRow>& rows) {
-  std::string text = std::string(version) + "\r\n" + std::string(release) + "\r\n" +
-                     std::to_string(rows.size()) + "\r\n";
-  for (const auto& row : rows)
-    text += row.server_path + "\r\n" + row.version + "\r\n" + row.local_name + "\r\n";
-  return text;
+  return update_index_text({std::string(version), std::string(release), rows});
 }
 
 struct UpdateFixture : ::testing::Test {
@@ -66,8 +62,8 @@ struct UpdateFixture : ::testing::Test {
   UpdateContext context = context_with(prompts);
 
   UpdateContext context_with(Prompts& answers) {
-    return {program.path(), appdata.path(), true,    false, network, "http://" + server.address(),
-            answers,        host,           progress};
+    return {program.path(), {"4242", "/test"},           appdata.path(), true, false, network,
+            "http://" + server.address(), answers, host, progress};
   }
 
   void serve_index(std::string_view version, std::string_view release,
@@ -147,9 +143,17 @@ TEST_F(UpdateFixture, OnlyChangedRowsAreDownloaded) {
   const auto outcome = CheckForUpdate(3, 1, context);
   EXPECT_EQ(outcome.status, kNewerVersion);
   EXPECT_EQ(outcome.program_to_start, program.path() / program_file_names().updater);
+  EXPECT_EQ(outcome.arguments, (std::vector<std::string>{"4242", "/test"}));
   EXPECT_TRUE(prompts.questions.empty()) << "the automatic choice does not ask";
   EXPECT_TRUE(prompts.notices.empty());
   EXPECT_EQ(requests(), "/agmajidx5.txt\n/f/changed.txt\n/f/v2/moved.txt\n/f/new.htm\n");
+  // The files wait for the updater; the installed ones are as they were.
+  EXPECT_EQ(read_bytes(program.path() / "changed.txt"), "programme");
+  EXPECT_EQ(read_bytes(program.path() / "maj" / "fichiers" / "changed.txt"),
+            "serveur changed.txt");
+  EXPECT_FALSE(fs::exists(program.path() / "maj.txt"));
+  EXPECT_EQ(install_update(program.path()), std::vector<std::string>{});
+  EXPECT_FALSE(fs::exists(program.path() / "maj"));
   EXPECT_EQ(read_bytes(program.path() / "same.txt"), "installé");
   EXPECT_EQ(read_bytes(program.path() / "changed.txt"), "serveur changed.txt");
   // Where files carry a right to run (not on Windows, which goes by their names).
@@ -188,19 +192,80 @@ TEST_F(UpdateFixture, AskingChoiceInstallsOnYesOnly) {
   ScriptedPrompts accepting({true});
   auto accepted = context_with(accepting);
   EXPECT_TRUE(CheckForUpdate(2, 0, accepted).program_to_start);
+  install_update(program.path());
   EXPECT_EQ(read_bytes(program.path() / "new.txt"), "neuf");
   EXPECT_EQ(accepting.notices, std::vector<std::string>{kInstalledNotice});
   EXPECT_EQ(update_tooltip(kNewerVersion), "Tavelo, version: 6.40 doit se mettre à jour");
 }
 
-TEST_F(UpdateFixture, CancelledDownloadsKeepTheInstalledIndex) {
+TEST_F(UpdateFixture, CancelledDownloadsLeaveTheProgramAsItWas) {
   write_bytes(program.path() / "agmajidx.txt", "ancien");
+  write_bytes(program.path() / "a", "a installé");
+  write_bytes(root.path() / "a", "a nouveau");
+  write_bytes(root.path() / "b", "b nouveau");
   serve_index("version: 6.41", kReleaseLabel, {{"/a", "1", "a"}, {"/b", "1", "b"}});
   progress.cancel_at = 2;
   EXPECT_FALSE(CheckForUpdate(3, 1, context).program_to_start);
+  EXPECT_EQ(requests(), "/agmajidx5.txt\n/a\n") << "the file being fetched is finished";
   EXPECT_EQ(read_bytes(program.path() / "agmajidx.txt"), "ancien");
+  EXPECT_EQ(read_bytes(program.path() / "a"), "a installé");
+  EXPECT_FALSE(fs::exists(program.path() / "b"));
+  EXPECT_FALSE(fs::exists(program.path() / "maj"));
   EXPECT_FALSE(fs::exists(program.path() / "maj.txt"));
   EXPECT_FALSE(fs::exists(program.path() / "agendamajlock"));
+}
+
+// A file that failed to download keeps its old version in the installed index: the next check
+// finds the program not up to date, even with the same labels, and fetches that file alone.
+TEST_F(UpdateFixture, AFileThatFailedIsFetchedAgainAtTheNextCheck) {
+  write_bytes(program.path() / "agmajidx.txt",
+              index_text(kVersionLabel, kReleaseLabel,
+                         {{"/a", "1", "a"}, {"/b", "1", "b"}, {"/c", "1", "c"}}));
+  write_bytes(program.path() / "b", "b ancien");
+  write_bytes(root.path() / "a", "a nouveau");
+  const std::vector<IndexRow> rows = {{"/a", "2", "a"}, {"/b", "2", "b"}, {"/c", "1", "c"},
+                                      {"/d", "1", "d"}};
+  serve_index(kVersionLabel, kReleaseLabel, rows);
+  ASSERT_TRUE(CheckForUpdate(3, 1, context).program_to_start);
+  EXPECT_EQ(requests(), "/agmajidx5.txt\n/a\n/b\n/d\n");
+  EXPECT_EQ(install_update(program.path()), std::vector<std::string>{});
+  EXPECT_EQ(read_bytes(program.path() / "a"), "a nouveau");
+  EXPECT_EQ(read_bytes(program.path() / "b"), "b ancien");
+  EXPECT_EQ(read_bytes(program.path() / "agmajidx.txt"),
+            index_text(kVersionLabel, kReleaseLabel,
+                       {{"/a", "2", "a"}, {"/b", "1", "b"}, {"/c", "1", "c"}}))
+      << "b keeps its old version, d, never installed, has no row";
+
+  write_bytes(log, "");
+  write_bytes(root.path() / "b", "b nouveau");
+  write_bytes(root.path() / "d", "d nouveau");
+  ASSERT_TRUE(CheckForUpdate(3, 1, context).program_to_start);
+  EXPECT_EQ(requests(), "/agmajidx5.txt\n/b\n/d\n");
+  install_update(program.path());
+  EXPECT_EQ(read_bytes(program.path() / "b"), "b nouveau");
+  EXPECT_EQ(read_bytes(program.path() / "agmajidx.txt"),
+            index_text(kVersionLabel, kReleaseLabel, rows));
+
+  write_bytes(log, "");
+  EXPECT_EQ(CheckForUpdate(3, 1, context).status, kUpToDate);
+  EXPECT_EQ(requests(), "/agmajidx5.txt\n");
+}
+
+TEST_F(UpdateFixture, TheUpdaterPutsNothingOutsideTheProgramFolderAndKeepsTheOldIndexOnAFailure) {
+  write_bytes(program.path() / "agmajidx.txt", "ancien");
+  fs::create_directories(program.path() / "maj" / "fichiers" / "manual");
+  write_bytes(program.path() / "maj" / "fichiers" / "manual" / "neuf.htm", "neuf");
+  write_bytes(program.path() / "maj" / "agmajidx.txt", "nouveau");
+  // A folder stands where a file should go.
+  fs::create_directories(program.path() / "occupe");
+  write_bytes(program.path() / "occupe" / "x", "x");
+  write_bytes(program.path() / "maj" / "fichiers" / "occupe", "fichier");
+  EXPECT_EQ(install_update(program.path()),
+            std::vector<std::string>{"impossible de remplacer le fichier occupe"});
+  EXPECT_EQ(read_bytes(program.path() / "manual" / "neuf.htm"), "neuf");
+  EXPECT_EQ(read_bytes(program.path() / "agmajidx.txt"), "ancien")
+      << "the index says what is installed";
+  EXPECT_FALSE(fs::exists(program.path() / "maj"));
 }
 
 TEST_F(UpdateFixture, ReadOnlyFolderDownloadsTheInstaller) {

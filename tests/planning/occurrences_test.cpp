@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <utility>
 
 #include "planning/calendar.hpp"
 
@@ -43,6 +44,33 @@ TEST(NextOccurrence, YearlyGoesFrom29FebruaryTo1March) {
   EXPECT_EQ(next(kTypeYearly, date(2027, 3, 1)), date(2028, 3, 1));
   EXPECT_EQ(next(kTypeYearly, date(2027, 2, 28)), date(2028, 2, 28));
   EXPECT_EQ(next(kTypeYearly, date(2025, 12, 31)), date(2026, 12, 31));
+}
+
+// The monthly and yearly steps land, for every day, where a walk forward one day at a time lands:
+// the first later day with the same day of the month (a 31st brought back first), and the first
+// day a year on with the same day and month (29 February as 1 March).
+TEST(NextOccurrence, MonthlyAndYearlyStepsLandWhereADayByDayWalkLands) {
+  for (const auto& [first, last] : {std::pair{date(1901, 1, 1), date(2032, 12, 31)},
+                                    std::pair{date(9990, 1, 1), date(9998, 12, 31)}}) {
+    for (int d = first; d <= last; ++d) {
+      const CalendarDate from = date_of(d);
+      const int brought_back = from.day == 31 && (from.month == 3 || from.month == 5 ||
+                                                  from.month == 8 || from.month == 10)
+                                   ? d - 1
+                                   : (from.day == 31 && from.month == 1 ? d - 3 : d);
+      int walked = brought_back + 1;
+      while (dayofmonth(walked) != dayofmonth(brought_back)) ++walked;
+      ASSERT_EQ(next(kTypeMonthly, d), walked) << from.year << "-" << from.month << "-" << from.day;
+
+      const bool leap_day = from.month == 2 && from.day == 29;
+      int year_on = d + 365;
+      while (dayofmonth(year_on) != (leap_day ? 1 : from.day) ||
+             monthof(year_on) != (leap_day ? 3 : from.month)) {
+        ++year_on;
+      }
+      ASSERT_EQ(next(kTypeYearly, d), year_on) << from.year << "-" << from.month << "-" << from.day;
+    }
+  }
 }
 
 TEST(NextOccurrence, WeeklyWalksToTheNextTickedWeekday) {

@@ -33,16 +33,26 @@ TEST(PlanningNames, ADeadlineIsConfirmedAndMayReplaceTheOldOne) {
             "45200 12-00.gnd limite");
   EXPECT_EQ(first.questions, std::vector<std::string>{"sagit'il d'une planification de date limite?"});
 
-  write_bytes(rdv.path() / "45200 12-00.gnd limite", "old");
+  // The deadline there, at another date, stays unless the user lets it go; this planning is
+  // then no deadline, so that the upkeep never deletes one of two deadlines unseen.
+  write_bytes(rdv.path() / "45100 08-00.gnd limite", "old");
   ScriptedPrompts keep({true, false});
-  EXPECT_EQ(new_planning_name(rdv.path(), 45200, "12:00", "LIMITE", "", keep),
-            "45200 12-00.gnd limite");
+  EXPECT_EQ(new_planning_name(rdv.path(), 45200, "12:00", "LIMITE", "", keep), "45200 12-00.gnd");
   EXPECT_EQ(keep.questions.back(), "supprimer la date limite déjà existante?");
-  EXPECT_TRUE(std::filesystem::exists(rdv.path() / "45200 12-00.gnd limite"));
+  EXPECT_TRUE(std::filesystem::exists(rdv.path() / "45100 08-00.gnd limite"));
 
   ScriptedPrompts replace({true, true});
-  new_planning_name(rdv.path(), 45200, "12:00", "LIMITE", "", replace);
-  EXPECT_FALSE(std::filesystem::exists(rdv.path() / "45200 12-00.gnd limite"));
+  EXPECT_EQ(new_planning_name(rdv.path(), 45200, "12:00", "LIMITE", "", replace),
+            "45200 12-00.gnd limite");
+  EXPECT_FALSE(std::filesystem::exists(rdv.path() / "45100 08-00.gnd limite"));
+
+  // The deadline being modified is not asked about: it is the one replaced.
+  write_bytes(rdv.path() / "45200 12-00.gnd limite", "old");
+  ScriptedPrompts same({true});
+  EXPECT_EQ(new_planning_name(rdv.path(), 45300, "12:00", "LIMITE", "", same,
+                              "45200 12-00.gnd limite"),
+            "45300 12-00.gnd limite");
+  EXPECT_EQ(same.questions.size(), 1u);
 
   ScriptedPrompts refuse({false});
   EXPECT_EQ(new_planning_name(rdv.path(), 45200, "12:00", "LIMITE", "", refuse), "45200 12-00.gnd");

@@ -34,7 +34,9 @@ std::vector<AccessibleControl> parse(const std::string& listing) {
 }  // namespace
 
 std::vector<AccessibleControl> controls_on_the_bus(const std::string& application,
-                                                   const std::function<void()>& pump) {
+                                                   const std::function<void()>& pump,
+                                                   const std::string& then_keys,
+                                                   const std::string& window) {
   TempFolder folder;
   const std::string listing = (folder.path() / "controls.txt").string();
   const int out = ::open(listing.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -42,10 +44,16 @@ std::vector<AccessibleControl> controls_on_the_bus(const std::string& applicatio
     ADD_FAILURE() << "cannot write " << listing;
     return {};
   }
-  ChildProcess script(
-      {"/usr/bin/python3", std::string(TAVELO_SOURCE_DIR) + "/tests/platform/atspi_names.py",
-       application},
-      out);
+  const std::string reader = std::string(TAVELO_SOURCE_DIR) + "/tests/platform/atspi_names.py";
+  std::vector<std::string> words{"/bin/sh",
+                                 "-c",
+                                 "/usr/bin/python3 \"$0\" \"$1\" ${3:+\"$3\"} && "
+                                 "{ [ -z \"$2\" ] || xdotool key $2; }",
+                                 reader,
+                                 application,
+                                 then_keys,
+                                 window};
+  ChildProcess script(words, out);
   ::close(out);
   EXPECT_EQ(script.wait(60000, pump), 0);
   std::ifstream in(listing);

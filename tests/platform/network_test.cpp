@@ -188,6 +188,10 @@ TEST(Smtp, StartTlsUpgradesThePlainConnection) {
 
 // ---- FTP ----
 
+NetworkDeadline soon() {
+  return std::chrono::steady_clock::now() + 30s;
+}
+
 struct FtpFixture : ::testing::Test {
   TempFolder home, work;
   fs::path connections = work.path() / "connexions.log";
@@ -204,7 +208,7 @@ TEST_F(FtpFixture, UploadListDownloadDeleteRoundTrip) {
   write_bytes(work.path() / "envoi.gnd", "planification");
   for (bool passive : {true, false}) {
     account.passive = passive;
-    auto session = network.open_ftp(account);
+    auto session = network.open_ftp(account, soon());
     ASSERT_TRUE(session);
     ASSERT_TRUE(session->change_folder("partage"));
     ASSERT_TRUE(session->change_folder("agenda"));
@@ -230,8 +234,29 @@ TEST_F(FtpFixture, UploadListDownloadDeleteRoundTrip) {
 
 TEST_F(FtpFixture, WrongPasswordOrClosedPortGivesNoSession) {
   account.password = "faux";
-  EXPECT_FALSE(network.open_ftp(account));
-  EXPECT_FALSE(network.open_ftp({"127.0.0.1", "relais", "mdp", testing::closed_port(), true}));
+  EXPECT_FALSE(network.open_ftp(account, soon()));
+  EXPECT_FALSE(
+      network.open_ftp({"127.0.0.1", "relais", "mdp", testing::closed_port(), true}, soon()));
+}
+
+TEST_F(FtpFixture, NothingOfASessionOutlivesItsDeadline) {
+  const auto start = std::chrono::steady_clock::now();
+  auto session = network.open_ftp(account, start + 1500ms);
+  ASSERT_TRUE(session);
+  ASSERT_TRUE(session->list_names());
+  std::this_thread::sleep_for(1600ms);
+  EXPECT_FALSE(session->list_names()) << "past its deadline a session does nothing";
+  EXPECT_FALSE(network.open_ftp(account, std::chrono::steady_clock::now()));
+}
+
+TEST(SilentFtpServer, ALoginThatNeverGetsAnAnswerEndsByTheDeadline) {
+  testing::SilentServer silent;
+  CurlNetwork patient({{60000ms, 60000ms, 60000ms}, {}});
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(patient.open_ftp({"127.0.0.1", "relais", "mdp", silent.port(), true}, start + 1s));
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(took, 900ms) << "the server was waited for";
+  EXPECT_LT(took, 3s) << "and not past the deadline";
 }
 
 }  // namespace

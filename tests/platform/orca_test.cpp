@@ -15,7 +15,10 @@
 #include "access/dialog.hpp"
 #include "access/dialog_state.hpp"
 #include "access/interface_context.hpp"
+#include "access/notification_dialog.hpp"
 #include "access/speech.hpp"
+#include "planning/settings.hpp"
+#include "platform/files.hpp"
 #include "platform/services.hpp"
 #include "platform/sim/sim_speech.hpp"
 #include "platform/system_clock.hpp"
@@ -189,6 +192,44 @@ TEST_F(OrcaTest, OrcaSaysTheNameOfEveryControlThatTakesTheFocus) {
   hear_every_name(
       {{2, {"jours"}}, {4, {"invités"}}, {6, {"lieu"}}, {8, {"quinzaine"}}, {kOkButton, {"ok"}}});
   EXPECT_EQ(criticals.count(), 0) << "Orca's questions met a fault in the accessible objects";
+}
+
+// The spoken notification's window as its own procedure runs it, reached by a user's real keys
+// from another process: Down through the options, then Tab round the window, then Escape.
+TEST_F(OrcaTest, OrcaSaysEveryControlOfTheSpokenNotificationWindow) {
+  const std::string locale = testing::orca_locale();
+  testing::Orca orca(folder_.path(), daemon_, locale, [] { WaitDialogEvent(20); });
+  ASSERT_TRUE(eventually_pumping([&] { return !daemon_.spoken().empty(); }))
+      << "Orca said nothing (locale " << locale << ")";
+  // The program speaks as it does with speech-dispatcher: a reader that takes texts with an
+  // interrupt flag, cut without a tap of Shift, which Orca would echo over the names.
+  SimSpeechSetup setup;
+  setup.say_style = true;
+  setup.speak_style = false;
+  SimSpeech speech(transcript_, setup);
+  const InterfaceServices services(*windows_, speech, clock_);
+  LoadSpeechLibraries();
+  TestScreenReader(1, false);
+  Settings settings = default_settings(45000, false);
+  apply_zero_value_defaults(settings);
+  const std::size_t before_opening = daemon_.spoken().size();
+  const testing::ChildProcess user(
+      {"sh", "-c",
+       "xdotool search --sync --onlyvisible --name '^notification verbale$' "
+       "sleep 3 && for key in Down Down Tab Tab Tab Tab Tab Tab Tab Tab Escape; do "
+       "xdotool keydown $key sleep 0.3 keyup $key sleep 1.7; done"});
+  NotificationDialog(settings, folder_.path());
+  const std::string said = said_since(before_opening);
+  std::size_t at = 0;
+  for (const char* name : {"notification désactivée", "notification par une revue d'écran",
+                           "notification par SAPI", "configuration sapi", "test", "texte initial",
+                           "répétition", "intervale en seconde", "aide-f1", "ok", "annuler"}) {
+    const std::size_t found = said.find(name, at);
+    EXPECT_NE(found, std::string::npos)
+        << "\"" << name << "\" was not said in turn; Orca said: " << said;
+    if (found != std::string::npos) at = found + 1;
+  }
+  EXPECT_FALSE(file_exists(folder_.path() / kSettingsFile)) << "Escape saved nothing";
 }
 
 }  // namespace

@@ -33,21 +33,19 @@ std::string as_strace_shows(const std::string& name) {
   return shown;
 }
 
-// The bytes reach the disk before the rename makes them the file, and the rename reaches it
-// after: a power cut leaves the old file or the new one, never an empty one.
-TEST(Files, ASaveIsOnTheDiskBeforeAndAfterItsRename) {
-  TempFolder folder;
-  const auto file = folder.path() / "f.gnd";
-  const auto log = folder.path() / "calls.txt";
+// The open, sync and rename calls of save_loop's saves: "open FD", "sync FD", "rename".
+std::vector<std::string> traced_saves(const std::filesystem::path& folder,
+                                      const std::string& save_loop_arguments) {
+  const auto log = folder / "calls.txt";
   const std::string command =
       "ASAN_OPTIONS=detect_leaks=0 strace -f -qq -s 4096 -e "
-      "trace=openat,fsync,fdatasync,rename,renameat,"
-      "renameat2 -o '" +
-      log.string() + "' '" TAVELO_SAVE_LOOP "' '" + file.string() + "' 1";
-  ASSERT_EQ(std::system(command.c_str()), 0);
+      "trace=openat,fsync,fdatasync,rename,renameat,renameat2 -o '" +
+      log.string() + "' '" TAVELO_SAVE_LOOP "' '" + (folder / "f.gnd").string() + "' " +
+      save_loop_arguments;
+  EXPECT_EQ(std::system(command.c_str()), 0);
   std::vector<std::string> calls;
   std::istringstream lines(read_bytes(log));
-  const std::string folder_name = as_strace_shows(folder.path().string());
+  const std::string folder_name = as_strace_shows(folder.string());
   for (std::string line; std::getline(lines, line);) {
     const bool ours = line.find(folder_name) != std::string::npos;
     if (line.find("fsync(") != std::string::npos || line.find("fdatasync(") != std::string::npos) {
@@ -60,6 +58,15 @@ TEST(Files, ASaveIsOnTheDiskBeforeAndAfterItsRename) {
       calls.push_back("open " + line.substr(line.rfind(" = ") + 3));
     }
   }
+  return calls;
+}
+
+// The bytes reach the disk before the rename makes them the file, and the rename reaches it
+// after: a power cut leaves the old file or the new one, never an empty one. In a batch, each
+// file is still synced before its rename, and the folder once after the last.
+TEST(Files, ASaveIsOnTheDiskBeforeAndAfterItsRename) {
+  TempFolder folder;
+  const std::vector<std::string> calls = traced_saves(folder.path(), "1");
   // The temporary file is opened and synced, renamed, then its folder is opened and synced.
   const auto rename = std::find(calls.begin(), calls.end(), "rename");
   ASSERT_NE(rename, calls.end()) << ::testing::PrintToString(calls);
@@ -71,6 +78,17 @@ TEST(Files, ASaveIsOnTheDiskBeforeAndAfterItsRename) {
   const std::string folder_fd = (rename + 1)->substr(5);
   EXPECT_EQ(*(rename + 1), "open " + folder_fd) << ::testing::PrintToString(calls);
   EXPECT_EQ(*(rename + 2), "sync " + folder_fd) << ::testing::PrintToString(calls);
+
+  TempFolder batch_folder;
+  const std::vector<std::string> batch = traced_saves(batch_folder.path(), "3 batch");
+  std::vector<std::string> expected;
+  for (int save = 0; save < 3; ++save) {
+    const std::string fd = batch.at(expected.size()).substr(5);
+    expected.insert(expected.end(), {"open " + fd, "sync " + fd, "rename"});
+  }
+  const std::string folder_once = batch.at(expected.size()).substr(5);
+  expected.insert(expected.end(), {"open " + folder_once, "sync " + folder_once});
+  EXPECT_EQ(batch, expected);
 }
 
 // A save killed anywhere leaves the whole old file or the whole new one; the temporary files it

@@ -1,12 +1,16 @@
 // Saves one file over and over, as the program saves a planning: the tests kill it half-way,
-// or watch its system calls. Usage: save_loop FILE COUNT (0 = until killed).
+// or watch its system calls. Usage: save_loop FILE COUNT [batch] (0 = until killed; "batch" saves
+// within one folder sync batch).
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "platform/files.hpp"
 
 int main(int argc, char** argv) {
-  if (argc != 3) return 2;
+  if (argc != 3 && argc != 4) return 2;
+  std::optional<tavelo::FolderSyncBatch> batch;
+  if (argc == 4) batch.emplace();
   const std::filesystem::path file = argv[1];
   const long count = std::strtol(argv[2], nullptr, 10);
   // Two contents of different lengths, so a reader can tell a whole file from a torn one.

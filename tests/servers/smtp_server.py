@@ -5,10 +5,12 @@ Each message received is appended to --log as one JSON line: the envelope sender
 recipients, the message text and the login used (null without authentication). With --cert and
 --key it speaks SMTPS (TLS from the first byte), or, adding --starttls, plain SMTP that must be
 upgraded with STARTTLS before a message is taken. With --user / --password it offers
-authentication and accepts only that account.
+authentication and accepts only that account. With --low-port the port is below 10000, as a
+planning file can keep it.
 """
 import argparse
 import json
+import random
 import socket
 import ssl
 import threading
@@ -49,6 +51,18 @@ def free_port():
         return probe.getsockname()[1]
 
 
+def free_low_port():
+    """A free port below 10000: planning files keep the port in 16 bits, typed in 4 digits."""
+    for port in random.sample(range(2000, 10000), 8000):
+        with socket.socket() as probe:
+            try:
+                probe.bind(("127.0.0.1", port))
+            except OSError:
+                continue
+            return port
+    raise RuntimeError("no free port below 10000")
+
+
 parser = argparse.ArgumentParser()
 parser.add_argument("--log", required=True)
 parser.add_argument("--cert")
@@ -56,6 +70,7 @@ parser.add_argument("--key")
 parser.add_argument("--starttls", action="store_true")
 parser.add_argument("--user")
 parser.add_argument("--password")
+parser.add_argument("--low-port", action="store_true")
 port_file.add_argument(parser)
 options = parser.parse_args()
 
@@ -72,7 +87,8 @@ if options.cert:
 if options.user:
     settings["authenticator"] = authenticate
     settings["auth_require_tls"] = False
-controller = Controller(Recorder(), hostname="127.0.0.1", port=free_port(), **settings)
+port = free_low_port() if options.low_port else free_port()
+controller = Controller(Recorder(), hostname="127.0.0.1", port=port, **settings)
 controller.start()
 port_file.announce(controller.port, options.port_file)
 threading.Event().wait()  # until the test ends the process

@@ -83,6 +83,13 @@ TEST(Journal, ReadyOnlyWithTheFlagAndAFolder) {
   ScriptedPrompts no({false});
   EXPECT_FALSE(JournalReady(flag, settings, no, [] {}));
   EXPECT_EQ(flag, 0);
+
+  // Without the management settings, a yes cannot set a folder: it is taken as a no, once.
+  flag = 1;
+  ScriptedPrompts yes({true, true});
+  EXPECT_FALSE(JournalReady(flag, settings, yes, {}));
+  EXPECT_EQ(yes.questions.size(), 1u);
+  EXPECT_EQ(flag, 0);
 }
 
 class JournalFolder : public ::testing::Test {

@@ -32,6 +32,8 @@ class ChildProcess {
   // Ends the child at once, as a crash would: it gets no chance to clean up.
   void kill_at_once();
 
+  pid_t pid() const { return pid_; }
+
  private:
   pid_t pid_ = -1;
   bool exited_ = false;

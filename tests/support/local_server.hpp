@@ -36,4 +36,16 @@ NetworkOptions quick_network_options();
 // A port on 127.0.0.1 where nothing listens.
 int closed_port();
 
+// A server on 127.0.0.1 that takes every connection and never answers: a dead server whose
+// machine is still up (tests/servers/silent_server.py).
+class SilentServer {
+ public:
+  SilentServer() : server_("silent_server.py", {}) {}
+
+  int port() const { return server_.port(); }
+
+ private:
+  LocalServer server_;
+};
+
 }  // namespace tavelo::testing

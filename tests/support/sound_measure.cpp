@@ -32,6 +32,22 @@ double sounding_milliseconds(const std::vector<std::int16_t>& stereo, int rate, 
   return found ? static_cast<double>(last - first + 1) * 1000.0 / rate : 0;
 }
 
+std::vector<double> onset_milliseconds(const std::vector<std::int16_t>& stereo, int rate,
+                                       int threshold) {
+  std::vector<double> onsets;
+  const std::size_t quiet_end = static_cast<std::size_t>(rate) / 100;
+  std::size_t quiet = quiet_end;
+  for (std::size_t frame = 0; frame < stereo.size() / 2; ++frame) {
+    const bool loud = std::abs(stereo[2 * frame]) > threshold ||
+                      std::abs(stereo[2 * frame + 1]) > threshold;
+    if (loud && quiet >= quiet_end) {
+      onsets.push_back(static_cast<double>(frame) * 1000.0 / rate);
+    }
+    quiet = loud ? 0 : quiet + 1;
+  }
+  return onsets;
+}
+
 int peak_of(const std::vector<std::int16_t>& stereo) {
   int peak = 0;
   for (std::int16_t s : stereo) peak = std::max(peak, std::abs(static_cast<int>(s)));

@@ -3,6 +3,8 @@
 // expects of Windows.
 #include <gtest/gtest.h>
 #include <windows.h>
+// windows.h first: oleacc.h needs its types.
+#include <oleacc.h>
 
 #include <algorithm>
 #include <functional>
@@ -153,7 +155,61 @@ TEST_F(Win32DialogTest, MenusShortcutsAndTheTrayReportTheirCommands) {
   ASSERT_NE(tray, nullptr);
   PostMessageW(tray, WM_APP + 1, 1, WM_LBUTTONUP);  // what the shell sends for a click
   EXPECT_TRUE(reported("tray1"));
+  // Shown when the desktop has a notification area (wine's explorer makes one), and not once
+  // removed.
+  EXPECT_EQ(windows_.tray_icon_shown(1), FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr);
   windows_.remove_tray_icon(1);
+  EXPECT_FALSE(windows_.tray_icon_shown(1));
+}
+
+// What a screen reader asking MSAA for the control's name gets.
+std::wstring accessible_name(HWND control) {
+  IAccessible* accessible = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                        __uuidof(IAccessible),
+                                        reinterpret_cast<void**>(&accessible)))) {
+    return L"(pas d'objet accessible)";
+  }
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  std::wstring text;
+  if (SUCCEEDED(accessible->get_accName(self, &name)) && name != nullptr) text = name;
+  SysFreeString(name);
+  accessible->Release();
+  return text;
+}
+
+// A window opened hidden is neither seen nor active until the program shows it; a control taken
+// out is gone from the native window; a name given to a control is the one MSAA gives.
+TEST_F(Win32DialogTest, HiddenWindowsRemovedControlsAndGivenNamesAreNative) {
+  WindowSpec spec;
+  spec.title = "agenda caché";
+  spec.rect = {40, 40, 320, 200};
+  spec.hidden = true;
+  const int window = windows_.open_window(spec);
+  const auto hwnd = static_cast<HWND>(windows_.native_window(window));
+  ASSERT_NE(hwnd, nullptr);
+  EXPECT_FALSE(IsWindowVisible(hwnd));
+  EXPECT_NE(GetForegroundWindow(), hwnd);
+
+  windows_.place_control(window, 3, ControlKind::text_field, {10, 10, 120, 22}, "", 0);
+  windows_.place_control(window, 4, ControlKind::list_box, {10, 40, 120, 80}, "", 0);
+  windows_.set_control_name(window, 4, "plannings du jour");
+  const auto list = static_cast<HWND>(windows_.native_control(window, 4));
+  EXPECT_EQ(accessible_name(list), L"plannings du jour");
+
+  windows_.show_window(window, true);
+  EXPECT_TRUE(IsWindowVisible(hwnd));
+  windows_.remove_control(window, 4);
+  EXPECT_FALSE(IsWindow(list));
+  EXPECT_FALSE(windows_.control_kind(window, 4));
+  EXPECT_EQ(windows_.native_control(window, 4), nullptr);
+  EXPECT_TRUE(windows_.control_kind(window, 3));
+  windows_.show_window(window, false);
+  EXPECT_FALSE(IsWindowVisible(hwnd));
+  windows_.close_window(window);
 }
 
 TEST_F(Win32DialogTest, ListsTreesAndEditorsKeepWhatTheProgramGivesThem) {
