@@ -13,6 +13,7 @@
 #include "planning/calendar.hpp"
 #include "planning/planning_names.hpp"
 #include "planning/settings.hpp"
+#include "platform/files.hpp"
 #include "platform/services.hpp"
 
 namespace tavelo {
@@ -208,7 +209,7 @@ void delete_from_list(AlarmWindow& w) {
 void import_waves(AlarmWindow& w) {
   const std::optional<std::string> folder =
       w.prompts.folder("dossier des fichiers son à importer?");
-  if (!folder || import_wave_folder(w.folder, *folder, w.working, w.prompts) == 0) return;
+  if (!folder || import_wave_folder(w.folder, path_of(*folder), w.working, w.prompts) == 0) return;
   fill_list(w, ControlText(kList));
   w.prompts.notice(kAlarmsImported);
 }

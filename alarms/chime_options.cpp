@@ -157,7 +157,7 @@ int add_sounds(ChimeOptionsForm& form, EntryList list, const std::vector<std::st
   int added = 0;
   std::set<std::string> offered;
   for (const std::string& file : chosen) {
-    const fs::path path(file);
+    const fs::path path = path_of(file);
     const std::optional<SoundPlace> place = place_of(path, chimes, form.name);
     if (!place || (place->copy_to && !copy_into_place(path, *place->copy_to))) {
       prompts.notice("impossible d'ajouter le fichier " + file);

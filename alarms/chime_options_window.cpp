@@ -352,7 +352,7 @@ void add_files(ChimeWindow& w, EntryList list) {
       list == EntryList::quarters ? "importer un fichier de quart" : "importer un fichier d'heure",
       "*.wav;*.ogg;*.mp3", w.last_folder.string());
   if (chosen.empty()) return;
-  w.last_folder = fs::path(chosen.front()).parent_path();
+  w.last_folder = path_of(chosen.front()).parent_path();
   const int before = static_cast<int>(entries_of(w.form.profile, list).size());
   if (add_sounds(w.form, list, chosen, w.chimes, w.c.prompts) > 0) selected_entry(w, list) = before;
   show_files(w, list);
@@ -447,7 +447,7 @@ void export_button(ChimeWindow& w) {
   const auto chosen = window_system().save_file_dialog(
       "exportation d'un profile", "*.crx", w.last_folder.string(), w.form.name + ".crx");
   if (!file || !chosen) return;
-  const fs::path archive = with_extension(*chosen, ".crx");
+  const fs::path archive = path_of(with_extension(*chosen, ".crx"));
   w.last_folder = archive.parent_path();
   if (ExportChimeProfile(archive, *file, w.chimes, w.c.prompts)) {
     w.c.prompts.notice("l'exportation est terminée.");
@@ -459,8 +459,8 @@ void import_button(ChimeWindow& w) {
   const auto chosen =
       window_system().open_file_dialog("importer un carillon", "*.crx", w.last_folder.string());
   if (!chosen) return;
-  w.last_folder = fs::path(*chosen).parent_path();
-  const auto imported = ImportChimeProfile(*chosen, w.chimes, w.c.prompts);
+  w.last_folder = path_of(*chosen).parent_path();
+  const auto imported = ImportChimeProfile(path_of(*chosen), w.chimes, w.c.prompts);
   if (!imported) return;
   w.c.prompts.notice("l'importation est terminée.");
   refill_profiles(w);

@@ -53,5 +53,6 @@ int main(int argc, char** argv) {
     std::cerr << "taveloupd : " << problem << "\n";
   }
   const std::vector<std::string> arguments(words.begin() + 1, words.end());
-  return system_shell(folder)->start_program(folder / program_file_names().agenda, arguments) ? 0 : 1;
+  const std::unique_ptr<Shell> shell = system_shell(folder);
+  return shell->start_program(folder / program_file_names().agenda, arguments) ? 0 : 1;
 }

@@ -42,9 +42,10 @@ void SaveBackup(BackupContext& c) {
   const auto chosen = window_system().save_file_dialog("enregistrer", "*.agb",
                                                        c.program_folder.string(), "sauvegarde.agb");
   if (!chosen) return;
-  fs::path archive = *chosen;
+  fs::path archive = path_of(*chosen);
   if (!lower_ascii(archive.filename().string()).ends_with(".agb")) archive += ".agb";
-  if (!write_file_atomically(archive, writearchive(c.program_folder, c.settings, true, c.prompts))) {
+  if (!write_file_atomically(archive,
+                             writearchive(c.program_folder, c.settings, true, c.prompts))) {
     c.prompts.notice("impossible d'écrire le fichier " + archive.string());
   }
 }
@@ -53,7 +54,8 @@ bool RestoreBackup(BackupContext& c) {
   const auto chosen =
       window_system().open_file_dialog("récupérer", "*.agb", c.program_folder.string());
   if (!chosen || !c.prompts.question(kRestoreWarning)) return false;
-  return readarchive(*chosen, c.program_folder, c.settings, todaynumber(c.clock), c.prompts);
+  return readarchive(path_of(*chosen), c.program_folder, c.settings, todaynumber(c.clock),
+                     c.prompts);
 }
 
 bool BackupSettingsDialog(BackupContext& c) {

@@ -20,12 +20,11 @@ bool file_exists(const fs::path& path) {
 }
 
 std::optional<std::string> read_file(const fs::path& file, std::size_t limit) {
-  // Unbuffered reads straight into our buffer: the batch operations read thousands of small
-  // files, and a stream costs more to set up than such a file costs to read. A read error ends
-  // the bytes, as a stream's would.
+  // The C library's files, not streams: the batch operations read thousands of small files, and
+  // a stream costs more to set up than such a file costs to read. Reads of a whole buffer go
+  // straight into it. A read error ends the bytes, as a stream's would.
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(open_file(file, "rb"), std::fclose);
   if (!in) return std::nullopt;
-  std::setvbuf(in.get(), nullptr, _IONBF, 0);
   std::string bytes;
   char buffer[1 << 16];
   while (bytes.size() < limit) {
@@ -173,7 +172,8 @@ std::vector<std::string> list_files(const fs::path& folder, std::string_view pat
 fs::path native_path(const fs::path& base, std::string_view stored) {
   std::string text(stored);
   std::replace(text.begin(), text.end(), '\\', '/');
-  const fs::path path = path_of(text);
+  // With the system's own separator, as the system shows paths (a backslash on Windows).
+  fs::path path = path_of(text).make_preferred();
   return path.is_absolute() ? path : base / path;
 }
 

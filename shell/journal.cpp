@@ -29,7 +29,7 @@ std::string journal_section(std::string_view category) {
 }
 
 fs::path journal_section_file(const fs::path& journal_folder, std::string_view category) {
-  return journal_folder / (journal_section(category) + ".txt");
+  return journal_folder / path_of(journal_section(category) + ".txt");
 }
 
 std::string journal_header(const LocalTime& now) {

@@ -30,7 +30,7 @@ struct JournalWindow {
 };
 
 fs::path section_file(const JournalWindow& w, int index) {
-  return w.folder / (w.sections[static_cast<std::size_t>(index)] + ".txt");
+  return w.folder / path_of(w.sections[static_cast<std::size_t>(index)] + ".txt");
 }
 
 void fill(JournalWindow& w) {
@@ -67,7 +67,7 @@ bool delete_all(JournalWindow& w) {
   }
   for (const std::string& file : list_files(w.folder, "*.txt")) {
     std::error_code error;
-    fs::remove(w.folder / file, error);
+    fs::remove(w.folder / path_of(file), error);
   }
   w.prompts.notice(kAllDeleted);
   return false;

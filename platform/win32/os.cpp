@@ -11,7 +11,8 @@
 namespace tavelo {
 
 const ProgramFileNames& program_file_names() {
-  static const ProgramFileNames names{"tavelo.exe", "parlon.dll", "taveloupd.exe", "tavelo_setup.exe"};
+  static const ProgramFileNames names{"tavelo.exe", "parlon.dll", "taveloupd.exe",
+                                      "tavelo_setup.exe"};
   return names;
 }
 

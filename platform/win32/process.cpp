@@ -1,10 +1,12 @@
-#include <windows.h>
-
 #include "platform/process.hpp"
+
+#include <windows.h>
 
 namespace tavelo {
 
-int current_process_id() { return static_cast<int>(GetCurrentProcessId()); }
+int current_process_id() {
+  return static_cast<int>(GetCurrentProcessId());
+}
 
 // A process that has ended keeps its number while a handle to it is open, but its handle is
 // signalled.

@@ -23,8 +23,8 @@ bool Win32Shell::start_program(const std::filesystem::path& program,
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   // The agenda never waits for what it starts.
-  if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &process)) {
+  if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
     return false;
   }
   CloseHandle(process.hThread);
@@ -33,8 +33,8 @@ bool Win32Shell::start_program(const std::filesystem::path& program,
 }
 
 bool Win32Shell::open(std::string_view document) {
-  const HINSTANCE result = ShellExecuteW(nullptr, L"open", wide_of(document).c_str(), nullptr,
-                                         nullptr, SW_SHOWNORMAL);
+  const HINSTANCE result =
+      ShellExecuteW(nullptr, L"open", wide_of(document).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   // Values above 32 mean success.
   return reinterpret_cast<INT_PTR>(result) > 32;
 }

@@ -240,9 +240,11 @@ LRESULT Win32WindowSystem::State::handle(HWND hwnd, UINT message, WPARAM w, LPAR
 
 namespace {
 
-// The notification codes of each class of control (-1: the class has none such).
+// The notification codes of each class of control (-1: the class has none such). The focus
+// comes and goes without a notification, as on the other window systems: the dialog layer
+// follows it itself. The text typed into a combo box is its text, not a change of item.
 struct NotificationCodes {
-  int click = -1, change = -1, change_too = -1, focus = -1, lost_focus = -1;
+  int click = -1, change = -1;
 };
 
 NotificationCodes codes_of(ControlKind kind) {
@@ -250,15 +252,15 @@ NotificationCodes codes_of(ControlKind kind) {
     case ControlKind::button:
     case ControlKind::check_box:
     case ControlKind::option:
-      return {BN_CLICKED, -1, -1, BN_SETFOCUS, BN_KILLFOCUS};
+      return {BN_CLICKED, -1};
     case ControlKind::text_field:
     case ControlKind::editor:
-      return {-1, EN_CHANGE, -1, EN_SETFOCUS, EN_KILLFOCUS};
+      return {-1, EN_CHANGE};
     case ControlKind::list_box:
     case ControlKind::multi_list:
-      return {LBN_DBLCLK, LBN_SELCHANGE, -1, LBN_SETFOCUS, LBN_KILLFOCUS};
+      return {LBN_DBLCLK, LBN_SELCHANGE};
     case ControlKind::combo_box:
-      return {-1, CBN_SELCHANGE, CBN_EDITCHANGE, CBN_SETFOCUS, CBN_KILLFOCUS};
+      return {-1, CBN_SELCHANGE};
     default:
       return {};
   }
@@ -267,9 +269,7 @@ NotificationCodes codes_of(ControlKind kind) {
 std::optional<Notification> notification_of(ControlKind kind, int code) {
   const NotificationCodes codes = codes_of(kind);
   if (code == codes.click) return Notification::click;
-  if (code == codes.change || code == codes.change_too) return Notification::change;
-  if (code == codes.focus) return Notification::focus;
-  if (code == codes.lost_focus) return Notification::lost_focus;
+  if (code == codes.change) return Notification::change;
   return std::nullopt;
 }
 
@@ -299,8 +299,11 @@ void Win32WindowSystem::State::notify(int window, const NMHDR& header) {
   if (c.kind == ControlKind::tab_panel) changed = header.code == TCN_SELCHANGE;
   if (is_check_list(c) && header.code == LVN_ITEMCHANGED) {
     const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+    // A move changes two rows (one loses the selection, the next takes it): one change.
+    const UINT gained = change.uNewState & ~change.uOldState;
     changed = (change.uChanged & LVIF_STATE) != 0 &&
-              ((change.uNewState ^ change.uOldState) & (LVIS_STATEIMAGEMASK | LVIS_SELECTED)) != 0;
+              (((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) != 0 ||
+               (gained & LVIS_SELECTED) != 0);
   }
   if (changed) {
     post({.kind = RawEvent::Kind::control,
@@ -349,7 +352,8 @@ bool Win32WindowSystem::State::pre_translate(MSG& message) {
             .window = window,
             .id = focus,
             .key = key,
-            .character = vk::types_character(key) && !control});
+            // VK_PACKET carries a character typed without its key (Unicode input, braille).
+            .character = (vk::types_character(key) || key == VK_PACKET) && !control});
       // The dialog layer walks through option groups itself, one step per lock.
       const Control* c = control_of(window, focus);
       return c != nullptr && c->kind == ControlKind::option && key >= vk::left && key <= vk::down;
@@ -911,8 +915,8 @@ void Win32WindowSystem::set_control_name(int window, int number, std::string_vie
   const Control* c = s.control_of(window, number);
   IAccPropServices* service = c == nullptr ? nullptr : s.name_service();
   if (service == nullptr) return;
-  service->SetHwndPropStr(c->hwnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
-                          kAccessibleName, wide_of(name).c_str());
+  service->SetHwndPropStr(c->hwnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kAccessibleName,
+                          wide_of(name).c_str());
 }
 
 CaretPosition Win32WindowSystem::caret(int window, int number) const {
@@ -1157,11 +1161,6 @@ void* Win32WindowSystem::native_window(int window) const {
 void* Win32WindowSystem::native_control(int window, int number) const {
   const Control* c = state_->control_of(window, number);
   return c == nullptr ? nullptr : c->hwnd;
-}
-
-bool Win32WindowSystem::events_pending() const {
-  MSG message;
-  return !state_->queue.empty() || PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE) != 0;
 }
 
 RawEvent Win32WindowSystem::wait_event(int timeout_ms) {

@@ -95,8 +95,6 @@ class Win32WindowSystem final : public WindowSystem {
   // The native window of a window and of a control, for tests and screenshots.
   void* native_window(int window) const;
   void* native_control(int window, int number) const;
-  // True while messages for the program wait in the thread's queue or as raw events.
-  bool events_pending() const;
 
   struct State;
 

@@ -8,6 +8,7 @@
 #include "planning/settings.hpp"
 #include "platform/files.hpp"
 #include "platform/services.hpp"
+#include "platform/sim/transcript.hpp"
 #include "platform/sound_decoders.hpp"
 #include "tests/support/inspect.hpp"
 #include "tests/support/script_runner.hpp"
@@ -83,7 +84,7 @@ TEST_F(AlarmWindow, TheFieldsFollowTheKindAndOkKeepsThemWithinBounds) {
   EXPECT_EQ(run.code, 0) << run.text();
   EXPECT_TRUE(run.has("window \"alarme par défaut\""));
   EXPECT_TRUE(run.has("focus 1 \"alarmes définies:\"")) << run.text();
-  EXPECT_TRUE(run.has("open-file \"fichier son\" -> \"" + gong + "\"")) << run.text();
+  EXPECT_TRUE(run.has("open-file \"fichier son\" -> " + in_quotes(gong))) << run.text();
   EXPECT_EQ(shown, (std::vector<bool>{true, true, false, false, true, true, false, false}));
   EXPECT_EQ(help, std::vector<std::string>{"help \"alarme.htm\""});
   auto alarm = inspected_fields(runner.folder() / "agenda.bin")["default_alarm"];

@@ -67,16 +67,16 @@ TEST_F(NamedAlarms, SavingReplacingAndDeleting) {
   ScriptedPrompts prompts({false, true, true});
   EXPECT_TRUE(save_named_alarm(program.path(), "réveil", kCurrentAlarmItem, tones, prompts));
   AlarmProfile read;
-  ASSERT_TRUE(LoadAlarmProfile(rdv / "réveil.alm", read));
+  ASSERT_TRUE(LoadAlarmProfile(rdv / path_of("réveil.alm"), read));
   EXPECT_EQ(read.frequency, 880);
 
   AlarmProfile louder = tones;
   louder.frequency = 1760;
   EXPECT_FALSE(save_named_alarm(program.path(), "réveil", kCurrentAlarmItem, louder, prompts));
-  ASSERT_TRUE(LoadAlarmProfile(rdv / "réveil.alm", read));
+  ASSERT_TRUE(LoadAlarmProfile(rdv / path_of("réveil.alm"), read));
   EXPECT_EQ(read.frequency, 880) << "no to the question keeps the file";
   EXPECT_TRUE(save_named_alarm(program.path(), "réveil", kCurrentAlarmItem, louder, prompts));
-  ASSERT_TRUE(LoadAlarmProfile(rdv / "réveil.alm", read));
+  ASSERT_TRUE(LoadAlarmProfile(rdv / path_of("réveil.alm"), read));
   EXPECT_EQ(read.frequency, 1760);
   EXPECT_EQ(list_named_alarms(program.path()), std::vector<std::string>{"réveil"});
 

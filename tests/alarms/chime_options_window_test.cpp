@@ -13,6 +13,8 @@
 #include "planning/settings.hpp"
 #include "platform/portable/curl_network.hpp"
 #include "platform/services.hpp"
+#include "platform/files.hpp"
+#include "platform/sim/transcript.hpp"
 #include "platform/sound_decoders.hpp"
 #include "tests/support/local_server.hpp"
 #include "tests/support/script_runner.hpp"
@@ -146,8 +148,8 @@ TEST_F(ChimeOptionsWindow, AProfileIsSetUpFromSoundsAndChosenWithOk) {
           "\nanswer no\nwait 1s\n"
           "key f2\nclick 104\nwait 1s\ncheck 101\nclick ok\n");
   EXPECT_EQ(r.code, 0) << r.text();
-  EXPECT_TRUE(
-      r.has("open-files \"importer un fichier de quart\" -> \"" + cloche + "\" \"" + coup + "\""));
+  EXPECT_TRUE(r.has("open-files \"importer un fichier de quart\" -> " + in_quotes(cloche) + " " +
+                    in_quotes(coup)));
   EXPECT_TRUE(
       r.has("question \"Voulez-vous faire correspondre le sous-dossier gong au champ du "
             "profile?\" -> no"));
@@ -169,7 +171,7 @@ TEST_F(ChimeOptionsWindow, AProfileIsSetUpFromSoundsAndChosenWithOk) {
   EXPECT_EQ(maison.quarters[1].balance, 0);
   ASSERT_EQ(maison.hours.size(), 1u);
   EXPECT_EQ(maison.hours[0].file, "gong\\grave.wav") << "a sound of the chime folder stays there";
-  EXPECT_EQ(read_bytes(chimes / "maison" / "coup.wav"), read_bytes(coup));
+  EXPECT_EQ(read_bytes(chimes / "maison" / "coup.wav"), read_bytes(path_of(coup)));
   Settings stored = default_settings(45000, false);
   loadsettings(runner.folder(), stored);
   EXPECT_EQ(stored.chime_profile, "maison");
@@ -212,8 +214,8 @@ TEST_F(ChimeOptionsWindow, TheTestPlayAndThePreviewsSoundOnTheChimesOwnThread) {
           "click cancel\n",
           sound);
   EXPECT_EQ(r.code, 1) << r.text();
-  const std::string quarter = "ogg \"" + (chimes / "gong" / "quart.wav").string() + "\"";
-  const std::string hour = "ogg \"" + (chimes / "gong" / "grave.wav").string() + "\"";
+  const std::string quarter = "ogg " + in_quotes((chimes / "gong" / "quart.wav").string());
+  const std::string hour = "ogg " + in_quotes((chimes / "gong" / "grave.wav").string());
   EXPECT_EQ(r.count(quarter), 2) << r.text();
   EXPECT_EQ(r.count(hour), 4) << r.text();
   const auto rendered = decode_sound_file(sound);
@@ -244,7 +246,7 @@ TEST_F(ChimeOptionsWindow, AProfileExportedDeletedAndImportedComesBackWithItsSou
                           "click 107\nanswer " +
                           archive + "\nwait 1s\nclick ok\n");
   EXPECT_EQ(r.code, 0) << r.text();
-  EXPECT_TRUE(r.has("save-file \"exportation d'un profile\" -> \"" + archive + "\""));
+  EXPECT_TRUE(r.has("save-file \"exportation d'un profile\" -> " + in_quotes(archive)));
   EXPECT_TRUE(r.has("notice \"Notice...\" \"l'exportation est terminée.\""));
   EXPECT_TRUE(r.has("notice \"Notice...\" \"Le profile est supprimé\""));
   EXPECT_TRUE(r.has("notice \"Notice...\" \"l'importation est terminée.\""));

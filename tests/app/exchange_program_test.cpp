@@ -17,6 +17,7 @@
 #include "planning/settings.hpp"
 #include "platform/files.hpp"
 #include "tests/app/program_folder_copy.hpp"
+#include "tests/support/child_process.hpp"
 #include "tests/support/local_server.hpp"
 #include "tests/support/script_runner.hpp"
 #include "tests/support/temp_folder.hpp"

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "tests/app/program_folder_copy.hpp"
+#include "tests/support/child_process.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo::testing {

@@ -17,7 +17,9 @@
 #include "platform/portable/curl_network.hpp"
 #include "platform/services.hpp"
 #include "platform/sim/fixed_clock.hpp"
+#include "platform/sim/transcript.hpp"
 #include "tests/support/local_server.hpp"
+#include "tests/support/programs.hpp"
 #include "tests/support/script_runner.hpp"
 #include "tests/support/scripted_prompts.hpp"
 
@@ -25,7 +27,7 @@ namespace tavelo::testing {
 namespace {
 
 std::string quoted(const fs::path& path) {
-  return "\"" + path.string() + "\"";
+  return in_quotes(path.string());
 }
 
 SharingRow folder_row(const std::string& identifier, const fs::path& folder) {
@@ -82,7 +84,9 @@ TEST_F(ExchangeWindows, SharedFoldersSaveARowOnlyOnceEveryCheckPassesAndOkStores
       "focus 4\ntype paul\nfocus 6\ntype " +
           (shared_.path() / "absent").string() +
           "\nclick 8\n"
-          "focus 6\ntype /proc\nclick 8\n"
+          "focus 6\ntype " +
+          testing::unwritable_folder() +
+          "\nclick 8\n"
           "answer " +
           shared_.path().string() +
           "\nclick 7\nclick 8\n"

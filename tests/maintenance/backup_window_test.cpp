@@ -15,6 +15,8 @@
 #include "planning/settings.hpp"
 #include "platform/program_folder.hpp"
 #include "platform/services.hpp"
+#include "platform/files.hpp"
+#include "platform/sim/transcript.hpp"
 #include "tests/support/record_samples.hpp"
 #include "tests/support/script_runner.hpp"
 
@@ -84,8 +86,8 @@ TEST(BackupMenu, AnArchiveSavedAndRestoredInAFreshFolderGivesEverythingBack) {
   TempFolder away;
   const std::string archive = (away.path() / "tout").string();
   const ScriptRun saved = saving.run("answer " + archive + "\n", kSave);
-  EXPECT_TRUE(saved.has("save-file \"enregistrer\" -> \"" + archive + "\"")) << saved.text();
-  ASSERT_TRUE(fs::exists(archive + ".agb")) << "the archive takes its extension";
+  EXPECT_TRUE(saved.has("save-file \"enregistrer\" -> " + in_quotes(archive))) << saved.text();
+  ASSERT_TRUE(fs::exists(path_of(archive + ".agb"))) << "the archive takes its extension";
 
   BackupSession restoring;
   restoring.settings = default_settings(kToday, false);
@@ -124,8 +126,9 @@ TEST(BackupMenu, ADamagedArchiveOrANoChangesNothing) {
   const ScriptRun damaged =
       restoring.run("answer " + archive.string() + "\nanswer yes\n", kRestore);
   EXPECT_EQ(damaged.code, 1);
-  EXPECT_TRUE(damaged.has("notice \"Notice...\" \"L'archive " + archive.string() +
-                          " est endommagée ou incomplète: rien n'a été récupéré.\""))
+  EXPECT_TRUE(damaged.has("notice \"Notice...\" " +
+                          in_quotes("L'archive " + archive.string() +
+                                    " est endommagée ou incomplète: rien n'a été récupéré.")))
       << damaged.text();
   EXPECT_EQ(contents_of(restoring.runner.folder()), before);
 

@@ -9,6 +9,7 @@
 #include "platform/file_names.hpp"
 #include "platform/portable/curl_network.hpp"
 #include "platform/process.hpp"
+#include "platform/sim/transcript.hpp"
 #include "tests/support/local_server.hpp"
 #include "tests/support/script_runner.hpp"
 
@@ -77,8 +78,8 @@ TEST_F(UpdateWindows, ANewVersionIsDownloadedWithItsProgressAndTheUpdaterStarted
       r.has("notice \"Notice...\" \"La mise à jour a bien été installée. L'agenda va "
             "redémarrer.\""));
   EXPECT_TRUE(r.has("open \"" + *server + "/news.htm\""));
-  EXPECT_TRUE(r.has("run \"" + (runner.folder() / program_file_names().updater).string() + "\" \"" +
-                    std::to_string(current_process_id()) + "\" \"/cal\""));
+  EXPECT_TRUE(r.has("run " + in_quotes((runner.folder() / program_file_names().updater).string()) +
+                    " \"" + std::to_string(current_process_id()) + "\" \"/cal\""));
   EXPECT_EQ(read_bytes(runner.folder() / "maj" / "fichiers" / "manual" / "f3.htm"), "page 3");
   EXPECT_FALSE(fs::exists(runner.folder() / "manual" / "f1.htm")) << "the updater moves them";
 }

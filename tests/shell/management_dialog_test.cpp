@@ -8,6 +8,7 @@
 #include "access/window_prompts.hpp"
 #include "planning/settings.hpp"
 #include "platform/files.hpp"
+#include "platform/sim/transcript.hpp"
 #include "shell/journal.hpp"
 #include "tests/support/inspect.hpp"
 #include "tests/support/script_runner.hpp"
@@ -77,7 +78,7 @@ TEST_F(ManagementDialog, CancelKeepsTheFolderAndBoxesInMemoryButSavesNothing) {
                               "select 1 \"23:59\"\n"
                               "key escape\n");
   EXPECT_EQ(run.code, 0) << run.text();
-  EXPECT_TRUE(run.has("folder \"dossier des fichiers journal\" -> \"" + chosen + "\""))
+  EXPECT_TRUE(run.has("folder \"dossier des fichiers journal\" -> " + in_quotes(chosen)))
       << run.text();
   EXPECT_FALSE(file_exists(runner.folder() / "agenda.bin"));
   EXPECT_EQ(settings.journal_folder, (runner.folder() / "journaux").string());

@@ -14,8 +14,8 @@
 #include "planning/settings.hpp"
 #include "planning/text.hpp"
 #include "platform/files.hpp"
-#include "platform/shell.hpp"
 #include "platform/services.hpp"
+#include "platform/shell.hpp"
 #include "platform/sim/sim_shell.hpp"
 #include "shell/journal.hpp"
 #include "tests/support/agenda_parts.hpp"
@@ -263,7 +263,7 @@ TEST_F(RealtimeAgendaTest, ADeadServerNeverKeepsAPlanningFromRinging) {
 }
 
 TEST_F(RealtimeAgendaTest, ACommandTaskRunsWithoutInterpreterOnceConfirmedAndIsPostponedOnANo) {
-  if (!file_exists("/usr/bin/touch")) GTEST_SKIP() << "the tasks run touch, a program of Linux";
+  if (folder().has_root_name()) GTEST_SKIP() << "touch, a Linux program, takes Linux file names";
   real_shell = true;
   ASSERT_TRUE(runner.load_dialog_library(TAVELO_PARLON_LIBRARY));
   const fs::path made = folder() / "fait; rm -rf x";

@@ -92,4 +92,12 @@ std::string first_line_of(int fd, int timeout_ms) {
   return line;
 }
 
+int run_program(const std::filesystem::path& program, int output_fd,
+                const std::vector<std::string>& arguments) {
+  std::vector<std::string> words{program.string()};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  ChildProcess run(words, output_fd);
+  return run.wait(30000, [] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); });
+}
+
 }  // namespace tavelo::testing

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -41,5 +42,10 @@ class ChildProcess {
 
 // The first line written to `fd` within the time, without its line feed.
 std::string first_line_of(int fd, int timeout_ms);
+
+// Runs a program with its arguments to its end within 30 s, its output to `output_fd` when not
+// -1; its exit status, -1 on time-out.
+int run_program(const std::filesystem::path& program, int output_fd,
+                const std::vector<std::string>& arguments = {});
 
 }  // namespace tavelo::testing

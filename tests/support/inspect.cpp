@@ -2,17 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <stdexcept>
-
 #include "tests/support/programs.hpp"
 
 namespace tavelo::testing {
 
 InspectRun inspect(const std::filesystem::path& file) {
-  const char* program = std::getenv("TAVELO_INSPECT");
-  if (program == nullptr) throw std::runtime_error("TAVELO_INSPECT is not set");
-  const ProgramRun run = run_program({program, file.string()});
+  const ProgramRun run = run_program({TAVELO_INSPECT, file.string()});
   return {run.status, run.output};
 }
 

@@ -6,7 +6,7 @@
 
 namespace tavelo::testing {
 
-// What the real tavelo-inspect program (named by TAVELO_INSPECT) printed for a file.
+// What the real tavelo-inspect program of the build printed for a file.
 struct InspectRun {
   int status;
   std::string output;

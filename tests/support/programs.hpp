@@ -48,6 +48,11 @@ bool run_host_program(const std::vector<std::string>& words, int timeout_ms = 60
 // The name under which host programs find a file of the test.
 std::string host_path(const std::filesystem::path& path);
 
+// A folder that exists and where nothing can be written, even by root: Linux's /proc, which wine
+// shows under a drive of its own; on Windows itself the system's folder, which only
+// administrators write to.
+std::string unwritable_folder();
+
 // The peak memory of the test's own process so far, in bytes.
 std::size_t peak_memory();
 

@@ -109,6 +109,10 @@ std::string host_path(const std::filesystem::path& path) {
   return path.string();
 }
 
+std::string unwritable_folder() {
+  return "/proc";
+}
+
 std::size_t peak_memory() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);

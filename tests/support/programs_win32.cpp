@@ -180,6 +180,18 @@ std::string host_path(const fs::path& path) {
   return result;
 }
 
+std::string unwritable_folder() {
+  using DosName = wchar_t*(__cdecl*)(const char*);
+  static const auto dos_name = reinterpret_cast<DosName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+  wchar_t* name = dos_name == nullptr ? nullptr : dos_name("/proc");
+  if (name == nullptr) return "C:\\Windows\\System32";
+  std::wstring folder(name);
+  HeapFree(GetProcessHeap(), 0, name);
+  if (folder.starts_with(L"\\\\?\\")) folder.erase(0, 4);  // the name without its prefix
+  return utf8_of(folder);
+}
+
 std::size_t peak_memory() {
   PROCESS_MEMORY_COUNTERS counters{};
   counters.cb = sizeof counters;
