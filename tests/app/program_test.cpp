@@ -74,6 +74,17 @@ class Program : public ::testing::Test {
     loadsettings(folder(), settings);
     return settings;
   }
+  // Settings of today on the machine's clock with the background agenda on and no forewarning,
+  // and a planning tomorrow that keeps the agenda running; today.
+  int keeps_a_hidden_agenda() const {
+    const int today = testing::machine_today();
+    Settings settings = settings_of(today);
+    settings.background_mode = 1;
+    settings.forewarning_hour = 255;
+    save(settings, today);
+    add_planning(today + 1, "09:00", "demain");
+    return today;
+  }
   fs::path add_planning(int day, std::string_view time, std::string subject,
                         std::string note = {}) const {
     fs::create_directories(rdv());
@@ -576,13 +587,8 @@ TEST_F(Program, TheRealTimeAgendaAddsAPlanningThroughTheEditor) {
 }
 
 TEST_F(Program, AHiddenAgendaSleepsAndShowsTheCalendarWhenLaterStartsAskForIt) {
-  const int today = testing::machine_today();
-  Settings settings = settings_of(today);
-  settings.background_mode = 1;
-  settings.forewarning_hour = 255;
-  save(settings, today);
+  const int today = keeps_a_hidden_agenda();
   fs::create_directories(folder() / "journal");
-  add_planning(today + 1, "09:00", "demain");
 
   // A sleep asked before the log-on comes first; a click on the icon ends it.
   const std::time_t now = std::time(nullptr);
@@ -618,12 +624,7 @@ TEST_F(Program, AHiddenAgendaSleepsAndShowsTheCalendarWhenLaterStartsAskForIt) {
 // program on a file ends the running agenda (code 20), imports the file itself and runs the
 // agenda in its place.
 TEST_F(Program, AnExchangeFileHandedToTheRunningAgendaIsImported) {
-  const int today = testing::machine_today();
-  Settings settings = settings_of(today);
-  settings.background_mode = 1;
-  settings.forewarning_hour = 255;
-  save(settings, today);
-  add_planning(today + 1, "09:00", "demain");
+  const int today = keeps_a_hidden_agenda();
   const auto exchange_file = [&](const std::string& time, const std::string& subject) {
     Planning planning;
     planning.subject = subject;

@@ -24,6 +24,7 @@
 #include "tests/support/local_server.hpp"
 #include "tests/support/script_runner.hpp"
 #include "tests/support/scripted_prompts.hpp"
+#include "tests/support/sharing_rows.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo::testing {
@@ -69,16 +70,8 @@ class AgendaFolder {
 
   // This user's row for another, whose files go through an FTP relay.
   void relays_to(const std::string& identifier, const fs::path& shared, int port) {
-    SharingRow row;
-    row.columns[kIdentifierColumn] = identifier;
-    row.columns[kFolderColumn] = shared.string();
-    row.columns[kFtpServerColumn] = "127.0.0.1";
-    row.columns[kFtpUserColumn] = "relais";
-    row.columns[kFtpPasswordColumn] = "mdp";
-    row.columns[kFtpFolderColumn] = "partage";
-    row.columns[kFtpPortColumn] = std::to_string(port);
-    row.columns[kFtpPassiveColumn] = "1";
-    row.columns[kFtpActiveColumn] = "1";
+    SharingRow row = folder_row(identifier, shared);
+    relay_through(row, port);
     settings_.sharing_table.push_back(row);
     settings_.import_allowed = settings_.export_allowed = 1;
   }
