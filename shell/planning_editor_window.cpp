@@ -293,9 +293,8 @@ bool task_options(Editor& e) {
   for (;;) {
     const Input input = NextInput(-1);
     if (input.event == "btncancel" || input.event == "winclose") return false;
-    // The event comes as Space goes down, before the box changes: its name tells the new state.
     if (input.event.starts_with("chk7"))
-      SetControlText(kConfirm, confirmation_caption(input.event.ends_with("-set")));
+      SetControlText(kConfirm, confirmation_caption(ticks_box(input.event)));
     if (input.event == "btn4") {
       const std::optional<std::string> file =
           window_system().open_file_dialog("fichier ou programme associé à la tâche", "*.*", "");
