@@ -541,10 +541,10 @@ void choice_event(ChimeWindow& w, const std::string& e) {
     changed(p.hour_random_mode, ControlState(kHourRandom));
   }
   if (e.starts_with("chk" + std::to_string(kQuarterRandom))) {
-    changed(p.quarter_random, ControlState(kQuarterRandom));
+    changed(p.quarter_random, ticks_box(e) ? 1 : 0);
   }
   if (e.starts_with("chk" + std::to_string(kHourWithFourth))) {
-    changed(p.hour_with_fourth_quarter, ControlState(kHourWithFourth));
+    changed(p.hour_with_fourth_quarter, ticks_box(e) ? 1 : 0);
   }
   if (e == "cmb" + std::to_string(kStart)) {
     changed(p.start, time_of_quarter_item(ControlState(kStart)));
@@ -555,7 +555,7 @@ void choice_event(ChimeWindow& w, const std::string& e) {
 void general_page_event(ChimeWindow& w, const Input& input) {
   const std::string& e = input.event;
   if (e.starts_with("chk" + std::to_string(kActive))) {
-    w.form.active = ControlState(kActive) != 0;
+    w.form.active = ticks_box(e);
   } else if (e == "cmb" + std::to_string(kProfile)) {
     choose_profile(w);
   } else if (e == "cmb" + std::to_string(kTestTime)) {

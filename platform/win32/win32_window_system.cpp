@@ -14,6 +14,7 @@
 #include <map>
 #include <stdexcept>
 
+#include "platform/win32/wake_watches.hpp"
 #include "platform/win32/wide.hpp"
 
 namespace tavelo {
@@ -127,6 +128,9 @@ struct Win32WindowSystem::State {
   IAccPropServices* names = nullptr;  // made when a control is first named
   std::deque<RawEvent> queue;
   bool programmatic = false;  // changes made by the program are not the user's
+  // What else ends the wait, made when first asked for.
+  std::unique_ptr<FileWatch> file_watch;
+  std::unique_ptr<DesktopKeyWatch> key_watch;
 
   void post(const RawEvent& event) { queue.push_back(event); }
 
@@ -1184,8 +1188,42 @@ RawEvent Win32WindowSystem::wait_event(int timeout_ms) {
       if (waited >= static_cast<DWORD>(timeout_ms)) return {};
       wait = static_cast<DWORD>(timeout_ms) - waited;
     }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
+    const HANDLE change = s.file_watch ? s.file_watch->handle() : nullptr;
+    const DWORD woken =
+        MsgWaitForMultipleObjects(change != nullptr ? 1 : 0, &change, FALSE, wait, QS_ALLINPUT);
+    if (change != nullptr && woken == WAIT_OBJECT_0 && s.file_watch->changed()) {
+      s.post({.kind = RawEvent::Kind::file});
+    }
   }
+}
+
+namespace {
+
+void drop_events(std::deque<RawEvent>& queue, RawEvent::Kind kind) {
+  std::erase_if(queue, [kind](const RawEvent& e) { return e.kind == kind; });
+}
+
+}  // namespace
+
+void Win32WindowSystem::watch_file(const std::filesystem::path& file) {
+  State& s = *state_;
+  if (file.empty()) drop_events(s.queue, RawEvent::Kind::file);
+  if (!s.file_watch) {
+    if (file.empty()) return;
+    s.file_watch = std::make_unique<FileWatch>();
+  }
+  if (s.file_watch->watch(file)) s.post({.kind = RawEvent::Kind::file});
+}
+
+void Win32WindowSystem::watch_desktop_key(int key) {
+  State& s = *state_;
+  if (key == 0) drop_events(s.queue, RawEvent::Kind::desktop_key);
+  if (!s.key_watch) {
+    if (key == 0) return;
+    s.key_watch = std::make_unique<DesktopKeyWatch>(
+        [&s](int pressed) { s.post({.kind = RawEvent::Kind::desktop_key, .key = pressed}); });
+  }
+  s.key_watch->watch(key);
 }
 
 namespace {

@@ -91,6 +91,8 @@ class Win32WindowSystem final : public WindowSystem {
   void synthesize_key(int key, bool down) override;
 
   RawEvent wait_event(int timeout_ms) override;
+  void watch_file(const std::filesystem::path& file) override;
+  void watch_desktop_key(int key) override;
 
   // The native window of a window and of a control, for tests and screenshots.
   void* native_window(int window) const;

@@ -5,7 +5,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "access/dialog.hpp"
 #include "access/interface_context.hpp"
@@ -14,6 +17,7 @@
 #include "platform/sim/sim_speech.hpp"
 #include "platform/system_clock.hpp"
 #include "platform/win32/win32_window_system.hpp"
+#include "tests/support/temp_folder.hpp"
 
 namespace tavelo {
 namespace {
@@ -158,6 +162,59 @@ TEST_F(Win32DialogTest, MenusShortcutsAndTheTrayReportTheirCommands) {
   EXPECT_EQ(windows_.tray_icon_shown(1), FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr);
   windows_.remove_tray_icon(1);
   EXPECT_FALSE(windows_.tray_icon_shown(1));
+}
+
+// What wakes the hidden agenda: a request renamed over the watched file, in a folder with a
+// French name, or the watched key going down ends the wait; other files, the key's repeat and
+// release, other keys and stopped watches do not.
+TEST_F(Win32DialogTest, AWatchedFileOrKeyEndsTheWait) {
+  const testing::TempFolder temp;
+  const std::filesystem::path folder = temp.path() / std::filesystem::path(u8"réveil");
+  std::filesystem::create_directory(folder);
+  const std::filesystem::path request = folder / "trayaction.txt";
+  windows_.watch_file(request);
+  windows_.watch_desktop_key(vk::control);
+  const auto watch_event = [this](int within_ms) {
+    const std::uint32_t start = clock_.tick();
+    for (;;) {
+      const auto waited = static_cast<int>(clock_.tick() - start);
+      if (waited >= within_ms) return RawEvent{};
+      const RawEvent event = windows_.wait_event(within_ms - waited);
+      if (event.kind == RawEvent::Kind::file || event.kind == RawEvent::Kind::desktop_key) {
+        return event;
+      }
+    }
+  };
+  std::thread writer([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    testing::write_bytes(folder / "trayaction.tmp", "17");
+    std::filesystem::rename(folder / "trayaction.tmp", request);
+  });
+  EXPECT_EQ(watch_event(kPatienceMs).kind, RawEvent::Kind::file);
+  writer.join();
+  // Already there when watched again: at once.
+  windows_.watch_file(request);
+  EXPECT_EQ(watch_event(kPatienceMs).kind, RawEvent::Kind::file);
+  std::filesystem::remove(request);
+  testing::write_bytes(folder / "agenda.bin", "autre");
+  EXPECT_EQ(watch_event(500).kind, RawEvent::Kind::none);
+
+  press(vk::left_control);
+  const RawEvent raw = watch_event(kPatienceMs);
+  EXPECT_EQ(raw.kind, RawEvent::Kind::desktop_key);
+  EXPECT_EQ(raw.key, vk::control);
+  press(vk::left_control);
+  release(vk::left_control);
+  press('A');
+  release('A');
+  EXPECT_EQ(watch_event(500).kind, RawEvent::Kind::none) << "Control's repeat, its release, A";
+
+  windows_.watch_file({});
+  windows_.watch_desktop_key(0);
+  testing::write_bytes(request, "17");
+  press(vk::left_control);
+  release(vk::left_control);
+  EXPECT_EQ(watch_event(1000).kind, RawEvent::Kind::none);
 }
 
 // A window opened hidden is neither seen nor active until the program shows it; a control taken
