@@ -67,7 +67,7 @@ int on_system_backends(Agenda& agenda) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  Agenda agenda{running_program_folder(), {argv + 1, argv + argc}};
+  Agenda agenda{running_program_folder(), program_arguments(argc, argv)};
   if (const std::optional<int> code =
           run_session_from_environment(agenda.program_folder, [&agenda] { return agenda.run(); })) {
     return *code;

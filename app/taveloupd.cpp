@@ -36,7 +36,7 @@ bool agenda_ended(int process) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> words(argv + 1, argv + argc);
+  const std::vector<std::string> words = program_arguments(argc, argv);
   int process = 0;
   if (words.empty() ||
       std::from_chars(words[0].data(), words[0].data() + words[0].size(), process).ec !=

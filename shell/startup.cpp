@@ -248,7 +248,7 @@ Step run_realtime_agenda(Startup& s) {
   const int calendar_day = run.calendar_day;
   run.return_event = s.host.run_realtime_agenda(run, given);
   while (!run.command_line.exchange_file.empty() && s.host.import_exchange_file) {
-    const fs::path exchange_file = run.command_line.exchange_file;
+    const fs::path exchange_file = path_of(run.command_line.exchange_file);
     run.command_line.clear();
     s.host.import_exchange_file(run, exchange_file);
     run.return_event = s.host.run_realtime_agenda(run, {});
@@ -378,7 +378,7 @@ bool hand_over_start_requests(Startup& s) {
   const bool agenda_running = s.run.settings.realtime_running != 0;
   if (!c.exchange_file.empty()) {
     if (agenda_running) hand_to_running_agenda(s, kEndAgenda);
-    if (s.host.import_exchange_file) s.host.import_exchange_file(s.run, c.exchange_file);
+    if (s.host.import_exchange_file) s.host.import_exchange_file(s.run, path_of(c.exchange_file));
     c.exchange_file.clear();
     c.switches += "/test ";
   }

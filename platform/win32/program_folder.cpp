@@ -1,8 +1,13 @@
 #include "platform/program_folder.hpp"
 
 #include <windows.h>
+// windows.h first: shellapi.h needs its types.
+#include <shellapi.h>
 
+#include <algorithm>
 #include <string>
+
+#include "platform/win32/wide.hpp"
 
 namespace tavelo {
 
@@ -18,6 +23,16 @@ std::filesystem::path running_program_folder() {
     }
     name.resize(name.size() * 2);
   }
+}
+
+std::vector<std::string> program_arguments(int argc, char** argv) {
+  int count = 0;
+  LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (words == nullptr) return {argv + std::min(argc, 1), argv + argc};
+  std::vector<std::string> arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(utf8_of(words[i]));
+  LocalFree(words);
+  return arguments;
 }
 
 }  // namespace tavelo
