@@ -114,7 +114,11 @@ TEST(Sharing, RowsCompletePermissionsAndFolders) {
   EXPECT_EQ(ftp_folder_of(ftp), "partage/agenda");
 }
 
+// The checks that answer are given far more than they need: on a loaded machine (or under wine)
+// a thread may take a second to start, and what is checked is the answer, not its speed. A hung
+// check never returns, so the hanging calls must come back whatever the limit.
 TEST(Sharing, ACheckThatHangsCountsAsUnreachableAndHoldsOneThreadAtMost) {
+  constexpr auto kGenerous = 20s;
   std::atomic<bool> release = false;
   std::atomic<int> runs = 0;
   auto hanging = [&] {
@@ -125,16 +129,16 @@ TEST(Sharing, ACheckThatHangsCountsAsUnreachableAndHoldsOneThreadAtMost) {
   const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(answers_within("//mort/partage", hanging, 100ms));
   EXPECT_FALSE(answers_within("//mort/partage", hanging, 100ms));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, kGenerous);
   EXPECT_EQ(runs, 1) << "no second thread while the first still waits";
   release = true;
   while (!answers_within(
-      "//mort/partage", [] { return true; }, 1s))
+      "//mort/partage", [] { return true; }, kGenerous))
     std::this_thread::sleep_for(5ms);
   EXPECT_TRUE(answers_within(
-      "/ailleurs", [] { return true; }, 1s));
+      "/ailleurs", [] { return true; }, kGenerous));
   EXPECT_FALSE(answers_within(
-      "/absent", [] { return false; }, 1s));
+      "/absent", [] { return false; }, kGenerous));
 }
 
 TEST(Sharing, TwoAgendasSharingOneFolder) {

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <sstream>
+#include <thread>
 
 #include "access/speech.hpp"
 #include "planning/calendar.hpp"
@@ -13,6 +16,7 @@
 #include "planning/planning_names.hpp"
 #include "planning/settings.hpp"
 #include "planning/text.hpp"
+#include "platform/clock.hpp"
 #include "platform/files.hpp"
 #include "platform/services.hpp"
 #include "platform/shell.hpp"
@@ -67,10 +71,13 @@ class RealtimeAgendaTest : public ::testing::Test {
   }
 
   // Runs the agenda as the mode loop does, again after each management pass it hands over.
-  ScriptRun agenda(std::string_view script, std::string command_line = {}) {
+  // `beside` starts work on another thread as the session starts.
+  ScriptRun agenda(std::string_view script, std::string command_line = {},
+                   const std::function<std::jthread()>& beside = {}) {
     fs::copy(TAVELO_MANUAL, folder() / "manual",
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     return runner.run(script, [&] {
+      const std::jthread work_beside = beside ? beside() : std::jthread();
       LoadSpeechLibraries();
       SoundPlayers alarms(sound_mixer(), interface_clock(), folder());
       alarms.report = sound_report();
@@ -83,6 +90,24 @@ class RealtimeAgendaTest : public ::testing::Test {
         returned.push_back(RealtimeAgenda(services, run, command_line));
         if (returned.back() != kManagementEvent) return 0;
         command_line.clear();
+      }
+    });
+  }
+
+  // The URL task's thread runs on the real clock, the session on its own, which would otherwise
+  // end before a slow machine has even started the task: the session's clock stays at 14:30:01
+  // until the task of 14:30 has ended (a minute at most), and its icon is then in the session.
+  std::jthread holding_the_clock_while_the_url_task_runs() {
+    Clock& clock = interface_clock();
+    return std::jthread([this, &clock, work = ClockWork(clock)] {
+      constexpr int kHeldAt = 14 * 3600 + 30 * 60 + 1;
+      for (LocalTime t = clock.now(); t.hour * 3600 + t.minute * 60 + t.second < kHeldAt;
+           t = clock.now()) {
+        clock.sleep(std::chrono::seconds(1));
+      }
+      const auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+      while (parts.url_tasks.running() && std::chrono::steady_clock::now() < limit) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
       }
     });
   }
@@ -234,7 +259,8 @@ TEST_F(RealtimeAgendaTest, ADuePlanningMailsCallsItsUrlAndSpeaksItsNotification)
   const std::string file = put(14, 30, p);
   const ScriptRun run_ = agenda(
       "now 2026-03-06 14:29:58\nwait 12s\nkey leftshift+rightshift\n"
-      "wait 1s\n");
+      "wait 1s\n",
+      {}, [this] { return holding_the_clock_while_the_url_task_runs(); });
   parts.finish_threads();
   EXPECT_EQ(run_.count("speak \"Attention, Dentiste\""), 2) << run_.text();
   EXPECT_EQ(run_.first_time_of("speak \"Attention, Dentiste\"").substr(0, 8), "14:30:00");
