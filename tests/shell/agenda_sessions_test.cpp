@@ -18,6 +18,7 @@
 #include "platform/files.hpp"
 #include "platform/portable/curl_network.hpp"
 #include "platform/services.hpp"
+#include "platform/sim/transcript.hpp"
 #include "platform/sound_decoders.hpp"
 #include "shell/agenda_program.hpp"
 #include "shell/startup.hpp"
@@ -128,8 +129,9 @@ TEST(AgendaSessions, TheHiddenAgendaChimesEveryQuarterAndTheHourWithIt) {
   write_bytes(agenda.rdv() / planning_base_name(kToday + 1, "09:00"), write_planning(tomorrow));
 
   const ScriptRun run = agenda.session(std::string(kHiddenAtTen) + "wait 61m\n");
-  const std::string quarter = "ogg \"" + (gong / "quart.wav").string() + "\"";
-  const std::string hour = "ogg \"" + (gong / "heure.wav").string() + "\"";
+  // Quoted as the transcript quotes, with a Windows path's backslashes escaped.
+  const std::string quarter = "ogg " + in_quotes((gong / "quart.wav").string());
+  const std::string hour = "ogg " + in_quotes((gong / "heure.wav").string());
   // The agenda announces the time as it starts, then chimes every quarter.
   for (const char* time : {"10:00:00", "10:15:00", "10:30:00", "10:45:00", "11:00:00"}) {
     EXPECT_TRUE(has_line(lines_at(run, time), quarter)) << time << "\n" << run.text();
