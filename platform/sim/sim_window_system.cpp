@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/control_kinds.hpp"
+#include "platform/file_times.hpp"
 
 namespace tavelo {
 
@@ -670,16 +671,7 @@ void SimWindowSystem::watch_desktop_key(int key) {
 }
 
 bool SimWindowSystem::watched_file_changed() {
-  if (watched_file_.empty()) return false;
-  std::error_code error;
-  const auto time = std::filesystem::last_write_time(watched_file_, error);
-  if (error) {
-    file_seen_.reset();
-    return false;
-  }
-  if (file_seen_ == time) return false;
-  file_seen_ = time;
-  return true;
+  return !watched_file_.empty() && written_since_seen(watched_file_, file_seen_);
 }
 
 void SimWindowSystem::advance_to(std::uint32_t tick) {

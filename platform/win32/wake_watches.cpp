@@ -1,7 +1,8 @@
 #include "platform/win32/wake_watches.hpp"
 
-#include <system_error>
 #include <utility>
+
+#include "platform/file_times.hpp"
 
 namespace tavelo {
 
@@ -27,25 +28,13 @@ bool FileWatch::watch(const std::filesystem::path& file) {
   if (change == INVALID_HANDLE_VALUE) return false;
   change_ = change;
   file_ = file;
-  return written_since_seen();
-}
-
-bool FileWatch::written_since_seen() {
-  std::error_code error;
-  const auto time = std::filesystem::last_write_time(file_, error);
-  if (error) {
-    seen_.reset();
-    return false;
-  }
-  if (seen_ == time) return false;
-  seen_ = time;
-  return true;
+  return written_since_seen(file_, seen_);
 }
 
 bool FileWatch::changed() {
   if (change_ == nullptr) return false;
   FindNextChangeNotification(change_);
-  return written_since_seen();
+  return written_since_seen(file_, seen_);
 }
 
 namespace {

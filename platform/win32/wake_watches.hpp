@@ -30,7 +30,6 @@ class FileWatch {
 
  private:
   void stop();
-  bool written_since_seen();
 
   HANDLE change_ = nullptr;
   std::filesystem::path file_;
