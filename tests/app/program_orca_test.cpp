@@ -60,5 +60,43 @@ TEST(ProgramWithOrca, OrcaSaysTheDayListLineAndTheGridCellAsTheFocusReachesThem)
   EXPECT_EQ(program.wait_end(testing::kOrcaPatienceMs), 0);
 }
 
+// The editor's type list: Orca names it by its label as the focus reaches it, and says each
+// type the arrows choose.
+TEST(ProgramWithOrca, OrcaSaysTheEditorsTypeListByItsLabelAndEachTypeChosen) {
+  testing::gui_windows();
+  testing::TempFolder folder;
+  testing::TempFolder speech;
+  testing::SpeechDaemon daemon(speech.path());
+  fs::create_directories(folder.path() / "carillons");
+  testing::Orca orca(speech.path() / "orca", daemon, testing::orca_locale(),
+                     testing::pause_briefly);
+  ASSERT_TRUE(eventually([&] { return !daemon.spoken().empty(); }, testing::kOrcaPatienceMs))
+      << "Orca said nothing";
+  testing::ProgramOnDesktop program(folder.path());
+  ASSERT_TRUE(testing::focus_window("Tavelo version: 6.40"));
+  testing::press("Return");
+  ASSERT_TRUE(testing::focus_window("nouvelle planification"));
+
+  const auto said_since = [&daemon](std::size_t mark) { return daemon.spoken().substr(mark); };
+  std::size_t mark = daemon.spoken().size();
+  testing::press("Tab");  // the time
+  testing::press("Tab");  // the type
+  EXPECT_TRUE(eventually([&] { return said_since(mark).find("type") != std::string::npos; },
+                         testing::kOrcaPatienceMs))
+      << "the type list was not named; Orca said: " << said_since(mark);
+  for (const char* type : {"à la semaine", "aux deux semaines"}) {
+    mark = daemon.spoken().size();
+    testing::press("Down");
+    EXPECT_TRUE(eventually([&] { return said_since(mark).find(type) != std::string::npos; },
+                           testing::kOrcaPatienceMs))
+        << type << " was not said; Orca said: " << said_since(mark);
+  }
+  testing::press("Escape");
+  ASSERT_TRUE(testing::focus_window("Tavelo version: 6.40"));
+  testing::press("alt+p");
+  testing::press("q");
+  EXPECT_EQ(program.wait_end(testing::kOrcaPatienceMs), 0);
+}
+
 }  // namespace
 }  // namespace tavelo
