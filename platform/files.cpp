@@ -66,19 +66,68 @@ bool sync_folder(const fs::path& folder) {
   return synced;
 }
 
-// The folders whose sync the batches of this thread have taken over.
+// A written temporary file that a rename batch puts into place later; its descriptor holds the
+// lock that keeps it from being taken for a leftover.
+struct WaitingRename {
+  int fd;
+  std::string temporary;
+  fs::path file;
+};
+
+// Beyond this many waiting files a rename batch finishes early, well within the descriptors a
+// process may hold.
+constexpr std::size_t kMostWaitingRenames = 256;
+
+// The folders whose sync the batches of this thread have taken over, and the renames.
 struct PendingFolderSyncs {
   int batches = 0;
   std::set<fs::path> folders;
+  bool renames_wait = false;
+  std::vector<WaitingRename> renames;
+  std::vector<fs::path> unrenamed;
 };
 thread_local PendingFolderSyncs pending;
 
-void sync_folder_of(const fs::path& file) {
+void sync_folder_now_or_in_batch(const fs::path& folder) {
   if (pending.batches == 0) {
-    sync_folder(file.parent_path());
+    sync_folder(folder);
   } else {
-    pending.folders.insert(file.parent_path());
+    pending.folders.insert(folder);
   }
+}
+
+// One sync for each filesystem the files are on; where that sync fails, each file of it alone.
+void flush_to_disk(const std::vector<WaitingRename>& waiting, std::vector<bool>& flushed) {
+  std::set<dev_t> synced;
+  std::set<dev_t> failed;
+  for (std::size_t i = 0; i < waiting.size(); ++i) {
+    struct stat status {};
+    if (::fstat(waiting[i].fd, &status) != 0) continue;
+    if (!synced.contains(status.st_dev) && !failed.contains(status.st_dev)) {
+      (::syncfs(waiting[i].fd) == 0 ? synced : failed).insert(status.st_dev);
+    }
+    flushed[i] = synced.contains(status.st_dev) || ::fsync(waiting[i].fd) == 0;
+  }
+}
+
+void rename_waiting_files() {
+  std::vector<WaitingRename> waiting = std::move(pending.renames);
+  pending.renames.clear();
+  std::vector<bool> flushed(waiting.size(), false);
+  flush_to_disk(waiting, flushed);
+  std::set<fs::path> folders;
+  for (std::size_t i = 0; i < waiting.size(); ++i) {
+    std::error_code error;
+    if (flushed[i]) fs::rename(waiting[i].temporary, waiting[i].file, error);
+    if (!flushed[i] || error) {
+      fs::remove(waiting[i].temporary, error);
+      pending.unrenamed.push_back(waiting[i].file);
+    } else {
+      folders.insert(waiting[i].file.parent_path());
+    }
+    ::close(waiting[i].fd);
+  }
+  for (const fs::path& folder : folders) sync_folder_now_or_in_batch(folder);
 }
 
 }  // namespace
@@ -93,6 +142,21 @@ FolderSyncBatch::~FolderSyncBatch() {
   pending.folders.clear();
 }
 
+RenameBatch::RenameBatch() {
+  pending.renames_wait = true;
+}
+
+RenameBatch::~RenameBatch() {
+  finish();
+  pending.renames_wait = false;
+  pending.unrenamed.clear();
+}
+
+std::vector<fs::path> RenameBatch::finish() {
+  rename_waiting_files();
+  return pending.unrenamed;
+}
+
 bool write_file_atomically(const fs::path& file, std::string_view bytes) {
   // The temporary name starts with "~" so that no listing pattern of the program matches it.
   // The save holds a lock on it while it lives, so a start never takes it for a leftover.
@@ -102,12 +166,19 @@ bool write_file_atomically(const fs::path& file, std::string_view bytes) {
   ::flock(fd, LOCK_EX);
   // The data reaches the disk before the rename gives it the file's name: a power cut leaves
   // the old content or the new one, never an empty file.
-  const bool written = write_all(fd, bytes) && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
+  const bool waits = pending.renames_wait;
+  const bool written =
+      write_all(fd, bytes) && ::fchmod(fd, 0644) == 0 && (waits || ::fsync(fd) == 0);
+  if (written && waits) {
+    pending.renames.push_back({fd, std::move(temporary), file});
+    if (pending.renames.size() >= kMostWaitingRenames) rename_waiting_files();
+    return true;
+  }
   std::error_code error;
   if (written) fs::rename(temporary, file, error);
   if (written && !error) {
     ::close(fd);
-    sync_folder_of(file);
+    sync_folder_now_or_in_batch(file.parent_path());
     return true;
   }
   fs::remove(temporary, error);
