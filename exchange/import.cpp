@@ -122,15 +122,16 @@ void undo(const RdvChange& change) {
   }
 }
 
-// Loads a staged planning and saves it in "rdv" under its name, with "a" appended while that
-// name is taken (or, with `replace`, in place of the file of that name).
-bool copy_staged(const ImportContext& context, RdvChange& change, const std::string& name,
+// Saves a staged planning in "rdv" under its name, with "a" appended while that name is taken
+// (or, with `replace`, in place of the file of that name). The planning is read from the bytes
+// its staged file was given, so it comes out exactly as a load of that file would give it,
+// without reading the file back.
+bool copy_staged(const ImportContext& context, RdvChange& change, const ExchangeEntry& entry,
                  bool replace = false) {
-  const auto staged = file_in_folder(staging_folder(context), name);
-  if (!staged || !file_exists(*staged)) return false;
   int readerror = 0;
-  Planning planning = loadplanning(*staged, context.program_folder, context.settings, readerror);
-  std::string target = name;
+  Planning planning = read_planning(write_planning(entry.planning), context.settings, readerror);
+  drop_missing_sound(planning, context.program_folder, context.settings);
+  std::string target = entry.name;
   if (replace) {
     if (file_exists(change.rdv / target) && !set_aside(change, target)) return false;
   } else {
@@ -155,8 +156,8 @@ std::string template_category(const ExchangeEntry& entry) {
 
 // Step 6 or 7: which staged plannings go, and which plannings of "rdv" the question deletes.
 struct ImportPlan {
-  std::vector<std::string> plannings;
-  std::vector<std::string> templates;
+  std::vector<const ExchangeEntry*> plannings;
+  std::vector<const ExchangeEntry*> templates;
   std::vector<std::string> deletable;
   const char* delete_question;
 };
@@ -167,7 +168,7 @@ ImportPlan plan_of(const ImportContext& context, const StagedImport& staged,
   const NameSet categories = set_of(choice.categories);
   if (choice.by_category) {
     for (const ExchangeEntry& entry : staged.plannings) {
-      if (categories.contains(category_of(entry.planning))) plan.plannings.push_back(entry.name);
+      if (categories.contains(category_of(entry.planning))) plan.plannings.push_back(&entry);
     }
     plan.deletable =
         plannings_of_categories(context.program_folder, context.settings, choice.categories);
@@ -176,7 +177,7 @@ ImportPlan plan_of(const ImportContext& context, const StagedImport& staged,
   } else {
     const NameSet chosen = set_of(choice.plannings);
     for (const ExchangeEntry& entry : staged.plannings) {
-      if (chosen.contains(entry.name)) plan.plannings.push_back(entry.name);
+      if (chosen.contains(entry.name)) plan.plannings.push_back(&entry);
     }
     plan.deletable = list_plannings(planning_folder(context.program_folder));
     plan.delete_question = "supprimer toutes les plannifications avant d'importer?";
@@ -184,7 +185,7 @@ ImportPlan plan_of(const ImportContext& context, const StagedImport& staged,
   if (choice.category_files) {
     for (const ExchangeEntry& entry : staged.templates) {
       if (!choice.by_category || categories.contains(template_category(entry))) {
-        plan.templates.push_back(entry.name);
+        plan.templates.push_back(&entry);
       }
     }
   }
@@ -199,16 +200,16 @@ bool apply_plan(const ImportContext& context, const ImportPlan& plan, RdvChange&
       if (!set_aside(change, name)) return false;
     }
   }
-  for (const std::string& name : plan.plannings) {
-    if (!copy_staged(context, change, name)) return false;
+  for (const ExchangeEntry* entry : plan.plannings) {
+    if (!copy_staged(context, change, *entry)) return false;
   }
-  for (const std::string& name : plan.templates) {
-    const bool exists = file_exists(change.rdv / name);
-    if (exists &&
-        !context.prompts.question("remplacer la catégorie: " + category_name_of(name) + "?")) {
+  for (const ExchangeEntry* entry : plan.templates) {
+    const bool exists = file_exists(change.rdv / entry->name);
+    if (exists && !context.prompts.question(
+                      "remplacer la catégorie: " + category_name_of(entry->name) + "?")) {
       continue;
     }
-    if (!copy_staged(context, change, name, true)) return false;
+    if (!copy_staged(context, change, *entry, true)) return false;
   }
   return true;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <set>
+#include <unordered_set>
 
 #include "alarms/alarm_profile.hpp"
 #include "alarms/chime_archive.hpp"
@@ -198,13 +199,6 @@ BackupContents parse_archive(std::string_view archive, const Settings& settings)
 
 namespace {
 
-void delete_matching(const fs::path& folder, std::string_view pattern) {
-  for (const std::string& name : list_files(folder, pattern)) {
-    std::error_code error;
-    fs::remove(folder / name, error);
-  }
-}
-
 // Names come from the archive: only plain names inside the folder are written.
 std::optional<fs::path> inside(const fs::path& folder, const std::string& name,
                                std::vector<std::string>& problems) {
@@ -221,6 +215,21 @@ void restore_plannings(const std::vector<BackupContents::Named>& plannings, cons
     if (file && !write_file_atomically(*file, write_planning(planning))) {
       problems.push_back("impossible d'écrire le fichier " + name);
     }
+  }
+}
+
+// The archive's files of one kind take the place of the folder's: each is written over its
+// namesake, then those of the folder that the archive does not hold go. Writing first spares a
+// removal for every name kept, and a restore cut short leaves the old files rather than none.
+void replace_matching(const std::vector<BackupContents::Named>& plannings, const fs::path& rdv,
+                      std::string_view pattern, std::vector<std::string>& problems) {
+  restore_plannings(plannings, rdv, problems);
+  std::unordered_set<std::string> restored;
+  for (const auto& named : plannings) restored.insert(named.name);
+  for (const std::string& name : list_files(rdv, pattern)) {
+    if (restored.contains(name)) continue;
+    std::error_code error;
+    fs::remove(rdv / name, error);
   }
 }
 
@@ -251,10 +260,8 @@ void restore_everything(const BackupContents& c, const fs::path& program_folder,
   const FolderSyncBatch batch;
   std::error_code error;
   fs::create_directories(rdv, error);
-  delete_matching(rdv, kPlanningPattern);
-  restore_plannings(c.plannings, rdv, problems);
-  delete_matching(rdv, kTemplatePattern);
-  restore_plannings(c.templates, rdv, problems);
+  replace_matching(c.plannings, rdv, kPlanningPattern, problems);
+  replace_matching(c.templates, rdv, kTemplatePattern, problems);
   fs::remove(program_folder / kFilterFile, error);
   if (c.filter && !write_file_atomically(program_folder / kFilterFile, write_filter(*c.filter))) {
     problems.push_back("impossible d'écrire le fichier " + std::string(kFilterFile));

@@ -84,7 +84,10 @@ RealtimeHost::RealtimeHost(const fs::path& program_folder, Prompts& agenda_promp
       server(std::move(web_server)),
       chime_players(sound_mixer(), interface_clock(), chime_folder(program_folder)),
       chimes{chime_players, {}, chime_random()},
-      url_tasks(borrowed(agenda_network), program_folder, url_task_icon) {}
+      url_tasks(borrowed(agenda_network), program_folder, url_task_icon) {
+  // The chimes are heard as the alarms are: a scripted session tells them in its transcript.
+  chime_players.report = sound_report();
+}
 
 std::string RunRealtimeAgenda(RealtimeHost& host, AgendaRun& run, const CommandLine& given) {
   RealtimeServices services = services_of(host, run);

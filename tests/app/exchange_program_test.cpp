@@ -19,6 +19,7 @@
 #include "tests/app/program_folder_copy.hpp"
 #include "tests/support/local_server.hpp"
 #include "tests/support/script_runner.hpp"
+#include "tests/support/sharing_rows.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo {
@@ -52,23 +53,10 @@ class User {
   Settings& settings() { return settings_; }
 
   void shares_with(const std::string& identifier, const fs::path& shared) {
-    SharingRow row;
-    row.columns[kIdentifierColumn] = identifier;
-    row.columns[kFolderColumn] = shared.string();
-    complete_sharing_row(row);
-    row.columns[kFtpActiveColumn] = std::string(1, '0');
-    settings_.sharing_table.push_back(row);
+    settings_.sharing_table.push_back(testing::folder_row(identifier, shared));
     settings_.import_allowed = settings_.export_allowed = 1;
   }
-  void relays_through(int port) {
-    SharingRow& row = settings_.sharing_table.back();
-    row.columns[kFtpServerColumn] = "127.0.0.1";
-    row.columns[kFtpUserColumn] = "relais";
-    row.columns[kFtpPasswordColumn] = "mdp";
-    row.columns[kFtpFolderColumn] = "partage";
-    row.columns[kFtpPortColumn] = std::to_string(port);
-    row.columns[kFtpActiveColumn] = "1";
-  }
+  void relays_through(int port) { testing::relay_through(settings_.sharing_table.back(), port); }
   void add_planning(std::string_view time, const std::string& subject,
                     const std::string& category = {}) const {
     Planning planning;

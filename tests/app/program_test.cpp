@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "exchange/exchange_file.hpp"
 #include "planning/calendar.hpp"
 #include "planning/occurrences.hpp"
 #include "planning/planning_file.hpp"
@@ -18,6 +19,7 @@
 #include "planning/settings.hpp"
 #include "planning/text.hpp"
 #include "platform/files.hpp"
+#include "shell/hand_off.hpp"
 #include "tests/app/program_folder_copy.hpp"
 #include "tests/app/program_session.hpp"
 #include "tests/support/child_process.hpp"
@@ -72,6 +74,17 @@ class Program : public ::testing::Test {
     Settings settings = default_settings(today_, false);
     loadsettings(folder(), settings);
     return settings;
+  }
+  // Settings of today on the machine's clock with the background agenda on and no forewarning,
+  // and a planning tomorrow that keeps the agenda running; today.
+  int keeps_a_hidden_agenda() const {
+    const int today = testing::machine_today();
+    Settings settings = settings_of(today);
+    settings.background_mode = 1;
+    settings.forewarning_hour = 255;
+    save(settings, today);
+    add_planning(today + 1, "09:00", "demain");
+    return today;
   }
   fs::path add_planning(int day, std::string_view time, std::string subject,
                         std::string note = {}) const {
@@ -575,13 +588,8 @@ TEST_F(Program, TheRealTimeAgendaAddsAPlanningThroughTheEditor) {
 }
 
 TEST_F(Program, AHiddenAgendaSleepsAndShowsTheCalendarWhenLaterStartsAskForIt) {
-  const int today = testing::machine_today();
-  Settings settings = settings_of(today);
-  settings.background_mode = 1;
-  settings.forewarning_hour = 255;
-  save(settings, today);
+  const int today = keeps_a_hidden_agenda();
   fs::create_directories(folder() / "journal");
-  add_planning(today + 1, "09:00", "demain");
 
   // A sleep asked before the log-on comes first; a click on the icon ends it.
   const std::time_t now = std::time(nullptr);
@@ -610,6 +618,50 @@ TEST_F(Program, AHiddenAgendaSleepsAndShowsTheCalendarWhenLaterStartsAskForIt) {
   EXPECT_FALSE(second.shows("window", 100));
   first.type("menu 6\n");
   EXPECT_EQ(first.process->wait(30000, [] { ::usleep(20000); }), 0);
+}
+
+// An exchange file for a running agenda. Another program leaves it with the hand-off code 21:
+// the agenda opens the import on it when it hands back, then runs on. A later start of the
+// program on a file ends the running agenda (code 20), imports the file itself and runs the
+// agenda in its place.
+TEST_F(Program, AnExchangeFileHandedToTheRunningAgendaIsImported) {
+  const int today = keeps_a_hidden_agenda();
+  const auto exchange_file = [&](const std::string& time, const std::string& subject) {
+    Planning planning;
+    planning.subject = subject;
+    planning.type = kTypeOneOff;
+    ExchangeContent content;
+    content.plannings = {{planning_base_name(today + 2, time), planning}};
+    const fs::path file = scripts_.path() / (subject + ".txa");
+    write_bytes(file, write_exchange_file(content));
+    return file;
+  };
+  const fs::path meeting = exchange_file("14:00", "réunion"),
+                 dinner = exchange_file("20:00", "dîner");
+  constexpr std::string_view kImportAll = "click 5\nanswer no\nclick ok\n";
+  constexpr std::string_view kHidden = "tray 1 \"Tavelo, version: 6.40";
+
+  TerminalAgenda first({program_.string(), "/test"});
+  ASSERT_TRUE(first.shows(kHidden));
+  write_bytes(folder() / "import.txt", cp1252_from_utf8(meeting.string()) + "\r\n");
+  ASSERT_TRUE(WriteTrayAction(folder(), kImportFile));
+  EXPECT_TRUE(first.shows("window \"importation\""));
+  first.type(kImportAll);
+  EXPECT_TRUE(first.shows(kHidden));
+  EXPECT_FALSE(fs::exists(folder() / "import.txt"));
+  EXPECT_EQ(list_plannings(rdv()).size(), 2u);
+
+  TerminalAgenda second({program_.string(), dinner.string()});
+  EXPECT_EQ(first.process->wait(30000, [] { ::usleep(20000); }), 0);
+  EXPECT_TRUE(second.shows("window \"importation\""));
+  second.type(kImportAll);
+  EXPECT_TRUE(second.shows(kHidden));
+  second.type("tray 1\nanswer yes\nmenu 7\n");
+  EXPECT_EQ(second.process->wait(30000, [] { ::usleep(20000); }), 0);
+  EXPECT_EQ(list_plannings(rdv()),
+            (std::vector<std::string>{planning_base_name(today + 1, "09:00"),
+                                      planning_base_name(today + 2, "14:00"),
+                                      planning_base_name(today + 2, "20:00")}));
 }
 
 TEST_F(Program, WithoutADisplayTheUserTypesTheSessionInTheTerminal) {

@@ -151,21 +151,25 @@ TEST(ExchangeFile, AFailureHalfWayPutsRdvBackAndACancelledFilterLeavesThePreviou
   ProgramFolder from, to;
   from.save("45123 09-30.gnd", rich_planning());
   from.save("45124 09-30.gnd", rich_planning());
+  from.save("travail.cat", rich_planning());
   write_bytes(from.path() / kFilterFile, write_filter({"loisirs"}));
   const fs::path txa = from.path() / "export.txa";
   ASSERT_TRUE(export_plannings(from.path(), from.settings,
-                               {{"45123 09-30.gnd", "45124 09-30.gnd"}, {}, true}, txa,
+                               {{"45123 09-30.gnd", "45124 09-30.gnd"}, {"travail"}, true}, txa,
                                from.prompts));
   to.save("45000 08-00.gnd", rich_planning());
+  to.save("travail.cat", rich_planning());
   const std::string before = read_bytes(to.rdv() / "45000 08-00.gnd");
-  to.prompts = ScriptedPrompts({true});
+  // Keep the plannings, replace the template: both plannings are copied, then the old template
+  // cannot be set aside, since a file holds the place of the folder it would go to.
+  to.prompts = ScriptedPrompts({false, true});
   EXPECT_FALSE(import_exchange_file(to.import_context(), txa, [&](const StagedImport& staged) {
-    // The second staged planning vanishes before it is copied.
-    fs::remove(to.path() / kStagingFolder / "45124 09-30.gnd");
+    write_bytes(to.path() / kStagingFolder / "~mis de côté", "in the way");
     return std::optional(all_of(staged, false));
   }));
   EXPECT_EQ(list_plannings(to.rdv()), (std::vector<std::string>{"45000 08-00.gnd"}));
   EXPECT_EQ(read_bytes(to.rdv() / "45000 08-00.gnd"), before);
+  EXPECT_TRUE(fs::exists(to.rdv() / "travail.cat"));
   EXPECT_EQ(to.prompts.notices.back(),
             "L'importation a échoué, vos planifications sont restées inchangées.");
   EXPECT_FALSE(fs::exists(to.path() / kFilterFile))

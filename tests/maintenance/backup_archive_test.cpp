@@ -98,7 +98,10 @@ TEST(BackupArchive, ARestoreInAnotherAgendaGivesBackEverything) {
 
   TempFolder b;
   std::filesystem::create_directories(planning_folder(b.path()));
-  write_bytes(planning_folder(b.path()) / "40000 00-00.gnd", "to be replaced");
+  // What the archive does not hold goes; what it holds takes the place of its namesake.
+  write_bytes(planning_folder(b.path()) / "40000 00-00.gnd", "not in the archive");
+  write_bytes(planning_folder(b.path()) / "loisirs.cat", "not in the archive");
+  write_bytes(planning_folder(b.path()) / "45123 09-30.gnd", "older");
   Settings settings_b = default_settings(46000, false);
   apply_zero_value_defaults(settings_b);
   ASSERT_TRUE(readarchive(archive, b.path(), settings_b, 46000, prompts));

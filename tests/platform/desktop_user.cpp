@@ -25,8 +25,8 @@ std::unique_ptr<ChildProcess> user_at(const std::string& title,
   return std::make_unique<ChildProcess>(std::vector<std::string>{
       "sh", "-c",
       "/usr/bin/python3 \"$3\" tavelo \"$0\" > \"$1\" && "
-      "xdotool search --sync --onlyvisible --name \"^$0$\" windowfocus --sync %1 "
-      "key --delay 400 $2; sleep 8; "
+      "xdotool search --sync --onlyvisible --name \"^$0$\" windowfocus --sync %1 && "
+      "xdotool key --delay 400 $2; sleep 8; "
       "xdotool search --onlyvisible --name \"^$0$\" windowfocus %1 key Escape Escape",
       title, listing.string(), keys,
       std::string(TAVELO_SOURCE_DIR) + "/tests/platform/atspi_names.py"});

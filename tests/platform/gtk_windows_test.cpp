@@ -12,6 +12,7 @@
 #include "access/speech.hpp"
 #include "access/window_prompts.hpp"
 #include "alarms/chime_options_window.hpp"
+#include "alarms/chime_profile.hpp"
 #include "maintenance/backup_window.hpp"
 #include "maintenance/update_window.hpp"
 #include "planning/settings.hpp"
@@ -81,9 +82,28 @@ class GtkWindows : public ::testing::Test {
   Settings settings_ = default_settings(46000, false);
 };
 
-TEST_F(GtkWindows, EveryControlOfTheGeneralChimePageHasAName) {
-  const auto controls = with_user("option des carillons", "Escape",
-                                  [&] { EXPECT_FALSE(chime_options(ChimeTab::general)); });
+// The keys a user turns the pages with and the Alt letters of the hidden buttons, each checked by
+// what it left in the profile: Control+Tab twice and Control+Shift+Tab come to the quarters, whose
+// volume Alt+V takes; F4 the hours, whose first file Alt+U deletes and whose duration Alt+D takes;
+// F5 and F2 come back to the general page, whose box Space ticks; Return is OK, and the modified
+// profile is saved over the old one.
+TEST_F(GtkWindows, TheChimePagesTurnWithTheirKeysAndTheHiddenButtonsActOnThePageShown) {
+  const fs::path chimes = chime_folder(folder_.path());
+  fs::create_directories(chimes / "gong");
+  for (const char* sound : {"quart.wav", "une.wav", "deux.wav"}) {
+    testing::write_bytes(chimes / "gong" / sound, "RIFF");
+  }
+  ChimeProfile gong;
+  gong.quarters = {{"gong\\quart.wav", 100, 0, 0}};
+  gong.hours = {{"gong\\une.wav", 100, 0, 0}, {"gong\\deux.wav", 100, 0, 0}};
+  testing::write_bytes(chimes / "gong.car", write_chime_profile(gong));
+  settings_.chime_profile = "gong";
+
+  const auto controls = with_user(
+      "option des carillons",
+      "ctrl+Tab ctrl+Tab ctrl+shift+Tab alt+v 3 7 F4 alt+u Return alt+d 2 5 0 F5 F2 space Return "
+      "Return Return",
+      [&] { EXPECT_TRUE(chime_options(ChimeTab::general)); });
   EXPECT_TRUE(has(controls, "page tab", "Général-F2"));
   EXPECT_TRUE(has(controls, "page tab", "téléchargement-f5"));
   EXPECT_TRUE(has(controls, "check box", "activer les carillons"));
@@ -91,6 +111,16 @@ TEST_F(GtkWindows, EveryControlOfTheGeneralChimePageHasAName) {
   EXPECT_TRUE(has(controls, "combo box", "heure de test:"));
   EXPECT_TRUE(has(controls, "push button", "jouer-F6"));
   EXPECT_TRUE(has(controls, "push button", "Aide-F1"));
+  EXPECT_EQ(settings_.chimes_active, 1);
+  EXPECT_EQ(settings_.chime_profile, "gong");
+  ChimeProfile saved;
+  ASSERT_EQ(read_chime_profile(testing::read_bytes(chimes / "gong.car"), saved), 0);
+  ASSERT_EQ(saved.quarters.size(), 1u);
+  EXPECT_EQ(saved.quarters[0].volume, 37);
+  ASSERT_EQ(saved.hours.size(), 1u);
+  EXPECT_EQ(saved.hours[0].file, "gong\\deux.wav");
+  EXPECT_EQ(saved.hours[0].duration, 250);
+  EXPECT_EQ(saved.hours[0].volume, 100);
 }
 
 TEST_F(GtkWindows, EveryControlOfTheOtherChimePagesHasAName) {
