@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -132,7 +133,9 @@ struct RawEvent {
     timer,    // `id` = timer id
     control,  // `id` = control number, `notification`
     close,
-    command  // `id` = menu item or shortcut command
+    command,      // `id` = menu item or shortcut command
+    file,         // the watched file was created or replaced
+    desktop_key,  // the watched key went down somewhere on the desktop; `key` = the key
   };
   Kind kind = Kind::none;
   int window = 0;
@@ -245,6 +248,15 @@ class WindowSystem {
 
   // The next raw event, waiting at most `timeout_ms` (negative: without limit).
   virtual RawEvent wait_event(int timeout_ms) = 0;
+
+  // What else ends the wait, for a program that sleeps until something happens rather than
+  // looking again and again. While `file` is watched, its creation or replacement posts a `file`
+  // event; when it is there already, one is posted at once. The empty path watches nothing.
+  virtual void watch_file(const std::filesystem::path& file) = 0;
+  // While `key` is watched, the key going down posts a `desktop_key` event, whichever program
+  // has the keyboard (the state of the key can then be read). 0 watches no key. Events of a
+  // watch that stopped are dropped.
+  virtual void watch_desktop_key(int key) = 0;
 };
 
 }  // namespace tavelo

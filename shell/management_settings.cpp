@@ -87,7 +87,8 @@ bool offer_journal_move(const fs::path& program_folder, std::string_view old_set
   const fs::path new_folder = native_path(program_folder, new_setting);
   const std::vector<std::string> files = list_files(old_folder, "*");
   std::error_code error;
-  if (old_setting == new_setting || files.empty() ||
+  // No folder was set: the program folder, which the empty setting would name, is no journal.
+  if (old_setting.empty() || old_setting == new_setting || files.empty() ||
       fs::equivalent(old_folder, new_folder, error)) {
     return true;
   }

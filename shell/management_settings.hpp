@@ -48,7 +48,7 @@ std::string journal_folder_setting(std::string_view chosen);
 // left empty, goes. A section that both folders hold keeps the new folder's entries first, then
 // the old ones. The settings are the folder texts, relative ones taken from the program folder.
 // When some file could not be moved it stays in the old folder, which stays too; the user is
-// told, and the answer is false.
+// told, and the answer is false. Without an old folder (an empty setting) nothing is asked.
 bool offer_journal_move(const fs::path& program_folder, std::string_view old_setting,
                         std::string_view new_setting, Prompts& prompts);
 

@@ -15,6 +15,7 @@
 #include "planning/text.hpp"
 #include "platform/files.hpp"
 #include "platform/services.hpp"
+#include "shell/hand_off.hpp"
 #include "shell/journal.hpp"
 #include "shell/realtime_state.hpp"
 #include "shell/sleep_file.hpp"
@@ -370,8 +371,55 @@ Flow window_event(Agenda& a, const Input& in) {
   return {};
 }
 
+// The waits of a pass: short while the window shows or an alarm rings, 500 ms between the
+// beeps of the sound control, 800 ms while something is under way in the background.
+constexpr int kBusyWait = 30, kBeepWait = 500, kBackgroundWait = 800;
+// The wake comes just after the minute starts, so that its pass reads the new minute.
+constexpr int kPastTheMinute = 20;
+
+// Something that the next passes must see soon, not at the next minute.
+bool under_way(const Agenda& a) {
+  return a.control_held || a.chime_pending || a.run.start_chime_due || a.speak_pending ||
+         a.s.url_tasks.running() || a.s.url_task_icon.changes_waiting() ||
+         (a.tray_shown && !a.run.told_no_notification_area && tray_icon_settling(a));
+}
+
+int milliseconds_to_next_minute(const LocalTime& now) {
+  return (59 - now.second) * 1000 + (1000 - now.millisecond) + kPastTheMinute;
+}
+
+// The hidden agenda with nothing under way sleeps until the next minute: the clock's steps
+// (forewarning, chimes, alarms, tasks, midnight, management) all fall on the start of a minute,
+// and what comes between (a click, the hand-off file, the Control key) ends the sleep.
+int wait_before_pass(const Agenda& a, const PassTime& t) {
+  if (a.run.window_shown || ringing(a, t)) return kBusyWait;
+  if (a.control_beeped) return kBeepWait;
+  if (under_way(a)) return kBackgroundWait;
+  return milliseconds_to_next_minute(t.local);
+}
+
+// While the agenda sleeps, a request of another start and the Control key of the sound control
+// wake it.
+class SleepWakers {
+ public:
+  explicit SleepWakers(const fs::path& program_folder) {
+    window_system().watch_file(program_folder / kHandOffFile);
+    window_system().watch_desktop_key(vk::control);
+  }
+  ~SleepWakers() {
+    window_system().watch_file({});
+    window_system().watch_desktop_key(0);
+  }
+  SleepWakers(const SleepWakers&) = delete;
+  SleepWakers& operator=(const SleepWakers&) = delete;
+};
+
 Input next_input(Agenda& a, int timeout_ms) {
-  if (a.deferred.empty()) return NextInput(timeout_ms, true);
+  if (a.deferred.empty()) {
+    if (timeout_ms <= kBackgroundWait) return NextInput(timeout_ms, true);
+    const SleepWakers wakers(a.s.program_folder);
+    return NextInput(timeout_ms, true);
+  }
   Input in = std::move(a.deferred.front());
   a.deferred.pop_front();
   return in;
@@ -381,7 +429,7 @@ Input next_input(Agenda& a, int timeout_ms) {
 Flow pass(Agenda& a) {
   a.s.url_task_icon.apply(kUrlTaskIcon, tray_image(a));
   const PassTime before = pass_time();
-  int timeout = a.run.window_shown || ringing(a, before) ? 30 : a.control_beeped ? 500 : 800;
+  int timeout = wait_before_pass(a, before);
   if (beeps_instead_of_waiting(a, before)) {
     PlayTone(a.s.alarm_sounds, 880, 50, 0, 50);
     timeout = 0;

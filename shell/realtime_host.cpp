@@ -10,6 +10,7 @@
 #include "platform/services.hpp"
 #include "shell/agenda_program.hpp"
 #include "shell/hand_off.hpp"
+#include "shell/management_dialog.hpp"
 #include "shell/option_windows.hpp"
 #include "shell/planning_windows.hpp"
 #include "shell/tray.hpp"
@@ -30,6 +31,17 @@ RandomIndex chime_random() {
 // the tasks share it without owning it.
 std::shared_ptr<Network> borrowed(Network& network) {
   return {std::shared_ptr<Network>(), &network};
+}
+
+// The slot that keeps the agenda's window while a window opened from it shows.
+constexpr int kAgendaSlot = 4;
+
+// The management settings show over the agenda's window, shown or hidden, which comes back as it
+// was.
+void management_settings(AgendaRun& run) {
+  SaveDialog(kAgendaSlot);
+  ManagementSettingsDialog(run.settings, run.program_folder, run.writable == 1);
+  RestoreDialog(kAgendaSlot);
 }
 
 // The editor opens at today's date, on the agenda's window, which the agenda builds again.
@@ -67,9 +79,10 @@ RealtimeServices services_of(RealtimeHost& host, AgendaRun& run) {
       },
       host.receive_network_plannings,
       [&host, &run](const std::optional<fs::path>& planning) { edit(host, run, planning); },
-      // The management settings are not reached from the agenda yet.
-      {},
-      [&run] { DesktopIconOption(run, todaynumber(interface_clock())); }};
+      // Asked for by the journal when no journal folder is set.
+      [&run] { management_settings(run); },
+      [&run] { DesktopIconOption(run, todaynumber(interface_clock())); },
+  };
   return services;
 }
 

@@ -71,6 +71,7 @@ struct Agenda {
 
   std::vector<CommandTask> tasks;
   int control_passes = 0;  // passes with Control, Alt and Shift held
+  bool control_held = false;
   bool control_beeped = false;
   bool update_checked = false;
   int update_status = kNotChecked;
@@ -120,6 +121,8 @@ void task_step(Agenda& a, const PassTime& t);
 void sound_control_step(Agenda& a, const PassTime& t);
 // Says once a run that the desktop has no notification area to show the icon in.
 void notification_area_step(Agenda& a);
+// True for the moment the notification area takes to take a new icon in.
+bool tray_icon_settling(const Agenda& a);
 
 // Whether the pass beeps instead of waiting: the forewarning looks for the user, or a task's
 // watch listens to the keyboard.

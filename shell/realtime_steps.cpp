@@ -472,12 +472,15 @@ void task_step(Agenda& a, const PassTime& t) {
   }
 }
 
-void notification_area_step(Agenda& a) {
+bool tray_icon_settling(const Agenda& a) {
   // The notification area takes a new icon in within a moment.
   constexpr std::uint32_t kTakingIn = 3000;
+  return interface_clock().tick() - a.tray_shown_at < kTakingIn;
+}
+
+void notification_area_step(Agenda& a) {
   if (a.run.window_shown || !a.tray_shown || a.run.told_no_notification_area ||
-      interface_clock().tick() - a.tray_shown_at < kTakingIn ||
-      window_system().tray_icon_shown(kAgendaIcon)) {
+      tray_icon_settling(a) || window_system().tray_icon_shown(kAgendaIcon)) {
     return;
   }
   a.run.told_no_notification_area = true;
@@ -489,11 +492,13 @@ void notification_area_step(Agenda& a) {
 
 void sound_control_step(Agenda& a, const PassTime& t) {
   a.control_beeped = false;
+  a.control_held = false;
   if (a.run.window_shown || ringing(a, t)) {
     a.control_passes = 0;
     return;
   }
   const bool control = IsKeyDown(vk::control);
+  a.control_held = control;
   if (control && IsKeyDown(vk::alt) && IsKeyDown(vk::shift)) {
     if (++a.control_passes < 3) return;
     beep(a, kTickTone, 100);

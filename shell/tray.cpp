@@ -67,6 +67,11 @@ void QueuedTrayIcon::apply(int icon, const fs::path& image) {
   }
 }
 
+bool QueuedTrayIcon::changes_waiting() {
+  const std::lock_guard lock(mutex_);
+  return !changes_.empty();
+}
+
 void SleepMode(const fs::path& program_folder) {
   const std::optional<SleepRequest> request = read_sleep_request(program_folder);
   const fs::path image = program_folder / kTrayImage;

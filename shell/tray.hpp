@@ -26,6 +26,8 @@ class QueuedTrayIcon final : public UrlTaskIcon {
   void remove() override;
   // Carries out what was asked since the last call, on tray icon `icon`.
   void apply(int icon, const fs::path& image);
+  // True while something asked for is not carried out yet.
+  bool changes_waiting();
 
  private:
   std::mutex mutex_;

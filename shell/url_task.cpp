@@ -32,9 +32,11 @@ UrlTaskRunner::~UrlTaskRunner() {
 void UrlTaskRunner::start(std::string subject, std::string& url) {
   if (url.empty()) return;  // already taken by this firing
   wait();
+  running_ = true;
   worker_ = std::jthread(
       [this, subject = std::move(subject), url = std::exchange(url, {})](std::stop_token stop) {
         RunUrlTask(stop, subject, url, *network_, program_folder_, icon_);
+        running_ = false;
       });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <stop_token>
@@ -49,10 +50,14 @@ class UrlTaskRunner {
   // thread ends after removing the icon.
   void stop();
 
+  // True from the start of a task until it has asked for its icon to go.
+  bool running() const { return running_; }
+
  private:
   std::shared_ptr<Network> network_;
   fs::path program_folder_;
   UrlTaskIcon& icon_;
+  std::atomic<bool> running_ = false;
   std::jthread worker_;
 };
 

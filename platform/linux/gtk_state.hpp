@@ -18,6 +18,7 @@
 
 #include "platform/control_kinds.hpp"
 #include "platform/linux/gtk_window_system.hpp"
+#include "platform/linux/wake_watches.hpp"
 #include "platform/linux/x11_keys.hpp"
 
 namespace tavelo {
@@ -130,6 +131,10 @@ struct GtkWindowSystem::State {
   // Space or Return gone down on a button, box or option: key -> window and control, clicked
   // when the key comes up, as on Windows (GTK's own would click after a quarter second).
   std::map<int, std::pair<int, int>> click_on_release;
+  // What else ends the wait, made when first asked for.
+  std::unique_ptr<FileWatch> file_watch;
+  std::unique_ptr<DesktopKeyWatch> key_watch;
+  int watched_key = 0;
 
   gtk::Window* window_of(int window) {
     const auto found = windows.find(window);

@@ -950,6 +950,39 @@ void GtkWindowSystem::synthesize_key(int key, bool down) {
 
 namespace {
 
+void drop_events(std::deque<RawEvent>& queue, RawEvent::Kind kind) {
+  std::erase_if(queue, [kind](const RawEvent& e) { return e.kind == kind; });
+}
+
+}  // namespace
+
+void GtkWindowSystem::watch_file(const std::filesystem::path& file) {
+  State& s = *state_;
+  if (file.empty()) drop_events(s.queue, RawEvent::Kind::file);
+  if (!s.file_watch) {
+    if (file.empty()) return;
+    s.file_watch = std::make_unique<FileWatch>([&s] { s.post({.kind = RawEvent::Kind::file}); });
+  }
+  s.file_watch->watch(file);
+}
+
+void GtkWindowSystem::watch_desktop_key(int key) {
+  State& s = *state_;
+  s.watched_key = key;
+  if (key == 0) drop_events(s.queue, RawEvent::Kind::desktop_key);
+  if (!s.key_watch) {
+    if (key == 0) return;
+    s.key_watch = std::make_unique<DesktopKeyWatch>([&s](unsigned keycode) {
+      if (s.watched_key != 0 && s.keys->carries(keycode, s.watched_key)) {
+        s.post({.kind = RawEvent::Kind::desktop_key, .key = s.watched_key});
+      }
+    });
+  }
+  s.key_watch->watch(key != 0);
+}
+
+namespace {
+
 struct Wake {
   bool fired = false;
 };

@@ -93,6 +93,8 @@ class GtkWindowSystem final : public WindowSystem {
   void synthesize_key(int key, bool down) override;
 
   RawEvent wait_event(int timeout_ms) override;
+  void watch_file(const std::filesystem::path& file) override;
+  void watch_desktop_key(int key) override;
 
   // What a screen reader is told about a control: its accessible name and description.
   std::string accessible_name(int window, int number) const;

@@ -4,6 +4,7 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <utility>
 
@@ -108,6 +109,12 @@ bool X11Keys::down(int key) const {
 int X11Keys::key_of(unsigned keycode) const {
   const auto found = keys_.find(keycode);
   return found == keys_.end() ? 0 : found->second;
+}
+
+bool X11Keys::carries(unsigned keycode, int key) const {
+  if (key < 0 || key > 255) return false;
+  const std::vector<unsigned>& codes = keycodes_[static_cast<std::size_t>(key)];
+  return std::find(codes.begin(), codes.end(), keycode) != codes.end();
 }
 
 unsigned X11Keys::keycode_of(int key) const {

@@ -18,6 +18,8 @@ class X11Keys {
   bool down(int key) const;
   // The virtual-key code of an X key code; 0 when the key has none.
   int key_of(unsigned keycode) const;
+  // True when the X key code is one of the keys of that code.
+  bool carries(unsigned keycode, int key) const;
   // The X key code that synthesises the virtual key; 0 when the key map has none.
   unsigned keycode_of(int key) const;
 

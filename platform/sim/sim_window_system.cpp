@@ -405,12 +405,16 @@ int SimWindowSystem::held_modifiers() const {
 
 void SimWindowSystem::press(int key) {
   if (key <= 0 || key > 255) return;
+  const bool watched_was_down = key_state(watched_key_) != 0;
   keys_[static_cast<std::size_t>(key)] = 0x8000;
   // The side-specific keys hold their common key too, as on Windows.
   if (key == vk::left_shift || key == vk::right_shift) keys_[vk::shift] = 0x8000;
   if (key == vk::left_control || key == vk::right_control) keys_[vk::control] = 0x8000;
   if (key == vk::shift) keys_[vk::left_shift] = 0x8000;
   if (key == vk::control) keys_[vk::left_control] = 0x8000;
+  if (watched_key_ != 0 && !watched_was_down && key_state(watched_key_) != 0) {
+    post({.kind = RawEvent::Kind::desktop_key, .key = watched_key_});
+  }
   Window* w = window_of(foreground_);
   keys_unseen_ = true;
   if (w == nullptr || !active_ || !w->shown) return;
@@ -645,6 +649,34 @@ bool SimWindowSystem::fire_due_timer() {
   return false;
 }
 
+void SimWindowSystem::watch_file(const std::filesystem::path& file) {
+  if (file.empty()) {
+    std::erase_if(queue_, [](const RawEvent& e) { return e.kind == RawEvent::Kind::file; });
+  }
+  watched_file_ = file;
+  file_seen_.reset();
+}
+
+void SimWindowSystem::watch_desktop_key(int key) {
+  if (key == 0) {
+    std::erase_if(queue_, [](const RawEvent& e) { return e.kind == RawEvent::Kind::desktop_key; });
+  }
+  watched_key_ = key >= 0 && key <= 255 ? key : 0;
+}
+
+bool SimWindowSystem::watched_file_changed() {
+  if (watched_file_.empty()) return false;
+  std::error_code error;
+  const auto time = std::filesystem::last_write_time(watched_file_, error);
+  if (error) {
+    file_seen_.reset();
+    return false;
+  }
+  if (file_seen_ == time) return false;
+  file_seen_ = time;
+  return true;
+}
+
 void SimWindowSystem::advance_to(std::uint32_t tick) {
   const auto ahead = static_cast<std::int32_t>(tick - clock_.tick());
   if (ahead > 0) clock_.sleep(std::chrono::milliseconds(ahead));
@@ -661,6 +693,7 @@ RawEvent SimWindowSystem::wait_event(int timeout_ms) {
       queue_.pop_front();
       return event;
     }
+    if (watched_file_changed()) return RawEvent{.kind = RawEvent::Kind::file};
     if (fire_due_timer()) continue;
     const std::uint32_t now = clock_.tick();
     const std::optional<std::uint32_t> input_due =

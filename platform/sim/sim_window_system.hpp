@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
@@ -123,6 +124,10 @@ class SimWindowSystem final : public WindowSystem {
   void synthesize_key(int key, bool down) override;
 
   RawEvent wait_event(int timeout_ms) override;
+  // The watched file is looked at each time the wait goes round: at every step of the
+  // simulated time, and at every look at the typed lines of a terminal.
+  void watch_file(const std::filesystem::path& file) override;
+  void watch_desktop_key(int key) override;
 
   // The simulated user.
   void set_input(SimInput* input) { input_ = input; }
@@ -213,6 +218,7 @@ class SimWindowSystem final : public WindowSystem {
   std::string accessible_name(const Window& window, int number) const;
   int held_modifiers() const;
   bool fire_due_timer();
+  bool watched_file_changed();
   void advance_to(std::uint32_t tick);
   void offer_answers();
   std::optional<std::string> take_answer();
@@ -237,6 +243,9 @@ class SimWindowSystem final : public WindowSystem {
   // Keys went down that gave no event (modifiers, or a hidden window): the wait ends so that
   // the program can read them while they are held.
   bool keys_unseen_ = false;
+  std::filesystem::path watched_file_;
+  std::optional<std::filesystem::file_time_type> file_seen_;  // its time when last looked at
+  int watched_key_ = 0;
   bool notification_area_ = true;
 };
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 
 #include "access/dialog.hpp"
 #include "access/interface_context.hpp"
@@ -14,6 +15,7 @@
 #include "platform/services.hpp"
 #include "platform/sim/sim_speech.hpp"
 #include "tests/platform/gui_session.hpp"
+#include "tests/support/child_process.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo {
@@ -755,6 +757,17 @@ TEST_F(GtkDialogTest, AnotherProgramTakingTheKeyboardFromAnOpenListTakesTheDialo
   EXPECT_EQ(windows_->foreground_window(), 0);
 }
 
+// The first raw event of one of `kinds` within the time; one of kind none when none came.
+RawEvent first_event_of(WindowSystem& windows, const Clock& clock,
+                        std::initializer_list<RawEvent::Kind> kinds, int within_ms) {
+  const std::uint32_t start = clock.tick();
+  for (auto left = within_ms; left > 0; left = within_ms - static_cast<int>(clock.tick() - start)) {
+    const RawEvent raw = windows.wait_event(left);
+    if (std::find(kinds.begin(), kinds.end(), raw.kind) != kinds.end()) return raw;
+  }
+  return {};
+}
+
 // A click of the first mouse button at the middle of the area, from another process.
 std::unique_ptr<testing::ChildProcess> user_clicks(const PixelRect& area) {
   return std::make_unique<testing::ChildProcess>(
@@ -780,12 +793,7 @@ TEST_F(GtkDialogTest, AClickOnTheTrayIconReachesTheDialog) {
 
   // The window system reports the click as the sim does: a tray event with the icon number.
   auto user = user_clicks(*icon);
-  RawEvent raw;
-  const std::uint32_t clicked = clock_.tick();
-  while (raw.kind != RawEvent::Kind::tray &&
-         clock_.tick() - clicked < static_cast<std::uint32_t>(kPatienceMs)) {
-    raw = windows_->wait_event(50);
-  }
+  const RawEvent raw = first_event_of(*windows_, clock_, {RawEvent::Kind::tray}, kPatienceMs);
   EXPECT_EQ(raw.kind, RawEvent::Kind::tray);
   EXPECT_EQ(raw.id, 3);
 
@@ -795,6 +803,42 @@ TEST_F(GtkDialogTest, AClickOnTheTrayIconReachesTheDialog) {
   EXPECT_TRUE(contains(events_until("tray3"), "tray3"));
   windows_->remove_tray_icon(3);
   EXPECT_EQ(windows_->tray_tooltip(3), std::nullopt);
+}
+
+// What wakes the hidden agenda: another program renaming its request over the watched file, or
+// pressing the watched key, ends the wait; other files, other keys and stopped watches do not.
+TEST_F(GtkDialogTest, AWatchedFileOrKeyEndsTheWait) {
+  const testing::TempFolder folder;
+  const std::filesystem::path request = folder.path() / "trayaction.txt";
+  windows_->watch_file(request);
+  windows_->watch_desktop_key(vk::control);
+  const auto watch_event = [this](int within_ms) {
+    return first_event_of(*windows_, clock_, {RawEvent::Kind::file, RawEvent::Kind::desktop_key},
+                          within_ms);
+  };
+  const testing::ChildProcess writer(
+      {"sh", "-c",
+       "sleep 0.2; echo 17 > '" + (folder.path() / "trayaction.tmp").string() + "' && mv '" +
+           (folder.path() / "trayaction.tmp").string() + "' '" + request.string() + "'"});
+  EXPECT_EQ(watch_event(kPatienceMs).kind, RawEvent::Kind::file);
+  // Already there when watched again: at once.
+  windows_->watch_file(request);
+  EXPECT_EQ(watch_event(kPatienceMs).kind, RawEvent::Kind::file);
+  std::filesystem::remove(request);
+  testing::write_bytes(folder.path() / "agenda.bin", "autre");
+  EXPECT_EQ(watch_event(500).kind, RawEvent::Kind::none);
+
+  const testing::ChildProcess typist({"xdotool", "key", "ctrl", "sleep", "0.2", "key", "a"});
+  const RawEvent raw = watch_event(kPatienceMs);
+  EXPECT_EQ(raw.kind, RawEvent::Kind::desktop_key) << "Control pressed by another program";
+  EXPECT_EQ(raw.key, vk::control);
+  EXPECT_EQ(watch_event(500).kind, RawEvent::Kind::none) << "neither Control's release nor A";
+
+  windows_->watch_file({});
+  windows_->watch_desktop_key(0);
+  testing::write_bytes(request, "17");
+  const testing::ChildProcess late({"xdotool", "key", "ctrl"});
+  EXPECT_EQ(watch_event(1000).kind, RawEvent::Kind::none);
 }
 
 TEST_F(GtkDialogTest, MenuItemsAreChosenWithTheirLetters) {

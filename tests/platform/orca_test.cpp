@@ -213,11 +213,16 @@ TEST_F(OrcaTest, OrcaSaysEveryControlOfTheSpokenNotificationWindow) {
   Settings settings = default_settings(45000, false);
   apply_zero_value_defaults(settings);
   const std::size_t before_opening = daemon_.spoken().size();
+  // The keys start once Orca has said the window's title, and so follows the focus in it.
+  const std::string title_said = "for i in $(seq " + std::to_string(kPatienceMs / 100) +
+                                 "); do grep -q 'notification verbale' '" +
+                                 daemon_.spoken_file().string() + "' && break; sleep 0.1; done; ";
   const testing::ChildProcess user(
       {"sh", "-c",
-       "xdotool search --sync --onlyvisible --name '^notification verbale$' "
-       "sleep 3 && for key in Down Down Tab Tab Tab Tab Tab Tab Tab Tab Escape; do "
-       "xdotool keydown $key sleep 0.3 keyup $key sleep 1.7; done"});
+       "xdotool search --sync --onlyvisible --name '^notification verbale$' >/dev/null && " +
+           title_said +
+           "for key in Down Down Tab Tab Tab Tab Tab Tab Tab Tab Escape; do "
+           "xdotool keydown $key sleep 0.3 keyup $key sleep 1.7; done"});
   NotificationDialog(settings, folder_.path());
   const std::string said = said_since(before_opening);
   std::size_t at = 0;

@@ -1,6 +1,6 @@
 // The real-time agenda on an X server with a notification area (trayer): a real alarm rings on
-// the real clock and stops when both Shift keys are pressed; the tray menu is opened with a click
-// on the icon and used with real keys.
+// the real clock and stops when both Shift keys are pressed; the sleeping agenda wakes for a
+// press of Control; the tray menu is opened with a click on the icon and used with real keys.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -45,6 +45,7 @@ struct User {
   Clock& clock;
   fs::path journal_file;
   std::atomic<bool> rang{false};
+  std::atomic<bool> control_beeped{false};
   int step = 0;
   std::uint32_t started = clock.tick();
   std::uint32_t step_time = started;
@@ -67,15 +68,20 @@ struct User {
     } else if (step == 1 && utf8_from_cp1252(testing::read_bytes(journal_file)).find("reçu") !=
                                 std::string::npos) {
       next();
-    } else if (step == 2 && after(600)) {
+    } else if (step == 2) {
+      // Once the agenda sleeps till the next minute, a short press of Control wakes it for the
+      // sound control's beep.
+      acting =
+          xdotool({"sleep", "4", "keydown", "Control_L", "sleep", "0.3", "keyup", "Control_L"});
+      next();
+    } else if (step == 3 && control_beeped) {
+      // The agenda sleeps again: the click and the menu's keys come in one go.
       if (const std::optional<PixelRect> icon = windows.tray_geometry(1)) {
-        acting = xdotool({"mousemove", std::to_string(icon->x + icon->width / 2),
-                          std::to_string(icon->y + icon->height / 2), "click", "1"});
+        acting = xdotool({"sleep", "0.6", "mousemove", std::to_string(icon->x + icon->width / 2),
+                          std::to_string(icon->y + icon->height / 2), "click", "1", "sleep", "1.5",
+                          "key", "Down", "Return"});  // "Calendrier"
         next();
       }
-    } else if (step == 3 && after(1500)) {
-      acting = xdotool({"key", "Down", "Return"});  // "Calendrier"
-      next();
     }
     return 0;
   }
@@ -119,6 +125,7 @@ TEST(RealtimeAgendaOnX, BothShiftKeysStopARealAlarmAndTheTrayMenuTakesRealKeys) 
   SoundPlayers alarms(mixer, clock, folder.path());
   alarms.report = [&user](std::string_view what, std::string_view) {
     if (what.starts_with("tone 1760")) user.rang = true;
+    if (what.starts_with("tone 440")) user.control_beeped = true;
   };
   LinuxShell linux_shell(folder.path());
   const ShellService shell(linux_shell);

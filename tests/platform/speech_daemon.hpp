@@ -25,6 +25,8 @@ class SpeechDaemon {
   std::string spoken() const;
   // True once the module was given a line holding `text`.
   bool heard(const std::string& text) const;
+  // The file the module writes, for another process to watch.
+  const std::filesystem::path& spoken_file() const { return spoken_; }
 
  private:
   std::filesystem::path spoken_;

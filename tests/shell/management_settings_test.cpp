@@ -152,6 +152,9 @@ TEST_F(JournalMove, NoLeavesBothFoldersAsTheyWere) {
 TEST_F(JournalMove, NothingIsAskedWithoutFilesOrForTheSameFolder) {
   ScriptedPrompts none;
   EXPECT_TRUE(offer_journal_move(program.path(), "journal", old_folder.string(), none));
+  // No folder was set: the program folder's own files never move.
+  EXPECT_TRUE(offer_journal_move(old_folder, "", new_folder.string(), none));
+  EXPECT_EQ(read_bytes(old_folder / "travail.txt"), "travail\r\n");
   fs::remove(old_folder / "bilan principal.txt");
   fs::remove(old_folder / "travail.txt");
   EXPECT_TRUE(offer_journal_move(program.path(), "journal", new_folder.string(), none));

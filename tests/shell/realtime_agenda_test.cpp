@@ -17,6 +17,7 @@
 #include "platform/services.hpp"
 #include "platform/sim/sim_shell.hpp"
 #include "shell/journal.hpp"
+#include "shell/realtime_host.hpp"
 #include "tests/support/agenda_parts.hpp"
 #include "tests/support/child_process.hpp"
 #include "tests/support/local_server.hpp"
@@ -429,6 +430,64 @@ TEST_F(RealtimeAgendaTest, WithoutANotificationAreaTheHiddenAgendaSaysSoOnceAndR
       << run_.text();
   EXPECT_EQ(run_.first_time_of("tone 1760 50").substr(0, 5), "14:31");
   EXPECT_EQ(returned, (std::vector<std::string>{kCalendarEvent}));
+}
+
+// The agenda as the program runs it, over the real management settings: without a journal
+// folder, a yes to the journal's question opens them, the folder chosen there takes the entry,
+// and the hidden agenda comes back and goes on.
+TEST_F(RealtimeAgendaTest, WithoutAJournalFolderAYesOpensTheManagementSettings) {
+  put(14, 30, planning("Dentiste"));
+  put(14, 40, planning("Pharmacie"));
+  const fs::path chosen = folder() / "mes journaux";
+  fs::create_directories(chosen);
+  AgendaRun agenda_run;
+  agenda_run.program_folder = folder();
+  agenda_run.settings = settings;
+  agenda_run.settings.journal_folder.clear();
+  agenda_run.settings.update_check = 1;  // no download: the agenda checks nothing
+  agenda_run.writable = 1;
+  agenda_run.management_done = true;
+  const std::string choose_the_folder = "answer " + chosen.string() + "\nclick 21\nclick ok\n";
+  const ScriptRun run_ = runner.run(
+      "now 2026-03-06 14:29:50\n"
+      "wait 15s\n"
+      "answer yes\n"
+      "key leftshift+rightshift\n"
+      "wait 1s\n" +
+          choose_the_folder +
+          "wait 597s\n"
+          "key leftshift+rightshift\n"
+          "wait 1s\n",
+      [&]() -> int {
+        SoundPlayers alarms(sound_mixer(), interface_clock(), folder());
+        RealtimeHost host(folder(), parts.prompts, alarms, *parts.network, std::nullopt);
+        returned.push_back(RunRealtimeAgenda(host, agenda_run, {}));
+        return 0;
+      });
+  EXPECT_EQ(run_.count("question \"tavelo\\rLa plannification suivante doit être journalisée dans "
+                       "un dossier,\\rlequel n'ayant pas été spécifié dans la gestion des "
+                       "plannifications du menu option.\\rVoulez-vous accéder aux options de "
+                       "gestion?\" -> yes"),
+            1)
+      << run_.text();
+  EXPECT_TRUE(run_.has("window \"gestion des planifications\""));
+  // There was no journal folder to move the files of.
+  EXPECT_EQ(run_.text().find("Souhaitez-vous déplacer"), std::string::npos);
+  EXPECT_EQ(agenda_run.settings.journal_folder, chosen.string());
+  Settings saved = default_settings(kToday, false);
+  loadsettings(folder(), saved);
+  EXPECT_EQ(saved.journal_folder, chosen.string());
+  // Both alarms were acknowledged in the hidden agenda, the second in the folder now set.
+  EXPECT_EQ(utf8_from_cp1252(read_bytes(chosen / "bilan principal.txt")),
+            "6 Mars 2026, à 14:30.\r\n"
+            "  sujet:  Dentiste\r\n"
+            "  L'avertissement a été reçu par l'utilisateur.\r\n" +
+                std::string(kJournalSeparator) +
+                "\r\n"
+                "6 Mars 2026, à 14:40.\r\n"
+                "  sujet:  Pharmacie\r\n"
+                "  L'avertissement a été reçu par l'utilisateur.\r\n");
+  EXPECT_FALSE(run_.has("window \"Tavelo en temps réel\"")) << "it came back hidden";
 }
 
 }  // namespace
