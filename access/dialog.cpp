@@ -432,6 +432,9 @@ std::string translate(DialogState& s, const RawEvent& event) {
     case Kind::activated:
       s.window_active = true;
       ReleaseStuckKeys();
+      // An Alt that came up while another window had the keyboard (the question of an Alt
+      // shortcut) never reached this one, whose keys would otherwise all read as none.
+      s.alt_state = 0;
       return "getfocus";
     case Kind::deactivated:
       s.window_active = false;

@@ -43,6 +43,13 @@ struct Input {
   std::string key;
 };
 
+// Whether a check box's event ("chkN-set", "chkN-unset") ticks it. Read the state from the
+// event, not from the box: Space reports the event as it goes down, and the box changes only
+// as it comes up.
+inline bool ticks_box(std::string_view event) {
+  return event.ends_with("-set");
+}
+
 // Waits at most `timeout_ms` (negative: without limit) for the next input. Windows that move
 // through lists with held keys ask for the key-repeat filter.
 Input NextInput(int timeout_ms, bool repeat_filter = false);

@@ -527,12 +527,6 @@ void file_page_event(ChimeWindow& w, EntryList list, const Input& input) {
   }
 }
 
-// What a box's event makes of it. The event comes as the key goes down, before the box itself
-// changes on a real keyboard: its name, not the box, tells the state the user chose.
-int ticks(const std::string& event) {
-  return event.ends_with("-set") ? 1 : 0;
-}
-
 // The choices of the quarter and hour pages that change the profile.
 void choice_event(ChimeWindow& w, const std::string& e) {
   ChimeProfile& p = w.form.profile;
@@ -547,10 +541,10 @@ void choice_event(ChimeWindow& w, const std::string& e) {
     changed(p.hour_random_mode, ControlState(kHourRandom));
   }
   if (e.starts_with("chk" + std::to_string(kQuarterRandom))) {
-    changed(p.quarter_random, ticks(e));
+    changed(p.quarter_random, ticks_box(e) ? 1 : 0);
   }
   if (e.starts_with("chk" + std::to_string(kHourWithFourth))) {
-    changed(p.hour_with_fourth_quarter, ticks(e));
+    changed(p.hour_with_fourth_quarter, ticks_box(e) ? 1 : 0);
   }
   if (e == "cmb" + std::to_string(kStart)) {
     changed(p.start, time_of_quarter_item(ControlState(kStart)));
@@ -561,7 +555,7 @@ void choice_event(ChimeWindow& w, const std::string& e) {
 void general_page_event(ChimeWindow& w, const Input& input) {
   const std::string& e = input.event;
   if (e.starts_with("chk" + std::to_string(kActive))) {
-    w.form.active = ticks(e) != 0;
+    w.form.active = ticks_box(e);
   } else if (e == "cmb" + std::to_string(kProfile)) {
     choose_profile(w);
   } else if (e == "cmb" + std::to_string(kTestTime)) {

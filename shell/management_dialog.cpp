@@ -91,9 +91,9 @@ void ManagementSettingsDialog(Settings& settings, const std::filesystem::path& p
     } else if (e == "btn" + std::to_string(kBrowse)) {
       choose_journal_folder(settings);
     } else if (e.starts_with("chk" + std::to_string(kDailyWarning))) {
-      settings.daily_repeated_warning = e.ends_with("-set") ? 1 : 0;
+      settings.daily_repeated_warning = ticks_box(e) ? 1 : 0;
     } else if (e.starts_with("chk" + std::to_string(kBackground))) {
-      settings.background_mode = e.ends_with("-set") ? 1 : 0;
+      settings.background_mode = ticks_box(e) ? 1 : 0;
     }
   }
   WindowPrompts prompts;

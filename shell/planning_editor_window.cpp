@@ -295,7 +295,7 @@ bool task_options(Editor& e) {
     const Input input = NextInput(-1);
     if (input.event == "btncancel" || input.event == "winclose") return false;
     if (input.event.starts_with("chk7"))
-      SetControlText(kConfirm, confirmation_caption(ControlState(kIdleStart) != 0));
+      SetControlText(kConfirm, confirmation_caption(ticks_box(input.event)));
     if (input.event == "btn4") {
       const std::optional<std::string> file =
           window_system().open_file_dialog("fichier ou programme associé à la tâche", "*.*", "");

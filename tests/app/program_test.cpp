@@ -783,19 +783,31 @@ TEST_F(Program, TheEditorCreatesPlanningsOfEveryFamilyFromTheCalendar) {
 
 // The editor's spoken notification button opens the planning's own settings; they are saved
 // with the planning, and the agenda's own stay as they were.
-TEST_F(Program, TheEditorKeepsThePlanningsOwnSpokenNotification) {
+// The task's boxes are ticked with Space, the keyboard's way: the confirmation's caption follows
+// the idle start as it is ticked, and untick.
+TEST_F(Program, TheEditorKeepsThePlanningsOwnSpokenNotificationAndTask) {
   Settings settings = settings_of(today_);
   settings.background_mode = 1;
   save(settings, today_);
   const Session s = session(
       "wait 300ms\nmenu 1\nwait 300ms\ntype dentiste\nselect 44 \"09:30\"\nclick 201\n"
-      "wait 1s\nclick 3\nclick ok\nwait 1s\nclick ok\nwait 300ms\nclose\n");
+      "wait 1s\nclick 3\nclick ok\nwait 1s\n"
+      "click 24\nwait 1s\nfocus 1\nkey space\nfocus 3\ntype /bin/true\nfocus 7\nkey space\n"
+      "focus 10\nfocus 7\nkey space\nfocus 10\nclick ok\nwait 1s\n"
+      "click ok\nwait 300ms\nclose\n");
   EXPECT_TRUE(s.has("window \"notification verbale personalisée, dentiste\"")) << s.text();
+  EXPECT_TRUE(
+      s.in_order("focus 10 \"demander une confirmation d'exécution si le système est utilisé\"",
+                 "focus 10 \"demander une confirmation d'exécution\""))
+      << s.text();
   int readerror = 0;
   const Planning saved =
       loadplanning(rdv() / (std::to_string(today_) + " 09-30.gnd"), folder(), stored(), readerror);
   EXPECT_EQ(saved.subject, "dentiste") << s.text();
   EXPECT_EQ(saved.spoken.mode, 2) << s.text();
+  EXPECT_EQ(saved.task.active, 1) << s.text();
+  EXPECT_EQ(saved.task.program, "/bin/true") << s.text();
+  EXPECT_EQ(saved.task.idle_start, 0) << s.text();
   EXPECT_EQ(stored().default_spoken.mode, settings.default_spoken.mode);
 }
 

@@ -83,10 +83,11 @@ class GtkWindows : public ::testing::Test {
 };
 
 // The keys a user turns the pages with and the Alt letters of the hidden buttons, each checked by
-// what it left in the profile: Control+Tab twice and Control+Shift+Tab come to the quarters, whose
-// volume Alt+V takes; F4 the hours, whose first file Alt+U deletes and whose duration Alt+D takes;
-// F5 and F2 come back to the general page, whose box Space ticks; Return is OK, and the modified
-// profile is saved over the old one.
+// what it left in the profile and the settings: Control+Shift+Tab twice goes back round to the
+// hours, whose first file Alt+U deletes; F3 and Control+Tab four times come round to the quarters,
+// whose volume Alt+V takes; F4 the hours, whose duration Alt+D takes; on the download page F5
+// shows, Alt+V finds no volume; F2 the general page, whose box Space ticks. Return is OK, and
+// the modified profile is saved over the old one.
 TEST_F(GtkWindows, TheChimePagesTurnWithTheirKeysAndTheHiddenButtonsActOnThePageShown) {
   const fs::path chimes = chime_folder(folder_.path());
   fs::create_directories(chimes / "gong");
@@ -101,8 +102,8 @@ TEST_F(GtkWindows, TheChimePagesTurnWithTheirKeysAndTheHiddenButtonsActOnThePage
 
   const auto controls = with_user(
       "option des carillons",
-      "ctrl+Tab ctrl+Tab ctrl+shift+Tab alt+v 3 7 F4 alt+u Return alt+d 2 5 0 F5 F2 space Return "
-      "Return Return",
+      "ctrl+shift+Tab ctrl+shift+Tab alt+u Return F3 ctrl+Tab ctrl+Tab ctrl+Tab ctrl+Tab alt+v 3 7 "
+      "F4 alt+d 2 5 0 F5 alt+v 9 F2 space Return Return Return",
       [&] { EXPECT_TRUE(chime_options(ChimeTab::general)); });
   EXPECT_TRUE(has(controls, "page tab", "Général-F2"));
   EXPECT_TRUE(has(controls, "page tab", "téléchargement-f5"));
