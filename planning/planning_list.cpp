@@ -49,16 +49,24 @@ std::string series_suffix(const Planning& planning) {
   return suffix;
 }
 
+namespace {
+
+std::string list_line(const PlanningNameFields& fields, const Planning& planning) {
+  const CalendarDate date = date_of(fields.day);
+  return std::string(kDayNames[static_cast<std::size_t>(weekday(fields.day))]) + ", le " +
+         std::to_string(date.day) + " " +
+         std::string(kMonthNames[static_cast<std::size_t>(date.month)]) + " " +
+         std::to_string(date.year) + " à " + two_digits(fields.hour) + ":" +
+         two_digits(fields.minute) + "; " + planning.subject + series_suffix(planning);
+}
+
+}  // namespace
+
 std::optional<std::string> planning_list_line(std::string_view file_name,
                                               const Planning& planning) {
   const auto fields = parse_planning_name(file_name);
   if (!fields) return std::nullopt;
-  const CalendarDate date = date_of(fields->day);
-  return std::string(kDayNames[static_cast<std::size_t>(weekday(fields->day))]) + ", le " +
-         std::to_string(date.day) + " " +
-         std::string(kMonthNames[static_cast<std::size_t>(date.month)]) + " " +
-         std::to_string(date.year) + " à " + two_digits(fields->hour) + ":" +
-         two_digits(fields->minute) + "; " + planning.subject + series_suffix(planning);
+  return list_line(*fields, planning);
 }
 
 std::string_view planning_list_title(int mode) {
@@ -101,18 +109,23 @@ std::vector<ListedPlanning> read_listed_plannings(const fs::path& program_folder
       received.insert(std::move(identifier));
     }
   }
+  std::vector<std::string> files = list_plannings(folder);
   std::vector<ListedPlanning> listed;
-  for (std::string& file : list_plannings(folder)) {
+  listed.reserve(files.size());
+  for (std::string& file : files) {
     int readerror = 0;
     Planning planning = loadplanning(folder / file, program_folder, settings, readerror);
     if (mode == kNetworkPlannings && !on_network(planning)) continue;
     if (mode == kReceivedPlannings && !received.contains(planning.unique_identifier)) continue;
-    std::optional<std::string> line = planning_list_line(file, planning);
-    if (!line) continue;
+    const auto fields = parse_planning_name(file);
+    if (!fields) continue;
+    std::string line = list_line(*fields, planning);
     std::string category(trim_spaces(planning.category));
     std::string key = sorting_key(planning.subject);
-    listed.push_back({std::move(file), std::move(*line), std::move(category), std::move(key),
-                      std::move(planning)});
+    const long long minute =
+        static_cast<long long>(fields->day) * kMinutesPerDay + fields->hour * 60 + fields->minute;
+    listed.push_back({std::move(file), std::move(line), std::move(category), std::move(key),
+                      std::move(planning), minute});
   }
   return listed;
 }
@@ -121,12 +134,7 @@ namespace {
 
 // Date, time, then the name: the names' digits are not compared as text.
 bool earlier(const ListedPlanning& a, const ListedPlanning& b) {
-  const auto fa = parse_planning_name(a.file);
-  const auto fb = parse_planning_name(b.file);
-  const auto place = [](const std::optional<PlanningNameFields>& f) {
-    return f ? std::tuple{f->day, f->hour, f->minute} : std::tuple{0, 0, 0};
-  };
-  if (place(fa) != place(fb)) return place(fa) < place(fb);
+  if (a.minute != b.minute) return a.minute < b.minute;
   return a.file < b.file;
 }
 

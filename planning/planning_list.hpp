@@ -40,6 +40,7 @@ struct ListedPlanning {
   std::string category;  // trimmed; empty for none
   std::string sort_key;  // its subject, as the alphabetical order compares it
   Planning planning;
+  long long minute = 0;  // the date and time of its name, in minutes since the calendar's start
 };
 
 // The plannings of a mode, in file-name order: every planning file of "rdv"; those with a unique
@@ -91,7 +92,6 @@ int delete_category_plannings(const fs::path& program_folder,
 // saved under the same name with no copy and no deletion sent. False when it cannot be written.
 bool exclude_from_network(const fs::path& program_folder, const ListedPlanning& planning,
                           const Settings& settings);
-
 
 // "(3 de 5)" for a reproduced occurrence, "(4 fois)" for a counted series, nothing otherwise.
 std::string series_count(const Planning& planning);

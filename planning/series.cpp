@@ -36,13 +36,9 @@ bool names_deadline_subject(const Planning& planning) {
 
 namespace {
 
-// Writes the occurrences of a new series from `day`, as many as `count` and none after
-// `last_day`, and returns the day of the last one. The planning keeps the series link and the
-// last occurrence number.
-int write_series(const PlanningStore& store, Planning& planning, int day, std::string_view time,
-                 int count, int last_day, std::vector<std::string>& written) {
-  planning.series_link = std::to_string(store.clock.epochseconds());
-  planning.occurrence_number = 1;
+int write_occurrences(const PlanningStore& store, Planning& planning, int day,
+                      std::string_view time, int count, int last_day,
+                      std::vector<std::string>& written) {
   const fs::path folder = store.folder();
   for (;;) {
     std::string name = occurrence_name(folder, day, time, planning.series_link);
@@ -54,6 +50,30 @@ int write_series(const PlanningStore& store, Planning& planning, int day, std::s
     day = next;
     drop_own_unique_identifier(planning, store.settings);
   }
+}
+
+// Writes the occurrences of a new series from `day`, as many as `count` and none after
+// `last_day`, and returns the day of the last one. The planning keeps the series link and the
+// last occurrence number. The occurrences are synced to the disk together, as one batch: each
+// falls on its own day, so none is read back before they are all in place. Their copies for
+// other agendas go out after, once they are.
+int write_series(const PlanningStore& store, Planning& planning, int day, std::string_view time,
+                 int count, int last_day, std::vector<std::string>& written) {
+  planning.series_link = std::to_string(store.clock.epochseconds());
+  planning.occurrence_number = 1;
+  std::vector<SharedCopy> copies;
+  PlanningStore batched = store;
+  batched.send = [&copies](const std::vector<SharedCopy>& more) {
+    copies.insert(copies.end(), more.begin(), more.end());
+  };
+  int last = day;
+  {
+    RenameBatch batch;
+    last = write_occurrences(batched, planning, day, time, count, last_day, written);
+    for (const fs::path& lost : batch.finish()) std::erase(written, lost.filename().string());
+  }
+  if (!copies.empty() && store.send) store.send(copies);
+  return last;
 }
 
 // In memory the planning is no occurrence of the series it has just written.

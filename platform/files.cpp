@@ -57,19 +57,52 @@ bool is_temporary_name(std::string_view name) {
          name.starts_with(kTemporaryPrefix) && name != "~tavelo-passed";
 }
 
-// The folders whose sync the batches of this thread have taken over.
+// A written temporary file that a rename batch puts into place later; holding it keeps it from
+// being taken for a leftover.
+struct WaitingRename {
+  HeldTemporary temporary;
+  fs::path file;
+};
+
+// Beyond this many waiting files a rename batch finishes early, well within the files a process
+// may hold open.
+constexpr std::size_t kMostWaitingRenames = 256;
+
+// The folders whose sync the batches of this thread have taken over, and the renames.
 struct PendingFolderSyncs {
   int batches = 0;
   std::set<fs::path> folders;
+  bool renames_wait = false;
+  std::vector<WaitingRename> renames;
+  std::vector<fs::path> unrenamed;
 };
 thread_local PendingFolderSyncs pending;
 
-void sync_folder_of(const fs::path& file) {
+void sync_folder_now_or_in_batch(const fs::path& folder) {
   if (pending.batches == 0) {
-    sync_folder(file.parent_path());
+    sync_folder(folder);
   } else {
-    pending.folders.insert(file.parent_path());
+    pending.folders.insert(folder);
   }
+}
+
+void rename_waiting_files() {
+  std::vector<WaitingRename> waiting = std::move(pending.renames);
+  pending.renames.clear();
+  std::vector<HeldTemporary> held;
+  held.reserve(waiting.size());
+  for (const WaitingRename& rename : waiting) held.push_back(rename.temporary);
+  const std::vector<bool> flushed = flush_temporaries(held);
+  std::set<fs::path> folders;
+  for (std::size_t i = 0; i < waiting.size(); ++i) {
+    if (!flushed[i]) discard_temporary(waiting[i].temporary);
+    if (flushed[i] && put_in_place(waiting[i].temporary, waiting[i].file)) {
+      folders.insert(waiting[i].file.parent_path());
+    } else {
+      pending.unrenamed.push_back(waiting[i].file);
+    }
+  }
+  for (const fs::path& folder : folders) sync_folder_now_or_in_batch(folder);
 }
 
 }  // namespace
@@ -84,14 +117,40 @@ FolderSyncBatch::~FolderSyncBatch() {
   pending.folders.clear();
 }
 
+RenameBatch::RenameBatch() {
+  pending.renames_wait = true;
+}
+
+RenameBatch::~RenameBatch() {
+  finish();
+  pending.renames_wait = false;
+  pending.unrenamed.clear();
+}
+
+std::vector<fs::path> RenameBatch::finish() {
+  rename_waiting_files();
+  return pending.unrenamed;
+}
+
 bool write_file_atomically(const fs::path& file, std::string_view bytes) {
   // The temporary name starts with "~" so that no listing pattern of the program matches it; a
-  // name another save holds is passed over.
+  // name another save holds is passed over. In a rename batch the bytes reach the disk with
+  // the batch's other files, before any of them is renamed.
+  const bool waits = pending.renames_wait;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const SaveOutcome outcome = save_through(file.parent_path() / temporary_name(), file, bytes);
+    HeldTemporary held;
+    const SaveOutcome outcome =
+        write_temporary(file.parent_path() / temporary_name(), bytes, !waits, held);
     if (outcome == SaveOutcome::kNameTaken) continue;
-    if (outcome == SaveOutcome::kSaved) sync_folder_of(file);
-    return outcome == SaveOutcome::kSaved;
+    if (outcome == SaveOutcome::kFailed) return false;
+    if (waits) {
+      pending.renames.push_back({held, file});
+      if (pending.renames.size() >= kMostWaitingRenames) rename_waiting_files();
+      return true;
+    }
+    if (!put_in_place(held, file)) return false;
+    sync_folder_now_or_in_batch(file.parent_path());
+    return true;
   }
   return false;
 }

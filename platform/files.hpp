@@ -48,6 +48,24 @@ class FolderSyncBatch {
   FolderSyncBatch& operator=(const FolderSyncBatch&) = delete;
 };
 
+// While one lives on this thread, an atomic write leaves its temporary file unsynced and its
+// rename to the batch. `finish` flushes every waiting file to the disk (on Linux with one sync
+// of their filesystem), then renames each into place, then syncs their folders once: a power cut still
+// leaves each file old or whole, and a series of saves costs one sync instead of two a file.
+// Until then the files are not under their names, so only a writer that never reads back what
+// it wrote may open one. Every waiting file is held open: past a few hundred, the batch
+// finishes the waiting ones early. Batches do not nest.
+class RenameBatch {
+ public:
+  RenameBatch();
+  ~RenameBatch();  // finishes what is still waiting
+  RenameBatch(const RenameBatch&) = delete;
+  RenameBatch& operator=(const RenameBatch&) = delete;
+
+  // Puts every waiting file into place; the files that could not be, since the batch began.
+  std::vector<fs::path> finish();
+};
+
 // Removes, in the folder and the folders under it, the temporary files of saves that died
 // half-way; those of saves still running elsewhere stay.
 void remove_leftover_temporaries(const fs::path& folder);

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdio>
+#include <cstdint>
 #include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tavelo {
 
@@ -16,16 +18,33 @@ namespace tavelo {
 // The local calendar time of a moment.
 std::tm local_calendar(std::time_t moment);
 
-// How a save through a temporary file went.
+// How the writing of a save's temporary file went.
 enum class SaveOutcome { kSaved, kNameTaken, kFailed };
 
-// Writes `bytes` into `temporary`, a new file beside `file`, then gives it the name `file`. The
-// bytes reach the disk before the rename, so a power cut leaves the old content or the new one,
-// never an empty file; while it lives the temporary stays locked, so that no start takes it for
-// a leftover. kNameTaken when `temporary` exists already; after a failure no temporary remains.
-// The new name is on the disk once its folder is synced (sync_folder).
-SaveOutcome save_through(const std::filesystem::path& temporary, const std::filesystem::path& file,
-                         std::string_view bytes);
+// A temporary file that a save has written, held open from its creation until it takes its
+// file's name or is removed: while it is held, no start takes it for a leftover.
+struct HeldTemporary {
+  std::filesystem::path path;
+  std::intptr_t handle = -1;
+};
+
+// Creates `temporary`, a new file beside the one it will replace, writes `bytes` into it and
+// holds it; with `flush`, the bytes are on the disk when it returns. kNameTaken when the name
+// exists already; after a failure no temporary remains.
+SaveOutcome write_temporary(const std::filesystem::path& temporary, std::string_view bytes,
+                            bool flush, HeldTemporary& held);
+
+// Brings the bytes of held temporaries to the disk; whether each one's got there. Linux syncs
+// each filesystem once, however many files are on it.
+std::vector<bool> flush_temporaries(const std::vector<HeldTemporary>& held);
+
+// Gives a held temporary whose bytes are on the disk the name `file`, and lets it go: a power
+// cut leaves the old content or the new one, never an empty file. False, the temporary
+// removed, when it cannot. The new name is on the disk once its folder is synced (sync_folder).
+bool put_in_place(const HeldTemporary& held, const std::filesystem::path& file);
+
+// Removes a held temporary and lets it go.
+void discard_temporary(const HeldTemporary& held);
 
 // Puts the names of the folder's entries on the disk, as a rename left them.
 void sync_folder(const std::filesystem::path& folder);

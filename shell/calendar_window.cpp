@@ -490,10 +490,12 @@ std::optional<CalendarExit> handle(Calendar& w, const Input& input) {
   if (event == "winclose" || event == "btncancel") return CalendarExit::kClosed;
   if (event == "btnok") {
     // Return on the grid adds a planning, on the day's list modifies the selected one; it never
-    // closes the calendar.
-    if (key == "enter" && focus == kGrid) add_planning(w);
-    if (key == "enter" && focus == kDayList) modify_selected_planning(w);
-    if (key == "enter" && (focus == kGrid || focus == kDayList)) return std::nullopt;
+    // closes the calendar. OK while either has the focus can only be Return (a click or a key on
+    // the button takes the focus there); the key's name is not asked, since a screen reader's key
+    // listener may hand the key on only after it came up.
+    if (focus == kGrid) add_planning(w);
+    if (focus == kDayList) modify_selected_planning(w);
+    if (focus == kGrid || focus == kDayList) return std::nullopt;
     return CalendarExit::kClosed;
   }
   if (const std::optional<CalendarMove> move = calendar_move(event, "", focus == kGrid)) {

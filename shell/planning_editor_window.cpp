@@ -10,6 +10,7 @@
 #include "access/window.hpp"
 #include "alarms/alarm_dialog.hpp"
 #include "exchange/sharing.hpp"
+#include "exchange/sharing_window.hpp"
 #include "planning/calendar.hpp"
 #include "planning/categories.hpp"
 #include "planning/editor_form.hpp"
@@ -358,14 +359,22 @@ constexpr ControlSpec kShareControls[] = {
     {ControlKind::list_box, kIdentifiers, "", 5, 2, 50, 8, kCheckList},
 };
 
-bool choose_sharing(Editor& e) {
-  const std::vector<std::string> known = known_identifiers(e.c.settings);
-  if (known.empty()) {
-    e.c.prompts.question(
-        "Votre liste d'identifiant est vide. Souhaitez-vous accéder aux paramètres de dossiers "
-        "partagés affin d'en ajouter?");
+// With no identifier known, the user may add some in the shared-folders window, then choose
+// among them; false when he does not, or adds none.
+bool add_identifiers(Editor& e) {
+  if (!e.c.prompts.question(
+          "Votre liste d'identifiant est vide. Souhaitez-vous accéder aux paramètres de dossiers "
+          "partagés affin d'en ajouter?")) {
     return false;
   }
+  ExchangeWindows exchange{e.c.program_folder, e.c.settings, e.c.clock, e.c.network, e.c.prompts};
+  OpenSharingSettings(exchange);
+  return !known_identifiers(e.c.settings).empty();
+}
+
+bool choose_sharing(Editor& e) {
+  if (known_identifiers(e.c.settings).empty() && !add_identifiers(e)) return false;
+  const std::vector<std::string> known = known_identifiers(e.c.settings);
   const std::vector<std::string> chosen =
       sharing_identifiers_of(e.edited.planning.sharing_identifiers);
   OpenDialog("", 0, 0, 16, 60, "partager la planification " + e.edited.planning.subject);

@@ -4,10 +4,12 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <set>
 
 #include "platform/file_names.hpp"
 
@@ -47,21 +49,49 @@ void sync_folder(const std::filesystem::path& folder) {
   ::close(fd);
 }
 
-SaveOutcome save_through(const std::filesystem::path& temporary, const std::filesystem::path& file,
-                         std::string_view bytes) {
+SaveOutcome write_temporary(const std::filesystem::path& temporary, std::string_view bytes,
+                            bool flush, HeldTemporary& held) {
   const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) return errno == EEXIST ? SaveOutcome::kNameTaken : SaveOutcome::kFailed;
   ::flock(fd, LOCK_EX);
-  const bool written = write_all(fd, bytes) && ::fsync(fd) == 0;
-  std::error_code error;
-  if (written) std::filesystem::rename(temporary, file, error);
-  if (written && !error) {
-    ::close(fd);
-    return SaveOutcome::kSaved;
-  }
-  std::filesystem::remove(temporary, error);
-  ::close(fd);
+  held = {temporary, fd};
+  if (write_all(fd, bytes) && (!flush || ::fsync(fd) == 0)) return SaveOutcome::kSaved;
+  discard_temporary(held);
   return SaveOutcome::kFailed;
+}
+
+// One syncfs for each filesystem the files are on; where that fails, each file of it alone.
+std::vector<bool> flush_temporaries(const std::vector<HeldTemporary>& held) {
+  std::vector<bool> flushed(held.size(), false);
+  std::set<dev_t> synced;
+  std::set<dev_t> failed;
+  for (std::size_t i = 0; i < held.size(); ++i) {
+    const int fd = static_cast<int>(held[i].handle);
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) continue;
+    if (!synced.contains(status.st_dev) && !failed.contains(status.st_dev)) {
+      (::syncfs(fd) == 0 ? synced : failed).insert(status.st_dev);
+    }
+    flushed[i] = synced.contains(status.st_dev) || ::fsync(fd) == 0;
+  }
+  return flushed;
+}
+
+bool put_in_place(const HeldTemporary& held, const std::filesystem::path& file) {
+  std::error_code error;
+  std::filesystem::rename(held.path, file, error);
+  if (error) {
+    discard_temporary(held);
+    return false;
+  }
+  ::close(static_cast<int>(held.handle));
+  return true;
+}
+
+void discard_temporary(const HeldTemporary& held) {
+  std::error_code error;
+  std::filesystem::remove(held.path, error);
+  ::close(static_cast<int>(held.handle));
 }
 
 void remove_unless_locked(const std::filesystem::path& file) {

@@ -34,27 +34,54 @@ bool write_all(HANDLE file, std::string_view bytes) {
   return true;
 }
 
+HANDLE handle_of(const HeldTemporary& held) {
+  return reinterpret_cast<HANDLE>(held.handle);
+}
+
 }  // namespace
 
-SaveOutcome save_through(const std::filesystem::path& temporary, const std::filesystem::path& file,
-                         std::string_view bytes) {
-  // Shared with no one while it is written, so that no start deletes it as a leftover meanwhile;
-  // one that does so between its close and its rename makes the save fail, the old file intact.
-  const HANDLE handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+SaveOutcome write_temporary(const std::filesystem::path& temporary, std::string_view bytes,
+                            bool flush, HeldTemporary& held) {
+  // Shared for deleting only, which the rename needs: a start, which opens a leftover unshared
+  // to delete it, cannot open it while it is held.
+  const HANDLE handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     return GetLastError() == ERROR_FILE_EXISTS ? SaveOutcome::kNameTaken : SaveOutcome::kFailed;
   }
-  const bool written = write_all(handle, bytes) && FlushFileBuffers(handle) != 0;
-  const bool closed = CloseHandle(handle) != 0;
-  // The rename is written through to the disk before it returns.
-  if (written && closed &&
-      MoveFileExW(temporary.c_str(), file.c_str(),
-                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+  held = {temporary, reinterpret_cast<std::intptr_t>(handle)};
+  if (write_all(handle, bytes) && (!flush || FlushFileBuffers(handle) != 0)) {
     return SaveOutcome::kSaved;
   }
-  DeleteFileW(temporary.c_str());
+  discard_temporary(held);
   return SaveOutcome::kFailed;
+}
+
+// Windows has no flush of a whole volume short of an administrator's.
+std::vector<bool> flush_temporaries(const std::vector<HeldTemporary>& held) {
+  std::vector<bool> flushed;
+  flushed.reserve(held.size());
+  for (const HeldTemporary& temporary : held) {
+    flushed.push_back(FlushFileBuffers(handle_of(temporary)) != 0);
+  }
+  return flushed;
+}
+
+bool put_in_place(const HeldTemporary& held, const std::filesystem::path& file) {
+  // The rename is written through to the disk before it returns.
+  if (MoveFileExW(held.path.c_str(), file.c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+    discard_temporary(held);
+    return false;
+  }
+  CloseHandle(handle_of(held));
+  return true;
+}
+
+// Deleting a file that is open, shared for deleting, removes it when the last handle goes.
+void discard_temporary(const HeldTemporary& held) {
+  DeleteFileW(held.path.c_str());
+  CloseHandle(handle_of(held));
 }
 
 // The rename was written through to the disk already (MOVEFILE_WRITE_THROUGH).

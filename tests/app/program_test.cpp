@@ -18,6 +18,7 @@
 #include "planning/planning_names.hpp"
 #include "planning/settings.hpp"
 #include "planning/text.hpp"
+#include "platform/files.hpp"
 #include "shell/hand_off.hpp"
 #include "tests/app/program_folder_copy.hpp"
 #include "tests/app/program_session.hpp"
@@ -811,6 +812,33 @@ TEST_F(Program, TheEditorKeepsThePlanningsOwnSpokenNotificationAndTask) {
   EXPECT_EQ(saved.task.program, "/bin/true") << s.text();
   EXPECT_EQ(saved.task.idle_start, 0) << s.text();
   EXPECT_EQ(stored().default_spoken.mode, settings.default_spoken.mode);
+}
+
+// With no identifier known, the editor's sharing asks to open the shared folders; the identifier
+// added there is offered at once, and the planning saved shared with it.
+TEST_F(Program, TheEditorsSharingOpensTheSharedFoldersWhenNoIdentifierIsKnown) {
+  save(settings_of(today_), today_);
+  const testing::TempFolder shared;
+  const Session s = session(
+      "wait 300ms\nmenu 1\nwait 300ms\ntype piscine\nselect 44 \"18:00\"\nanswer yes\n"
+      "click 205\nwait 300ms\ncheck 11\ncheck 12\nfocus 2\ntype marc\nfocus 4\ntype paul\n"
+      "focus 6\ntype " +
+      shared.path().string() +
+      "\nclick 8\nclick ok\nwait 300ms\nmark 3 \"paul\"\nclick ok\nwait 300ms\nclick ok\n"
+      "wait 300ms\nclose\n");
+  EXPECT_EQ(s.code, 0) << s.text();
+  EXPECT_TRUE(
+      s.in_order("question \"Votre liste d'identifiant est vide. Souhaitez-vous accéder "
+                 "aux paramètres de dossiers partagés affin d'en ajouter?\" -> yes",
+                 "window \"dossiers partagés\""))
+      << s.text();
+  EXPECT_TRUE(s.has("window \"partager la planification piscine\"")) << s.text();
+  int readerror = 0;
+  const Planning saved =
+      loadplanning(rdv() / (std::to_string(today_) + " 18-00.gnd"), folder(), stored(), readerror);
+  EXPECT_EQ(saved.sharing_identifiers, "paul\t") << s.text();
+  ASSERT_EQ(stored().sharing_table.size(), 1u);
+  EXPECT_EQ(list_files(shared.path(), "cmd_marc_*").size(), 1u) << s.text();
 }
 
 // Return on the day's list modifies the planning; a date moved leaves no file at the old one.

@@ -243,11 +243,11 @@ TEST_F(ProgramOnADisplay, TheEditorAndTheListAnswerRealKeysAndNameEveryControl) 
   testing::ProgramOnDesktop program(folder());
   ASSERT_TRUE(testing::focus_window("Tavelo version: 6.40")) << "the calendar never showed";
 
-  press("alt+j");
+  press("Return");
   ASSERT_TRUE(testing::focus_window("nouvelle planification")) << "the editor never showed";
   const std::vector<AccessibleControl> editor = program_controls();
   expect_every_control_named(editor, "editor");
-  for (const char* name : {"date:", "sujet:", "heure:", "note", "journal", "partager",
+  for (const char* name : {"date:", "sujet:", "heure:", "type:", "note", "journal", "partager",
                            "enregistrer la catégorie", "aide-f1", "ok", "annuler"}) {
     EXPECT_TRUE(has_control(editor, name)) << name;
   }
@@ -275,7 +275,8 @@ TEST_F(ProgramOnADisplay, TheEditorAndTheListAnswerRealKeysAndNameEveryControl) 
   ASSERT_TRUE(testing::focus_window("liste des plannifications")) << "the list never showed";
   const std::vector<AccessibleControl> list = program_controls();
   expect_every_control_named(list, "planning list");
-  for (const char* name : {"modifier", "fermer", "chronologique", "alphabétique", "rechercher:"}) {
+  for (const char* name : {"modifier", "fermer", "chronologique", "alphabétique", "rechercher:",
+                           "catégorie affichée:"}) {
     EXPECT_TRUE(has_control(list, name)) << name;
   }
   press("Escape");

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "access/dialog.hpp"
+
 namespace tavelo::testing {
 
 std::vector<Named> read_listing(const std::filesystem::path& listing) {
@@ -41,6 +43,16 @@ std::unique_ptr<ChildProcess> user_at(const std::string& title,
   auto failure = ::testing::AssertionFailure() << "no " << role << " \"" << name << "\" in:";
   for (const Named& c : controls) failure << "\n  " << c.role << " \"" << c.name << "\"";
   return failure;
+}
+
+std::vector<Named> listed_while(const std::string& title, const std::filesystem::path& listing,
+                                const std::string& keys, const std::function<void()>& window) {
+  constexpr int kUserPatienceMs = 5000;
+  const auto user = user_at(title, listing, keys);
+  window();
+  // The window has closed on the user's keys, which came after the reader's list.
+  user->stop(kUserPatienceMs, [] { WaitDialogEvent(50); });
+  return read_listing(listing);
 }
 
 }  // namespace tavelo::testing

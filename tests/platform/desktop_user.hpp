@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,11 @@ std::vector<Named> read_listing(const std::filesystem::path& listing);
 std::unique_ptr<ChildProcess> user_at(const std::string& title,
                                       const std::filesystem::path& listing,
                                       const std::string& keys);
+
+// Runs the window while a user at the desktop lists it and presses the keys (see `user_at`),
+// then lets the user finish; gives what the reader found.
+std::vector<Named> listed_while(const std::string& title, const std::filesystem::path& listing,
+                                const std::string& keys, const std::function<void()>& window);
 
 // Whether the reader found that control; a failure lists what it found.
 ::testing::AssertionResult has(const std::vector<Named>& controls, const std::string& role,

@@ -67,6 +67,30 @@ TEST(Files, AtomicWriteReplacesTheWholeFileAndLeavesNothingElse) {
   EXPECT_FALSE(write_file_atomically(folder.path() / "absent" / "f.gnd", "x"));
 }
 
+// Beyond its limit of waiting files a rename batch finishes early, and a file it cannot put into
+// place is reported and leaves no temporary file behind.
+TEST(Files, ARenameBatchPutsEveryFileInPlaceAndReportsTheOnesItCannot) {
+  TempFolder folder;
+  const auto gone = folder.path() / "gone";
+  std::filesystem::create_directory(gone);
+  std::vector<std::filesystem::path> lost;
+  {
+    RenameBatch batch;
+    for (int i = 0; i < 300; ++i) {
+      ASSERT_TRUE(write_file_atomically(folder.path() / ("n" + std::to_string(i)), "x"));
+    }
+    EXPECT_EQ(list_files(folder.path(), "n*").size(), 256u);
+    ASSERT_TRUE(write_file_atomically(gone / "f", "y"));
+    std::filesystem::create_directory(gone / "f");
+    std::filesystem::create_directory(gone / "f" / "inside");
+    lost = batch.finish();
+  }
+  EXPECT_EQ(list_files(folder.path(), "n*").size(), 300u);
+  EXPECT_EQ(read_bytes(folder.path() / "n299"), "x");
+  EXPECT_EQ(lost, std::vector<std::filesystem::path>{gone / "f"});
+  EXPECT_EQ(list_files(gone, "*"), std::vector<std::string>{});
+}
+
 // The temporary files that dead saves left go at the next start, but not one that a live save
 // still holds, nor the daily pass's planning set aside.
 TEST(Files, TheLitterOfDeadSavesGoesButNotWhatALiveSaveHolds) {

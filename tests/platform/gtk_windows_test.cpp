@@ -30,8 +30,6 @@
 namespace tavelo {
 namespace {
 
-constexpr int kUserPatienceMs = 5000;
-
 class GtkWindows : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -46,11 +44,8 @@ class GtkWindows : public ::testing::Test {
   // every control of it named.
   std::vector<testing::Named> with_user(const std::string& title, const std::string& keys,
                                         const std::function<void()>& window) {
-    const fs::path listing = folder_.path() / "controls.txt";
-    const auto user = testing::user_at(title, listing, keys);
-    window();
-    user->stop(kUserPatienceMs, [] { WaitDialogEvent(50); });
-    const std::vector<testing::Named> controls = testing::read_listing(listing);
+    const std::vector<testing::Named> controls =
+        testing::listed_while(title, folder_.path() / "controls.txt", keys, window);
     EXPECT_GE(controls.size(), 2U) << title << ": the controls are not on the bus";
     // A tab strip has no name of its own: a reader says its page tab that has the focus.
     for (const testing::Named& c : controls) {

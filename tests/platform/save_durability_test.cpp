@@ -39,7 +39,7 @@ std::vector<std::string> traced_saves(const std::filesystem::path& folder,
   const auto log = folder / "calls.txt";
   const std::string command =
       "ASAN_OPTIONS=detect_leaks=0 strace -f -qq -s 4096 -e "
-      "trace=openat,fsync,fdatasync,rename,renameat,renameat2 -o '" +
+      "trace=openat,fsync,fdatasync,syncfs,rename,renameat,renameat2 -o '" +
       log.string() + "' '" TAVELO_SAVE_LOOP "' '" + (folder / "f.gnd").string() + "' " +
       save_loop_arguments;
   EXPECT_EQ(std::system(command.c_str()), 0);
@@ -48,7 +48,10 @@ std::vector<std::string> traced_saves(const std::filesystem::path& folder,
   const std::string folder_name = as_strace_shows(folder.string());
   for (std::string line; std::getline(lines, line);) {
     const bool ours = line.find(folder_name) != std::string::npos;
-    if (line.find("fsync(") != std::string::npos || line.find("fdatasync(") != std::string::npos) {
+    if (line.find("syncfs(") != std::string::npos) {
+      calls.push_back("sync all");
+    } else if (line.find("fsync(") != std::string::npos ||
+               line.find("fdatasync(") != std::string::npos) {
       calls.push_back("sync " +
                       line.substr(line.find('(') + 1, line.find(')') - line.find('(') - 1));
     } else if (ours && line.find("rename") != std::string::npos) {
@@ -89,6 +92,22 @@ TEST(Files, ASaveIsOnTheDiskBeforeAndAfterItsRename) {
   const std::string folder_once = batch.at(expected.size()).substr(5);
   expected.insert(expected.end(), {"open " + folder_once, "sync " + folder_once});
   EXPECT_EQ(batch, expected);
+}
+
+// A rename batch writes every temporary file, flushes them with one sync of the filesystem,
+// renames them, then syncs the folder once; the last save of a file is the one that stays.
+TEST(Files, ARenameBatchSyncsOnceBeforeItsRenamesAndOnceAfter) {
+  TempFolder folder;
+  const std::vector<std::string> calls = traced_saves(folder.path(), "3 renames");
+  ASSERT_EQ(calls.size(), 9u) << ::testing::PrintToString(calls);
+  for (std::size_t save = 0; save < 3; ++save) EXPECT_TRUE(calls[save].starts_with("open "));
+  const std::string folder_fd = calls[7].substr(5);
+  EXPECT_EQ(std::vector(calls.begin() + 3, calls.end()),
+            (std::vector<std::string>{"sync all", "rename", "rename", "rename", "open " + folder_fd,
+                                      "sync " + folder_fd}))
+      << ::testing::PrintToString(calls);
+  EXPECT_EQ(read_bytes(folder.path() / "f.gnd"), std::string(300000, 'a'));
+  EXPECT_EQ(list_files(folder.path(), "*"), (std::vector<std::string>{"calls.txt", "f.gnd"}));
 }
 
 // A save killed anywhere leaves the whole old file or the whole new one; the temporary files it

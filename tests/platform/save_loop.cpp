@@ -1,6 +1,6 @@
 // Saves one file over and over, as the program saves a planning: the tests kill it half-way,
-// or watch its system calls. Usage: save_loop FILE COUNT [batch] (0 = until killed; "batch" saves
-// within one folder sync batch).
+// or watch its system calls. Usage: save_loop FILE COUNT [batch|renames] (0 = until killed;
+// "batch" saves within one folder sync batch, "renames" within one rename batch).
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -9,8 +9,11 @@
 
 int main(int argc, char** argv) {
   if (argc != 3 && argc != 4) return 2;
+  const std::string mode = argc == 4 ? argv[3] : "";
   std::optional<tavelo::FolderSyncBatch> batch;
-  if (argc == 4) batch.emplace();
+  std::optional<tavelo::RenameBatch> renames;
+  if (mode == "batch") batch.emplace();
+  if (mode == "renames") renames.emplace();
   const std::filesystem::path file = argv[1];
   const long count = std::strtol(argv[2], nullptr, 10);
   // Two contents of different lengths, so a reader can tell a whole file from a torn one.

@@ -26,8 +26,6 @@
 namespace tavelo {
 namespace {
 
-constexpr int kUserPatienceMs = 5000;
-
 class SettingsWindows : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -42,12 +40,8 @@ class SettingsWindows : public ::testing::Test {
   // Runs the window while the user lists it and presses the keys; gives what the reader found.
   std::vector<testing::Named> with_user(const std::string& title, const std::string& keys,
                                         const std::function<void()>& window) {
-    const fs::path listing = folder_.path() / "controls.txt";
-    const auto user = testing::user_at(title, listing, keys);
-    window();
-    // The window has closed on the user's keys, which came after the reader's list.
-    user->stop(kUserPatienceMs, [] { WaitDialogEvent(50); });
-    const std::vector<testing::Named> controls = testing::read_listing(listing);
+    const std::vector<testing::Named> controls =
+        testing::listed_while(title, folder_.path() / "controls.txt", keys, window);
     EXPECT_GE(controls.size(), 3U) << title << ": the controls are not on the bus";
     for (const testing::Named& c : controls)
       EXPECT_FALSE(c.name.empty()) << title << ": a " << c.role;
