@@ -10,9 +10,13 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cctype>
 #include <deque>
 #include <map>
+#include <optional>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include "platform/win32/wake_watches.hpp"
 #include "platform/win32/wide.hpp"
@@ -106,6 +110,11 @@ bool is_check_list(const Control& c) {
   return c.kind == ControlKind::list_box && (c.flags & kCheckList) != 0;
 }
 
+int tree_index(const Control& c, HTREEITEM item) {
+  const auto found = std::find(c.nodes.begin(), c.nodes.end(), item);
+  return found == c.nodes.end() ? -1 : static_cast<int>(found - c.nodes.begin());
+}
+
 bool is_several(const Control& c) {
   return (c.kind == ControlKind::list_box || c.kind == ControlKind::multi_list) &&
          (c.flags & kSeveral) != 0 && !is_check_list(c);
@@ -176,6 +185,17 @@ struct Win32WindowSystem::State {
   void notify(int window, const NMHDR& header);
   bool pre_translate(MSG& message);
   void move_focus(Window& w, bool backwards);
+  bool turn_page(int window, int number, bool backwards);
+  bool native_key_as_elsewhere(int window, int number, HWND target, int key, int modifiers);
+  bool several_list_key(int window, int number, HWND list, int key);
+  void change(int window, int number) {
+    post({.kind = RawEvent::Kind::control,
+          .window = window,
+          .id = number,
+          .notification = Notification::change});
+  }
+  // Return on a button clicks it on its release, as Space does natively.
+  std::optional<std::pair<int, int>> click_on_return;
   IAccPropServices* name_service();
   void destroy_control(int window, int number, const Control& c);
 };
@@ -323,6 +343,129 @@ void Win32WindowSystem::State::move_focus(Window& w, bool backwards) {
   if (next != nullptr) SetFocus(next);
 }
 
+// Control+Tab turns a focused tab panel's page, and from the last page to the first, as in a
+// property sheet; the tab control itself knows only the arrows. True for a tab panel.
+bool Win32WindowSystem::State::turn_page(int window, int number, bool backwards) {
+  const Control* c = control_of(window, number);
+  if (c == nullptr || c->kind != ControlKind::tab_panel) return false;
+  const int pages = TabCtrl_GetItemCount(c->hwnd);
+  if (pages <= 0) return true;
+  TabCtrl_SetCurSel(c->hwnd, (TabCtrl_GetCurSel(c->hwnd) + (backwards ? pages - 1 : 1)) % pages);
+  change(window, number);
+  return true;
+}
+
+namespace {
+
+bool is_input(UINT message) {
+  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+         (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST);
+}
+
+bool letter_or_digit(int key) {
+  return (key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9');
+}
+
+// The next row shown after the selection, round the tree, whose text begins with the key's
+// letter or digit. Windows's own search gathers the letters typed within a second into one
+// word, so that a second press of a letter would look for it twice.
+HTREEITEM next_row_beginning_with(const Control& c, int key) {
+  std::vector<HTREEITEM> shown;
+  for (HTREEITEM row = TreeView_GetRoot(c.hwnd); row != nullptr;
+       row = TreeView_GetNextVisible(c.hwnd, row)) {
+    shown.push_back(row);
+  }
+  const auto at = std::find(shown.begin(), shown.end(), TreeView_GetSelection(c.hwnd));
+  const std::size_t from =
+      at == shown.end() ? shown.size() : static_cast<std::size_t>(at - shown.begin());
+  for (std::size_t step = 1; step <= shown.size(); ++step) {
+    const HTREEITEM row = shown[(from + step) % shown.size()];
+    const int index = tree_index(c, row);
+    if (index < 0) continue;
+    const std::string& text = c.items[static_cast<std::size_t>(index)].text;
+    if (!text.empty() && std::toupper(static_cast<unsigned char>(text.front())) == key) return row;
+  }
+  return nullptr;
+}
+
+// Control+A selects the whole text; Left and Right leave a selection at its start or its end,
+// where an edit of wine moves on from the caret.
+bool edit_key(HWND edit, int key, int modifiers) {
+  if (key == 'A' && modifiers == kShortcutControl) {
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    return true;
+  }
+  if ((key != vk::left && key != vk::right) || modifiers != 0) return false;
+  DWORD start = 0;
+  DWORD end = 0;
+  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  if (start == end) return false;
+  const DWORD to = key == vk::left ? start : end;
+  SendMessageW(edit, EM_SETSEL, to, static_cast<LPARAM>(to));
+  return true;
+}
+
+}  // namespace
+
+// In a list of several, Control with an arrow, Home or End moves the focused row alone, and
+// Control+Space marks or unmarks it; an extended list box of wine moves the selection instead.
+bool Win32WindowSystem::State::several_list_key(int window, int number, HWND list, int key) {
+  const auto count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+  const auto focused = static_cast<int>(SendMessageW(list, LB_GETCARETINDEX, 0, 0));
+  if (count <= 0) return false;
+  if (key == vk::space) {
+    const bool marked = SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(focused), 0) > 0;
+    SendMessageW(list, LB_SETSEL, marked ? FALSE : TRUE, focused);
+    change(window, number);
+    return true;
+  }
+  int to = focused;
+  if (key == vk::up) to = focused - 1;
+  if (key == vk::down) to = focused + 1;
+  if (key == vk::home) to = 0;
+  if (key == vk::end) to = count - 1;
+  if (to == focused && key != vk::up && key != vk::down) return false;
+  SendMessageW(list, LB_SETCARETINDEX, static_cast<WPARAM>(std::clamp(to, 0, count - 1)), FALSE);
+  return true;
+}
+
+// Where a native control answers a key otherwise than the other window systems do, the key is
+// carried out here as they do, and true tells that the control must not see it.
+bool Win32WindowSystem::State::native_key_as_elsewhere(int window, int number, HWND target, int key,
+                                                       int modifiers) {
+  Control* c = control_of(window, number);
+  if (c == nullptr) return false;
+  const bool control = modifiers == kShortcutControl;
+  switch (c->kind) {
+    case ControlKind::tab_panel:
+      return key == vk::tab && turn_page(window, number, (modifiers & kShortcutShift) != 0);
+    case ControlKind::button:
+      if (key == vk::enter && modifiers == 0) click_on_return = std::pair(window, number);
+      return false;
+    case ControlKind::tree:
+      if (modifiers != 0 || !letter_or_digit(key)) return false;
+      if (const HTREEITEM row = next_row_beginning_with(*c, key)) TreeView_SelectItem(c->hwnd, row);
+      return true;
+    case ControlKind::list_box:
+      return is_several(*c) && control && several_list_key(window, number, c->hwnd, key);
+    case ControlKind::combo_box:
+      if (key == vk::up && modifiers == 0 && SendMessageW(c->hwnd, CB_GETCURSEL, 0, 0) < 0) {
+        // Typed text selects no item; Up goes to the last one, as Down goes to the first.
+        const auto count = SendMessageW(c->hwnd, CB_GETCOUNT, 0, 0);
+        if (count <= 0) return true;
+        SendMessageW(c->hwnd, CB_SETCURSEL, static_cast<WPARAM>(count - 1), 0);
+        change(window, number);
+        return true;
+      }
+      return target != c->hwnd && edit_key(target, key, modifiers);
+    case ControlKind::text_field:
+    case ControlKind::editor:
+      return edit_key(target, key, modifiers);
+    default:
+      return false;
+  }
+}
+
 // Every message of the program's windows passes here first. Key messages become raw events;
 // true when the message is used up and the controls must not see it.
 bool Win32WindowSystem::State::pre_translate(MSG& message) {
@@ -358,6 +501,7 @@ bool Win32WindowSystem::State::pre_translate(MSG& message) {
             .key = key,
             // VK_PACKET carries a character typed without its key (Unicode input, braille).
             .character = (vk::types_character(key) || key == VK_PACKET) && !control});
+      if (native_key_as_elsewhere(window, focus, message.hwnd, key, modifiers)) return true;
       // The dialog layer walks through option groups itself, one step per lock.
       const Control* c = control_of(window, focus);
       return c != nullptr && c->kind == ControlKind::option && key >= vk::left && key <= vk::down;
@@ -368,6 +512,17 @@ bool Win32WindowSystem::State::pre_translate(MSG& message) {
                                                                      : RawEvent::Kind::key_up,
             .window = window,
             .key = key});
+      if (key == vk::enter && click_on_return) {
+        // A Return that went down in a window now replaced clicks nothing in the new one.
+        const auto [down_in, on] = *click_on_return;
+        click_on_return.reset();
+        if (down_in == window && control_of(window, on) != nullptr) {
+          post({.kind = RawEvent::Kind::control,
+                .window = window,
+                .id = on,
+                .notification = Notification::click});
+        }
+      }
       return false;
     case WM_TIMER:
       post({.kind = RawEvent::Kind::timer,
@@ -671,11 +826,6 @@ void Win32WindowSystem::set_control_flags(int window, int number, int flags) {
 
 namespace {
 
-int tree_index(const Control& c, HTREEITEM item) {
-  const auto found = std::find(c.nodes.begin(), c.nodes.end(), item);
-  return found == c.nodes.end() ? -1 : static_cast<int>(found - c.nodes.begin());
-}
-
 int listbox_selection(const Control& c) {
   // A list of several has no one selection: its focused row stands for it.
   const UINT message = is_several(c) ? LB_GETCARETINDEX : LB_GETCURSEL;
@@ -759,7 +909,11 @@ void Win32WindowSystem::set_control_state(int window, int number, int state) {
                               LVIS_SELECTED | LVIS_FOCUSED);
         ListView_EnsureVisible(c->hwnd, state, FALSE);
       } else if (is_several(*c)) {
+        // The row alone is selected and focused, and a Shift selection starts from it.
+        SendMessageW(c->hwnd, LB_SETSEL, FALSE, -1);
+        if (state >= 0) SendMessageW(c->hwnd, LB_SETSEL, TRUE, state);
         SendMessageW(c->hwnd, LB_SETCARETINDEX, index, FALSE);
+        SendMessageW(c->hwnd, LB_SETANCHORINDEX, index, 0);
       } else {
         SendMessageW(c->hwnd, LB_SETCURSEL, index, 0);
       }
@@ -923,15 +1077,35 @@ void Win32WindowSystem::set_control_name(int window, int number, std::string_vie
                           wide_of(name).c_str());
 }
 
+namespace {
+
+// The caret is the selection's moving end: the end Shift and the arrows move, which EM_GETSEL
+// does not tell, since it gives the selection in order. The focused edit's caret is shown where
+// that end is. An edit without the focus has no caret: the selections the program makes (the
+// whole text, a found word) end at theirs.
+DWORD caret_index(HWND edit) {
+  DWORD start = 0;
+  DWORD end = 0;
+  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  if (start == end) return start;
+  POINT shown{};
+  if (GetFocus() != edit || !GetCaretPos(&shown)) return end;
+  const auto start_shown = static_cast<DWORD>(SendMessageW(edit, EM_POSFROMCHAR, start, 0));
+  const bool at_start = static_cast<SHORT>(LOWORD(start_shown)) == shown.x &&
+                        static_cast<SHORT>(HIWORD(start_shown)) == shown.y;
+  return at_start ? start : end;
+}
+
+}  // namespace
+
 CaretPosition Win32WindowSystem::caret(int window, int number) const {
   const Control* c = state_->control_of(window, number);
   if (c == nullptr) return {};
-  DWORD start = 0;
-  SendMessageW(c->hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
-  const auto line = static_cast<int>(SendMessageW(c->hwnd, EM_LINEFROMCHAR, start, 0));
+  const DWORD at = caret_index(c->hwnd);
+  const auto line = static_cast<int>(SendMessageW(c->hwnd, EM_LINEFROMCHAR, at, 0));
   const auto line_start =
       static_cast<int>(SendMessageW(c->hwnd, EM_LINEINDEX, static_cast<WPARAM>(line), 0));
-  return {line + 1, static_cast<int>(start) - line_start + 1};
+  return {line + 1, static_cast<int>(at) - line_start + 1};
 }
 
 void Win32WindowSystem::set_caret(int window, int number, CaretPosition position) {
@@ -1167,15 +1341,32 @@ void* Win32WindowSystem::native_control(int window, int number) const {
   return c == nullptr ? nullptr : c->hwnd;
 }
 
+bool Win32WindowSystem::events_pending() const {
+  MSG message;
+  // Any message but painting and the timers, which tell nothing of the user: the timers that make
+  // an edit's caret blink come without end, and the program's own are the dialog layer's to count.
+  constexpr UINT kCaretTimer = 0x118;  // WM_SYSTIMER
+  constexpr std::pair<UINT, UINT> kTold[] = {
+      {0, WM_PAINT - 1}, {WM_PAINT + 1, WM_TIMER - 1}, {kCaretTimer + 1, 0xFFFF}};
+  return !state_->queue.empty() ||
+         std::any_of(std::begin(kTold), std::end(kTold), [&](const std::pair<UINT, UINT>& range) {
+           return PeekMessageW(&message, nullptr, range.first, range.second, PM_NOREMOVE) != 0;
+         });
+}
+
 RawEvent Win32WindowSystem::wait_event(int timeout_ms) {
   State& s = *state_;
   const DWORD start = GetTickCount();
   for (;;) {
     MSG message;
     while (s.queue.empty() && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (s.pre_translate(message)) continue;
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
+      if (!s.pre_translate(message)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+      }
+      // Input that the controls take in alone (Tab moving the focus, Return typed into an
+      // editor) ends the wait too, even one without a limit, for the caller to see what changed.
+      if (s.queue.empty() && is_input(message.message)) return {};
     }
     if (!s.queue.empty()) {
       const RawEvent event = s.queue.front();

@@ -97,6 +97,8 @@ class Win32WindowSystem final : public WindowSystem {
   // The native window of a window and of a control, for tests and screenshots.
   void* native_window(int window) const;
   void* native_control(int window, int number) const;
+  // True while messages other than timers wait in the thread's queue, or raw events.
+  bool events_pending() const;
 
   struct State;
 

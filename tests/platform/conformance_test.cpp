@@ -577,6 +577,10 @@ void open_menus_dialog() {
 }
 
 TEST_P(Conformance, MenusAnswerTheirLettersAndArrowsAndTimersFire) {
+  // A menu of Windows keeps the keyboard in a loop of its own until it closes, and the script
+  // presses its next key only once the program has taken the last: it would wait for ever. The
+  // Win32 dialog test gives its menu the keys beforehand instead.
+  if (GetParam().name == "win32") GTEST_SKIP() << "a Windows menu runs its own loop";
   check(open_menus_dialog, R"(
 open
   g2

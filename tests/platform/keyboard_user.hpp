@@ -17,7 +17,8 @@ namespace tavelo::testing {
 // A user at the keyboard and mouse of one window system, with the speech and clock the program
 // runs on there. The conformance scripts act through it, so that the same script runs on every
 // window system: each backend carries the actions out as its own user would (the sim through its
-// simulated user, GTK through real key and button events of the X server).
+// simulated user, GTK through real key and button events of the X server, Win32 through
+// SendInput).
 class KeyboardUser {
  public:
   virtual ~KeyboardUser() = default;
@@ -56,5 +57,6 @@ inline void PrintTo(const Backend& backend, std::ostream* out) {
 
 std::unique_ptr<KeyboardUser> sim_user();
 std::unique_ptr<KeyboardUser> gtk_user();
+std::unique_ptr<KeyboardUser> win32_user();
 
 }  // namespace tavelo::testing

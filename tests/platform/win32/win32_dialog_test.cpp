@@ -1,6 +1,7 @@
 // Real Win32 dialogs of the dialog layer under wine, driven by real key presses (SendInput):
 // the native controls and the program's message loop give the dialog layer the events it
 // expects of Windows.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -22,6 +23,8 @@
 namespace tavelo {
 namespace {
 
+using ::testing::Contains;
+using ::testing::Not;
 using Events = std::vector<std::string>;
 constexpr int kPatienceMs = 10000;
 
@@ -146,11 +149,32 @@ TEST_F(Win32DialogTest, MenusShortcutsAndTheTrayReportTheirCommands) {
   const int file = windows_.add_menu(window, 0, "&fichier");
   windows_.add_menu_item(file, 34, "&nouveau\tCtrl+N");
   windows_.add_shortcut(window, 'N' | kShortcutControl, 34);
+  windows_.add_menu_item(file, 35, "&ouvrir");
   press(vk::control);
   press('N');
   EXPECT_TRUE(reported("menu34"));
   release('N');
   release(vk::control);
+
+  // The menu bar's letter opens its menu, which keeps the keyboard until it closes: the keys
+  // that walk it are given before the wait. Down goes from the first item to the second, a
+  // letter chooses its item, Escape closes the menu unchosen.
+  const auto through_menu = [&](std::initializer_list<int> keys) {
+    press(vk::alt);
+    press('F');
+    release('F');
+    release(vk::alt);
+    for (const int key : keys) {
+      press(key);
+      release(key);
+    }
+    return events_for(1500);
+  };
+  EXPECT_THAT(through_menu({vk::down, vk::enter}), Contains("menu35"));
+  EXPECT_THAT(through_menu({'N'}), Contains("menu34"));
+  const Events closed = through_menu({vk::escape, vk::escape});
+  EXPECT_THAT(closed, Not(Contains("menu34")));
+  EXPECT_THAT(closed, Not(Contains("menu35")));
 
   windows_.set_tray_icon(1, "", "Tavelo, version: 6.40 à jour");
   const HWND tray = FindWindowW(L"TaveloZoneDeNotification", nullptr);
