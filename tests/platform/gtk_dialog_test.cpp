@@ -601,16 +601,19 @@ std::unique_ptr<testing::ChildProcess> user_answers(const std::string& title,
 
 TEST_F(GtkDialogTest, StandardDialogsAnswerTheKeyboard) {
   open_sample_dialog(true);
+  // Each box has a title of its own: the user looking for the next one must not find the last
+  // one still on the screen, and type into it as it goes.
   // The preset is selected, so typing replaces it; Return is OK.
   auto user = user_answers("rendez-vous", "dentiste", "Return");
   EXPECT_EQ(windows_->input_box("rendez-vous", "sujet du rendez-vous", "réunion"), "dentiste");
-  user = user_answers("rendez-vous", "", "Escape");
-  EXPECT_EQ(windows_->input_box("rendez-vous", "sujet du rendez-vous", "réunion"), std::nullopt);
+  user = user_answers("autre rendez-vous", "", "Escape");
+  EXPECT_EQ(windows_->input_box("autre rendez-vous", "sujet du rendez-vous", "réunion"),
+            std::nullopt);
   // Yes is the default answer, as in the Windows box; Escape says no.
   user = user_answers("question", "", "Return");
   EXPECT_TRUE(windows_->yes_no_box("question", "supprimer la planification?"));
-  user = user_answers("question", "", "Escape");
-  EXPECT_FALSE(windows_->yes_no_box("question", "supprimer la planification?"));
+  user = user_answers("autre question", "", "Escape");
+  EXPECT_FALSE(windows_->yes_no_box("autre question", "supprimer la planification?"));
   user = user_answers("information", "", "Return");
   windows_->message_box("information", "planification enregistrée");
 
