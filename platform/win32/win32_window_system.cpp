@@ -1492,9 +1492,28 @@ void Win32WindowSystem::message_box(std::string_view title, std::string_view tex
               MB_OK | MB_ICONINFORMATION);
 }
 
+namespace {
+
+// Windows names the buttons of its boxes in its own language; the program speaks French
+// whatever that is, and "Oui" and "Non" answer to their letters.
+LRESULT CALLBACK name_buttons_in_french(int code, WPARAM w, LPARAM l) {
+  if (code == HCBT_ACTIVATE) {
+    const HWND box = reinterpret_cast<HWND>(w);
+    SetDlgItemTextW(box, IDYES, L"&Oui");
+    SetDlgItemTextW(box, IDNO, L"&Non");
+  }
+  return CallNextHookEx(nullptr, code, w, l);
+}
+
+}  // namespace
+
 bool Win32WindowSystem::yes_no_box(std::string_view title, std::string_view text) {
-  return MessageBoxW(owner_window(*state_), with_line_ends(text).c_str(), wide_of(title).c_str(),
-                     MB_YESNO | MB_ICONQUESTION) == IDYES;
+  const HHOOK naming =
+      SetWindowsHookExW(WH_CBT, name_buttons_in_french, nullptr, GetCurrentThreadId());
+  const int answer = MessageBoxW(owner_window(*state_), with_line_ends(text).c_str(),
+                                 wide_of(title).c_str(), MB_YESNO | MB_ICONQUESTION);
+  if (naming != nullptr) UnhookWindowsHookEx(naming);
+  return answer == IDYES;
 }
 
 std::optional<std::string> Win32WindowSystem::input_box(std::string_view title,

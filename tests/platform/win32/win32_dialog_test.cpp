@@ -191,6 +191,32 @@ TEST_F(Win32DialogTest, MenusShortcutsAndTheTrayReportTheirCommands) {
 // What wakes the hidden agenda: a request renamed over the watched file, in a folder with a
 // French name, or the watched key going down ends the wait; other files, the key's repeat and
 // release, other keys and stopped watches do not.
+// The question box is Windows's own, with its buttons named in French whatever the language of
+// Windows, and their letters answer it.
+TEST_F(Win32DialogTest, TheQuestionBoxSaysOuiAndNonAndAnswersToItsLetters) {
+  open_meeting_form();
+  std::wstring yes;
+  std::wstring no;
+  std::thread user([&] {
+    HWND box = nullptr;
+    for (int tries = 0; box == nullptr && tries < 200; ++tries) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      box = FindWindowW(L"#32770", L"question");
+    }
+    wchar_t text[32] = {};
+    GetDlgItemTextW(box, IDYES, text, 32);
+    yes = text;
+    GetDlgItemTextW(box, IDNO, text, 32);
+    no = text;
+    press('N');
+    release('N');
+  });
+  EXPECT_FALSE(windows_.yes_no_box("question", "supprimer la planification?"));
+  user.join();
+  EXPECT_EQ(yes, L"&Oui");
+  EXPECT_EQ(no, L"&Non");
+}
+
 TEST_F(Win32DialogTest, AWatchedFileOrKeyEndsTheWait) {
   const testing::TempFolder temp;
   const std::filesystem::path folder = temp.path() / std::filesystem::path(u8"réveil");
