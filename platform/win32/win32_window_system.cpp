@@ -188,11 +188,8 @@ struct Win32WindowSystem::State {
   bool turn_page(int window, int number, bool backwards);
   bool native_key_as_elsewhere(int window, int number, HWND target, int key, int modifiers);
   bool several_list_key(int window, int number, HWND list, int key);
-  void change(int window, int number) {
-    post({.kind = RawEvent::Kind::control,
-          .window = window,
-          .id = number,
-          .notification = Notification::change});
+  void report(int window, int number, Notification what) {
+    post({.kind = RawEvent::Kind::control, .window = window, .id = number, .notification = what});
   }
   // Return on a button clicks it on its release, as Space does natively.
   std::optional<std::pair<int, int>> click_on_return;
@@ -308,9 +305,7 @@ void Win32WindowSystem::State::command(int window, WPARAM w, LPARAM l) {
   const int number = control_number(win, reinterpret_cast<HWND>(l));
   if (number < 0 || programmatic) return;
   const auto what = notification_of(win.controls.at(number).kind, HIWORD(w));
-  if (what) {
-    post({.kind = RawEvent::Kind::control, .window = window, .id = number, .notification = *what});
-  }
+  if (what) report(window, number, *what);
 }
 
 void Win32WindowSystem::State::notify(int window, const NMHDR& header) {
@@ -329,12 +324,7 @@ void Win32WindowSystem::State::notify(int window, const NMHDR& header) {
               (((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) != 0 ||
                (gained & LVIS_SELECTED) != 0);
   }
-  if (changed) {
-    post({.kind = RawEvent::Kind::control,
-          .window = window,
-          .id = number,
-          .notification = Notification::change});
-  }
+  if (changed) report(window, number, Notification::change);
 }
 
 // Tab moves the focus through the controls that take it, as a dialog box does.
@@ -351,7 +341,7 @@ bool Win32WindowSystem::State::turn_page(int window, int number, bool backwards)
   const int pages = TabCtrl_GetItemCount(c->hwnd);
   if (pages <= 0) return true;
   TabCtrl_SetCurSel(c->hwnd, (TabCtrl_GetCurSel(c->hwnd) + (backwards ? pages - 1 : 1)) % pages);
-  change(window, number);
+  report(window, number, Notification::change);
   return true;
 }
 
@@ -416,7 +406,7 @@ bool Win32WindowSystem::State::several_list_key(int window, int number, HWND lis
   if (key == vk::space) {
     const bool marked = SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(focused), 0) > 0;
     SendMessageW(list, LB_SETSEL, marked ? FALSE : TRUE, focused);
-    change(window, number);
+    report(window, number, Notification::change);
     return true;
   }
   int to = focused;
@@ -454,7 +444,7 @@ bool Win32WindowSystem::State::native_key_as_elsewhere(int window, int number, H
         const auto count = SendMessageW(c->hwnd, CB_GETCOUNT, 0, 0);
         if (count <= 0) return true;
         SendMessageW(c->hwnd, CB_SETCURSEL, static_cast<WPARAM>(count - 1), 0);
-        change(window, number);
+        report(window, number, Notification::change);
         return true;
       }
       return target != c->hwnd && edit_key(target, key, modifiers);
@@ -517,10 +507,7 @@ bool Win32WindowSystem::State::pre_translate(MSG& message) {
         const auto [down_in, on] = *click_on_return;
         click_on_return.reset();
         if (down_in == window && control_of(window, on) != nullptr) {
-          post({.kind = RawEvent::Kind::control,
-                .window = window,
-                .id = on,
-                .notification = Notification::click});
+          report(window, on, Notification::click);
         }
       }
       return false;

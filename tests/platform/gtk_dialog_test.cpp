@@ -14,6 +14,7 @@
 #include "platform/services.hpp"
 #include "platform/sim/sim_speech.hpp"
 #include "platform/system_clock.hpp"
+#include "tests/platform/dialog_events.hpp"
 #include "tests/platform/gui_session.hpp"
 #include "tests/support/child_process.hpp"
 #include "tests/support/temp_folder.hpp"
@@ -31,18 +32,9 @@ class GtkDialogTest : public ::testing::Test {
     LoadSpeechLibraries();
   }
 
-  // Event names until one satisfies `done` (included) or the patience runs out.
   Events events_until(const std::function<bool(const std::string&)>& done,
                       int patience_ms = kPatienceMs) {
-    Events seen;
-    const std::uint32_t start = clock_.tick();
-    while (clock_.tick() - start < static_cast<std::uint32_t>(patience_ms)) {
-      const std::string name = WaitDialogEvent(50);
-      if (name.empty()) continue;
-      seen.push_back(name);
-      if (done(name)) break;
-    }
-    return seen;
+    return testing::dialog_events_until(clock_, done, patience_ms);
   }
   Events events_until(const std::string& wanted, int patience_ms = kPatienceMs) {
     return events_until([&](const std::string& name) { return name == wanted; }, patience_ms);

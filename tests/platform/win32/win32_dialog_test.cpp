@@ -18,6 +18,7 @@
 #include "platform/sim/sim_speech.hpp"
 #include "platform/system_clock.hpp"
 #include "platform/win32/win32_window_system.hpp"
+#include "tests/platform/dialog_events.hpp"
 #include "tests/support/temp_folder.hpp"
 
 namespace tavelo {
@@ -37,15 +38,7 @@ class Win32DialogTest : public ::testing::Test {
 
   Events events_until(const std::function<bool(const std::string&)>& done,
                       int patience_ms = kPatienceMs) {
-    Events seen;
-    const std::uint32_t start = clock_.tick();
-    while (clock_.tick() - start < static_cast<std::uint32_t>(patience_ms)) {
-      const std::string name = WaitDialogEvent(50);
-      if (name.empty()) continue;
-      seen.push_back(name);
-      if (done(name)) break;
-    }
-    return seen;
+    return testing::dialog_events_until(clock_, done, patience_ms);
   }
   bool reported(const std::string& wanted) {
     const Events seen = events_until([&](const std::string& name) { return name == wanted; });
@@ -271,11 +264,11 @@ TEST_F(Win32DialogTest, AWatchedFileOrKeyEndsTheWait) {
 // out is gone from the native window. (The names given to controls go to MSAA's annotation
 // service, which wine's MSAA does not consult: checked on Windows only.)
 TEST_F(Win32DialogTest, HiddenWindowsAndRemovedControlsAreNative) {
-  WindowSpec spec;
-  spec.title = "agenda caché";
-  spec.rect = {40, 40, 320, 200};
-  spec.hidden = true;
-  const int window = windows_.open_window(spec);
+  WindowSpec hidden_agenda;
+  hidden_agenda.title = "agenda caché";
+  hidden_agenda.rect = {40, 40, 320, 200};
+  hidden_agenda.hidden = true;
+  const int window = windows_.open_window(hidden_agenda);
   const auto hwnd = static_cast<HWND>(windows_.native_window(window));
   ASSERT_NE(hwnd, nullptr);
   EXPECT_FALSE(IsWindowVisible(hwnd));
