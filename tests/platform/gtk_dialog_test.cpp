@@ -578,17 +578,21 @@ TEST_F(GtkDialogTest, AnEditorThatCanBeWrittenTakesTheTextAndReturnStartsALine) 
   EXPECT_EQ(EditorCaret(9), (CaretPosition{3, 1}));
 }
 
-// A user at the keyboard, in another process: waits for the window of that title to show,
-// gives it the keyboard, types the text, then presses the keys (xdotool key names, separated by
-// spaces).
+// A user at the keyboard, in another process: waits for the window of that title to show, gives
+// it the keyboard, types the text, then presses the keys (xdotool key names, separated by
+// spaces). When the window is still there two seconds later the keys did nothing: `fallback`
+// gives the other answer, so the test fails, not hangs. The text stays within the keyboard's own
+// letters: xdotool types any other one by remapping a key, which now and then gives a wrong one.
 std::unique_ptr<testing::ChildProcess> user_answers(const std::string& title,
                                                     const std::string& text,
-                                                    const std::string& key) {
+                                                    const std::string& keys,
+                                                    const std::string& fallback) {
   return std::make_unique<testing::ChildProcess>(std::vector<std::string>{
       "sh", "-c",
       "xdotool search --sync --onlyvisible --name \"^$0$\" windowfocus --sync %1 "
-      "type --delay 30 \"$1\" && xdotool key --delay 30 $2",
-      title, text, key});
+      "type --delay 30 \"$1\" && xdotool key --delay 30 $2; sleep 2; "
+      "xdotool search --onlyvisible --name \"^$0$\" windowfocus %1 key $3",
+      title, text, keys, fallback});
 }
 
 TEST_F(GtkDialogTest, StandardDialogsAnswerTheKeyboard) {
@@ -596,52 +600,39 @@ TEST_F(GtkDialogTest, StandardDialogsAnswerTheKeyboard) {
   // Each box has a title of its own: the user looking for the next one must not find the last
   // one still on the screen, and type into it as it goes.
   // The preset is selected, so typing replaces it; Return is OK.
-  auto user = user_answers("rendez-vous", "dentiste", "Return");
+  auto user = user_answers("rendez-vous", "dentiste", "Return", "Escape");
   EXPECT_EQ(windows_->input_box("rendez-vous", "sujet du rendez-vous", "réunion"), "dentiste");
-  user = user_answers("autre rendez-vous", "", "Escape");
+  user = user_answers("autre rendez-vous", "", "Escape", "Return");
   EXPECT_EQ(windows_->input_box("autre rendez-vous", "sujet du rendez-vous", "réunion"),
             std::nullopt);
   // Yes is the default answer, as in the Windows box; Escape says no.
-  user = user_answers("question", "", "Return");
+  user = user_answers("question", "", "Return", "Escape");
   EXPECT_TRUE(windows_->yes_no_box("question", "supprimer la planification?"));
-  user = user_answers("autre question", "", "Escape");
+  user = user_answers("autre question", "", "Escape", "Return");
   EXPECT_FALSE(windows_->yes_no_box("autre question", "supprimer la planification?"));
-  user = user_answers("information", "", "Return");
+  user = user_answers("information", "", "Return", "Escape");
   windows_->message_box("information", "planification enregistrée");
 
   testing::TempFolder folder;
   testing::write_bytes(folder.path() / "copie.agb", "x");
-  // A typed "/" opens the chooser's location field.
-  const std::string wanted = (folder.path() / "copie.agb").string();
-  user = user_answers("récupérer", wanted, "Return");
-  EXPECT_EQ(windows_->open_file_dialog("récupérer", "*.agb", folder.path().string()), wanted);
+  // Control+L opens the chooser's location field, where a name is taken in the folder shown.
+  user = user_answers("récupérer", "", "ctrl+l c o p i e period a g b Return", "Escape");
+  EXPECT_EQ(windows_->open_file_dialog("récupérer", "*.agb", folder.path().string()),
+            (folder.path() / "copie.agb").string());
 
   // The dialog's window has the keyboard again afterwards.
   EXPECT_TRUE(contains(events_until("getfocus"), "getfocus"));
 }
 
-// Presses the keys in the window of that title. When the window is still there two seconds
-// later the keys did nothing: `fallback` gives the other answer, so the test fails, not hangs.
-std::unique_ptr<testing::ChildProcess> user_presses(const std::string& title,
-                                                    const std::string& keys,
-                                                    const std::string& fallback) {
-  return std::make_unique<testing::ChildProcess>(std::vector<std::string>{
-      "sh", "-c",
-      "xdotool search --sync --onlyvisible --name \"^$0$\" windowfocus --sync %1 "
-      "key --delay 30 $1; sleep 2; "
-      "xdotool search --onlyvisible --name \"^$0$\" windowfocus %1 key $2",
-      title, keys, fallback});
-}
-
 TEST_F(GtkDialogTest, BoxesAnswerToTheirLettersAndEscape) {
   open_sample_dialog(true);
   // The yes/no box: Alt+N is "Non", Alt+O "Oui" (Return and Escape are checked above).
-  auto user = user_presses("question N", "alt+n", "Return");
+  auto user = user_answers("question N", "", "alt+n", "Return");
   EXPECT_FALSE(windows_->yes_no_box("question N", "supprimer la planification?"));
-  user = user_presses("question O", "alt+o", "Escape");
+  user = user_answers("question O", "", "alt+o", "Escape");
   EXPECT_TRUE(windows_->yes_no_box("question O", "supprimer la planification?"));
   // Escape closes the message box too.
-  user = user_presses("information", "Escape", "Return");
+  user = user_answers("information", "", "Escape", "Return");
   windows_->message_box("information", "planification enregistrée");
   EXPECT_TRUE(contains(events_until("getfocus"), "getfocus"));
 }
@@ -653,12 +644,12 @@ TEST_F(GtkDialogTest, SeveralFilesAreChosenInTheOpenDialog) {
     testing::write_bytes(folder.path() / name, "x");
   }
   // Home then Shift+End select every row the filter shows; the text file is not among them.
-  auto user = user_presses("ajouter des sons", "Home shift+End Return", "Escape");
+  auto user = user_answers("ajouter des sons", "", "Home shift+End Return", "Escape");
   EXPECT_EQ(
       windows_->open_files_dialog("ajouter des sons", "*.wav;*.ogg;*.mp3", folder.path().string()),
       (std::vector<std::string>{(folder.path() / "cloche.wav").string(),
                                 (folder.path() / "gong à midi.ogg").string()}));
-  user = user_presses("ajouter des sons", "Home shift+End Escape", "Return");
+  user = user_answers("ajouter des sons", "", "Home shift+End Escape", "Return");
   EXPECT_TRUE(
       windows_->open_files_dialog("ajouter des sons", "*.wav;*.ogg;*.mp3", folder.path().string())
           .empty());
