@@ -203,16 +203,20 @@ std::string quoted(const std::string& text) {
 }
 
 // A shell script that waits until `first` is in the spoken file, then presses each step's key
-// and waits (at most the patience) until the step's words are said after the press.
+// and waits (at most the patience) until the step's words are said after the press. Orca, busy
+// starting on a loaded machine, may miss the window's first focus: when `first` is still unsaid
+// after a while, the user leaves the first control and comes back to it, as one does when
+// nothing is heard.
 std::string said_then_keys(const fs::path& spoken, const std::string& first,
                            const std::vector<std::pair<std::string, std::string>>& steps) {
   const std::string file = quoted(spoken.string());
-  const std::string tries = std::to_string(kPatienceMs / 100);
-  const auto wait_for = [&](const std::string& words) {
-    return "for i in $(seq " + tries + "); do tail -c +$((from + 1)) " + file + " | grep -qF " +
-           quoted(words) + " && break; sleep 0.1; done; ";
+  const auto wait_for = [&](const std::string& words, int patience_ms = kPatienceMs) {
+    return "for i in $(seq " + std::to_string(patience_ms / 100) + "); do tail -c +$((from + 1)) " +
+           file + " | grep -qF " + quoted(words) + " && break; sleep 0.1; done; ";
   };
-  std::string script = "from=0; " + wait_for(first);
+  std::string script = "from=0; " + wait_for(first, kPatienceMs / 3) + "if ! grep -qF " +
+                       quoted(first) + " " + file + "; then from=$(stat -c %s " + file +
+                       "); xdotool key shift+Tab sleep 0.5 key Tab; " + wait_for(first) + "fi; ";
   for (const auto& [key, words] : steps) {
     script += "from=$(stat -c %s " + file + "); xdotool keydown " + key + " sleep 0.3 keyup " +
               key + "; ";
