@@ -38,9 +38,6 @@ std::string forewarning_message(std::string_view subject, int days_ahead, std::s
 
 namespace {
 
-// A passed planning's file while the pass works on it; no listing pattern of the program matches.
-constexpr const char* kParkedName = "~tavelo-passed";
-
 // Forewarning days are one byte.
 constexpr long kMostForewarningDays = 255;
 
@@ -87,20 +84,20 @@ class Pass {
 
   ManagementReport run() {
     // A repeat of the pass finds the files it did not write unchanged, so only the plannings
-    // written at their next occurrence are read again: the outcome is that of a whole new pass
-    // (a moved planning is never past again, and today's are already marked signalled), without
-    // reading every file once more.
+    // written at their next occurrence are gone over again, as read back from the bytes written:
+    // the outcome is that of a whole new pass (a moved planning is never past again, and today's
+    // are already marked signalled), without reading any file once more.
     const FolderSyncBatch batch;
-    std::vector<std::string> names = list_plannings(folder_);
-    while (!names.empty()) {
+    ++report_.passes;
+    for (const std::string& name : list_plannings(folder_)) process(name);
+    while (!written_.empty()) {
       ++report_.passes;
+      std::vector<std::pair<std::string, Planning>> written = std::move(written_);
       written_.clear();
-      for (const std::string& name : names) process(name);
-      if (written_.empty()) break;  // nothing rescheduled: the pass is complete
-      std::sort(written_.begin(), written_.end());
-      names.clear();
-      for (const std::string& name : written_) {
-        if (file_exists(folder_ / name)) names.push_back(name);
+      std::sort(written.begin(), written.end(),
+                [](const auto& a, const auto& b) { return a.first < b.first; });
+      for (auto& [name, planning] : written) {
+        if (const auto fields = due_fields(name)) process(name, *fields, planning);
       }
     }
     const std::set<fs::path> unwritten = journal_.write();
@@ -124,19 +121,30 @@ class Pass {
     return background_ && minutes < management_minutes_;
   }
 
+  // The fields of the planning's name, when there is something to do with it yet. Other files,
+  // and plannings further ahead than any forewarning, are left alone and unread.
+  std::optional<PlanningNameFields> due_fields(const std::string& name) const {
+    auto fields = parse_planning_name(name);
+    if (!fields || static_cast<long>(fields->day) - today_ > kMostForewarningDays) return {};
+    return fields;
+  }
+
   void process(const std::string& name) {
-    const auto fields = parse_planning_name(name);
-    if (!fields) return;  // not a planning's name: left alone
-    const long days_ahead = static_cast<long>(fields->day) - today_;
-    if (days_ahead > kMostForewarningDays) return;  // nothing to do with it yet: left unread
+    const auto fields = due_fields(name);
+    if (!fields) return;
     int readerror = 0;
     Planning planning = loadplanning(folder_ / name, c_.program_folder, settings_, readerror);
-    const int minutes = fields->hour * 60 + fields->minute;
-    const std::string time = time_text(fields->hour, fields->minute);
+    process(name, *fields, planning);
+  }
+
+  void process(const std::string& name, const PlanningNameFields& fields, Planning& planning) {
+    const long days_ahead = static_cast<long>(fields.day) - today_;
+    const int minutes = fields.hour * 60 + fields.minute;
+    const std::string time = time_text(fields.hour, fields.minute);
     const bool past = days_ahead < 0 || (days_ahead == 0 && before_management_time(minutes) &&
                                          now_minutes_ >= management_minutes_ && rings(planning));
     if (past) {
-      process_past(name, *fields, time, planning);
+      process_past(name, fields, time, planning);
     } else if (days_ahead <= planning.forewarning_days) {
       process_forewarning(name, static_cast<int>(days_ahead), time, planning);
     }
@@ -146,29 +154,24 @@ class Pass {
   // at its first occurrence still to come; the message of the last missed occurrence is reported.
   void process_past(const std::string& name, const PlanningNameFields& fields,
                     const std::string& time, Planning& planning) {
-    // The file is set aside rather than deleted at once, so that a planning whose next
-    // occurrence cannot be written (a full disk) is put back instead of lost. A file that cannot
-    // even be set aside is left as it is: it would be moved on again at every repeat.
-    const fs::path parked = folder_ / kParkedName;
-    std::error_code error;
-    fs::rename(folder_ / name, parked, error);
-    if (error) return;
     const int minutes = fields.hour * 60 + fields.minute;
     bool signalled = planning.alarm_state != 0;
     int day = fields.day;
     ReportMessage message;
+    // The entries are journaled once the files are done: a planning left as it was is journaled
+    // by the next pass, and only then.
+    int entries = 0;
+    bool last_journaled = false;
+    std::optional<int> next_day;
     for (;;) {
       const bool last = count_down_occurrence(planning);
       const bool ends = last || !moves_on(planning);
       message.text =
           past_planning_message(planning.subject, day, time) + (ends ? "supprimée" : "reportée");
-      message.journal.reset();
-      if (!background_ &&
-          JournalReady(planning.journal, settings_, c_.prompts, c_.open_management_settings)) {
-        message.journal = journal(planning);
-      } else {
-        message.text += ".";
-      }
+      last_journaled = !background_ && JournalReady(planning.journal, settings_, c_.prompts,
+                                                     c_.open_management_settings);
+      entries += last_journaled ? 1 : 0;
+      if (!last_journaled) message.text += ".";
       if (ends) break;
       const int next = nextoccurrence(planning, day);
       if (next < today_ || (next == today_ && before_management_time(minutes))) {
@@ -176,13 +179,13 @@ class Pass {
         signalled = false;  // nothing rang for it
         continue;
       }
-      if (!reschedule(name, next, time, planning)) {
-        fs::rename(parked, folder_ / name, error);
-        return;
-      }
+      next_day = next;
       break;
     }
-    remove_file(parked);
+    if (!pass_on(name, next_day, time, planning)) return;
+    std::optional<fs::path> section;
+    for (int entry = 0; entry < entries; ++entry) section = journal(planning);
+    if (last_journaled) message.journal = section;
     ++report_.deleted;
     if (!handed_over_ && !signalled && report_wanted_) {
       std::string& end = message.journal ? message.after_journal : message.text;
@@ -191,6 +194,30 @@ class Pass {
       messages_[name] = std::move(message);
       report_.nothing_reported = false;
     }
+  }
+
+  // Writes the planning at its next occurrence, if it has one, then removes the passed file: a
+  // crash between the two leaves both, never neither. When the passed file cannot be removed,
+  // the next occurrence goes too, and the planning is left as it was: otherwise it would be
+  // moved on again at every pass.
+  bool pass_on(const std::string& name, std::optional<int> next_day, const std::string& time,
+               Planning& planning) {
+    std::optional<std::string> next_name;
+    if (next_day) {
+      next_name = reschedule(name, *next_day, time, planning);
+      if (!next_name) return false;
+    }
+    if (!remove_file(folder_ / name)) {
+      if (next_name) remove_file(folder_ / *next_name);
+      return false;
+    }
+    if (next_name) {
+      ++report_.rescheduled;
+      int readerror = 0;
+      written_.emplace_back(std::move(*next_name),
+                            read_planning(write_planning(planning), settings_, readerror));
+    }
+    return true;
   }
 
   // The entry waits in the batch, written with the others at the end of the pass; its section
@@ -205,16 +232,15 @@ class Pass {
     return section;
   }
 
-  bool reschedule(const std::string& old_name, int day, const std::string& time,
-                  Planning& planning) {
+  // The name the planning is written under at its next occurrence; nothing when it cannot be.
+  std::optional<std::string> reschedule(const std::string& old_name, int day,
+                                        const std::string& time, Planning& planning) {
     std::string name = free_planning_name(folder_, day, time);
     if (old_name.find("limite") != std::string::npos) name += " limite";  // still the deadline
     planning.alarm_state = 0;
     planning.task.state = 0;
-    if (!saveplanning(folder_ / name, planning, settings_, c_.clock, false)) return false;
-    ++report_.rescheduled;
-    written_.push_back(std::move(name));
-    return true;
+    if (!saveplanning(folder_ / name, planning, settings_, c_.clock, false)) return {};
+    return name;
   }
 
   // A planning within its forewarning days: reported, and marked signalled when it is today's.
@@ -248,7 +274,7 @@ class Pass {
   // The journal entries of the pass, and how many each section holds.
   JournalBatch journal_;
   std::map<fs::path, int> journaled_;
-  std::vector<std::string> written_;
+  std::vector<std::pair<std::string, Planning>> written_;
 };
 
 }  // namespace

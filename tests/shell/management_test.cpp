@@ -286,6 +286,22 @@ TEST_F(Management, ADeadlineMovedOnStaysTheDeadline) {
             std::vector<std::string>{planning_base_name(today_ + 13, "12:00") + " limite"});
 }
 
+TEST_F(Management, APlanningWhoseNextOccurrenceCannotBeWrittenStaysAsItWasAndUnjournaled) {
+  const std::string name = put(today_ - 1, "12:00", planning("impôts LIMITE", 3), " limite");
+  const std::string before = read_bytes(rdv() / name);
+  // A folder holds the place of the next occurrence's file.
+  const fs::path in_the_way = rdv() / (planning_base_name(today_ + 13, "12:00") + " limite");
+  fs::create_directories(in_the_way / "dedans");
+  EXPECT_EQ(run().deleted, 0);
+  EXPECT_EQ(files(), std::vector<std::string>{name});
+  EXPECT_EQ(read_bytes(rdv() / name), before);
+
+  // Once the way is clear the next pass moves it on, and journals its occurrence once.
+  fs::remove_all(in_the_way);
+  EXPECT_EQ(run().deleted, 1);
+  EXPECT_EQ(count_of(section(), "  sujet: imp"), 1u);
+}
+
 TEST_F(Management, DamagedFilesAreReadWithDefaultsAndThePassGoesOn) {
   write_bytes(rdv() / planning_base_name(today_ - 2, "10:00"), "");
   write_bytes(rdv() / planning_base_name(today_ - 1, "10:00"), std::string("\x01\x02\x03", 3));
