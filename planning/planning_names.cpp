@@ -33,6 +33,17 @@ std::string free_planning_name(const fs::path& folder, int day, std::string_view
   return name;
 }
 
+NextName free_planning_names(const fs::path& folder, int day, std::string_view time,
+                             std::string suffix) {
+  return [folder, suffix = std::move(suffix),
+          name = planning_base_name(day, time)]() mutable -> std::optional<std::string> {
+    while (!suffix.empty() && file_exists(folder / name)) name += 'a';
+    std::string next = name + suffix;
+    name += 'a';
+    return next;
+  };
+}
+
 namespace {
 
 // The deadlines of the folder but the file being replaced.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "planning/prompts.hpp"
+#include "platform/files.hpp"
 
 namespace tavelo {
 
@@ -24,6 +25,12 @@ std::string planning_base_name(int day, std::string_view time);
 // `replacing`, the file the new one replaces.
 std::string free_planning_name(const fs::path& folder, int day, std::string_view time,
                                std::string_view replacing = {});
+
+// The names free_planning_name gives, in turn, as a new file's names to try (write_new_file_
+// atomically), each with `suffix` (" limite", or ";" and a series link): with a suffix, a name
+// whose base a file has is passed over, as free_planning_name passes it over.
+NextName free_planning_names(const fs::path& folder, int day, std::string_view time,
+                             std::string suffix = {});
 
 // The whole choice of a new planning's file name: a free name, then " limite" for a deadline
 // the user confirms (an older deadline of that name may be deleted on the way), or ";" and the

@@ -132,27 +132,75 @@ std::vector<fs::path> RenameBatch::finish() {
   return pending.unrenamed;
 }
 
-bool write_file_atomically(const fs::path& file, std::string_view bytes) {
-  // The temporary name starts with "~" so that no listing pattern of the program matches it; a
-  // name another save holds is passed over. In a rename batch the bytes reach the disk with
-  // the batch's other files, before any of them is renamed.
-  const bool waits = pending.renames_wait;
+namespace {
+
+// The bytes in a new temporary file of the folder, held; nothing when it cannot be written. The
+// temporary name starts with "~" so that no listing pattern of the program matches it; a name
+// another save holds is passed over.
+std::optional<HeldTemporary> held_temporary(const fs::path& folder, std::string_view bytes,
+                                            bool flush) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     HeldTemporary held;
-    const SaveOutcome outcome =
-        write_temporary(file.parent_path() / temporary_name(), bytes, !waits, held);
-    if (outcome == SaveOutcome::kNameTaken) continue;
-    if (outcome == SaveOutcome::kFailed) return false;
-    if (waits) {
-      pending.renames.push_back({held, file});
-      if (pending.renames.size() >= kMostWaitingRenames) rename_waiting_files();
-      return true;
-    }
-    if (!put_in_place(held, file)) return false;
-    sync_folder_now_or_in_batch(file.parent_path());
+    const SaveOutcome outcome = write_temporary(folder / temporary_name(), bytes, flush, held);
+    if (outcome == SaveOutcome::kSaved) return held;
+    if (outcome == SaveOutcome::kFailed) return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+// Gives the file each name `names` gives in turn until one is free: `give` gives one and says
+// how it went.
+template <typename Give>
+std::optional<std::string> first_new_name(const NextName& names, Give give) {
+  while (std::optional<std::string> name = names()) {
+    const NewName outcome = give(*name);
+    if (outcome == NewName::kGiven) return name;
+    if (outcome == NewName::kFailed) break;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool write_file_atomically(const fs::path& file, std::string_view bytes) {
+  // In a rename batch the bytes reach the disk with the batch's other files, before any of them
+  // is renamed.
+  const bool waits = pending.renames_wait;
+  const std::optional<HeldTemporary> held = held_temporary(file.parent_path(), bytes, !waits);
+  if (!held) return false;
+  if (waits) {
+    pending.renames.push_back({*held, file});
+    if (pending.renames.size() >= kMostWaitingRenames) rename_waiting_files();
     return true;
   }
-  return false;
+  if (!put_in_place(*held, file)) return false;
+  sync_folder_now_or_in_batch(file.parent_path());
+  return true;
+}
+
+std::optional<std::string> write_new_file_atomically(const fs::path& folder, std::string_view bytes,
+                                                     const NextName& names) {
+  const std::optional<HeldTemporary> held = held_temporary(folder, bytes, true);
+  if (!held) return std::nullopt;
+  NewName last = NewName::kTaken;
+  auto name = first_new_name(names, [&](const std::string& candidate) {
+    return last = put_in_new_place(*held, folder / candidate);
+  });
+  if (!name) {
+    if (last != NewName::kFailed) discard_temporary(*held);
+    return std::nullopt;
+  }
+  sync_folder_now_or_in_batch(folder);
+  return name;
+}
+
+std::optional<std::string> move_to_new_name(const fs::path& file, const fs::path& folder,
+                                            const NextName& names) {
+  auto name = first_new_name(names, [&](const std::string& candidate) {
+    return rename_to_new_name(file, folder / candidate);
+  });
+  if (name) sync_folder_now_or_in_batch(folder);
+  return name;
 }
 
 bool write_scratch_file(const fs::path& file, std::string_view bytes) {

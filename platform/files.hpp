@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,6 +33,23 @@ std::optional<std::string> read_file(const fs::path& file, std::size_t limit = k
 // written.
 bool write_file_atomically(const fs::path& file, std::string_view bytes);
 
+// The names a new file may take, best first: each call gives the next, nothing once there is
+// none.
+using NextName = std::function<std::optional<std::string>()>;
+
+// Writes a new file in `folder` as write_file_atomically does, under the first name `names`
+// gives that nothing has: never in place of another file, not even one that another process
+// makes meanwhile. The name it took; nothing when it could not be written. Such a file does not
+// wait for a rename batch.
+std::optional<std::string> write_new_file_atomically(const fs::path& folder, std::string_view bytes,
+                                                     const NextName& names);
+
+// Moves a file whose bytes are on the disk (flush_files, platform/os.hpp) into `folder`, under the
+// first name `names` gives that nothing has, never in place of another file. The name it took;
+// nothing when it could not be moved, and it stays where it was.
+std::optional<std::string> move_to_new_name(const fs::path& file, const fs::path& folder,
+                                            const NextName& names);
+
 // Creates or replaces a scratch file in place, without the atomic write's temporary file and
 // syncs: only for files that nothing reads after a crash, such as the import's staging folder,
 // emptied before and after each import. False when the file cannot be written whole.
@@ -50,8 +68,8 @@ class FolderSyncBatch {
 
 // While one lives on this thread, an atomic write leaves its temporary file unsynced and its
 // rename to the batch. `finish` flushes every waiting file to the disk (on Linux with one sync
-// of their filesystem), then renames each into place, then syncs their folders once: a power cut still
-// leaves each file old or whole, and a series of saves costs one sync instead of two a file.
+// of their filesystem), then renames each into place, then syncs their folders once: a power cut
+// still leaves each file old or whole, and a series of saves costs one sync instead of two a file.
 // Until then the files are not under their names, so only a writer that never reads back what
 // it wrote may open one. Every waiting file is held open: past a few hundred, the batch
 // finishes the waiting ones early. Batches do not nest.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <optional>
@@ -45,6 +45,21 @@ bool put_in_place(const HeldTemporary& held, const std::filesystem::path& file);
 
 // Removes a held temporary and lets it go.
 void discard_temporary(const HeldTemporary& held);
+
+// How giving a file a name that must be new went.
+enum class NewName { kGiven, kTaken, kFailed };
+
+// Renames `from` to `to` only while nothing has that name, in one step: never in place of
+// another file, not even one that another process makes meanwhile.
+NewName rename_to_new_name(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// As put_in_place, never in place of another file: on kTaken the temporary stays held, to be
+// given another name.
+NewName put_in_new_place(const HeldTemporary& held, const std::filesystem::path& file);
+
+// Brings the bytes of written, closed files to the disk; whether each one's got there. Linux
+// syncs each filesystem once, however many files are on it.
+std::vector<bool> flush_files(const std::vector<std::filesystem::path>& files);
 
 // Puts the names of the folder's entries on the disk, as a rename left them.
 void sync_folder(const std::filesystem::path& folder);

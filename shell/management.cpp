@@ -169,7 +169,7 @@ class Pass {
       message.text =
           past_planning_message(planning.subject, day, time) + (ends ? "supprimée" : "reportée");
       last_journaled = !background_ && JournalReady(planning.journal, settings_, c_.prompts,
-                                                     c_.open_management_settings);
+                                                    c_.open_management_settings);
       entries += last_journaled ? 1 : 0;
       if (!last_journaled) message.text += ".";
       if (ends) break;
@@ -203,8 +203,12 @@ class Pass {
   bool pass_on(const std::string& name, std::optional<int> next_day, const std::string& time,
                Planning& planning) {
     std::optional<std::string> next_name;
+    std::string next_bytes;
     if (next_day) {
-      next_name = reschedule(name, *next_day, time, planning);
+      next_bytes = rescheduled(planning);
+      next_name = write_new_file_atomically(
+          folder_, next_bytes,
+          free_planning_names(folder_, *next_day, time, deadline_suffix(name)));
       if (!next_name) return false;
     }
     if (!remove_file(folder_ / name)) {
@@ -214,8 +218,7 @@ class Pass {
     if (next_name) {
       ++report_.rescheduled;
       int readerror = 0;
-      written_.emplace_back(std::move(*next_name),
-                            read_planning(write_planning(planning), settings_, readerror));
+      written_.emplace_back(std::move(*next_name), read_planning(next_bytes, settings_, readerror));
     }
     return true;
   }
@@ -232,15 +235,17 @@ class Pass {
     return section;
   }
 
-  // The name the planning is written under at its next occurrence; nothing when it cannot be.
-  std::optional<std::string> reschedule(const std::string& old_name, int day,
-                                        const std::string& time, Planning& planning) {
-    std::string name = free_planning_name(folder_, day, time);
-    if (old_name.find("limite") != std::string::npos) name += " limite";  // still the deadline
+  // The bytes of the planning at its next occurrence, not yet rung nor done. It is written as a
+  // new file, whatever another process writes meanwhile.
+  static std::string rescheduled(Planning& planning) {
     planning.alarm_state = 0;
     planning.task.state = 0;
-    if (!saveplanning(folder_ / name, planning, settings_, c_.clock, false)) return {};
-    return name;
+    return write_planning(planning);
+  }
+
+  // A deadline stays the deadline at its next occurrence.
+  static std::string deadline_suffix(const std::string& name) {
+    return name.find("limite") != std::string::npos ? " limite" : "";
   }
 
   // A planning within its forewarning days: reported, and marked signalled when it is today's.

@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <set>
 
 #include "platform/file_names.hpp"
@@ -60,19 +62,62 @@ SaveOutcome write_temporary(const std::filesystem::path& temporary, std::string_
   return SaveOutcome::kFailed;
 }
 
+namespace {
+
+// Syncs each filesystem once, whatever descriptor of it comes; remembers which ones failed.
+class FilesystemSyncs {
+ public:
+  // Whether the filesystem of the descriptor is synced, by this call or an earlier one.
+  bool synced(int fd) {
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) return false;
+    if (!synced_.contains(status.st_dev) && !failed_.contains(status.st_dev)) {
+      (::syncfs(fd) == 0 ? synced_ : failed_).insert(status.st_dev);
+    }
+    return synced_.contains(status.st_dev);
+  }
+
+ private:
+  std::set<dev_t> synced_;
+  std::set<dev_t> failed_;
+};
+
+bool fsync_file(const std::filesystem::path& file) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  return synced;
+}
+
+}  // namespace
+
 // One syncfs for each filesystem the files are on; where that fails, each file of it alone.
 std::vector<bool> flush_temporaries(const std::vector<HeldTemporary>& held) {
   std::vector<bool> flushed(held.size(), false);
-  std::set<dev_t> synced;
-  std::set<dev_t> failed;
+  FilesystemSyncs syncs;
   for (std::size_t i = 0; i < held.size(); ++i) {
     const int fd = static_cast<int>(held[i].handle);
-    struct stat status {};
-    if (::fstat(fd, &status) != 0) continue;
-    if (!synced.contains(status.st_dev) && !failed.contains(status.st_dev)) {
-      (::syncfs(fd) == 0 ? synced : failed).insert(status.st_dev);
+    flushed[i] = syncs.synced(fd) || ::fsync(fd) == 0;
+  }
+  return flushed;
+}
+
+// The files' folders stand for their filesystems, so that a folder of many files costs one open.
+std::vector<bool> flush_files(const std::vector<std::filesystem::path>& files) {
+  std::vector<bool> flushed(files.size(), false);
+  FilesystemSyncs syncs;
+  std::map<std::filesystem::path, bool> folders;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const std::filesystem::path folder = files[i].parent_path();
+    auto [known, fresh] = folders.try_emplace(folder, false);
+    if (fresh) {
+      const int fd =
+          ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      known->second = fd >= 0 && syncs.synced(fd);
+      if (fd >= 0) ::close(fd);
     }
-    flushed[i] = synced.contains(status.st_dev) || ::fsync(fd) == 0;
+    flushed[i] = known->second || fsync_file(files[i]);
   }
   return flushed;
 }
@@ -92,6 +137,32 @@ void discard_temporary(const HeldTemporary& held) {
   std::error_code error;
   std::filesystem::remove(held.path, error);
   ::close(static_cast<int>(held.handle));
+}
+
+// Where the filesystem cannot rename without replacing, a hard link, which never replaces, and
+// the old name's removal; where it has no hard links either, a look before the rename.
+NewName rename_to_new_name(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+    return NewName::kGiven;
+  }
+  if (errno == EEXIST) return NewName::kTaken;
+  if (errno != EINVAL && errno != ENOSYS) return NewName::kFailed;
+  if (::link(from.c_str(), to.c_str()) == 0) {
+    ::unlink(from.c_str());
+    return NewName::kGiven;
+  }
+  if (errno == EEXIST) return NewName::kTaken;
+  if (errno != EPERM && errno != EOPNOTSUPP) return NewName::kFailed;
+  struct stat status {};
+  if (::lstat(to.c_str(), &status) == 0) return NewName::kTaken;
+  return ::rename(from.c_str(), to.c_str()) == 0 ? NewName::kGiven : NewName::kFailed;
+}
+
+NewName put_in_new_place(const HeldTemporary& held, const std::filesystem::path& file) {
+  const NewName outcome = rename_to_new_name(held.path, file);
+  if (outcome == NewName::kGiven) ::close(static_cast<int>(held.handle));
+  if (outcome == NewName::kFailed) discard_temporary(held);
+  return outcome;
 }
 
 void remove_unless_locked(const std::filesystem::path& file) {

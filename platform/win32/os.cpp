@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/file_names.hpp"
 #include "platform/win32/wide.hpp"
@@ -82,6 +83,34 @@ bool put_in_place(const HeldTemporary& held, const std::filesystem::path& file) 
 void discard_temporary(const HeldTemporary& held) {
   DeleteFileW(held.path.c_str());
   CloseHandle(handle_of(held));
+}
+
+// Without MOVEFILE_REPLACE_EXISTING the move fails on a name that exists, in the same step.
+NewName rename_to_new_name(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0) return NewName::kGiven;
+  const DWORD error = GetLastError();
+  return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? NewName::kTaken
+                                                                     : NewName::kFailed;
+}
+
+NewName put_in_new_place(const HeldTemporary& held, const std::filesystem::path& file) {
+  const NewName outcome = rename_to_new_name(held.path, file);
+  if (outcome == NewName::kGiven) CloseHandle(handle_of(held));
+  if (outcome == NewName::kFailed) discard_temporary(held);
+  return outcome;
+}
+
+std::vector<bool> flush_files(const std::vector<std::filesystem::path>& files) {
+  std::vector<bool> flushed;
+  flushed.reserve(files.size());
+  for (const std::filesystem::path& file : files) {
+    const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    flushed.push_back(handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle) != 0);
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  }
+  return flushed;
 }
 
 // The rename was written through to the disk already (MOVEFILE_WRITE_THROUGH).

@@ -67,6 +67,38 @@ TEST(Files, AtomicWriteReplacesTheWholeFileAndLeavesNothingElse) {
   EXPECT_FALSE(write_file_atomically(folder.path() / "absent" / "f.gnd", "x"));
 }
 
+// The names a test offers in turn, then none.
+NextName names_of(std::vector<std::string> names) {
+  return [names = std::move(names), next = std::size_t{0}]() mutable -> std::optional<std::string> {
+    if (next == names.size()) return std::nullopt;
+    return names[next++];
+  };
+}
+
+// A file or a folder that has a name keeps it; a file that finds no free name goes nowhere and
+// leaves nothing behind.
+TEST(Files, NewFilesAndMovedFilesTakeTheFirstFreeNameAndNeverReplaceOne) {
+  TempFolder folder;
+  write_bytes(folder.path() / "a", "kept");
+  std::filesystem::create_directory(folder.path() / "b");
+  EXPECT_EQ(write_new_file_atomically(folder.path(), "new", names_of({"a", "b", "c"})), "c");
+  EXPECT_EQ(read_bytes(folder.path() / "a"), "kept");
+  EXPECT_EQ(read_bytes(folder.path() / "c"), "new");
+  EXPECT_EQ(write_new_file_atomically(folder.path(), "lost", names_of({"a", "c"})), std::nullopt);
+  EXPECT_EQ(write_new_file_atomically(folder.path() / "absent", "lost", names_of({"d"})),
+            std::nullopt);
+
+  const TempFolder elsewhere;
+  const auto moved = elsewhere.path() / "m";
+  write_bytes(moved, "moved");
+  EXPECT_EQ(move_to_new_name(moved, folder.path(), names_of({"c"})), std::nullopt);
+  EXPECT_EQ(read_bytes(moved), "moved");
+  EXPECT_EQ(move_to_new_name(moved, folder.path(), names_of({"a", "d"})), "d");
+  EXPECT_EQ(read_bytes(folder.path() / "d"), "moved");
+  EXPECT_FALSE(file_exists(moved));
+  EXPECT_EQ(list_files(folder.path(), "*"), (std::vector<std::string>{"a", "c", "d"}));
+}
+
 // Beyond its limit of waiting files a rename batch finishes early, and a file it cannot put into
 // place is reported and leaves no temporary file behind.
 TEST(Files, ARenameBatchPutsEveryFileInPlaceAndReportsTheOnesItCannot) {

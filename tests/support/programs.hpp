@@ -53,6 +53,24 @@ std::string host_path(const std::filesystem::path& path);
 // administrators write to.
 std::string unwritable_folder();
 
+// While one lives, the files the test's process writes hold no more than a few bytes, even
+// root's, as on a full disk. Windows has no such limit for a process: there `works` is false,
+// and the disk is left as it is.
+class FullDisk {
+ public:
+  FullDisk();
+  ~FullDisk();
+  FullDisk(const FullDisk&) = delete;
+  FullDisk& operator=(const FullDisk&) = delete;
+
+  bool works() const { return works_; }
+
+ private:
+  bool works_ = false;
+  unsigned long long limit_ = 0;
+  void (*signal_)(int) = nullptr;
+};
+
 // The peak memory of the test's own process so far, in bytes.
 std::size_t peak_memory();
 

@@ -113,6 +113,24 @@ std::string unwritable_folder() {
   return "/proc";
 }
 
+// A write past the limit fails with EFBIG once the signal it raises is ignored.
+FullDisk::FullDisk() : signal_(::signal(SIGXFSZ, SIG_IGN)) {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_FSIZE, &limit) != 0) return;
+  limit_ = limit.rlim_cur;
+  limit.rlim_cur = 8;
+  works_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+}
+
+FullDisk::~FullDisk() {
+  rlimit limit{};
+  if (works_ && getrlimit(RLIMIT_FSIZE, &limit) == 0) {
+    limit.rlim_cur = static_cast<rlim_t>(limit_);
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ::signal(SIGXFSZ, signal_);
+}
+
 std::size_t peak_memory() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);

@@ -180,6 +180,9 @@ std::string host_path(const fs::path& path) {
   return result;
 }
 
+FullDisk::FullDisk() = default;
+FullDisk::~FullDisk() = default;
+
 std::string unwritable_folder() {
   using DosName = wchar_t*(__cdecl*)(const char*);
   static const auto dos_name = reinterpret_cast<DosName>(reinterpret_cast<void*>(
