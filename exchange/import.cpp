@@ -9,6 +9,7 @@
 #include "planning/planning_list.hpp"
 #include "planning/planning_names.hpp"
 #include "platform/files.hpp"
+#include "platform/os.hpp"
 
 namespace tavelo {
 
@@ -98,12 +99,14 @@ std::optional<StagedImport> stage_exchange_file(const ImportContext& context,
 namespace {
 
 // The changes an import makes in "rdv": files written, and files set aside in the staging
-// folder until the import has gone through, so that a failure can put everything back.
+// folder until the import has gone through, so that a failure can put everything back. The
+// staged files already on the disk may be moved into "rdv" as they are.
 struct RdvChange {
   fs::path rdv;
   fs::path aside;
   std::vector<std::string> written;
   std::vector<std::string> set_aside;
+  std::unordered_set<std::string> staged_on_disk;
 };
 
 bool set_aside(RdvChange& change, const std::string& name) {
@@ -122,26 +125,58 @@ void undo(const RdvChange& change) {
   }
 }
 
+// A staged name, then with "a", "aa"… appended.
+NextName names_from(std::string name) {
+  return [name = std::move(name)]() mutable -> std::optional<std::string> {
+    std::string next = name;
+    name += 'a';
+    return next;
+  };
+}
+
 // Saves a staged planning in "rdv" under its name, with "a" appended while that name is taken
 // (or, with `replace`, in place of the file of that name). The planning is read from the bytes
 // its staged file was given, so it comes out exactly as a load of that file would give it,
-// without reading the file back.
+// without reading the file back. When it comes out as staged, the staged file itself is moved
+// into "rdv", already on the disk: a rename instead of a new file.
 bool copy_staged(const ImportContext& context, RdvChange& change, const ExchangeEntry& entry,
                  bool replace = false) {
+  const std::string staged_bytes = write_planning(entry.planning);
   int readerror = 0;
-  Planning planning = read_planning(write_planning(entry.planning), context.settings, readerror);
+  Planning planning = read_planning(staged_bytes, context.settings, readerror);
   drop_missing_sound(planning, context.program_folder, context.settings);
-  std::string target = entry.name;
+  std::optional<std::string> target = entry.name;
   if (replace) {
-    if (file_exists(change.rdv / target) && !set_aside(change, target)) return false;
+    if (file_exists(change.rdv / entry.name) && !set_aside(change, entry.name)) return false;
+    if (!saveplanning(change.rdv / entry.name, planning, context.settings, context.clock, false)) {
+      return false;
+    }
   } else {
-    while (file_exists(change.rdv / target)) target += "a";
+    const std::string bytes = write_planning(planning);
+    target.reset();
+    if (bytes == staged_bytes && change.staged_on_disk.contains(entry.name)) {
+      target = move_to_new_name(staging_folder(context) / entry.name, change.rdv,
+                                names_from(entry.name));
+    }
+    if (!target) target = write_new_file_atomically(change.rdv, bytes, names_from(entry.name));
+    if (!target) return false;
   }
-  if (!saveplanning(change.rdv / target, planning, context.settings, context.clock, false)) {
-    return false;
-  }
-  change.written.push_back(target);
+  change.written.push_back(*target);
   return true;
+}
+
+// The names of the chosen plannings whose staged files are on the disk.
+std::unordered_set<std::string> staged_on_disk(const ImportContext& context,
+                                               const std::vector<const ExchangeEntry*>& chosen) {
+  std::vector<fs::path> files;
+  files.reserve(chosen.size());
+  for (const ExchangeEntry* entry : chosen) files.push_back(staging_folder(context) / entry->name);
+  const std::vector<bool> flushed = flush_files(files);
+  std::unordered_set<std::string> names;
+  for (std::size_t i = 0; i < chosen.size(); ++i) {
+    if (flushed[i]) names.insert(chosen[i]->name);
+  }
+  return names;
 }
 
 using NameSet = std::unordered_set<std::string>;
@@ -239,8 +274,11 @@ ImportOutcome import_chosen(const ImportContext& context, StagedImport& staged,
     context.prompts.notice("Rien n'a été inporté.");
     return ImportOutcome::kNothingChosen;
   }
-  RdvChange change{
-      planning_folder(context.program_folder), staging_folder(context) / "~mis de côté", {}, {}};
+  RdvChange change{planning_folder(context.program_folder),
+                   staging_folder(context) / "~mis de côté",
+                   {},
+                   {},
+                   staged_on_disk(context, plan.plannings)};
   const FolderSyncBatch batch;
   if (!apply_plan(context, plan, change)) {
     undo(change);

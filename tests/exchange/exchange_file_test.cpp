@@ -91,6 +91,30 @@ TEST(ExchangeFile, ExportThenImportGivesTheSameRecordsFieldForField) {
   EXPECT_TRUE(to.prompts.notices.empty());
 }
 
+// A staged planning whose sound this agenda lacks is saved with the default alarm; one that comes
+// out as staged is moved in as it is; nothing stays staged.
+TEST(ExchangeFile, APlanningWhoseSoundIsMissingHereTakesTheDefaultAlarm) {
+  ProgramFolder from, to;
+  Planning silent = rich_planning();
+  silent.alarm.sound_file = "sons\\absent.wav";
+  from.save("45123 09-30.gnd", rich_planning());
+  from.save("45124 09-30.gnd", silent);
+  const fs::path txa = from.path() / "export.txa";
+  ASSERT_TRUE(export_plannings(from.path(), from.settings,
+                               {{"45123 09-30.gnd", "45124 09-30.gnd"}, {}, false}, txa,
+                               from.prompts));
+  ASSERT_TRUE(import_exchange_file(to.import_context(), txa, [](const StagedImport& staged) {
+    return std::optional(all_of(staged, false));
+  }));
+  EXPECT_EQ(read_bytes(to.rdv() / "45123 09-30.gnd"), read_bytes(from.rdv() / "45123 09-30.gnd"));
+  int readerror = 0;
+  Planning expected =
+      read_planning(read_bytes(from.rdv() / "45124 09-30.gnd"), to.settings, readerror);
+  expected.alarm = to.settings.default_alarm;
+  EXPECT_EQ(read_bytes(to.rdv() / "45124 09-30.gnd"), write_planning(expected));
+  EXPECT_TRUE(fs::is_empty(to.path() / kStagingFolder));
+}
+
 TEST(ExchangeFile, TakenNamesGetAnAAndTheDeleteQuestionComesFirst) {
   ProgramFolder from, to;
   from.save("45123 09-30.gnd", rich_planning());
