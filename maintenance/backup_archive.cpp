@@ -208,13 +208,18 @@ std::optional<fs::path> inside(const fs::path& folder, const std::string& name,
 }
 
 // Restored plannings are saved without sharing: they go back where they were, to no one else.
+// They are synced together, before any takes its name.
 void restore_plannings(const std::vector<BackupContents::Named>& plannings, const fs::path& rdv,
                        std::vector<std::string>& problems) {
+  RenameBatch batch;
   for (const auto& [name, planning] : plannings) {
     const auto file = inside(rdv, name, problems);
     if (file && !write_file_atomically(*file, write_planning(planning))) {
       problems.push_back("impossible d'écrire le fichier " + name);
     }
+  }
+  for (const fs::path& lost : batch.finish()) {
+    problems.push_back("impossible d'écrire le fichier " + lost.filename().string());
   }
 }
 

@@ -114,6 +114,23 @@ TEST(BackupArchive, ARestoreInAnotherAgendaGivesBackEverything) {
   EXPECT_FALSE(file_exists(b.path() / "carrestore.crx"));
 }
 
+TEST(BackupArchive, APlanningThatCannotBeRestoredIsToldAndTheOthersComeBack) {
+  FullFolder a;
+  ScriptedPrompts prompts;
+  const auto archive = a.program.path() / "sauvegarde.agb";
+  write_bytes(archive, writearchive(a.program.path(), a.settings, true, prompts));
+  TempFolder b;
+  // A folder holds the place of one planning's file.
+  std::filesystem::create_directories(planning_folder(b.path()) / "45123 09-30.gnd" / "dedans");
+  Settings settings_b = default_settings(46000, false);
+  ASSERT_TRUE(readarchive(archive, b.path(), settings_b, 46000, prompts));
+  EXPECT_EQ(prompts.notices,
+            std::vector<std::string>{"impossible d'écrire le fichier 45123 09-30.gnd"});
+  EXPECT_EQ(read_bytes(planning_folder(b.path()) / "45124 08-00.gnda"),
+            read_bytes(planning_folder(a.program.path()) / "45124 08-00.gnda"));
+  EXPECT_EQ(list_files(planning_folder(b.path()), "~*"), std::vector<std::string>{});
+}
+
 TEST(BackupArchive, TheLayoutKeepsTheAlarmCountBetweenTheSettingsBlocks) {
   TempFolder empty;
   ScriptedPrompts prompts;
