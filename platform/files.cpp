@@ -1,8 +1,6 @@
 #include "platform/files.hpp"
 
 #include <algorithm>
-#include <cstdio>
-#include <memory>
 #include <random>
 #include <set>
 
@@ -20,20 +18,7 @@ bool file_exists(const fs::path& path) {
 }
 
 std::optional<std::string> read_file(const fs::path& file, std::size_t limit) {
-  // The C library's files, not streams: the batch operations read thousands of small files, and
-  // a stream costs more to set up than such a file costs to read. Reads of a whole buffer go
-  // straight into it. A read error ends the bytes, as a stream's would.
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(open_file(file, "rb"), std::fclose);
-  if (!in) return std::nullopt;
-  std::string bytes;
-  char buffer[1 << 16];
-  while (bytes.size() < limit) {
-    const std::size_t wanted = std::min(sizeof buffer, limit - bytes.size());
-    const std::size_t got = std::fread(buffer, 1, wanted, in.get());
-    if (got == 0) break;
-    bytes.append(buffer, got);
-  }
-  return bytes;
+  return read_whole_file(file, limit);
 }
 
 namespace {
@@ -204,10 +189,7 @@ std::optional<std::string> move_to_new_name(const fs::path& file, const fs::path
 }
 
 bool write_scratch_file(const fs::path& file, std::string_view bytes) {
-  std::FILE* out = open_file(file, "wb");
-  if (out == nullptr) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-  return std::fclose(out) == 0 && written;
+  return write_whole_file(file, bytes);
 }
 
 // A save that is still running holds its temporary file's lock; the lock of one that died went

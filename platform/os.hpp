@@ -67,6 +67,16 @@ void sync_folder(const std::filesystem::path& folder);
 // Deletes the file unless a process holds it locked, as a running save holds its temporary.
 void remove_unless_locked(const std::filesystem::path& file);
 
+// The bytes of a file, at most `limit` of them, read straight from the system, without the C
+// library's buffer: the batch operations read thousands of small files, and setting a buffer up
+// costs more than such a file costs to read. Nothing when it cannot be opened; a read error ends
+// the bytes.
+std::optional<std::string> read_whole_file(const std::filesystem::path& file, std::size_t limit);
+
+// Creates or empties the file and writes the bytes into it, straight to the system as
+// read_whole_file reads; false when it cannot be written whole.
+bool write_whole_file(const std::filesystem::path& file, std::string_view bytes);
+
 // Opens a file as std::fopen does, with a wide name on Windows.
 std::FILE* open_file(const std::filesystem::path& file, const char* mode);
 

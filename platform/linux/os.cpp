@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -173,6 +174,28 @@ void remove_unless_locked(const std::filesystem::path& file) {
     std::filesystem::remove(file, error);
   }
   ::close(fd);
+}
+
+std::optional<std::string> read_whole_file(const std::filesystem::path& file, std::size_t limit) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::string bytes;
+  char buffer[1 << 16];
+  while (bytes.size() < limit) {
+    const ssize_t got = ::read(fd, buffer, std::min(sizeof buffer, limit - bytes.size()));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+  return bytes;
+}
+
+bool write_whole_file(const std::filesystem::path& file, std::string_view bytes) {
+  const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  const bool written = write_all(fd, bytes);
+  return ::close(fd) == 0 && written;
 }
 
 std::FILE* open_file(const std::filesystem::path& file, const char* mode) {

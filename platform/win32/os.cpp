@@ -124,6 +124,31 @@ void remove_unless_locked(const std::filesystem::path& file) {
   if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
 }
 
+std::optional<std::string> read_whole_file(const std::filesystem::path& file, std::size_t limit) {
+  const HANDLE handle =
+      CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string bytes;
+  char buffer[1 << 16];
+  while (bytes.size() < limit) {
+    const DWORD wanted = static_cast<DWORD>(std::min(sizeof buffer, limit - bytes.size()));
+    DWORD got = 0;
+    if (!ReadFile(handle, buffer, wanted, &got, nullptr) || got == 0) break;
+    bytes.append(buffer, got);
+  }
+  CloseHandle(handle);
+  return bytes;
+}
+
+bool write_whole_file(const std::filesystem::path& file, std::string_view bytes) {
+  const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const bool written = write_all(handle, bytes);
+  return CloseHandle(handle) != 0 && written;
+}
+
 std::FILE* open_file(const std::filesystem::path& file, const char* mode) {
   return _wfopen(file.c_str(), wide_of(mode).c_str());
 }
