@@ -163,20 +163,30 @@ bool write_file_atomically(const fs::path& file, std::string_view bytes) {
   return true;
 }
 
+// A temporary without a name, where there are such, saves creating and renaming one; where it
+// cannot take its name after all, a named one is written and given that name instead.
 std::optional<std::string> write_new_file_atomically(const fs::path& folder, std::string_view bytes,
                                                      const NextName& names) {
-  const std::optional<HeldTemporary> held = held_temporary(folder, bytes, true);
+  std::optional<HeldTemporary> held = write_unnamed_temporary(folder, bytes);
+  bool unnamed = held.has_value();
+  if (!unnamed) held = held_temporary(folder, bytes, true);
   if (!held) return std::nullopt;
-  NewName last = NewName::kTaken;
-  auto name = first_new_name(names, [&](const std::string& candidate) {
-    return last = put_in_new_place(*held, folder / candidate);
-  });
-  if (!name) {
-    if (last != NewName::kFailed) discard_temporary(*held);
-    return std::nullopt;
+  while (std::optional<std::string> name = names()) {
+    NewName outcome = put_in_new_place(*held, folder / *name);
+    if (outcome == NewName::kFailed && unnamed) {
+      unnamed = false;
+      held = held_temporary(folder, bytes, true);
+      if (!held) return std::nullopt;
+      outcome = put_in_new_place(*held, folder / *name);
+    }
+    if (outcome == NewName::kFailed) return std::nullopt;
+    if (outcome == NewName::kGiven) {
+      sync_folder_now_or_in_batch(folder);
+      return name;
+    }
   }
-  sync_folder_now_or_in_batch(folder);
-  return name;
+  discard_temporary(*held);
+  return std::nullopt;
 }
 
 std::optional<std::string> move_to_new_name(const fs::path& file, const fs::path& folder,

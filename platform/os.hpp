@@ -22,7 +22,8 @@ std::tm local_calendar(std::time_t moment);
 enum class SaveOutcome { kSaved, kNameTaken, kFailed };
 
 // A temporary file that a save has written, held open from its creation until it takes its
-// file's name or is removed: while it is held, no start takes it for a leftover.
+// file's name or is removed: while it is held, no start takes it for a leftover. One without a
+// path has no name at all until it takes its file's.
 struct HeldTemporary {
   std::filesystem::path path;
   std::intptr_t handle = -1;
@@ -33,6 +34,13 @@ struct HeldTemporary {
 // exists already; after a failure no temporary remains.
 SaveOutcome write_temporary(const std::filesystem::path& temporary, std::string_view bytes,
                             bool flush, HeldTemporary& held);
+
+// A temporary without a name in the folder, holding `bytes` on the disk, for a file that
+// replaces none (put_in_new_place): a crash leaves nothing of it behind, and giving it its name
+// is one step. Nothing where the system or the filesystem has no such files (Windows), or when
+// it cannot be written.
+std::optional<HeldTemporary> write_unnamed_temporary(const std::filesystem::path& folder,
+                                                     std::string_view bytes);
 
 // Brings the bytes of held temporaries to the disk; whether each one's got there. Linux syncs
 // each filesystem once, however many files are on it.

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <map>
 #include <set>
+#include <string>
 
 #include "platform/file_names.hpp"
 
@@ -61,6 +62,16 @@ SaveOutcome write_temporary(const std::filesystem::path& temporary, std::string_
   if (write_all(fd, bytes) && (!flush || ::fsync(fd) == 0)) return SaveOutcome::kSaved;
   discard_temporary(held);
   return SaveOutcome::kFailed;
+}
+
+std::optional<HeldTemporary> write_unnamed_temporary(const std::filesystem::path& folder,
+                                                     std::string_view bytes) {
+  const int fd =
+      ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+  if (fd < 0) return std::nullopt;
+  if (write_all(fd, bytes) && ::fsync(fd) == 0) return HeldTemporary{{}, fd};
+  ::close(fd);
+  return std::nullopt;
 }
 
 namespace {
@@ -136,7 +147,7 @@ bool put_in_place(const HeldTemporary& held, const std::filesystem::path& file) 
 
 void discard_temporary(const HeldTemporary& held) {
   std::error_code error;
-  std::filesystem::remove(held.path, error);
+  if (!held.path.empty()) std::filesystem::remove(held.path, error);
   ::close(static_cast<int>(held.handle));
 }
 
@@ -159,8 +170,25 @@ NewName rename_to_new_name(const std::filesystem::path& from, const std::filesys
   return ::rename(from.c_str(), to.c_str()) == 0 ? NewName::kGiven : NewName::kFailed;
 }
 
+namespace {
+
+// A file without a name takes one with a link, which never replaces. Linking from its
+// descriptor alone needs Linux 6.10 or a privilege; before, it is linked through /proc.
+NewName link_unnamed(int fd, const std::filesystem::path& file) {
+  if (::linkat(fd, "", AT_FDCWD, file.c_str(), AT_EMPTY_PATH) == 0) return NewName::kGiven;
+  if (errno == EEXIST) return NewName::kTaken;
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, file.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+    return NewName::kGiven;
+  }
+  return errno == EEXIST ? NewName::kTaken : NewName::kFailed;
+}
+
+}  // namespace
+
 NewName put_in_new_place(const HeldTemporary& held, const std::filesystem::path& file) {
-  const NewName outcome = rename_to_new_name(held.path, file);
+  const NewName outcome = held.path.empty() ? link_unnamed(static_cast<int>(held.handle), file)
+                                            : rename_to_new_name(held.path, file);
   if (outcome == NewName::kGiven) ::close(static_cast<int>(held.handle));
   if (outcome == NewName::kFailed) discard_temporary(held);
   return outcome;

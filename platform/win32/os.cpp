@@ -58,6 +58,12 @@ SaveOutcome write_temporary(const std::filesystem::path& temporary, std::string_
   return SaveOutcome::kFailed;
 }
 
+// Every file of Windows has a name from its creation.
+std::optional<HeldTemporary> write_unnamed_temporary(const std::filesystem::path&,
+                                                     std::string_view) {
+  return std::nullopt;
+}
+
 // Windows has no flush of a whole volume short of an administrator's.
 std::vector<bool> flush_temporaries(const std::vector<HeldTemporary>& held) {
   std::vector<bool> flushed;
