@@ -45,8 +45,7 @@ void write_filter_row(RecordWriter& out, const fs::path& program_folder) {
   for (const std::string& entry : *filter) printstring(out, entry);
 }
 
-void write_alarms(RecordWriter& out, const fs::path& rdv) {
-  const std::vector<std::string> names = list_files(rdv, "*.alm");
+void write_alarms(RecordWriter& out, const fs::path& rdv, const std::vector<std::string>& names) {
   print16(out, static_cast<std::int64_t>(names.size()));
   for (const std::string& name : names) {
     AlarmProfile profile;
@@ -95,13 +94,15 @@ void write_chimes(RecordWriter& out, const fs::path& program_folder, bool includ
 std::string writearchive(const fs::path& program_folder, const Settings& settings,
                          bool include_chimes, Prompts& prompts) {
   const fs::path rdv = planning_folder(program_folder);
+  // One listing of "rdv" for its three kinds of files.
+  const std::vector<std::string> files = list_files(rdv, "*");
   RecordWriter out;
   printstring(out, kBackupVersion);
-  write_plannings(out, program_folder, settings, list_plannings(rdv));
-  write_plannings(out, program_folder, settings, list_files(rdv, kTemplatePattern));
+  write_plannings(out, program_folder, settings, names_matching(files, kPlanningPattern));
+  write_plannings(out, program_folder, settings, names_matching(files, kTemplatePattern));
   write_filter_row(out, program_folder);
   write_settings_first_block(out, settings, settings.last_active_day, true);
-  write_alarms(out, rdv);
+  write_alarms(out, rdv, names_matching(files, "*.alm"));
   write_settings_second_block(out, settings);
   write_chimes(out, program_folder, include_chimes, prompts);
   return std::move(out.bytes);

@@ -1,6 +1,7 @@
 #include "platform/files.hpp"
 
 #include <algorithm>
+#include <iterator>
 #include <random>
 #include <set>
 
@@ -266,6 +267,14 @@ std::vector<std::string> list_files(const fs::path& folder, std::string_view pat
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+std::vector<std::string> names_matching(const std::vector<std::string>& names,
+                                        std::string_view pattern) {
+  std::vector<std::string> matching;
+  std::copy_if(names.begin(), names.end(), std::back_inserter(matching),
+               [pattern](const std::string& name) { return wildcard_match(pattern, name); });
+  return matching;
 }
 
 fs::path native_path(const fs::path& base, std::string_view stored) {

@@ -99,6 +99,11 @@ bool wildcard_match(std::string_view pattern, std::string_view name);
 // A missing folder lists nothing.
 std::vector<std::string> list_files(const fs::path& folder, std::string_view pattern);
 
+// The names of the list that match the pattern, in the list's order: one listing of a folder
+// of many files serves several patterns.
+std::vector<std::string> names_matching(const std::vector<std::string>& names,
+                                        std::string_view pattern);
+
 // A path as the records store it (Windows separators allowed) made usable here: relative
 // paths are taken from `base`.
 fs::path native_path(const fs::path& base, std::string_view stored);
