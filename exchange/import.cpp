@@ -125,15 +125,6 @@ void undo(const RdvChange& change) {
   }
 }
 
-// A staged name, then with "a", "aa"… appended.
-NextName names_from(std::string name) {
-  return [name = std::move(name)]() mutable -> std::optional<std::string> {
-    std::string next = name;
-    name += 'a';
-    return next;
-  };
-}
-
 // Saves a staged planning in "rdv" under its name, with "a" appended while that name is taken
 // (or, with `replace`, in place of the file of that name). The planning is read from the bytes
 // its staged file was given, so it comes out exactly as a load of that file would give it,
@@ -145,23 +136,25 @@ bool copy_staged(const ImportContext& context, RdvChange& change, const Exchange
   int readerror = 0;
   Planning planning = read_planning(staged_bytes, context.settings, readerror);
   drop_missing_sound(planning, context.program_folder, context.settings);
-  std::optional<std::string> target = entry.name;
   if (replace) {
     if (file_exists(change.rdv / entry.name) && !set_aside(change, entry.name)) return false;
     if (!saveplanning(change.rdv / entry.name, planning, context.settings, context.clock, false)) {
       return false;
     }
-  } else {
-    const std::string bytes = write_planning(planning);
-    target.reset();
-    if (bytes == staged_bytes && change.staged_on_disk.contains(entry.name)) {
-      target = move_to_new_name(staging_folder(context) / entry.name, change.rdv,
-                                names_from(entry.name));
-    }
-    if (!target) target = write_new_file_atomically(change.rdv, bytes, names_from(entry.name));
-    if (!target) return false;
+    change.written.push_back(entry.name);
+    return true;
   }
-  change.written.push_back(*target);
+  const std::string bytes = write_planning(planning);
+  std::optional<std::string> target;
+  if (bytes == staged_bytes && change.staged_on_disk.contains(entry.name)) {
+    target = move_to_new_name(staging_folder(context) / entry.name, change.rdv,
+                              names_with_a_appended(entry.name));
+  }
+  if (!target) {
+    target = write_new_file_atomically(change.rdv, bytes, names_with_a_appended(entry.name));
+  }
+  if (!target) return false;
+  change.written.push_back(std::move(*target));
   return true;
 }
 

@@ -33,11 +33,20 @@ std::string free_planning_name(const fs::path& folder, int day, std::string_view
   return name;
 }
 
+NextName names_with_a_appended(std::string name) {
+  return [name = std::move(name)]() mutable -> std::optional<std::string> {
+    std::string next = name;
+    name += 'a';
+    return next;
+  };
+}
+
 NextName free_planning_names(const fs::path& folder, int day, std::string_view time,
                              std::string suffix) {
+  if (suffix.empty()) return names_with_a_appended(planning_base_name(day, time));
   return [folder, suffix = std::move(suffix),
           name = planning_base_name(day, time)]() mutable -> std::optional<std::string> {
-    while (!suffix.empty() && file_exists(folder / name)) name += 'a';
+    while (file_exists(folder / name)) name += 'a';
     std::string next = name + suffix;
     name += 'a';
     return next;

@@ -26,6 +26,10 @@ std::string planning_base_name(int day, std::string_view time);
 std::string free_planning_name(const fs::path& folder, int day, std::string_view time,
                                std::string_view replacing = {});
 
+// A file name, then the same with "a", "aa"… appended: the names a new file tries in turn
+// (write_new_file_atomically, move_to_new_name).
+NextName names_with_a_appended(std::string name);
+
 // The names free_planning_name gives, in turn, as a new file's names to try (write_new_file_
 // atomically), each with `suffix` (" limite", or ";" and a series link): with a suffix, a name
 // whose base a file has is passed over, as free_planning_name passes it over.

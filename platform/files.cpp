@@ -37,7 +37,8 @@ std::string temporary_name() {
   return name;
 }
 
-// "~tavelo-" and six letters; the daily pass's "~tavelo-passed" holds a planning.
+// "~tavelo-" and six letters; "~tavelo-passed", where an earlier daily pass set a planning
+// aside, holds a planning.
 bool is_temporary_name(std::string_view name) {
   return name.size() == kTemporaryPrefix.size() + kTemporaryLetters &&
          name.starts_with(kTemporaryPrefix) && name != "~tavelo-passed";
@@ -134,18 +135,6 @@ std::optional<HeldTemporary> held_temporary(const fs::path& folder, std::string_
   return std::nullopt;
 }
 
-// Gives the file each name `names` gives in turn until one is free: `give` gives one and says
-// how it went.
-template <typename Give>
-std::optional<std::string> first_new_name(const NextName& names, Give give) {
-  while (std::optional<std::string> name = names()) {
-    const NewName outcome = give(*name);
-    if (outcome == NewName::kGiven) return name;
-    if (outcome == NewName::kFailed) break;
-  }
-  return std::nullopt;
-}
-
 }  // namespace
 
 bool write_file_atomically(const fs::path& file, std::string_view bytes) {
@@ -192,11 +181,15 @@ std::optional<std::string> write_new_file_atomically(const fs::path& folder, std
 
 std::optional<std::string> move_to_new_name(const fs::path& file, const fs::path& folder,
                                             const NextName& names) {
-  auto name = first_new_name(names, [&](const std::string& candidate) {
-    return rename_to_new_name(file, folder / candidate);
-  });
-  if (name) sync_folder_now_or_in_batch(folder);
-  return name;
+  while (std::optional<std::string> name = names()) {
+    const NewName outcome = rename_to_new_name(file, folder / *name);
+    if (outcome == NewName::kFailed) break;
+    if (outcome == NewName::kGiven) {
+      sync_folder_now_or_in_batch(folder);
+      return name;
+    }
+  }
+  return std::nullopt;
 }
 
 bool write_scratch_file(const fs::path& file, std::string_view bytes) {
