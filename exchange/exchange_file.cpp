@@ -4,7 +4,6 @@
 #include <charconv>
 
 #include "planning/categories.hpp"
-#include "planning/chain.hpp"
 #include "planning/planning_file.hpp"
 #include "planning/planning_layout.hpp"
 #include "planning/planning_list.hpp"
@@ -46,10 +45,14 @@ std::optional<std::int64_t> decimal(std::string_view text) {
 // A one-line value: a line break inside would shift every later field of the file. A carriage
 // return that a line holds when read is taken the same way, so that what is read is what would
 // be written.
+void break_no_line(std::string& text) {
+  std::replace_if(
+      text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+}
+
 std::string single_line(std::string_view bytes) {
   std::string line(bytes);
-  std::replace_if(
-      line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  break_no_line(line);
   return line;
 }
 
@@ -155,25 +158,29 @@ struct LinesToRecord {
     }
   }
   void text(std::string& value) {
-    if (const auto line = next_value()) value = text_of_line(single_line(*line));
+    if (const auto line = next_value()) {
+      value = text_of_line(*line);
+      break_no_line(value);  // line ends are single bytes in both encodings
+    }
   }
   void voice(std::string& value) {
     const auto line = next_value();
     if (!line) return;
-    if (chaincount(*line, "_") != 4) {
+    const auto parts = voice_parts(*line);
+    if (!parts) {
       valid = false;
       return;
     }
     std::string numbers;
-    for (int part = 1; part <= 4; ++part) {
-      const auto number = decimal(chain(*line, "_", part));
-      const std::int64_t stored = number ? *number + (part >= 3 ? 10 : 0) : -1;
+    for (std::size_t part = 0; part < parts->size(); ++part) {
+      const auto number = decimal((*parts)[part]);
+      const std::int64_t stored = number ? *number + (part >= 2 ? 10 : 0) : -1;
       if (!fits(Number::kU8, stored)) {
         valid = false;
         return;
       }
       // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "_" + string.
-      if (part > 1) numbers += '_';
+      if (part > 0) numbers += '_';
       numbers += std::to_string(*number);
     }
     value = numbers;

@@ -46,6 +46,9 @@ void not_shared(Planning& p, const Settings&) {
 
 namespace {
 
+// Room for a planning without a long note, so that its fields append without regrowing.
+constexpr std::size_t kUsualRecordSize = 256;
+
 bool note_is_blank(std::string_view note) {
   std::string flat;
   for (char c : note) {
@@ -87,6 +90,7 @@ Planning read_planning(std::string_view record, const Settings& settings, int& r
 
 std::string write_planning(const Planning& p) {
   RecordWriter out;
+  out.bytes.reserve(kUsualRecordSize);
   write_fields(kPlanningLayout, p, out, Walk{});
   return std::move(out.bytes);
 }

@@ -1,6 +1,7 @@
 #include "planning/record_io.hpp"
 
-#include "planning/chain.hpp"
+#include <algorithm>
+
 #include "planning/text.hpp"
 #include "platform/fault.hpp"
 
@@ -62,21 +63,31 @@ void print32(RecordWriter& out, std::int64_t value) {
 }
 
 void printstring(RecordWriter& out, std::string_view text) {
-  std::string bytes = cp1252_from_utf8(text);
+  const std::size_t start = out.bytes.size();
+  append_cp1252(out.bytes, text);
   // A 0 byte would end the text early and shift every later field.
-  for (char& b : bytes) {
-    if (b == '\0') b = '?';
-  }
-  out.bytes += bytes;
+  std::replace(out.bytes.begin() + static_cast<std::ptrdiff_t>(start), out.bytes.end(), '\0', '?');
   out.bytes += '\0';
+}
+
+std::optional<std::array<std::string_view, 4>> voice_parts(std::string_view voice) {
+  std::array<std::string_view, 4> parts;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const std::size_t separator = voice.find('_');
+    const bool last = i + 1 == parts.size();
+    if ((separator == std::string_view::npos) != last) return std::nullopt;
+    parts[i] = voice.substr(0, separator);
+    if (!last) voice.remove_prefix(separator + 1);
+  }
+  return parts;
 }
 
 void printvoice(RecordWriter& out, std::string_view voice) {
   // Writing nothing for a malformed voice would shift every later field of the record.
-  if (chaincount(voice, "_") != 4) voice = kDefaultVoice;
-  for (int field = 1; field <= 4; ++field) {
-    const std::int64_t parsed = leading_integer(chain(voice, "_", field));
-    print8(out, field >= 3 ? parsed + 10 : parsed);
+  const auto parts = voice_parts(voice).value_or(*voice_parts(kDefaultVoice));
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const std::int64_t parsed = leading_integer(parts[i]);
+    print8(out, i >= 2 ? parsed + 10 : parsed);
   }
 }
 

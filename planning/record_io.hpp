@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +26,8 @@ void printstring(RecordWriter& out, std::string_view text);
 // Four "_"-separated integers, one byte each, rate and pitch stored plus 10. A text without
 // exactly four fields is written as the default voice, so the record keeps its layout.
 void printvoice(RecordWriter& out, std::string_view voice);
+// The four "_"-separated fields of a voice text, untrimmed; nothing unless there are four.
+std::optional<std::array<std::string_view, 4>> voice_parts(std::string_view voice);
 
 inline constexpr int kReadOk = 0;
 inline constexpr int kReadEnd = 4;

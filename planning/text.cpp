@@ -96,10 +96,14 @@ std::string to_utf8(std::u32string_view codepoints) {
   return out;
 }
 
+void append_cp1252(std::string& out, std::string_view text) {
+  out.reserve(out.size() + text.size());
+  for (std::size_t i = 0; i < text.size();) out += byte_of_codepoint(decode_one(text, i));
+}
+
 std::string cp1252_from_utf8(std::string_view text) {
   std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) out += byte_of_codepoint(decode_one(text, i));
+  append_cp1252(out, text);
   return out;
 }
 

@@ -10,6 +10,7 @@ namespace tavelo {
 // Texts live in memory as UTF-8; the files keep them as single Windows-1252 bytes.
 // Characters the code page lacks are stored as "?".
 std::string cp1252_from_utf8(std::string_view text);
+void append_cp1252(std::string& out, std::string_view text);
 std::string utf8_from_cp1252(std::string_view bytes);
 
 // The text as the files keep it: what Windows-1252 lacks is "?".

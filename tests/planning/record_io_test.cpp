@@ -99,12 +99,18 @@ TEST(RecordIo, VoiceSettingsStoreRateAndPitchPlusTen) {
   printvoice(out, "1_50_-10_10");
   printvoice(out, "1_2_3");
   printvoice(out, "");
+  printvoice(out, "1_2_3_4_5");
+  printvoice(out, " 2 _ 50x_ -3 _");  // each field read up to its first non-digit; empty is 0
+  printvoice(out, "_1__");
   EXPECT_EQ(out.bytes.substr(0, 8), std::string("\x00\x64\x0A\x0A\x01\x32\x00\x14", 8));
   RecordReader in(out.bytes);
   EXPECT_EQ(readvoice(in), "0_100_0_0");
   EXPECT_EQ(readvoice(in), "1_50_-10_10");
   EXPECT_EQ(readvoice(in), "0_100_0_0");  // a malformed voice keeps the record's layout
   EXPECT_EQ(readvoice(in), "0_100_0_0");
+  EXPECT_EQ(readvoice(in), "0_100_0_0");
+  EXPECT_EQ(readvoice(in), "2_50_-3_0");
+  EXPECT_EQ(readvoice(in), "0_1_0_0");
   EXPECT_EQ(readvoice(in), "");
   EXPECT_EQ(in.readerror, kReadEnd);
 }
