@@ -110,6 +110,22 @@ inline double read_floor_ms(const fs::path& folder) {
   return ms;
 }
 
+// What removing as many files costs, in a new folder of the same file system: the share of
+// work that deletes or replaces files which neither floor counts.
+inline double remove_floor_ms(const Files& files) {
+  const ProgramFolder folder;
+  create_files(folder.path, files);
+  return milliseconds([&] {
+    for (const auto& [name, bytes] : files) ::unlink((folder.path / name).c_str());
+  });
+}
+
+// Beside the floor: the same floor with the removals the operation must make.
+inline void report_removals(benchmark::State& state, double operation_ms, double floor_ms,
+                            double removals_ms) {
+  state.counters["x_floor_and_removals"] = operation_ms / (floor_ms + removals_ms);
+}
+
 // One repetition's outcome: the operation's time, and the floor measured beside it; for work
 // that saves, also the floor with each file synced.
 inline void report(benchmark::State& state, double operation_ms, double floor_ms,

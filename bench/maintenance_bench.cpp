@@ -91,6 +91,7 @@ void BM_RestoreBackup(benchmark::State& state) {
     });
     if (!restored) state.SkipWithError("the backup was not restored");
     report(state, ms, floor, synced_floor);
+    report_removals(state, ms, floor, remove_floor_ms(bench.files));  // each namesake replaced
   }
 }
 
