@@ -84,7 +84,8 @@ std::optional<std::array<std::string_view, 4>> voice_parts(std::string_view voic
 
 void printvoice(RecordWriter& out, std::string_view voice) {
   // Writing nothing for a malformed voice would shift every later field of the record.
-  const auto parts = voice_parts(voice).value_or(*voice_parts(kDefaultVoice));
+  static const std::array<std::string_view, 4> kDefaultParts = *voice_parts(kDefaultVoice);
+  const auto parts = voice_parts(voice).value_or(kDefaultParts);
   for (std::size_t i = 0; i < parts.size(); ++i) {
     const std::int64_t parsed = leading_integer(parts[i]);
     print8(out, i >= 2 ? parsed + 10 : parsed);
