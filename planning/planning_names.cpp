@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "planning/chain.hpp"
+#include "planning/text.hpp"
 #include "platform/files.hpp"
 
 namespace tavelo {
@@ -106,11 +106,21 @@ std::optional<int> whole_number(std::string_view digits) {
 
 }  // namespace
 
+// Cut by bytes: the separators are ASCII, and no byte of a multi-byte character is.
 std::optional<PlanningNameFields> parse_planning_name(std::string_view name) {
-  if (chaincount(name, " -.") < 4) return std::nullopt;
-  const auto day = whole_number(chain(name, " -.", 1));
-  const auto hour = whole_number(chain(name, " -.", 2));
-  const auto minute = whole_number(chain(name, " -.", 3));
+  constexpr std::string_view kSeparators = " -.";
+  const auto separators = std::count_if(name.begin(), name.end(), [&](char c) {
+    return kSeparators.find(c) != std::string_view::npos;
+  });
+  if (separators < 3) return std::nullopt;
+  std::string_view rest = trim_spaces(name);
+  std::optional<int> numbers[3];
+  for (std::optional<int>& number : numbers) {
+    const std::size_t end = std::min(rest.find_first_of(kSeparators), rest.size());
+    number = whole_number(rest.substr(0, end));
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+  }
+  const auto [day, hour, minute] = numbers;
   if (!day || !hour || !minute || *hour > 23 || *minute > 59) return std::nullopt;
   return PlanningNameFields{*day, *hour, *minute};
 }

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <unordered_map>
 #include <vector>
 
 #include "planning/calendar.hpp"
@@ -89,7 +90,8 @@ class Pass {
     // are already marked signalled), without reading any file once more.
     const FolderSyncBatch batch;
     ++report_.passes;
-    for (const std::string& name : list_plannings(folder_)) process(name);
+    listed_ = list_plannings(folder_);
+    for (const std::string& name : listed_) process(name);
     while (!written_.empty()) {
       ++report_.passes;
       std::vector<std::pair<std::string, Planning>> written = std::move(written_);
@@ -206,9 +208,7 @@ class Pass {
     std::string next_bytes;
     if (next_day) {
       next_bytes = rescheduled(planning);
-      next_name = write_new_file_atomically(
-          folder_, next_bytes,
-          free_planning_names(folder_, *next_day, time, deadline_suffix(name)));
+      next_name = write_at(*next_day, time, deadline_suffix(name), next_bytes);
       if (!next_name) return false;
     }
     if (!remove_file(folder_ / name)) {
@@ -221,6 +221,28 @@ class Pass {
       written_.emplace_back(std::move(*next_name), read_planning(next_bytes, settings_, readerror));
     }
     return true;
+  }
+
+  // Writes the bytes under the first free name of the day and time. Many plannings may share a
+  // day and time: the names the pass found at the start or gave since are passed over without
+  // trying each. A name freed since is passed over too; one taken since is still refused.
+  std::optional<std::string> write_at(int day, const std::string& time, const std::string& suffix,
+                                      std::string_view bytes) {
+    if (!suffix.empty()) {
+      return write_new_file_atomically(folder_, bytes,
+                                       free_planning_names(folder_, day, time, suffix));
+    }
+    const std::string base = planning_base_name(day, time);
+    std::string& untried = untried_.try_emplace(base, base).first->second;
+    NextName names = [this,
+                      tries = names_with_a_appended(untried)]() -> std::optional<std::string> {
+      std::optional<std::string> name = tries();
+      while (name && std::binary_search(listed_.begin(), listed_.end(), *name)) name = tries();
+      return name;
+    };
+    std::optional<std::string> name = write_new_file_atomically(folder_, bytes, names);
+    if (name) untried = *name + 'a';
+    return name;
   }
 
   // The entry waits in the batch, written with the others at the end of the pass; its section
@@ -280,6 +302,8 @@ class Pass {
   JournalBatch journal_;
   std::map<fs::path, int> journaled_;
   std::vector<std::pair<std::string, Planning>> written_;
+  std::vector<std::string> listed_;  // the planning files at the start, in name order
+  std::unordered_map<std::string, std::string> untried_;  // by base name, the first name to try
 };
 
 }  // namespace

@@ -68,7 +68,14 @@ TEST(PlanningNames, NameFieldsAreReadBackAndStrayNamesPassedOver) {
   EXPECT_EQ(fields->day, 45123);
   EXPECT_EQ(fields->hour, 9);
   EXPECT_EQ(fields->minute, 30);
-  for (const char* stray : {"x.gnd", "45123.gnd", "45123 xx-30.gnd", "45123 25-00.gnd", ""}) {
+  // Spaces around the name are no field of it.
+  const auto spaced = parse_planning_name("  45123 09-30.gnd ");
+  ASSERT_TRUE(spaced);
+  EXPECT_EQ(spaced->day, 45123);
+  EXPECT_EQ(spaced->minute, 30);
+  for (const char* stray : {"x.gnd", "45123.gnd", "45123 xx-30.gnd", "45123 25-00.gnd", "",
+                            "45123 09-30", "45123  09-30.gnd", "45123 09   ", "45123 09-60.gnd",
+                            "45123 09-3\xc3\xa9.gnd", "1234567890 09-30.gnd"}) {
     EXPECT_FALSE(parse_planning_name(stray)) << stray;
   }
 }

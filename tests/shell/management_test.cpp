@@ -279,6 +279,23 @@ TEST_F(Management, ACountedSeriesEndsWithItsLastOccurrence) {
   EXPECT_FALSE(file_exists(rdv() / (planning_base_name(today_ - 1, "09:00") + ";1700000000")));
 }
 
+// Plannings moved on to one day and time take the free names in turn: past the files there,
+// past what is in the way though no planning, and past each other.
+TEST_F(Management, PlanningsMovedOnToOneTimeTakeTheFreeNamesInTurn) {
+  Planning weekly = planning("club");
+  weekly.type = kTypeWeekly;
+  weekly.weekday_ticks[static_cast<std::size_t>(weekday(today_))] = 1;
+  for (const char* suffix : {"", "a", "aa"}) put(today_ - 7, "09:00", weekly, suffix);
+  const std::string base = planning_base_name(today_, "09:00");
+  put(today_, "09:00", planning("premier"));
+  fs::create_directories(rdv() / (base + "aa"));
+  EXPECT_EQ(run().rescheduled, 3);
+  for (const std::string& moved : {base + "a", base + "aaa", base + "aaaa"}) {
+    EXPECT_EQ(read(moved).subject, "club") << moved;
+  }
+  EXPECT_EQ(read(base).subject, "premier");
+}
+
 TEST_F(Management, ADeadlineMovedOnStaysTheDeadline) {
   Planning deadline = planning("impôts LIMITE", 3);
   put(today_ - 1, "12:00", deadline, " limite");
