@@ -313,7 +313,7 @@ std::optional<ParsedExchange> read_exchange_file(std::string_view bytes, const S
   ParsedExchange parsed;
   auto take = [&](std::vector<ExchangeEntry>& entries) {
     ExchangeSection section = ParseExchangeSection(reader, settings);
-    std::move(section.entries.begin(), section.entries.end(), std::back_inserter(entries));
+    entries = std::move(section.entries);
     parsed.refused.insert(parsed.refused.end(), section.refused.begin(), section.refused.end());
   };
   take(parsed.content.plannings);

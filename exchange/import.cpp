@@ -43,6 +43,7 @@ std::vector<ExchangeEntry> stage(const ImportContext& context, std::vector<Excha
   const fs::path folder = staging_folder(context);
   std::vector<bool> saved(entries.size(), false);
   std::unordered_map<std::string, std::size_t> last_saved;
+  last_saved.reserve(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
     ExchangeEntry& entry = entries[i];
     const auto file = file_in_folder(folder, entry.name);
@@ -53,11 +54,15 @@ std::vector<ExchangeEntry> stage(const ImportContext& context, std::vector<Excha
       refused.push_back(entry.name);
     }
   }
-  std::vector<ExchangeEntry> staged;
+  // The staged entries are kept in place: with no namesake nor failure, none is moved.
+  std::size_t kept = 0;
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (saved[i] && last_saved[entries[i].name] == i) staged.push_back(std::move(entries[i]));
+    if (!saved[i] || last_saved[entries[i].name] != i) continue;
+    if (kept != i) entries[kept] = std::move(entries[i]);
+    ++kept;
   }
-  return staged;
+  entries.resize(kept);
+  return entries;
 }
 
 void stage_filter(const ImportContext& context, const std::vector<std::string>& filter,
