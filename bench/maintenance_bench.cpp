@@ -1,8 +1,9 @@
 // The update index: a server's index the size of the largest one read (1 MiB) is parsed in a
 // few milliseconds, so that a long or hostile index never stalls the agenda.
 // Backups of N plannings, each beside its floor measured in the same repetition: writing one
-// (floor: listing and reading the plannings) and restoring one into an agenda that has as many
-// (floor: creating the plannings' files).
+// (floor: listing and reading the plannings); restoring one into the agenda it was made of,
+// unchanged since (floor: listing and reading the plannings, which it must compare); restoring
+// one into an agenda where every namesake has changed (floor: creating the plannings' files).
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -37,11 +38,11 @@ void BM_ParseUpdateIndex(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseUpdateIndex)->Arg(100)->Arg(15000)->Unit(benchmark::kMicrosecond);
 
-Files planning_files(int count) {
+Files planning_files(int count, const std::string& subject = "rendez-vous ") {
   Files files;
   for (int i = 0; i < count; ++i) {
     Planning p;
-    p.subject = "rendez-vous " + std::to_string(i);
+    p.subject = subject + std::to_string(i);
     p.type = 1 + i % 78;
     p.note_kind = i % 3 == 0 ? 2 : 0;
     p.note = p.note_kind ? "une note\r\nsur deux lignes" : "";
@@ -76,14 +77,18 @@ void BM_WriteBackup(benchmark::State& state) {
   }
 }
 
-void BM_RestoreBackup(benchmark::State& state) {
+// A restore over the plannings the backup was made of, unchanged or every one changed since.
+void restore_backup(benchmark::State& state, bool changed) {
   BackupBench bench(static_cast<int>(state.range(0)));
   const fs::path archive = bench.program.path / "sauvegarde.agb";
   write_file_atomically(archive,
                         writearchive(bench.program.path, bench.settings, false, bench.prompts));
+  const Files changes = planning_files(static_cast<int>(state.range(0)), "rendez-vous changé ");
+  const fs::path rdv = planning_folder(bench.program.path);
   for (auto _ : state) {
-    const double floor = create_floor_ms(bench.files);
-    const double synced_floor = create_floor_ms(bench.files, true);
+    if (changed) lay_out(rdv, changes);
+    const double floor = changed ? create_floor_ms(bench.files) : read_floor_ms(rdv);
+    const double synced_floor = changed ? create_floor_ms(bench.files, true) : 0;
     Settings settings = bench.settings;
     bool restored = false;
     const double ms = milliseconds([&] {
@@ -91,13 +96,24 @@ void BM_RestoreBackup(benchmark::State& state) {
     });
     if (!restored) state.SkipWithError("the backup was not restored");
     report(state, ms, floor, synced_floor);
-    report_removals(state, ms, floor, remove_floor_ms(bench.files));  // each namesake replaced
+    // Each changed namesake replaced.
+    if (changed) report_removals(state, ms, floor, remove_floor_ms(bench.files));
   }
+}
+
+void BM_RestoreBackup(benchmark::State& state) {
+  restore_backup(state, false);
+}
+
+void BM_RestoreBackupOverChanges(benchmark::State& state) {
+  restore_backup(state, true);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   return run_sized(argc, argv,
-                   {{"BM_WriteBackup", BM_WriteBackup}, {"BM_RestoreBackup", BM_RestoreBackup}});
+                   {{"BM_WriteBackup", BM_WriteBackup},
+                    {"BM_RestoreBackup", BM_RestoreBackup},
+                    {"BM_RestoreBackupOverChanges", BM_RestoreBackupOverChanges}});
 }

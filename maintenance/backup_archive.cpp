@@ -208,14 +208,25 @@ std::optional<fs::path> inside(const fs::path& folder, const std::string& name,
   return path;
 }
 
+// Whether the file holds these bytes already.
+bool holds(const fs::path& file, std::string_view bytes) {
+  const auto held = read_file(file, bytes.size() + 1);
+  return held && *held == bytes;
+}
+
 // Restored plannings are saved without sharing: they go back where they were, to no one else.
-// They are synced together, before any takes its name.
+// They are synced together, before any takes its name. One that the folder holds unchanged,
+// as most are when a recent backup is restored, is left as it is.
 void restore_plannings(const std::vector<BackupContents::Named>& plannings, const fs::path& rdv,
+                       const std::vector<std::string>& present,
                        std::vector<std::string>& problems) {
   RenameBatch batch;
   for (const auto& [name, planning] : plannings) {
     const auto file = inside(rdv, name, problems);
-    if (file && !write_file_atomically(*file, write_planning(planning))) {
+    if (!file) continue;
+    const std::string bytes = write_planning(planning);
+    if (std::binary_search(present.begin(), present.end(), name) && holds(*file, bytes)) continue;
+    if (!write_file_atomically(*file, bytes)) {
       problems.push_back("impossible d'écrire le fichier " + name);
     }
   }
@@ -229,10 +240,11 @@ void restore_plannings(const std::vector<BackupContents::Named>& plannings, cons
 // removal for every name kept, and a restore cut short leaves the old files rather than none.
 void replace_matching(const std::vector<BackupContents::Named>& plannings, const fs::path& rdv,
                       std::string_view pattern, std::vector<std::string>& problems) {
-  restore_plannings(plannings, rdv, problems);
+  const std::vector<std::string> present = list_files(rdv, pattern);
+  restore_plannings(plannings, rdv, present, problems);
   std::unordered_set<std::string> restored;
   for (const auto& named : plannings) restored.insert(named.name);
-  for (const std::string& name : list_files(rdv, pattern)) {
+  for (const std::string& name : present) {
     if (restored.contains(name)) continue;
     std::error_code error;
     fs::remove(rdv / name, error);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "alarms/alarm_profile.hpp"
 #include "alarms/chime_profile.hpp"
 #include "planning/calendar.hpp"
@@ -102,10 +104,19 @@ TEST(BackupArchive, ARestoreInAnotherAgendaGivesBackEverything) {
   write_bytes(planning_folder(b.path()) / "40000 00-00.gnd", "not in the archive");
   write_bytes(planning_folder(b.path()) / "loisirs.cat", "not in the archive");
   write_bytes(planning_folder(b.path()) / "45123 09-30.gnd", "older");
+  // A namesake that holds the archive's bytes and more is replaced; one that holds them
+  // exactly is left as it is.
+  const auto rdv_a = planning_folder(a.program.path());
+  write_bytes(planning_folder(b.path()) / "travail.cat", read_bytes(rdv_a / "travail.cat") + "x");
+  const auto unchanged = planning_folder(b.path()) / "45124 08-00.gnda";
+  write_bytes(unchanged, read_bytes(rdv_a / "45124 08-00.gnda"));
+  const auto long_ago = std::filesystem::last_write_time(unchanged) - std::chrono::hours(24 * 400);
+  std::filesystem::last_write_time(unchanged, long_ago);
   Settings settings_b = default_settings(46000, false);
   apply_zero_value_defaults(settings_b);
   ASSERT_TRUE(readarchive(archive, b.path(), settings_b, 46000, prompts));
   EXPECT_TRUE(prompts.notices.empty()) << prompts.notices.front();
+  EXPECT_EQ(std::filesystem::last_write_time(unchanged), long_ago);
   EXPECT_EQ(files_of(planning_folder(b.path())), files_of(planning_folder(a.program.path())));
   EXPECT_EQ(files_of(chime_folder(b.path())), files_of(chime_folder(a.program.path())));
   EXPECT_EQ(read_bytes(b.path() / kFilterFile), read_bytes(a.program.path() / kFilterFile));
