@@ -92,6 +92,27 @@ inline double create_floor_ms(const Files& files, bool synced = false) {
   return milliseconds([&] { create_files(folder.path / "floor", files, synced); });
 }
 
+// The least that saving each file alone, atomically and durably, costs: each written to a
+// temporary file, synced, renamed over its name, and the folder synced, in a new folder of the
+// same file system.
+inline double atomic_save_floor_ms(const Files& files) {
+  const ProgramFolder folder;
+  const fs::path temporary = folder.path / "~temporary";
+  return milliseconds([&] {
+    for (const auto& [name, bytes] : files) {
+      const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+      if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) ||
+          ::fsync(fd) != 0 || ::rename(temporary.c_str(), (folder.path / name).c_str()) != 0) {
+        throw std::runtime_error("cannot save " + name);
+      }
+      ::close(fd);
+      const int folder_fd = ::open(folder.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      ::fsync(folder_fd);
+      ::close(folder_fd);
+    }
+  });
+}
+
 // The floor of reading: one listing of the folder and one read of each file.
 inline double read_floor_ms(const fs::path& folder) {
   std::size_t bytes = 0;
