@@ -216,16 +216,21 @@ bool holds(const fs::path& file, std::string_view bytes) {
 
 // Restored plannings are saved without sharing: they go back where they were, to no one else.
 // They are synced together, before any takes its name. One that the folder holds unchanged,
-// as most are when a recent backup is restored, is left as it is.
+// as most are when a recent backup is restored, is left as it is; a name the archive gives
+// twice is written each time, so that the last one stands.
 void restore_plannings(const std::vector<BackupContents::Named>& plannings, const fs::path& rdv,
                        const std::vector<std::string>& present,
                        std::vector<std::string>& problems) {
   RenameBatch batch;
+  std::unordered_set<std::string> met;
   for (const auto& [name, planning] : plannings) {
     const auto file = inside(rdv, name, problems);
     if (!file) continue;
     const std::string bytes = write_planning(planning);
-    if (std::binary_search(present.begin(), present.end(), name) && holds(*file, bytes)) continue;
+    const bool first = met.insert(name).second;
+    if (first && std::binary_search(present.begin(), present.end(), name) && holds(*file, bytes)) {
+      continue;
+    }
     if (!write_file_atomically(*file, bytes)) {
       problems.push_back("impossible d'écrire le fichier " + name);
     }

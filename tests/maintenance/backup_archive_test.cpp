@@ -142,6 +142,33 @@ TEST(BackupArchive, APlanningThatCannotBeRestoredIsToldAndTheOthersComeBack) {
   EXPECT_EQ(list_files(planning_folder(b.path()), "~*"), std::vector<std::string>{});
 }
 
+// An archive may name one planning twice: the last one stands, even where the folder holds
+// it already and the first does not.
+TEST(BackupArchive, APlanningNamedTwiceIsRestoredAsTheLastOne) {
+  TempFolder a;
+  const auto rdv_a = planning_folder(a.path());
+  std::filesystem::create_directories(rdv_a);
+  Planning first, last;
+  first.subject = "premier";
+  last.subject = "dernier";
+  write_bytes(rdv_a / "45123 09-30.gnd", write_planning(first));
+  write_bytes(rdv_a / "45124 09-30.gnd", write_planning(last));
+  ScriptedPrompts prompts;
+  Settings settings = default_settings(45000, false);
+  apply_zero_value_defaults(settings);
+  std::string bytes = writearchive(a.path(), settings, false, prompts);
+  const std::size_t second_name = bytes.find("45124 09-30.gnd");
+  ASSERT_NE(second_name, std::string::npos);
+  bytes.replace(second_name, 15, "45123 09-30.gnd");
+  write_bytes(a.path() / "double.agb", bytes);
+
+  TempFolder b;
+  std::filesystem::create_directories(planning_folder(b.path()));
+  write_bytes(planning_folder(b.path()) / "45123 09-30.gnd", write_planning(last));
+  ASSERT_TRUE(readarchive(a.path() / "double.agb", b.path(), settings, 45000, prompts));
+  EXPECT_EQ(read_bytes(planning_folder(b.path()) / "45123 09-30.gnd"), write_planning(last));
+}
+
 TEST(BackupArchive, TheLayoutKeepsTheAlarmCountBetweenTheSettingsBlocks) {
   TempFolder empty;
   ScriptedPrompts prompts;
