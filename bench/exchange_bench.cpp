@@ -164,6 +164,10 @@ void BM_ReceiveThousandCommandFiles(benchmark::State& state) {
     const double ms = milliseconds([&] { received = ReceiveSharedPlannings(context, false, {}); });
     if (received != 900) state.SkipWithError("not every planning arrived");
     report(state, ms, floor, synced_floor);
+    // Every command file goes once done, and so does each earlier copy, replaced or deleted.
+    Files removed = round.commands;
+    removed.insert(removed.end(), round.own.end() - 300, round.own.end());
+    report_removals(state, ms, floor, remove_floor_ms(removed));
   }
 }
 
