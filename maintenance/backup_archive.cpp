@@ -218,16 +218,18 @@ bool holds(const fs::path& file, std::string_view bytes) {
 // They are synced together, before any takes its name. One that the folder holds unchanged,
 // as most are when a recent backup is restored, is left as it is; a name the archive gives
 // twice is written each time, so that the last one stands.
-void restore_plannings(const std::vector<BackupContents::Named>& plannings, const fs::path& rdv,
-                       const std::vector<std::string>& present,
-                       std::vector<std::string>& problems) {
+// The names the archive gives.
+std::unordered_set<std::string> restore_plannings(
+    const std::vector<BackupContents::Named>& plannings, const fs::path& rdv,
+    const std::vector<std::string>& present, std::vector<std::string>& problems) {
   RenameBatch batch;
   std::unordered_set<std::string> met;
+  met.reserve(plannings.size());
   for (const auto& [name, planning] : plannings) {
+    const bool first = met.insert(name).second;
     const auto file = inside(rdv, name, problems);
     if (!file) continue;
     const std::string bytes = write_planning(planning);
-    const bool first = met.insert(name).second;
     if (first && std::binary_search(present.begin(), present.end(), name) && holds(*file, bytes)) {
       continue;
     }
@@ -238,17 +240,17 @@ void restore_plannings(const std::vector<BackupContents::Named>& plannings, cons
   for (const fs::path& lost : batch.finish()) {
     problems.push_back("impossible d'écrire le fichier " + lost.filename().string());
   }
+  return met;
 }
 
-// The archive's files of one kind take the place of the folder's: each is written over its
-// namesake, then those of the folder that the archive does not hold go. Writing first spares a
-// removal for every name kept, and a restore cut short leaves the old files rather than none.
+// The archive's files of one kind take the place of the folder's, `present`: each is written
+// over its namesake, then those of the folder that the archive does not hold go. Writing first
+// spares a removal for every name kept, and a restore cut short leaves the old files rather
+// than none.
 void replace_matching(const std::vector<BackupContents::Named>& plannings, const fs::path& rdv,
-                      std::string_view pattern, std::vector<std::string>& problems) {
-  const std::vector<std::string> present = list_files(rdv, pattern);
-  restore_plannings(plannings, rdv, present, problems);
-  std::unordered_set<std::string> restored;
-  for (const auto& named : plannings) restored.insert(named.name);
+                      const std::vector<std::string>& present, std::vector<std::string>& problems) {
+  const std::unordered_set<std::string> restored =
+      restore_plannings(plannings, rdv, present, problems);
   for (const std::string& name : present) {
     if (restored.contains(name)) continue;
     std::error_code error;
@@ -283,8 +285,10 @@ void restore_everything(const BackupContents& c, const fs::path& program_folder,
   const FolderSyncBatch batch;
   std::error_code error;
   fs::create_directories(rdv, error);
-  replace_matching(c.plannings, rdv, kPlanningPattern, problems);
-  replace_matching(c.templates, rdv, kTemplatePattern, problems);
+  // One listing of "rdv" for both kinds of files.
+  const std::vector<std::string> files = list_files(rdv, "*");
+  replace_matching(c.plannings, rdv, names_matching(files, kPlanningPattern), problems);
+  replace_matching(c.templates, rdv, names_matching(files, kTemplatePattern), problems);
   fs::remove(program_folder / kFilterFile, error);
   if (c.filter && !write_file_atomically(program_folder / kFilterFile, write_filter(*c.filter))) {
     problems.push_back("impossible d'écrire le fichier " + std::string(kFilterFile));
