@@ -217,8 +217,8 @@ bool holds(const fs::path& file, std::string_view bytes) {
 // Restored plannings are saved without sharing: they go back where they were, to no one else.
 // They are synced together, before any takes its name. One that the folder holds unchanged,
 // as most are when a recent backup is restored, is left as it is; a name the archive gives
-// twice is written each time, so that the last one stands.
-// The names the archive gives.
+// twice is written each time, so that the last one stands. Gives back every name the archive
+// gives, restored or not.
 std::unordered_set<std::string> restore_plannings(
     const std::vector<BackupContents::Named>& plannings, const fs::path& rdv,
     const std::vector<std::string>& present, std::vector<std::string>& problems) {
